@@ -1,0 +1,19 @@
+// The program settings file "Kv310r.ini" beside the program. Failures are not
+// reported: a missing or unwritable file behaves like an empty one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The folder the settings file lives in (the program's own folder, ending with
+// a separator, or empty for the current folder). Set once at start-up.
+void settings_set_directory(const std::string& dir);
+std::string settings_path();
+
+int32_t settings_read_int(const char* section, const char* key, int32_t def);
+// True when the text read is not empty; at most size - 1 characters.
+bool settings_read_text(const char* section, const char* key, std::string& out, size_t size);
+void settings_write_int(const char* section, const char* key, int32_t value);
+// key null deletes the whole section, text null deletes the key.
+void settings_write_text(const char* section, const char* key, const char* text);
