@@ -1,1 +1,64 @@
-int main() { return 0; }
+// kv310r-cli: the KV-310-R core on the command line, for scripting and for
+// users without Windows. Messages are the program's own German texts; errors go
+// to stderr with exit status 1, usage errors exit with status 2.
+#include "cli/cli_args.h"
+#include "cli/param_commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const CliArgs&);
+    const char* usage;
+};
+
+const Command commands[] = {
+    {"new", cli_new,
+     "kv310r-cli new DATEI\n"
+     "  Schreibt den Standard-Parametersatz als KV-310-R-Parameterdatei nach DATEI.\n"},
+    {"show", cli_show,
+     "kv310r-cli show DATEI\n"
+     "  Liest DATEI wie das Programm beim Öffnen und gibt den geprüften Parametersatz\n"
+     "  als Parameterdatei-Text aus (Abschnitt KV310R, 575 Schlüssel).\n"},
+    {"import-curve", cli_import_curve,
+     "kv310r-cli import-curve DATEI 1|2 TEXTDATEI\n"
+     "  Importiert die 256 Zahlen aus TEXTDATEI in Userkurve 1 oder 2 des Parametersatzes\n"
+     "  in DATEI und speichert DATEI. Bei einem Fehler bleibt DATEI unverändert.\n"},
+};
+
+void print_usage(std::FILE* out)
+{
+    std::fputs("KV-310-R PC-Testprogramm, Kommandozeile\n\nAufruf:\n", out);
+    for (const Command& c : commands) std::fputs(c.usage, out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    auto args = parse_cli_args(argc, argv, error);
+    if (!args) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (args->command.empty()) {
+        print_usage(args->help ? stdout : stderr);
+        return args->help ? 0 : 2;
+    }
+    for (const Command& c : commands) {
+        if (args->command != c.name) continue;
+        if (args->help) {
+            std::fputs(c.usage, stdout);
+            return 0;
+        }
+        return c.run(*args);
+    }
+    std::fprintf(stderr, "Unbekannter Befehl: %s\n\n", args->command.c_str());
+    print_usage(stderr);
+    return 2;
+}

@@ -1,0 +1,19 @@
+// The user-interface seam for the command line: messages go to the terminal,
+// errors to stderr; there are no file dialogs (every path is an argument).
+#include "app/ui.h"
+
+#include <cstdio>
+
+int message_box(WindowRef, unsigned type, const std::string& text)
+{
+    std::FILE* out = (type == KV_MB_ERROR) ? stderr : stdout;
+    std::fprintf(out, "%s\n", text.c_str());
+    std::fflush(out);
+    // Questions are never asked on the command line: the caller's safe choice is Cancel.
+    return type == KV_MB_QUESTION_YNC ? KV_IDCANCEL : KV_IDOK;
+}
+
+std::optional<FileDialogResult> ask_file_name(WindowRef, const FileDialogRequest&)
+{
+    return std::nullopt;
+}
