@@ -1,1 +1,96 @@
-// placeholder
+#include "params/curve_text.h"
+
+#include "app/file_io.h"
+#include "app/text.h"
+
+#include <cstring>
+#include <optional>
+
+void curve_scan_byte(CurveScanner& s, uint8_t byte) {
+    if (byte >= '0' && byte <= '9') {
+        s.in_number = true;
+        s.value = s.value * 10 + uint32_t(byte - '0');
+        if (s.value > 255) s.value = 256; // anything above 255 is stored as 255
+        return;
+    }
+    if (!s.in_number) return;
+    if (s.count < CURVE_POINTS) s.points[size_t(s.count++)] = uint8_t(s.value > 255 ? 255 : s.value);
+    s.in_number = false;
+    s.value = 0;
+}
+
+void curve_scan_bytes(CurveScanner& s, std::string_view bytes) {
+    for (char c : bytes) curve_scan_byte(s, uint8_t(c));
+}
+
+CurveImport import_curve_bytes(std::string_view bytes) {
+    CurveScanner s;
+    curve_scan_bytes(s, bytes);
+    curve_scan_byte(s, ' ');
+    CurveImport result;
+    result.count = s.count;
+    result.points = s.points;
+    result.outcome = s.count == CURVE_POINTS ? CurveImportOutcome::ok : CurveImportOutcome::too_few;
+    return result;
+}
+
+CurveImport import_curve_file(const std::string& path) {
+    const std::optional<std::string> bytes = read_file(path);
+    if (!bytes) return CurveImport{};
+    return import_curve_bytes(*bytes);
+}
+
+bool apply_curve_import(ParameterRecord& record, int curve, const CurveImport& result) {
+    if (result.outcome != CurveImportOutcome::ok || curve < 0 || curve > 1) return false;
+    std::memcpy(record.user_curve[curve], result.points.data(), CURVE_POINTS);
+    return true;
+}
+
+std::string curve_import_message(const CurveImport& result, const std::string& path) {
+    const std::string name = cut_chars(path, 128);
+    switch (result.outcome) {
+    case CurveImportOutcome::not_readable:
+        return format_text("Fehler: Datei \"%s\" kann nicht importiert werden", name.c_str());
+    case CurveImportOutcome::too_few: return format_text("Fehler: Datei \"%s\" ist fehlerhaft", name.c_str());
+    case CurveImportOutcome::ok: break;
+    }
+    return std::string();
+}
+
+std::string curve_data_text(const uint8_t* curve) {
+    std::string text = std::to_string(curve[0]) + "(control 0)";
+    for (int x = 1; x < CURVE_POINTS; ++x)
+        text += " " + std::to_string(curve[x]) + "(" + std::to_string(x) + ")";
+    return text;
+}
+
+namespace {
+
+// Point k lies on the line from a to b, compared in thousandths as the plot
+// has always done it (the quotient truncated toward zero).
+bool on_line(const uint8_t* curve, int a, int b, int k) {
+    const int64_t va = curve[a];
+    const int64_t lhs = 1000 * (int64_t(curve[k]) - va);
+    const int64_t rhs = 1000 * int64_t(k - a) * (int64_t(curve[b]) - va) / int64_t(b - a);
+    return lhs == rhs;
+}
+
+bool straight_run(const uint8_t* curve, int a, int b) {
+    for (int k = a + 1; k < b; ++k)
+        if (!on_line(curve, a, b, k)) return false;
+    return true;
+}
+
+} // namespace
+
+std::vector<int> curve_plot_vertices(const uint8_t* curve) {
+    std::vector<int> vertices{0};
+    int a = 0;
+    while (a < CURVE_POINTS - 1) {
+        int e = a + 1;
+        while (e + 1 <= CURVE_POINTS - 1 && straight_run(curve, a, e + 1)) ++e;
+        vertices.push_back(e);
+        a = e;
+    }
+    return vertices;
+}
