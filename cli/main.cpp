@@ -2,6 +2,7 @@
 // users without Windows. Messages are the program's own German texts; errors go
 // to stderr with exit status 1, usage errors exit with status 2.
 #include "cli/cli_args.h"
+#include "cli/device_commands.h"
 #include "cli/param_commands.h"
 
 #include <cstdio>
@@ -28,12 +29,29 @@ const Command commands[] = {
      "kv310r-cli import-curve DATEI 1|2 TEXTDATEI\n"
      "  Importiert die 256 Zahlen aus TEXTDATEI in Userkurve 1 oder 2 des Parametersatzes\n"
      "  in DATEI und speichert DATEI. Bei einem Fehler bleibt DATEI unverändert.\n"},
+    {"version", cli_version,
+     "kv310r-cli version [--port NAME] [--address N]\n"
+     "  Fragt die Firmware-Version des KV-310-R ab.\n"},
+    {"read", cli_read,
+     "kv310r-cli read DATEI [--port NAME] [--address N]\n"
+     "  Liest den Parametersatz des Dimmers und speichert ihn als Parameterdatei DATEI.\n"},
+    {"write", cli_write,
+     "kv310r-cli write DATEI [--port NAME] [--address N]\n"
+     "  Schreibt den Parametersatz aus DATEI in den Dimmer (setzt ihn vorher zurück).\n"},
+    {"drive", cli_drive,
+     "kv310r-cli drive 1|2 WERT [--port NAME] [--address N]\n"
+     "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n"},
 };
+
+const char* const port_note =
+    "\nOhne --port und --address gelten Port und RS485-Adresse aus der Kv310r.ini neben\n"
+    "dem Programm (Abschnitt PROP). Strg+C bricht eine laufende Übertragung ab.\n";
 
 void print_usage(std::FILE* out)
 {
     std::fputs("KV-310-R PC-Testprogramm, Kommandozeile\n\nAufruf:\n", out);
     for (const Command& c : commands) std::fputs(c.usage, out);
+    std::fputs(port_note, out);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "cli/param_commands.h"
 
-#include "app/file_io.h"
-#include "app/text.h"
+#include "cli/cli_files.h"
 #include "app/ui.h"
 #include "params/curve_text.h"
 #include "params/param_file.h"
@@ -20,28 +19,6 @@ int usage_error(const char* text)
 
 void report_error(const std::string& text) { message_box(nullptr, KV_MB_ERROR, text); }
 
-// Opens a parameter file the way the program's "Öffnen" does: a missing file is
-// "nicht lesbar", one that does not hold every key is "nicht vollständig".
-bool open_file(const std::string& path, ParameterRecord& record)
-{
-    if (path.empty() || !file_exists(path)) {
-        report_error(format_text("Fehler: Datei \"%s\" ist nicht lesbar", cut_chars(path, 128).c_str()));
-        return false;
-    }
-    if (!read_parameter_file(record, path)) {
-        report_error(format_text("Fehler: Datei \"%s\" ist nicht vollständig", cut_chars(path, 128).c_str()));
-        return false;
-    }
-    return true;
-}
-
-bool save_file(const ParameterRecord& record, const std::string& path)
-{
-    if (write_parameter_file(record, path)) return true;
-    report_error(format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(path, 128).c_str()));
-    return false;
-}
-
 } // namespace
 
 int cli_new(const CliArgs& args)
@@ -49,14 +26,14 @@ int cli_new(const CliArgs& args)
     if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli new DATEI");
     ParameterRecord record;
     apply_defaults(record);
-    return save_file(record, args.operands[0]) ? 0 : 1;
+    return cli_save_parameter_file(record, args.operands[0]) ? 0 : 1;
 }
 
 int cli_show(const CliArgs& args)
 {
     if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli show DATEI");
     ParameterRecord record;
-    if (!open_file(args.operands[0], record)) return 1;
+    if (!cli_open_parameter_file(args.operands[0], record)) return 1;
     std::fputs(parameter_file_text(record).c_str(), stdout);
     return 0;
 }
@@ -70,11 +47,11 @@ int cli_import_curve(const CliArgs& args)
     const std::string& text_path = args.operands[2];
 
     ParameterRecord record;
-    if (!open_file(path, record)) return 1;
+    if (!cli_open_parameter_file(path, record)) return 1;
     const CurveImport result = import_curve_file(text_path);
     if (!apply_curve_import(record, curve, result)) {
         report_error(curve_import_message(result, text_path));
         return 1;
     }
-    return save_file(record, path) ? 0 : 1;
+    return cli_save_parameter_file(record, path) ? 0 : 1;
 }

@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* TEXT_TRANSFER = "Kommunikation mit KV-310-R";
 
+TransferProgressHook progress_hook = nullptr;
+
+void report_progress(int done) {
+    if (progress_hook) progress_hook(done, PARAMETER_BLOCKS);
+}
+
 uint8_t* transfer_block(int index) { return g_transfer_image + index * PARAMETER_BLOCK_SIZE; }
 
 void open_busy(int template_id, const char* text) {
@@ -40,6 +46,8 @@ bool fetch(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint1
 }
 
 }  // namespace
+
+void set_transfer_progress_hook(TransferProgressHook hook) { progress_hook = hook; }
 
 bool firmware_version(WindowRef owner) {
     open_busy(BUSY_TEMPLATE_TEST, "Hardware-Test..");
@@ -72,8 +80,10 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
     Link_Drain(DRAIN_MS);
     // The dimmer takes the blocks only into a freshly reset parameter set.
     if (operation_failed(reset_transaction(), owner)) return false;
-    for (int i = 0; i < PARAMETER_BLOCKS; ++i)
+    for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
         if (operation_failed(write_block(i, transfer_block(i)), owner)) return false;
+        report_progress(i + 1);
+    }
     Busy_Close();
     message_box(owner, KV_MB_INFO, "PC-Parameter wurden im Dimmer abgespeichert");
     return true;
@@ -83,8 +93,10 @@ bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
     open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
     Link_Drain(DRAIN_MS);
     std::memset(g_transfer_image, 0, sizeof g_transfer_image);
-    for (int i = 0; i < PARAMETER_BLOCKS; ++i)
+    for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
         if (operation_failed(read_block(i, transfer_block(i)), owner)) return false;
+        report_progress(i + 1);
+    }
     Busy_Close();
     const uint32_t head = get_u32le(g_transfer_image);
     const uint32_t tail = get_u32le(g_transfer_image + DEVICE_IMAGE_SIZE - 4);

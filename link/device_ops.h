@@ -38,3 +38,8 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record);
 // the record's; otherwise the record's device image is zeroed (the caller then
 // applies the defaults). The record is untouched unless all blocks arrived.
 bool read_parameter_set(WindowRef owner, ParameterRecord& record);
+
+// Called after each parameter block that crossed the link (done of total), so
+// a front end can show progress. Null (the default) shows nothing.
+using TransferProgressHook = void (*)(int done, int total);
+void set_transfer_progress_hook(TransferProgressHook hook);
