@@ -176,8 +176,10 @@ uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::stri
     std::optional<std::string> value = ini_get(doc, section, key);
     if (!value || value->empty())
         return static_cast<uint32_t>(def);
-    // Leading control characters and blanks, an optional sign, then decimal
-    // digits accumulated modulo 2^32, as the Windows integer read does.
+    // As the Windows integer read: leading control characters and blanks, an
+    // optional sign, then digits accumulated modulo 2^32 up to the first one
+    // that does not fit. A lower-case prefix "0x", "0o" or "0b" after the sign
+    // selects base 16, 8 or 2; otherwise the base is 10.
     std::string_view s = *value;
     size_t i = 0;
     while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ')
@@ -187,9 +189,28 @@ uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::stri
         negative = s[i] == '-';
         ++i;
     }
+    uint32_t base = 10;
+    if (i + 1 < s.size() && s[i] == '0') {
+        switch (s[i + 1]) {
+        case 'x': base = 16; break;
+        case 'o': base = 8; break;
+        case 'b': base = 2; break;
+        default: break;
+        }
+        if (base != 10)
+            i += 2;
+    }
     uint32_t n = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        n = n * 10u + static_cast<uint32_t>(s[i] - '0');
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        uint32_t digit = c >= '0' && c <= '9'   ? static_cast<uint32_t>(c - '0')
+                         : c >= 'a' && c <= 'z' ? static_cast<uint32_t>(c - 'a' + 10)
+                         : c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 10)
+                                                : 99;
+        if (digit >= base)
+            break;
+        n = n * base + digit;
+    }
     return negative ? 0u - n : n;
 }
 

@@ -72,7 +72,7 @@ struct IntCase {
     uint32_t expected;
 };
 
-TEST(IniRead, IntegersWrapAt32BitsAndStopAtTheFirstNonDigit)
+TEST(IniRead, IntegersReadLikeThePlatform)
 {
     const std::vector<IntCase> cases = {
         {"[s]\r\nk=12abc\r\n", 5, 12},
@@ -84,7 +84,13 @@ TEST(IniRead, IntegersWrapAt32BitsAndStopAtTheFirstNonDigit)
         {"[s]\r\nk=-4294967297\r\n", 5, 4294967295u},
         {"[s]\r\nk=2147483648\r\n", 5, 2147483648u},
         {"[s]\r\nk=42A94967297\r\n", 5, 42},
-        {"[s]\r\nk=0x10\r\n", 5, 0},
+        {"[s]\r\nk=0x10\r\n", 5, 16},   // base prefixes as the platform reads them
+        {"[s]\r\nk=-0x1f\r\n", 5, 0xFFFFFFE1u},
+        {"[s]\r\nk=0o17\r\n", 5, 15},
+        {"[s]\r\nk=0b102\r\n", 5, 2},
+        {"[s]\r\nk=0X10\r\n", 5, 0},    // upper-case X is no prefix
+        {"[s]\r\nk=0x\r\n", 5, 0},
+        {"[s]\r\nk=007\r\n", 5, 7},
         {"[s]\r\nk=- 5\r\n", 5, 0},
         {"[s]\r\nk=\"-3\"\r\n", 5, 4294967293u},
         {"[s]\r\nk=\" 42\"\r\n", 5, 42},
