@@ -58,9 +58,8 @@ std::string curve_import_message(const CurveImport& result, const std::string& p
 }
 
 std::string curve_data_text(const uint8_t* curve) {
-    std::string text = std::to_string(curve[0]) + "(control 0)";
-    for (int x = 1; x < CURVE_POINTS; ++x)
-        text += " " + std::to_string(curve[x]) + "(" + std::to_string(x) + ")";
+    std::string text = format_text("%u(control %u)", unsigned(curve[0]), 0u);
+    for (int x = 1; x < CURVE_POINTS; ++x) text += format_text(" %u(%u)", unsigned(curve[x]), unsigned(x));
     return text;
 }
 

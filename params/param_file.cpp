@@ -24,13 +24,12 @@ std::vector<ParamFileKey> build_keys() {
     add("d_A_3", offsetof(ParameterRecord, master_slave_pc_test), 8);
     for (int d = 0; d < DIMMER_COUNT; ++d) {
         const size_t block = offsetof(ParameterRecord, dimmer) + size_t(d) * sizeof(DimmerBlock);
-        const std::string prefix = "d" + std::to_string(d + 1) + "_";
         auto per_cd = [&](const char* name, size_t field) {
             for (int cd = 0; cd < CD_COUNT; ++cd)
-                add(prefix + name + "_" + CD_LETTER[cd], block + field + size_t(cd), 8);
+                add(format_text("d%d_%s_%c", d + 1, name, CD_LETTER[cd]), block + field + size_t(cd), 8);
         };
         auto single = [&](const char* name, size_t field, int width = 8, uint32_t since = 0) {
-            add(prefix + name, block + field, width, since);
+            add(format_text("d%d_%s", d + 1, name), block + field, width, since);
         };
         per_cd("K_3", offsetof(DimmerBlock, minimum));
         per_cd("K_3e", offsetof(DimmerBlock, zero_control_output));
@@ -56,7 +55,7 @@ std::vector<ParamFileKey> build_keys() {
     // Point 255 of each curve has never been part of the file.
     for (int c = 0; c < 2; ++c)
         for (int x = 0; x < CURVE_POINTS - 1; ++x)
-            add("u" + std::to_string(c + 1) + "_v_" + std::to_string(x),
+            add(format_text("u%d_v_%d", c + 1, x),
                 offsetof(ParameterRecord, user_curve) + size_t(c) * CURVE_POINTS + size_t(x), 8);
     return keys;
 }

@@ -96,7 +96,7 @@ TEST(CurveDataText, ListsEveryPointWithItsControlValue) {
     uint8_t ramp[CURVE_POINTS];
     for (int x = 0; x < CURVE_POINTS; ++x) ramp[x] = uint8_t(x);
     std::string expected = "0(control 0)";
-    for (int x = 1; x < CURVE_POINTS; ++x) expected += " " + std::to_string(x) + "(" + std::to_string(x) + ")";
+    for (int x = 1; x < CURVE_POINTS; ++x) expected.append(" ").append(std::to_string(x)).append("(").append(std::to_string(x)).append(")");
     EXPECT_EQ(curve_data_text(ramp), expected);
     uint8_t full[CURVE_POINTS];
     std::memset(full, 255, sizeof full);
