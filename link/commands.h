@@ -1,0 +1,64 @@
+// The dimmer's command set and the transactions built on it. Each request is
+// sent once with sub-address 0; a reply counts only with sub-address 0, the
+// same command code and at least the payload given here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint8_t CMD_VERSION = 0x08;        // -> controller major, minor [, dimmer 1 and 2 major, minor]
+constexpr uint8_t CMD_STATUS = 0x10;         // 8 bytes drive request -> 111-byte status record
+constexpr uint8_t CMD_RESET = 0x40;          // reset the dimmer's parameter set -> 1 byte
+constexpr uint8_t CMD_READ_BLOCK = 0x48;     // block index -> 1, index, 128 bytes
+constexpr uint8_t CMD_WRITE_BLOCK = 0x50;    // index, 128 bytes -> 1, index
+constexpr uint8_t CMD_SCOPE = 0x80;          // start / stop -> u32, u16
+constexpr uint8_t CMD_SCOPE_BLOCK = 0x88;    // reply to 0x90: index, up to 200 sample bytes
+constexpr uint8_t CMD_SCOPE_REQUEST = 0x90;  // block index, 0 -> 0x88 block or 0x90 state
+
+constexpr uint32_t VERSION_WAIT_MS = 1000;
+constexpr uint32_t STATUS_WAIT_MS = 1000;
+constexpr uint32_t PARAMETER_WAIT_MS = 5000;
+
+constexpr int PARAMETER_BLOCKS = 8;
+constexpr size_t PARAMETER_BLOCK_SIZE = 128;  // 32 u32 values
+
+// The firmware versions from the last connection test (dimmer versions 0 when
+// the reply carried only the controller's).
+struct VersionData {
+    uint8_t controller_major;
+    uint8_t controller_minor;
+    uint8_t dimmer_major[2];
+    uint8_t dimmer_minor[2];
+};
+
+extern VersionData g_version;
+
+// Clears the version data, closes and reopens the port, asks for the version
+// (1000 ms). A link status code.
+int connection_test();
+
+// Clears the fetched status slot, opens the port (not closed first), sends the
+// status request with the given drive flags and values, waits 1000 ms; the
+// reply fills the fetched slot.
+int status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
+
+// Opens the port, resets the dimmer's parameter set, waits 5000 ms.
+int reset_transaction();
+
+// Opens the port, sends parameter block index (0..7), waits 5000 ms for the echo.
+int write_block(int index, const uint8_t* block /* 128 bytes */);
+
+// Opens the port, asks for parameter block index, waits 5000 ms; the reply's
+// 128 block bytes go to block.
+int read_block(int index, uint8_t* block /* 128 bytes */);
+
+// Send-only status request: LINK_ERR_PORT if the port is closed.
+int send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
+
+// One receive step. Clears the polled slot; for a status reply clears the
+// fetched slot, fills the polled slot and returns 0; otherwise LINK_ERR_COMM.
+int poll_status_reply();
+
+// The 8-byte status request payload: per dimmer the set-drive flag, 0, u16 value.
+void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2,
+                          uint8_t payload[8]);

@@ -1,0 +1,99 @@
+#include "link/device_ops.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/busy.h"
+#include "link/commands.h"
+#include "link/link.h"
+#include "link/transactions.h"
+
+uint8_t g_transfer_image[TRANSFER_IMAGE_SIZE];
+
+namespace {
+
+constexpr const char* TEXT_TRANSFER = "Kommunikation mit KV-310-R";
+
+uint8_t* transfer_block(int index) { return g_transfer_image + index * PARAMETER_BLOCK_SIZE; }
+
+void open_busy(int template_id, const char* text) {
+    Busy_Open(link_main_window(), template_id);
+    Busy_SetText(text);
+}
+
+// "%u.%u", or empty while the dimmer reports major version 0.
+void dimmer_version_text(int dimmer, char* out, size_t size) {
+    out[0] = '\0';
+    if (g_version.dimmer_major[dimmer] != 0)
+        std::snprintf(out, size, "%u.%u", unsigned(g_version.dimmer_major[dimmer]),
+                      unsigned(g_version.dimmer_minor[dimmer]));
+}
+
+bool fetch(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
+    open_busy(BUSY_TEMPLATE_STATUS, "Status..");
+    Link_Drain(DRAIN_MS);
+    const int code = status_transaction(flag1, value1, flag2, value2);
+    if (operation_failed(code, owner)) return false;
+    Link_Close();
+    Busy_Close();
+    return true;
+}
+
+}  // namespace
+
+bool firmware_version(WindowRef owner) {
+    open_busy(BUSY_TEMPLATE_TEST, "Hardware-Test..");
+    if (operation_failed(connection_test(), owner)) return true;
+    Busy_Close();
+    char dimmer1[32];
+    char dimmer2[32];
+    dimmer_version_text(0, dimmer1, sizeof dimmer1);
+    dimmer_version_text(1, dimmer2, sizeof dimmer2);
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "KV-310-R-Firmware-Version V%u.%u\r\nDimmer 1 %.32s\r\nDimmer 2 %.32s",
+                  unsigned(g_version.controller_major), unsigned(g_version.controller_minor),
+                  dimmer1, dimmer2);
+    message_box(owner, KV_MB_INFO, text);
+    return true;
+}
+
+bool status_fetch(WindowRef owner) { return fetch(owner, 0, 0, 0, 0); }
+
+bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2,
+                        uint16_t value2) {
+    return fetch(owner, flag1, value1, flag2, value2);
+}
+
+bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
+    open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
+    std::memset(g_transfer_image, 0, sizeof g_transfer_image);
+    std::memcpy(g_transfer_image, device_image(record), DEVICE_IMAGE_SIZE);
+    Link_Drain(DRAIN_MS);
+    // The dimmer takes the blocks only into a freshly reset parameter set.
+    if (operation_failed(reset_transaction(), owner)) return false;
+    for (int i = 0; i < PARAMETER_BLOCKS; ++i)
+        if (operation_failed(write_block(i, transfer_block(i)), owner)) return false;
+    Busy_Close();
+    message_box(owner, KV_MB_INFO, "PC-Parameter wurden im Dimmer abgespeichert");
+    return true;
+}
+
+bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
+    open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
+    Link_Drain(DRAIN_MS);
+    std::memset(g_transfer_image, 0, sizeof g_transfer_image);
+    for (int i = 0; i < PARAMETER_BLOCKS; ++i)
+        if (operation_failed(read_block(i, transfer_block(i)), owner)) return false;
+    Busy_Close();
+    const uint32_t head = get_u32le(g_transfer_image);
+    const uint32_t tail = get_u32le(g_transfer_image + DEVICE_IMAGE_SIZE - 4);
+    if (head == MARKER_HEAD && tail == MARKER_TAIL) {
+        std::memcpy(device_image(record), g_transfer_image, DEVICE_IMAGE_SIZE);
+        message_box(owner, KV_MB_INFO, "Dimmerparameter wurden zum PC übertragen");
+    } else {
+        std::memset(device_image(record), 0, DEVICE_IMAGE_SIZE);
+        message_box(owner, KV_MB_ERROR, "Parametersatz in Standardvoreinstellung");
+    }
+    return true;
+}

@@ -1,0 +1,40 @@
+// The device operations the user starts: firmware version, status fetch, and
+// writing and reading the parameter set. Each shows the busy window (owned by
+// the main window) while it runs and reports to the user itself: an error
+// closes the port and shows the link's message owned by owner, "Abbruch"
+// closes the port silently.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/ui.h"
+#include "params/record.h"
+
+// The parameter set as it crosses the link: eight blocks of 128 bytes. The
+// 596-byte device image fills the start, the rest is zero.
+constexpr size_t TRANSFER_IMAGE_SIZE = 1024;
+extern uint8_t g_transfer_image[TRANSFER_IMAGE_SIZE];
+
+// Input discarded before an operation's first request, so a late reply to an
+// earlier one cannot be taken for the new one.
+constexpr uint32_t DRAIN_MS = 500;
+
+// Asks for the firmware versions and shows them. The port stays open after
+// success. Always true: the command is handled either way.
+bool firmware_version(WindowRef owner);
+
+// Fetches one status record into the fetched slot; the port is closed
+// afterwards whatever the outcome. The second form also sets the test drive.
+bool status_fetch(WindowRef owner);
+bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2,
+                        uint16_t value2);
+
+// Resets the dimmer's parameter set, then writes all eight blocks of the
+// record's device image. The port stays open after success.
+bool write_parameter_set(WindowRef owner, const ParameterRecord& record);
+
+// Reads all eight blocks. With both markers in place the device image replaces
+// the record's; otherwise the record's device image is zeroed (the caller then
+// applies the defaults). The record is untouched unless all blocks arrived.
+bool read_parameter_set(WindowRef owner, ParameterRecord& record);

@@ -1,0 +1,159 @@
+#include "link/link.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/busy.h"
+#include "link/codec.h"
+#include "link/monitor_feed.h"
+#include "link/port.h"
+
+PortSettings g_port_settings;
+
+namespace {
+
+constexpr const char* LINE_MODE = "38400,n,8,2";
+
+PortHandle g_port = PORT_INVALID;
+int g_last_status = LINK_OK;
+std::string g_port_text;
+std::string g_mode_text;
+MonitorTextHook g_monitor_text_hook = nullptr;
+IdleWaitHook g_idle_wait_hook = nullptr;
+WindowRef g_main_window = nullptr;
+
+void set_monitor_texts(const std::string& port_text, const std::string& mode_text) {
+    g_port_text = port_text;
+    g_mode_text = mode_text;
+    if (g_monitor_text_hook) g_monitor_text_hook(g_port_text, g_mode_text);
+}
+
+void feed_hex(uint8_t b) {
+    char text[4];
+    std::snprintf(text, sizeof text, " %02x", b);
+    Monitor_Feed(text, 3);
+}
+
+}  // namespace
+
+void set_port_name(PortSettings& settings, std::string_view name) {
+    size_t n = name.size() < sizeof settings.name - 1 ? name.size() : sizeof settings.name - 1;
+    // Back off to the start of a UTF-8 sequence if the cut falls inside one.
+    if (n < name.size())
+        while (n > 0 && (uint8_t(name[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(settings.name, name.data(), n);
+    settings.name[n] = '\0';
+}
+
+bool link_is_error(int code) {
+    if (code < LINK_ERR_NO_PORT || code > LINK_ERR_LAST) return false;
+    g_last_status = code;
+    return true;
+}
+
+bool link_is_cancel(int code) {
+    if (code != LINK_CANCELLED) return false;
+    g_last_status = code;
+    return true;
+}
+
+int link_last_status() { return g_last_status; }
+
+std::string link_status_message(int code) {
+    if (code == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
+    if (code == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
+    if (code >= LINK_ERR_NO_PORT && code <= LINK_ERR_LAST)
+        return "Kommunikation mit KV-310-R ist fehlerhaft";
+    return {};
+}
+
+void Link_Init() {
+    if (g_port != PORT_INVALID) port_close(g_port);
+    g_port = PORT_INVALID;
+    g_last_status = LINK_OK;
+    g_port_text.clear();
+    g_mode_text.clear();
+    Codec_ResetReceiver();
+}
+
+int Link_Open() {
+    if (g_port != PORT_INVALID) return LINK_OK;
+    set_monitor_texts(g_port_settings.name, "");
+    if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
+    g_port = port_open(g_port_settings.name);
+    if (g_port == PORT_INVALID) return LINK_ERR_PORT;
+    set_monitor_texts(g_port_settings.name, LINE_MODE);
+    char line[80];
+    const int n = std::snprintf(line, sizeof line, "\r\n{PORT %.64s}\r\n", g_port_settings.name);
+    Monitor_Feed(line, size_t(n));
+    Codec_ResetReceiver();
+    return LINK_OK;
+}
+
+void Link_Close() {
+    if (g_port != PORT_INVALID) port_close(g_port);
+    g_port = PORT_INVALID;
+    set_monitor_texts(g_port_settings.name, "");
+}
+
+bool link_port_is_open() { return g_port != PORT_INVALID; }
+
+int Link_WriteBytes(const uint8_t* bytes, size_t count) {
+    if (g_port == PORT_INVALID) return -1;
+    for (size_t i = 0; i < count; ++i) feed_hex(bytes[i]);
+    const int written = port_write(g_port, bytes, count);
+    return written >= 0 && size_t(written) == count ? 0 : -1;
+}
+
+int Link_ReadByte() {
+    if (g_port == PORT_INVALID) return -1;
+    uint8_t b;
+    if (port_read(g_port, &b, 1) != 1) return -1;
+    feed_hex(b);
+    return b;
+}
+
+bool Link_TimedOut(uint32_t limit_ms, uint32_t start) {
+    const int32_t difference = int32_t(tick_count_ms() - start);
+    const int64_t elapsed = std::llabs(int64_t(difference));
+    if (elapsed <= int64_t(limit_ms)) return false;
+    char line[48];
+    const int n = std::snprintf(line, sizeof line, "\r\n{TIMEOUT %u}\r\n", unsigned(limit_ms));
+    Monitor_Feed(line, size_t(n));
+    return true;
+}
+
+int Link_Drain(uint32_t ms) {
+    const uint32_t start = tick_count_ms();
+    for (;;) {
+        if (Busy_Cancelled()) {
+            g_last_status = LINK_CANCELLED;
+            return 0;
+        }
+        const int step = Codec_ReceiveStep();
+        if (Link_TimedOut(ms, start)) return 1;
+        if (step < 0) link_idle_wait();
+    }
+}
+
+void Link_ReportError(WindowRef owner) {
+    const std::string text = link_status_message(g_last_status);
+    if (!text.empty()) message_box(owner, KV_MB_ERROR, text);
+}
+
+uint8_t link_address() { return uint8_t(g_port_settings.address); }
+
+void link_set_idle_wait(IdleWaitHook hook) { g_idle_wait_hook = hook; }
+
+void link_idle_wait() {
+    if (g_idle_wait_hook) g_idle_wait_hook(1);
+    else port_wait_readable(g_port, 1);
+}
+
+void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }
+const std::string& link_monitor_port_text() { return g_port_text; }
+const std::string& link_monitor_mode_text() { return g_mode_text; }
+
+void link_set_main_window(WindowRef window) { g_main_window = window; }
+WindowRef link_main_window() { return g_main_window; }

@@ -1,0 +1,77 @@
+#include "link/transactions.h"
+
+#include "link/busy.h"
+#include "link/codec.h"
+#include "link/link.h"
+#include "link/monitor_feed.h"
+#include "link/port.h"
+
+bool reply_matches(const Frame& frame, const ReplyMatch& match) {
+    if (frame.sub_address != 0 || frame.code != match.code) return false;
+    if (frame.length < match.min_length || frame.length < match.prefix_length) return false;
+    for (size_t i = 0; i < match.prefix_length; ++i)
+        if (frame.payload[i] != match.prefix[i]) return false;
+    return true;
+}
+
+void send_request(uint8_t code, const uint8_t* payload, size_t length) {
+    Monitor_Feed("\r\nTx");
+    Codec_Send(link_address(), 0, code, length, payload);
+    Monitor_Feed("\r\nRx");
+}
+
+int wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
+    const uint32_t start = tick_count_ms();
+    for (;;) {
+        if (Busy_Cancelled()) return LINK_CANCELLED;
+        const int step = Codec_ReceiveStep();
+        if (step == 1) {
+            Monitor_Feed("\r\n");
+            Frame frame;
+            if (Codec_Decode(&frame) && reply_matches(frame, match)) {
+                *reply = frame;
+                return LINK_OK;
+            }
+        }
+        // Checked after the receive step, so a reply completed in the same
+        // pass still counts.
+        if (Link_TimedOut(timeout_ms, start)) return LINK_ERR_COMM;
+        if (step < 0) link_idle_wait();
+    }
+}
+
+int waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
+                        const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
+    if (reopen) Link_Close();
+    const int opened = Link_Open();
+    if (opened != LINK_OK) return opened;
+    send_request(code, payload, length);
+    return wait_for_reply(match, timeout_ms, reply);
+}
+
+int send_only_transaction(uint8_t code, const uint8_t* payload, size_t length) {
+    if (!link_port_is_open()) return LINK_ERR_PORT;
+    send_request(code, payload, length);
+    return LINK_OK;
+}
+
+int poll_reply(Frame* reply) {
+    if (Codec_ReceiveStep() != 1) return LINK_ERR_COMM;
+    Monitor_Feed("\r\n");
+    return Codec_Decode(reply) ? LINK_OK : LINK_ERR_COMM;
+}
+
+bool operation_failed(int code, WindowRef owner) {
+    if (link_is_error(code)) {
+        Link_Close();
+        Busy_Close();
+        Link_ReportError(owner);
+        return true;
+    }
+    if (link_is_cancel(code)) {
+        Link_Close();
+        Busy_Close();
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,51 @@
+// The exchange patterns every device operation is built on: a request sent once
+// and a reply awaited under a time-out (waiting transaction), a request sent
+// without waiting (send-only) and one non-blocking look for a reply (poll).
+// The monitor shows each exchange as "Tx" and the request bytes, then "Rx" and
+// every byte received.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/ui.h"
+#include "link/frame.h"
+
+// The reply a waiting transaction takes: sub-address 0, this command code, at
+// least min_length payload bytes, and a payload starting with the prefix.
+struct ReplyMatch {
+    uint8_t code;
+    size_t min_length;
+    uint8_t prefix[2];
+    size_t prefix_length;  // 0..2
+};
+
+bool reply_matches(const Frame& frame, const ReplyMatch& match);
+
+// Feeds "\r\nTx", sends the request frame to the configured address, feeds
+// "\r\nRx". A failed write is not reported: it ends in a missing reply.
+void send_request(uint8_t code, const uint8_t* payload, size_t length);
+
+// Waits up to timeout_ms for a matching reply. Each pass: cancel query, one
+// receive step, time-out check; a pass that found no byte waits in the OS for
+// at most a millisecond. 0 with *reply set (its payload is valid until the
+// next receive step), LINK_CANCELLED, or LINK_ERR_COMM.
+int wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
+
+// Opens the port (closing it first when reopen is set, so it starts afresh),
+// sends the request and waits for the reply. Must run inside an open busy
+// window: without one the wait ends at once as cancelled.
+int waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
+                        const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
+
+// LINK_ERR_PORT without sending if the port is closed, else sends and returns 0.
+int send_only_transaction(uint8_t code, const uint8_t* payload, size_t length);
+
+// One receive step: 0 with *reply set when it completed a frame, else
+// LINK_ERR_COMM. No waiting, no cancel query.
+int poll_reply(Frame* reply);
+
+// The end of a device operation that went wrong. An error closes the port and
+// the busy window and shows the link's message owned by owner; a cancellation
+// closes both silently. True in those two cases, false on success (nothing done).
+bool operation_failed(int code, WindowRef owner);

@@ -1,0 +1,191 @@
+// Frame encoder and receive parser: wire bytes, stuffing, room rule and the
+// parser's recovery from noise and damaged frames.
+#include <gtest/gtest.h>
+
+#include "link/codec.h"
+#include "link/frame.h"
+#include "link/link.h"
+#include "tests/link/fakes.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes encode(uint8_t address, uint8_t code, const Bytes& payload, uint8_t sub = 0) {
+    uint8_t out[FRAME_MAX_STUFFED];
+    const size_t n = frame_encode(address, sub, code, payload.data(), payload.size(), out);
+    return Bytes(out, out + n);
+}
+
+struct Received {
+    uint8_t address;
+    uint8_t sub_address;
+    uint8_t code;
+    Bytes payload;
+    bool operator==(const Received&) const = default;
+};
+
+std::vector<Received> parse(const Bytes& stream) {
+    FrameParser p;
+    frame_parser_reset(p);
+    std::vector<Received> out;
+    for (uint8_t b : stream) {
+        if (!frame_parser_push(p, b)) continue;
+        Frame f;
+        EXPECT_TRUE(frame_decode(p, &f));
+        out.push_back({f.address, f.sub_address, f.code, Bytes(f.payload, f.payload + f.length)});
+    }
+    return out;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+TEST(FrameEncoder, WireBytes) {
+    struct Case {
+        uint8_t address, code;
+        Bytes payload;
+        const char* wire;
+    };
+    const std::vector<Case> cases = {
+        {1, 0x08, {}, "7f 01 08 f7 7f"},
+        {0, 0x08, {}, "7f 00 08 f8 7f"},
+        {1, 0x48, {0x03}, "7f 01 48 03 b4 7f"},
+        {0x79, 0x08, {}, "7f 79 08 7e ff 7f"},       // checksum 0x7F stuffed
+        {0x7A, 0x08, {}, "7f 7a 08 7e fe 7f"},       // checksum 0x7E stuffed
+        {0x7F, 0x08, {0x7E, 0x00}, "7f 7e ff 08 7e fe 00 fb 7f"},  // address and payload stuffed
+    };
+    for (const Case& c : cases) EXPECT_EQ(hex(encode(c.address, c.code, c.payload)), c.wire);
+}
+
+TEST(FrameEncoder, LargestFrameAndOversizePayload) {
+    // Every byte stuffed, the checksum (0x7F) included.
+    Bytes payload(131, 0x7F);
+    payload.insert(payload.end(), 125, 0x7E);
+    const Bytes wire = encode(0x7F, 0x78, payload, 7);
+    EXPECT_EQ(wire.size(), FRAME_MAX_STUFFED);
+    EXPECT_EQ(hex(Bytes(wire.end() - 3, wire.end())), "7e ff 7f");
+    const std::vector<Received> back = parse(wire);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0], (Received{0x7F, 7, 0x78, payload}));
+
+    uint8_t out[FRAME_MAX_STUFFED];
+    const Bytes too_long(257, 0);
+    EXPECT_EQ(frame_encode(1, 0, 0x10, too_long.data(), too_long.size(), out), 0u);
+
+    reset_link_world();
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    EXPECT_EQ(Codec_Send(1, 0, 0x10, too_long.size(), too_long.data()), -1);
+    EXPECT_TRUE(fake_port().writes.empty());
+}
+
+TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
+    reset_link_world();
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    // Address 0x7F and command byte 0x7F take two bytes each: fill 5.
+    EXPECT_EQ(Codec_Begin(0x7F, 7, 0x78), 0);
+    for (int i = 0; i < 62; ++i) ASSERT_EQ(Codec_PutU16(0x7E7E), 0);
+    for (int i = 0; i < 65; ++i) ASSERT_EQ(Codec_PutU16(0x7F7F), 0);  // fill 513
+    EXPECT_EQ(Codec_PutU32(0x7F7F7F7F), -1);  // needs fill + 11 <= 520
+    EXPECT_EQ(Codec_PutU16(0x7F7F), 0);       // fill + 7 == 520: fits, fill 517
+    EXPECT_EQ(Codec_PutU8(0), -1);            // needs fill + 5 <= 520
+    EXPECT_EQ(Codec_Finish(), 0);             // fill + 3 == 520; the checksum is 0x7E
+    ASSERT_EQ(fake_port().writes.size(), 1u);
+    const Bytes wire = fake_port().writes[0].bytes;
+    EXPECT_EQ(wire.size(), 520u);
+    const std::vector<Received> back = parse(wire);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].payload.size(), 256u);
+    EXPECT_EQ(back[0].payload[123], 0x7E);
+    EXPECT_EQ(back[0].payload[255], 0x7F);
+
+    // Little-endian values.
+    Codec_Begin(1, 0, 0x10);
+    Codec_PutU16(0x1234);
+    Codec_PutU32(0xA1B2C3D4);
+    Codec_Finish();
+    EXPECT_EQ(parse(fake_port().writes.back().bytes)[0].payload,
+              (Bytes{0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1}));
+}
+
+TEST(FrameParser, RecoversFromNoiseAndDamagedFrames) {
+    const Bytes version = {0x7F, 0x01, 0x08, 0xF7, 0x7F};
+    const Received version_rx = {1, 0, 0x08, {}};
+    Bytes max_frame = encode(1, 0x48, Bytes(256, 0x11));
+    Bytes overlong = encode(1, 0x48, Bytes(256, 0x11));
+    // One byte more, checksum corrected so only the length is wrong.
+    overlong.insert(overlong.begin() + 3, 0x01);
+    overlong[overlong.size() - 2] = uint8_t(overlong[overlong.size() - 2] - 1);
+
+    struct Case {
+        const char* name;
+        Bytes stream;
+        std::vector<Received> expected;
+    };
+    const std::vector<Case> cases = {
+        {"noise before the first flag", join({{0x01, 0xF7, 0x7E, 0xFF, 0x08}, version}), {version_rx}},
+        {"frames sharing a flag",
+         {0x7F, 0x01, 0x08, 0xF7, 0x7F, 0x02, 0x10, 0xEE, 0x7F},
+         {version_rx, {2, 0, 0x10, {}}}},
+        {"sub-address split from the code", {0x7F, 0x01, 0x49, 0x03, 0xB3, 0x7F}, {{1, 1, 0x48, {3}}}},
+        {"too short, the flag opens the next frame", join({{0x7F, 0x01}, version}), {version_rx}},
+        {"empty frame between flags", join({{0x7F}, version}), {version_rx}},
+        {"261 bytes accepted", max_frame, {{1, 0, 0x48, Bytes(256, 0x11)}}},
+        {"262 bytes dropped, next frame kept", join({overlong, Bytes(version.begin() + 1, version.end())}),
+         {version_rx}},
+        {"bad escape drops the frame",
+         join({{0x7F, 0x01, 0x7E, 0x01, 0x08, 0xF7, 0x7F}, Bytes(version.begin() + 1, version.end())}),
+         {version_rx}},
+        {"two escapes in a row drop the frame",
+         join({{0x7F, 0x01, 0x7E, 0x7E, 0xFF, 0x08, 0x78, 0x7F}, version}), {version_rx}},
+        {"bad checksum, then a good frame sharing its flag",
+         {0x7F, 0x01, 0x08, 0xF6, 0x7F, 0x01, 0x08, 0xF7, 0x7F}, {version_rx}},
+        {"stuffed checksum", {0x7F, 0x79, 0x08, 0x7E, 0xFF, 0x7F}, {{0x79, 0, 0x08, {}}}},
+        {"stuffed payload", encode(1, 0x50, {0x7E, 0x7F, 0x7D}), {{1, 0, 0x50, {0x7E, 0x7F, 0x7D}}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parse(c.stream), c.expected) << c.name;
+}
+
+TEST(CodecReceiveStep, StepsOverThePort) {
+    reset_link_world();
+    EXPECT_EQ(Codec_ReceiveStep(), -1);  // port closed
+    Frame f;
+    EXPECT_FALSE(Codec_Decode(&f));
+
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    // 200 bytes of noise: one step takes 128 and reports no frame, the next
+    // takes the rest and finds the port empty.
+    fake_port_queue(Bytes(200, 0x55));
+    EXPECT_EQ(Codec_ReceiveStep(), 0);
+    EXPECT_EQ(fake_port().incoming.size(), 72u);
+    EXPECT_EQ(Codec_ReceiveStep(), -1);
+
+    // A frame split over two steps; the step returns as soon as it completes,
+    // leaving the following bytes for later.
+    fake_port_queue({0x7F, 0x01, 0x08});
+    EXPECT_EQ(Codec_ReceiveStep(), -1);
+    fake_port_queue({0xF7, 0x7F, 0x01, 0x10, 0xEF, 0x7F});
+    EXPECT_EQ(Codec_ReceiveStep(), 1);
+    ASSERT_TRUE(Codec_Decode(&f));
+    EXPECT_EQ(f.code, 0x08);
+    EXPECT_EQ(f.length, 0u);
+    EXPECT_EQ(fake_port().incoming.size(), 4u);
+    EXPECT_EQ(Codec_ReceiveStep(), 1);  // the second frame opened by the shared flag
+    ASSERT_TRUE(Codec_Decode(&f));
+    EXPECT_EQ(f.code, 0x10);
+    EXPECT_EQ(Codec_ReceiveStep(), -1);
+    EXPECT_FALSE(Codec_Decode(&f));  // each step forgets the last frame
+
+    // Opening the port afresh forgets a partial frame.
+    fake_port_queue({0x7F, 0x01});
+    EXPECT_EQ(Codec_ReceiveStep(), -1);
+    Link_Close();
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    fake_port_queue({0x08, 0xF7, 0x7F});
+    EXPECT_EQ(Codec_ReceiveStep(), -1);
+}
+
+}  // namespace

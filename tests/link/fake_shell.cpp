@@ -1,0 +1,47 @@
+// The busy window and message boxes, recorded instead of shown.
+#include "tests/link/fakes.h"
+
+#include "link/busy.h"
+
+namespace {
+
+FakeBusy g_busy;
+std::vector<ShownMessage> g_messages;
+
+}  // namespace
+
+FakeBusy& fake_busy() { return g_busy; }
+std::vector<ShownMessage>& shown_messages() { return g_messages; }
+
+void Busy_Open(WindowRef owner, int template_id) {
+    if (g_busy.open) return;
+    g_busy.open = true;
+    g_busy.owner = owner;
+    g_busy.template_id = template_id == 0 ? BUSY_TEMPLATE_CONNECTION : template_id;
+    g_busy.cancel_flag = false;
+    g_busy.queries = 0;
+    ++g_busy.opens;
+}
+
+void Busy_SetText(const std::string& text) {
+    if (g_busy.open) g_busy.text = text;
+}
+
+bool Busy_Cancelled() {
+    if (!g_busy.open) return true;
+    ++g_busy.queries;
+    if (g_busy.cancel_after >= 0 && g_busy.queries >= g_busy.cancel_after) g_busy.cancel_flag = true;
+    return g_busy.cancel_flag;
+}
+
+void Busy_Close() {
+    if (g_busy.open) ++g_busy.closes;
+    g_busy.open = false;
+}
+
+WindowRef Busy_Window() { return g_busy.open ? &g_busy : nullptr; }
+
+int message_box(WindowRef owner, unsigned type, const std::string& text) {
+    g_messages.push_back({owner, type, text});
+    return KV_IDOK;
+}

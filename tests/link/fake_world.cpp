@@ -1,0 +1,46 @@
+// Resets the whole link and its fakes between tests.
+#include "tests/link/fakes.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/link.h"
+#include "link/monitor_feed.h"
+#include "measure/scope_reply.h"
+#include "measure/status_record.h"
+
+void reset_link_world(uint32_t start_time) {
+    Link_Init();
+    fake_port() = FakePort{};
+    fake_port().now = start_time;
+    fake_busy() = FakeBusy{};
+    shown_messages().clear();
+    monitor_feed_reset();
+    monitor_feed_set_active(true);
+    link_set_idle_wait(nullptr);
+    link_set_monitor_text_hook(nullptr);
+    link_set_main_window(nullptr);
+    set_port_name(g_port_settings, "COM7");
+    g_port_settings.address = 1;
+    std::memset(&g_status_shown, 0, sizeof g_status_shown);
+    std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
+    std::memset(&g_status_polled, 0, sizeof g_status_polled);
+    std::memset(&g_scope_reply, 0, sizeof g_scope_reply);
+}
+
+std::string take_feed() {
+    std::string out(monitor_feed_unread(), '\0');
+    out.resize(monitor_feed_take(out.data(), out.size()));
+    return out;
+}
+
+std::string hex(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    char b[4];
+    for (uint8_t v : bytes) {
+        std::snprintf(b, sizeof b, "%02x", v);
+        if (!out.empty()) out += ' ';
+        out += b;
+    }
+    return out;
+}

@@ -1,0 +1,93 @@
+// Test doubles for the link's seams: a scripted serial port with a fake
+// millisecond clock, a busy window that can cancel after a number of queries,
+// and message boxes that are recorded instead of shown.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ui.h"
+#include "link/frame.h"
+
+// ---- port and clock
+
+struct IncomingByte {
+    uint32_t available_at;  // fake clock time from which a read delivers it
+    uint8_t value;
+};
+
+struct WrittenFrame {
+    uint32_t time;
+    std::vector<uint8_t> bytes;
+};
+
+struct FakePort {
+    uint32_t now = 0;               // the fake tick count
+    bool refuse_open = false;
+    bool is_open = false;
+    int open_count = 0;
+    std::string opened_name;
+    std::deque<IncomingByte> incoming;
+    std::vector<WrittenFrame> writes;  // every port write, in order
+    int short_write = -1;              // >= 0: every write reports this count
+    int waits = 0;                     // port_wait_readable calls
+    // Called with each request frame the program writes (decoded); may queue
+    // replies with fake_port_reply.
+    std::function<void(const Frame&)> responder;
+};
+
+FakePort& fake_port();
+// Queue raw bytes that become readable delay_ms after now.
+void fake_port_queue(const std::vector<uint8_t>& bytes, uint32_t delay_ms = 0);
+// Queue a reply frame to address 1 (sub-address 0 unless given).
+void fake_port_reply(uint8_t code, const std::vector<uint8_t>& payload, uint32_t delay_ms = 0,
+                     uint8_t sub_address = 0);
+// Every written byte, all writes joined.
+std::vector<uint8_t> fake_port_written();
+// The request frames written, decoded (code and payload).
+struct Request {
+    uint8_t address;
+    uint8_t code;
+    std::vector<uint8_t> payload;
+    uint32_t time;
+};
+std::vector<Request> fake_port_requests();
+
+// ---- busy window
+
+struct FakeBusy {
+    bool open = false;
+    WindowRef owner = nullptr;
+    int template_id = 0;
+    std::string text;
+    bool cancel_flag = false;
+    int queries = 0;        // Busy_Cancelled calls while open
+    int cancel_after = -1;  // >= 0: the query with this number (1-based) and all later cancel
+    int opens = 0;
+    int closes = 0;
+};
+
+FakeBusy& fake_busy();
+
+// ---- message boxes
+
+struct ShownMessage {
+    WindowRef owner;
+    unsigned type;
+    std::string text;
+};
+
+std::vector<ShownMessage>& shown_messages();
+
+// ---- the whole link world
+
+// Resets fakes, link, codec, monitor feed (active, empty), slots and settings:
+// port "COM7", address 1, clock at start_time.
+void reset_link_world(uint32_t start_time = 0);
+// Takes everything out of the monitor feed.
+std::string take_feed();
+// Hex text of bytes, "7f 01 08 f7 7f".
+std::string hex(const std::vector<uint8_t>& bytes);

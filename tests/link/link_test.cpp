@@ -1,0 +1,343 @@
+// Port handling, status codes, time-outs and the transaction patterns against
+// the scripted port, the fake clock and the fake busy window.
+#include <gtest/gtest.h>
+
+#include "link/busy.h"
+#include "link/commands.h"
+#include "link/link.h"
+#include "link/monitor_feed.h"
+#include "link/transactions.h"
+#include "tests/link/fakes.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::vector<std::pair<std::string, std::string>> g_monitor_texts;
+void record_monitor_texts(const std::string& port, const std::string& mode) {
+    g_monitor_texts.emplace_back(port, mode);
+}
+
+TEST(LinkPort, OpenAndClose) {
+    reset_link_world();
+    g_monitor_texts.clear();
+    link_set_monitor_text_hook(record_monitor_texts);
+
+    set_port_name(g_port_settings, "");
+    EXPECT_EQ(Link_Open(), LINK_ERR_NO_PORT);
+    EXPECT_EQ(fake_port().open_count, 0);  // the system is not asked
+
+    set_port_name(g_port_settings, "COM3");
+    fake_port().refuse_open = true;
+    EXPECT_EQ(Link_Open(), LINK_ERR_PORT);
+    EXPECT_FALSE(link_port_is_open());
+    EXPECT_EQ(link_monitor_port_text(), "COM3");
+    EXPECT_EQ(link_monitor_mode_text(), "");
+
+    fake_port().refuse_open = false;
+    EXPECT_EQ(Link_Open(), LINK_OK);
+    EXPECT_EQ(fake_port().opened_name, "COM3");
+    EXPECT_EQ(link_monitor_mode_text(), "38400,n,8,2");
+    EXPECT_EQ(Link_Open(), LINK_OK);  // already open: nothing happens
+    EXPECT_EQ(fake_port().open_count, 2);
+    EXPECT_EQ(take_feed(), "\r\n{PORT COM3}\r\n");
+
+    Link_Close();
+    EXPECT_FALSE(link_port_is_open());
+    EXPECT_FALSE(fake_port().is_open);
+    EXPECT_EQ(link_monitor_mode_text(), "");
+    Link_Close();  // closing a closed port is fine
+
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"", ""},   {"COM3", ""}, {"COM3", ""}, {"COM3", "38400,n,8,2"},
+        {"COM3", ""}, {"COM3", ""}};
+    EXPECT_EQ(g_monitor_texts, expected);
+
+    // The port line carries at most 64 characters of the name.
+    const std::string long_name = "\\\\.\\" + std::string(100, 'x');
+    set_port_name(g_port_settings, long_name);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    EXPECT_EQ(take_feed(), "\r\n{PORT " + long_name.substr(0, 64) + "}\r\n");
+}
+
+TEST(LinkPort, PortNameIsCutAt127Bytes) {
+    PortSettings s;
+    set_port_name(s, std::string(200, 'a'));
+    EXPECT_EQ(std::string(s.name), std::string(127, 'a'));
+    // A two-byte character straddling the limit is left out whole.
+    set_port_name(s, std::string(126, 'a') + "\xC3\xA4");
+    EXPECT_EQ(std::string(s.name), std::string(126, 'a'));
+}
+
+TEST(LinkPort, BytesGoToTheMonitorAsHex) {
+    reset_link_world();
+    const Bytes bytes = {0x7F, 0x0A, 0xFF};
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);  // closed
+    EXPECT_EQ(Link_ReadByte(), -1);
+    EXPECT_EQ(take_feed(), "");
+
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    take_feed();
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), 0);
+    fake_port().short_write = 2;
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);
+    fake_port_queue({0xAB});
+    EXPECT_EQ(Link_ReadByte(), 0xAB);
+    EXPECT_EQ(Link_ReadByte(), -1);
+    EXPECT_EQ(take_feed(), " 7f 0a ff 7f 0a ff ab");
+
+    // With the monitor closed nothing is collected.
+    monitor_feed_set_active(false);
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);
+    EXPECT_EQ(monitor_feed_unread(), 0u);
+}
+
+TEST(LinkStatus, ClassificationAndMessages) {
+    struct Case {
+        int code;
+        bool error, cancel;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {0, false, false, ""},
+        {9999, false, false, ""},
+        {10000, true, false, "Kommunikationsport muss ausgewählt werden"},
+        {10001, true, false, "Kommunikationsport ist nicht geeignet"},
+        {10002, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
+        {10003, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
+        {10006, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
+        {10007, false, false, ""},
+        {20000, false, true, ""},
+    };
+    for (const Case& c : cases) {
+        reset_link_world();
+        EXPECT_EQ(link_is_error(c.code), c.error) << c.code;
+        EXPECT_EQ(link_is_cancel(c.code), c.cancel) << c.code;
+        EXPECT_EQ(link_last_status(), c.error || c.cancel ? c.code : 0) << c.code;
+        int owner = 0;
+        Link_ReportError(&owner);
+        if (c.error) {
+            ASSERT_EQ(shown_messages().size(), 1u) << c.code;
+            EXPECT_EQ(shown_messages()[0].owner, &owner);
+            EXPECT_EQ(shown_messages()[0].type, KV_MB_ERROR);
+            EXPECT_EQ(shown_messages()[0].text, c.message);
+        } else {
+            EXPECT_TRUE(shown_messages().empty()) << c.code;
+        }
+    }
+}
+
+TEST(LinkTimedOut, SignedDifferenceSurvivesTheWrap) {
+    struct Case {
+        uint32_t start, now, limit;
+        bool timed_out;
+    };
+    const std::vector<Case> cases = {
+        {1000, 2000, 1000, false},
+        {1000, 2001, 1000, true},
+        {0xFFFFFF00u, 0x000002E8u, 1000, false},  // 1000 ms across the wrap
+        {0xFFFFFF00u, 0x000002E9u, 1000, true},
+        {5000, 3999, 1000, true},                 // clock behind the start: absolute value
+        {5000, 4000, 1000, false},
+        {0, 0x80000000u, 0xFFFFFFFFu, false},     // largest difference, never above the limit
+    };
+    for (const Case& c : cases) {
+        reset_link_world(c.now);
+        EXPECT_EQ(Link_TimedOut(c.limit, c.start), c.timed_out) << c.start << " " << c.now;
+        EXPECT_EQ(take_feed(), c.timed_out ? "\r\n{TIMEOUT " + std::to_string(c.limit) + "}\r\n" : "");
+    }
+}
+
+constexpr ReplyMatch VERSION = {CMD_VERSION, 2, {}, 0};
+
+TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(fake_port().now, 1001u);  // the first pass that finds more than 1000 ms
+    EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx\r\n{TIMEOUT 1000}\r\n");
+    EXPECT_TRUE(link_port_is_open());  // the caller closes it
+}
+
+TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    fake_port_reply(CMD_VERSION, {2, 3}, 1001);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(fake_port().now, 1001u);
+    EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{2, 3}));
+    EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx 7f 01 08 02 03 f2 7f\r\n");
+}
+
+TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);  // sub-address 1
+    fake_port_reply(CMD_STATUS, {9, 9}, 20);      // other command
+    fake_port_reply(CMD_VERSION, {9}, 30);        // too short
+    fake_port_queue({0x7F, 0x05, 0x08, 0x01, 0x02, 0x00, 0x7F}, 40);  // bad checksum
+    fake_port_reply(CMD_VERSION, {1, 2}, 50);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(fake_port().now, 50u);
+    EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{1, 2}));
+
+    // With only the wrong sub-address on the line the wait runs into the time-out.
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    fake_port_reply(CMD_VERSION, {1, 2}, 10, 1);
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+}
+
+TEST(WaitingTransaction, AcrossTheTickWrap) {
+    reset_link_world(0xFFFFFE00u);
+    Busy_Open(nullptr, 0);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(fake_port().now, 0xFFFFFE00u + 1001u);
+}
+
+TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
+    // Without a busy window the wait ends at once as cancelled, before any
+    // byte is read.
+    reset_link_world();
+    fake_port_reply(CMD_VERSION, {1, 2});
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(fake_port().incoming.size(), 7u);
+    EXPECT_EQ(fake_port().writes.size(), 1u);  // the request did go out
+
+    // "Abbruch" during the wait.
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    fake_busy().cancel_after = 300;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(fake_port().now, 299u);
+}
+
+TEST(WaitingTransaction, ReopenClosesThePortFirst) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    fake_port_reply(CMD_VERSION, {1, 2}, 5);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(fake_port().open_count, 1);
+    fake_port_reply(CMD_VERSION, {1, 2}, 5);
+    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(fake_port().open_count, 2);
+
+    set_port_name(g_port_settings, "");
+    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_NO_PORT);
+}
+
+int g_idle_waits = 0;
+void counting_idle_wait(unsigned max_ms) {
+    ++g_idle_waits;
+    fake_port().now += max_ms;
+}
+
+TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
+    // Every pass that finds nothing waits once, a millisecond at most; passes
+    // that find bytes go straight on.
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(fake_port().waits, 1001);   // at 0..1000 ms
+    EXPECT_EQ(fake_busy().queries, 1002); // the pass at 1001 ms ends the wait
+
+    // The shell's replacement is used instead of the port wait.
+    reset_link_world();
+    g_idle_waits = 0;
+    link_set_idle_wait(counting_idle_wait);
+    Busy_Open(nullptr, 0);
+    fake_port_queue(Bytes(300, 0x55), 10);
+    fake_port_reply(CMD_VERSION, {1, 2}, 10);
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(g_idle_waits, 10);
+    EXPECT_EQ(fake_port().waits, 0);
+    // Ten empty passes, two steps of 128 noise bytes, one with the rest and the reply.
+    EXPECT_EQ(fake_busy().queries, 10 + 3);
+}
+
+TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    fake_port_reply(CMD_VERSION, {1, 2}, 100);  // a late reply to an earlier request
+    take_feed();
+    EXPECT_EQ(Link_Drain(500), 1);
+    EXPECT_EQ(fake_port().now, 501u);
+    EXPECT_TRUE(fake_port().incoming.empty());
+    EXPECT_EQ(take_feed(), " 7f 01 08 01 02 f4 7f\r\n{TIMEOUT 500}\r\n");
+
+    // Draining a closed port only lets the time pass.
+    Link_Close();
+    EXPECT_EQ(Link_Drain(500), 1);
+    EXPECT_EQ(fake_port().now, 1002u);
+}
+
+TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    fake_busy().cancel_after = 100;
+    EXPECT_EQ(Link_Drain(500), 0);
+    EXPECT_EQ(link_last_status(), LINK_CANCELLED);
+    EXPECT_EQ(fake_port().now, 99u);
+    // The flag stays set: the next wait stops at its first pass.
+    Frame reply;
+    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(fake_port().now, 99u);
+}
+
+TEST(SendOnlyAndPoll, NeitherWaits) {
+    reset_link_world();
+    const Bytes payload = {1, 0};
+    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_ERR_PORT);
+    EXPECT_TRUE(fake_port().writes.empty());
+    Frame reply;
+    EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
+
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    take_feed();
+    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
+    EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
+    fake_port_reply(CMD_SCOPE_REQUEST, {0, 2});
+    EXPECT_EQ(poll_reply(&reply), LINK_OK);
+    EXPECT_EQ(reply.code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(take_feed(), "\r\nTx 7f 01 90 01 00 6e 7f\r\nRx 7f 01 90 00 02 6d 7f\r\n");
+    EXPECT_EQ(fake_port().now, 0u);
+    EXPECT_EQ(fake_busy().queries, 0);
+}
+
+TEST(OperationFailed, ErrorsAndCancellation) {
+    int owner = 0;
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
+    EXPECT_FALSE(link_port_is_open());
+    EXPECT_EQ(Busy_Window(), nullptr);
+    ASSERT_EQ(shown_messages().size(), 1u);
+    EXPECT_EQ(shown_messages()[0].owner, &owner);
+
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
+    EXPECT_FALSE(link_port_is_open());
+    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_TRUE(shown_messages().empty());
+
+    reset_link_world();
+    Busy_Open(nullptr, 0);
+    ASSERT_EQ(Link_Open(), LINK_OK);
+    EXPECT_FALSE(operation_failed(LINK_OK, &owner));
+    EXPECT_TRUE(link_port_is_open());
+    EXPECT_NE(Busy_Window(), nullptr);
+}
+
+}  // namespace
