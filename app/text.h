@@ -32,7 +32,9 @@ std::string trim_blanks(std::string_view text);
 // ends with one; empty (the current folder) when there is none.
 std::string program_directory_of(std::string_view module_path);
 
-// The text after the last backslash (or all of it).
+// Separators here are the backslash and, for POSIX paths, the slash.
+// The text after the last separator (or all of it).
 std::string file_name_part(std::string_view path);
-// The text before the last backslash, trimmed; empty when there is none.
+// The text before the last separator, codes 1..32 trimmed at both ends; empty
+// when there is none.
 std::string directory_part(std::string_view path);
