@@ -76,10 +76,13 @@ int finish(bool ok)
     return ok ? 0 : 1;
 }
 
+// On a terminal the count is rewritten in place; into a file or pipe it goes
+// line by line.
 void show_progress(int done, int total)
 {
-    std::fprintf(stderr, "\rBlock %d von %d", done, total);
-    if (done == total) std::fputc('\n', stderr);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    std::fprintf(stderr, terminal ? "\rBlock %d von %d" : "Block %d von %d\n", done, total);
+    if (terminal && done == total) std::fputc('\n', stderr);
     std::fflush(stderr);
 }
 
