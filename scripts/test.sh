@@ -44,7 +44,8 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest sanitizer
 
 echo "== Windows build (mingw-w64), tests under Wine"
 export WINEPREFIX="$root/build/win/wineprefix"
-cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DKV_NATIVE_SIM="$root/build/native/sim/kv310r-sim" >/dev/null
 cmake --build build/win -j "$jobs"
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true   # creates the prefix once
 run_ctest wine build/win
