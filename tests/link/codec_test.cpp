@@ -5,7 +5,7 @@
 #include "link/codec.h"
 #include "link/frame.h"
 #include "link/link.h"
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "link/scope_commands.h"
 #include "measure/scope_reply.h"
 #include "measure/status_record.h"
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 namespace {
 

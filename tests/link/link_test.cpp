@@ -7,7 +7,7 @@
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "link/transactions.h"
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "link/commands.h"
 #include "link/frame.h"
 #include "link/link.h"
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 namespace {
 

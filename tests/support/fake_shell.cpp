@@ -1,5 +1,5 @@
 // The busy window and message boxes, recorded instead of shown.
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 #include "link/busy.h"
 

@@ -1,5 +1,5 @@
 // The scripted serial port and the fake clock behind link/port.h.
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 #include "link/port.h"
 

@@ -1,5 +1,5 @@
 // Resets the whole link and its fakes between tests.
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 #include <cstdio>
 #include <cstring>
