@@ -9,6 +9,7 @@
 
 #if defined(_WIN32)
 #include <io.h> // _commit
+#include <share.h> // _SH_DENYWR
 #else
 #include <fcntl.h>
 #include <unistd.h> // fsync
@@ -161,4 +162,17 @@ bool file_exists(const std::string& path)
     std::optional<fs::path> p = to_path(path);
     std::error_code ec;
     return p && fs::is_regular_file(*p, ec);
+}
+
+std::FILE* create_file_for_writing(const std::string& path)
+{
+    const std::optional<fs::path> p = to_path(path);
+    if (!p) return nullptr;
+    std::error_code ec;
+    fs::remove(*p, ec);
+#if defined(_WIN32)
+    return _wfsopen(p->c_str(), L"wb", _SH_DENYWR);
+#else
+    return std::fopen(p->c_str(), "wb");
+#endif
 }

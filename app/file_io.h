@@ -2,6 +2,7 @@
 // Windows they are opened through the wide-character API so umlauts work.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,3 +17,7 @@ std::optional<std::string> read_file(const std::string& path);
 bool write_file_atomic(const std::string& path, std::string_view content);
 
 bool file_exists(const std::string& path);
+
+// Deletes the file and creates it anew for writing; others may read it while
+// it is open. Null when it cannot be created. Close with std::fclose.
+std::FILE* create_file_for_writing(const std::string& path);

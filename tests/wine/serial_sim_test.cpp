@@ -7,7 +7,7 @@
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "params/record.h"
-#include "tests/link/fakes.h"
+#include "tests/support/link_fakes.h"
 
 #include <gtest/gtest.h>
 
