@@ -24,7 +24,7 @@ struct MonitorViewTest : ::testing::Test {
     TempDir dir;
     MonitorView view;
     FakeList list;
-    std::string folder() const { return dir.file("") ; }
+    std::string folder() const { return dir.file(""); }
     std::string log() const { return dir.file(MONITOR_LOG_NAME); }
     void TearDown() override { monitor_view_close(view); }
 };
@@ -64,7 +64,12 @@ TEST_F(MonitorViewTest, ControlCharactersShowAsHyphens)
 TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines)
 {
     monitor_view_open(view, folder());
-    for (int i = 0; i < 1005; ++i) Monitor_Feed(("L" + std::to_string(i) + "\r\n").c_str());
+    for (int i = 0; i < 1005; ++i) {
+        std::string line = std::to_string(i);
+        line.insert(line.begin(), 'L');
+        line += "\r\n";
+        Monitor_Feed(line.c_str());
+    }
     monitor_view_tick(view, list.list);
     ASSERT_EQ(list.lines.size(), 1001u);
     EXPECT_EQ(list.lines.front(), "L4");
