@@ -54,7 +54,8 @@ std::vector<Request> fake_port_requests() {
 
 PortHandle port_open(const char* name) {
     ++g_port.open_count;
-    if (g_port.refuse_open) return PORT_INVALID;
+    g_port.tried_names.push_back(name);
+    if (g_port.refuse_open || (g_port.opens && !g_port.opens(name))) return PORT_INVALID;
     g_port.is_open = true;
     g_port.opened_name = name;
     return FAKE_HANDLE;

@@ -27,6 +27,9 @@ struct WrittenFrame {
 struct FakePort {
     uint32_t now = 0;               // the fake tick count
     bool refuse_open = false;
+    // When set, only the names it accepts open (port search tests).
+    std::function<bool(const std::string&)> opens;
+    std::vector<std::string> tried_names;  // every name port_open was called with
     bool is_open = false;
     int open_count = 0;
     std::string opened_name;
