@@ -21,8 +21,9 @@
 
 namespace {
 
-// Without a sign of life from the dimmer for this long, a command gives up.
-constexpr uint32_t SILENCE_LIMIT_MS = 10000;
+// Without a sign of life from the dimmer for this long, a command gives up
+// (--timeout in seconds changes it).
+uint32_t g_silence_limit_ms = 10000;
 
 int usage_error(const std::string& text)
 {
@@ -45,6 +46,30 @@ bool option_error(const char* option, const char* allowed)
 {
     std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
     return false;
+}
+
+// Waits until the millisecond tick moves on. The port wait returns early when
+// input is waiting, but the callers take their input only on certain ticks
+// (the oscilloscope looks for the start acknowledgement once per 100 ms), so
+// between returns it sleeps briefly rather than spinning on waiting bytes.
+void wait_next_tick(uint32_t tick)
+{
+    for (;;) {
+        link_idle_wait();
+        if (tick_count_ms() != tick) return;
+        usleep(200);
+        if (tick_count_ms() != tick) return;
+    }
+}
+
+bool set_silence_limit(const CliArgs& args)
+{
+    unsigned long seconds = 0;
+    if (auto v = cli_option(args, "--timeout")) {
+        if (!cli_parse_number(*v, 3600, seconds) || seconds < 1) return option_error("--timeout", "1..3600 s");
+        g_silence_limit_ms = uint32_t(seconds * 1000);
+    }
+    return true;
 }
 
 void report_silence() { message_box(nullptr, KV_MB_ERROR, link_status_message(LINK_ERR_COMM)); }
@@ -152,12 +177,12 @@ int watch_status()
             std::fputs(report.c_str(), stdout);
             std::fflush(stdout);
             shown_lines = count_lines(report);
-        } else if (now - last_reply > SILENCE_LIMIT_MS) {
+        } else if (now - last_reply > g_silence_limit_ms) {
             status_page_deactivate(state);
             report_silence();
             return 1;
         }
-        link_idle_wait();
+        wait_next_tick(now);
     }
     status_page_deactivate(state);
     return 0;  // Ctrl+C is how watching ends
@@ -273,6 +298,7 @@ int run_acquisition()
         scope_step();
         now = tick_count_ms();
         if (g_capture_done) {
+            show_scope_progress(100);
             std::fputc('\n', stderr);
             return 0;
         }
@@ -284,7 +310,7 @@ int run_acquisition()
             return 1;
         }
         if (scope_reply_seen()) last_sign_of_life = now;
-        if (now - last_sign_of_life > SILENCE_LIMIT_MS) {
+        if (now - last_sign_of_life > g_silence_limit_ms) {
             std::fputc('\n', stderr);
             report_silence();
             return 1;
@@ -294,7 +320,7 @@ int run_acquisition()
             scope_stop();  // as "Reset": the dimmer drops the capture
             return 1;
         }
-        link_idle_wait();
+        wait_next_tick(now);
     }
 }
 
@@ -302,9 +328,10 @@ int run_acquisition()
 
 int cli_status(const CliArgs& args)
 {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--watch"});
+    const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout"});
     if (!args.operands.empty() || !bad.empty())
-        return usage_error("Aufruf: kv310r-cli status [--watch] [--port NAME] [--address N]");
+        return usage_error("Aufruf: kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]");
+    if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
     if (cli_option(args, "--watch")) return watch_status();
     if (!status_fetch(nullptr)) return cli_finish(false);
@@ -315,12 +342,13 @@ int cli_status(const CliArgs& args)
 
 int cli_scope(const CliArgs& args)
 {
-    const std::string bad = unknown_option(
-        args, {"--port", "--address", "--dimmer", "--kind", "--section", "--range", "--half-period", "-o"});
+    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section", "--range",
+                                                  "--half-period", "-o", "--timeout"});
     const auto output = cli_option(args, "-o");
     if (!args.operands.empty() || !bad.empty() || !output || output->empty())
         return usage_error("Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
-                           "[--range 1..6] [--half-period N] -o DATEI.csv [--port NAME] [--address N]");
+                           "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+    if (!set_silence_limit(args)) return 2;
     ScopeSettings settings;
     if (!scope_settings_from(args, settings)) return 2;
     if (!cli_set_up_port(args)) return 2;
