@@ -11,6 +11,7 @@
 #include "measure/plot_math.h"
 #include "measure/scope.h"
 #include "measure/scope_reply.h"
+#include "measure/scope_text.h"
 #include "measure/status_text.h"
 
 #include <cstdio>
@@ -192,10 +193,6 @@ int watch_status()
 
 const char* const kind_words[] = {"einzel", "fehler", "start", "last", "dauer"};
 const char* const section_words[] = {"periode", "null", "schalt"};
-const char* const kind_names[] = {"Einzelmessung", "Messung bei/nach Fehler", "Messung bei Start", "Last-Test",
-                                  "Dauermessung"};
-const char* const section_names[] = {"Volle Periode", "Nulldurchgang", "Schaltvorgang"};
-
 template <size_t N>
 bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index)
 {
@@ -235,28 +232,13 @@ bool scope_settings_from(const CliArgs& args, ScopeSettings& s)
     return true;
 }
 
-// As the oscilloscope page describes the capture shown.
-std::string capture_description(const ScopeSettings& s)
-{
-    std::string text = s.dimmer == 1 ? "Dimmer 2" : "Dimmer 1";
-    text += std::string(", ") + kind_names[s.kind];
-    if (s.kind == SCOPE_KIND_SINGLE || s.kind == SCOPE_KIND_START_UP || s.kind == SCOPE_KIND_CONTINUOUS)
-        text += std::string(", ") + section_names[s.section];
-    return text;
-}
-
-std::string time_text(uint32_t microseconds)
-{
-    return microseconds == 0 ? "0" : format_text("%.3f", double(microseconds) * 0.001);
-}
-
 std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s)
 {
     std::string out = "# KV-310-R Oszilloskop: " + capture_description(s) + ", I-Messbereich [A] " +
                       current_range_label(s.current_range) + "\n";
-    out += "# t=0 @ [ms]: " + time_text(capture_zero_time_us(c)) + "\n";
-    out += "# Schaltzeit [ms]: " + time_text(capture_switching_time_us(c)) + "\n";
-    out += format_text("# Imax = %.1f A\n", double(peak_current(c)) * 0.001);
+    out += "# t=0 @ [ms]: " + capture_time_text(capture_zero_time_us(c)) + "\n";
+    out += "# Schaltzeit [ms]: " + capture_time_text(capture_switching_time_us(c)) + "\n";
+    out += "# " + peak_current_text(peak_current(c)) + "\n";
     out += "time_ms;voltage_V;current_A\n";
     const uint32_t section = ScopeSection(s);
     for (int i = 0; i < SCOPE_SAMPLES; ++i)
