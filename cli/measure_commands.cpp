@@ -15,7 +15,6 @@
 #include "measure/status_text.h"
 
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <unistd.h>
@@ -341,8 +340,8 @@ int cli_scope(const CliArgs& args)
     }
     Link_Close();
     if (!write_file_atomic(*output, capture_csv(g_scope_capture_shown, g_scope_displayed))) {
-        message_box(nullptr, KV_MB_ERROR,
-                    format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(*output, 128).c_str()));
+        message_box(nullptr, KV_MB_ERROR, format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
+                                                      cut_chars(*output, 128).c_str()));
         return 1;
     }
     return 0;
