@@ -5,7 +5,7 @@
 bool cli_option_takes_value(const std::string& name)
 {
     static const char* const with_value[] = {"--port", "--address", "--dimmer", "--kind", "--section",
-                                             "--range", "--half-period", "-o"};
+                                             "--range", "--half-period", "-o", "--timeout"};
     for (const char* n : with_value)
         if (name == n) return true;
     return false;

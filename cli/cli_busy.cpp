@@ -3,6 +3,8 @@
 // open counts as cancelled at once.
 #include "link/busy.h"
 
+#include "cli/cli_port.h"
+
 #include <csignal>
 #include <cstdio>
 

@@ -3,6 +3,7 @@
 // to stderr with exit status 1, usage errors exit with status 2.
 #include "cli/cli_args.h"
 #include "cli/device_commands.h"
+#include "cli/measure_commands.h"
 #include "cli/param_commands.h"
 
 #include <cstdio>
@@ -41,6 +42,28 @@ const Command commands[] = {
     {"drive", cli_drive,
      "kv310r-cli drive 1|2 WERT [--port NAME] [--address N]\n"
      "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n"},
+    {"status", cli_status,
+     "kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]\n"
+     "  Fragt den Dimmerstatus einmal ab und zeigt ihn wie die Seite \"Dimmerstatus\".\n"
+     "  Mit --watch wird er alle 100 ms neu abgefragt und angezeigt, bis Strg+C;\n"
+     "  antwortet der Dimmer S Sekunden lang nicht (Standard 10), endet er mit Fehler.\n"},
+    {"scope", cli_scope,
+     "kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] [--range 1..6]\n"
+     "                 [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]\n"
+     "  Nimmt eine Oszilloskop-Messung auf und schreibt sie nach DATEI.csv.\n"
+     "  ART: einzel (Einzelmessung), fehler (Messung bei/nach Fehler), start (Messung\n"
+     "  bei Start, Halbperiode Nr. N = 0..500), last (Last-Test), dauer (Dauermessung,\n"
+     "  hier die erste Messung). ABSCHNITT: periode (Volle Periode), null\n"
+     "  (Nulldurchgang), schalt (Schaltvorgang). I-Messbereich: 1..6 = ±0,5, ±1, ±2,\n"
+     "  ±4, ±8, ±16 A. Nicht angegebene Einstellungen kommen aus dem Abschnitt SCOPE\n"
+     "  der Kv310r.ini (sonst Dimmer 1, einzel, periode, 6, 0).\n"
+     "  DATEI.csv: Kommentarzeilen mit \"#\" (Messung, t=0 und Schaltzeit in ms, Imax),\n"
+     "  die Kopfzeile time_ms;voltage_V;current_A, dann 500 Zeilen je Abtastwert:\n"
+     "  Zeit in ms (3 Nachkommastellen), Spannung in V (1), Strom in A (3);\n"
+     "  Trennzeichen Semikolon, Dezimalpunkt. Die Zeitachse ist die des Abschnitts:\n"
+     "  0..25 ms (periode), -1..4 ms (null), -0,5..2 ms (schalt, last).\n"
+     "  Ohne Antwort des Dimmers für S Sekunden (Standard 10) endet der Befehl mit\n"
+     "  Fehler; Strg+C bricht ab und stoppt die Messung im Dimmer.\n"},
 };
 
 const char* const port_note =

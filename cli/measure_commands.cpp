@@ -1,0 +1,348 @@
+#include "cli/measure_commands.h"
+
+#include "cli/cli_port.h"
+#include "app/file_io.h"
+#include "app/settings.h"
+#include "app/text.h"
+#include "app/ui.h"
+#include "link/device_ops.h"
+#include "link/link.h"
+#include "link/port.h"
+#include "measure/plot_math.h"
+#include "measure/scope.h"
+#include "measure/scope_reply.h"
+#include "measure/scope_text.h"
+#include "measure/status_text.h"
+
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Without a sign of life from the dimmer for this long, a command gives up
+// (--timeout in seconds changes it).
+uint32_t g_silence_limit_ms = 10000;
+
+int usage_error(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return 2;
+}
+
+// An option the command does not know, or empty.
+std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known)
+{
+    for (const auto& [name, value] : args.options) {
+        bool found = false;
+        for (const char* k : known) found = found || name == k;
+        if (!found) return name;
+    }
+    return std::string();
+}
+
+bool option_error(const char* option, const char* allowed)
+{
+    std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
+    return false;
+}
+
+// Waits until the millisecond tick moves on. The port wait returns early when
+// input is waiting, but the callers take their input only on certain ticks
+// (the oscilloscope looks for the start acknowledgement once per 100 ms), so
+// between returns it sleeps briefly rather than spinning on waiting bytes.
+void wait_next_tick(uint32_t tick)
+{
+    for (;;) {
+        link_idle_wait();
+        if (tick_count_ms() != tick) return;
+        usleep(200);
+        if (tick_count_ms() != tick) return;
+    }
+}
+
+bool set_silence_limit(const CliArgs& args)
+{
+    unsigned long seconds = 0;
+    if (auto v = cli_option(args, "--timeout")) {
+        if (!cli_parse_number(*v, 3600, seconds) || seconds < 1) return option_error("--timeout", "1..3600 s");
+        g_silence_limit_ms = uint32_t(seconds * 1000);
+    }
+    return true;
+}
+
+void report_silence() { message_box(nullptr, KV_MB_ERROR, link_status_message(LINK_ERR_COMM)); }
+
+// ---- status
+
+size_t display_width(const std::string& utf8)
+{
+    size_t n = 0;
+    for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+std::string padded(const std::string& text, size_t width)
+{
+    const size_t w = display_width(text);
+    return w >= width ? text + " " : text + std::string(width - w, ' ');
+}
+
+std::string with_percent(const std::string& count, const std::string& percent)
+{
+    return count.empty() ? count : count + " (" + percent + ")";
+}
+
+// The status page as text: its labels and fields, the per-dimmer fields in two
+// columns, then the diagnostic block. Lines end in "\n".
+std::string status_report(const StatusTexts& t)
+{
+    std::string out;
+    auto line = [&out](const char* label, const std::string& value) {
+        out += std::string(label) + ": " + value + "\n";
+    };
+    line("Firmware-Version Kommunikationscontroller", t.controller_version);
+    line("Firmware-Version Dimmer 1", t.dimmer_version[0]);
+    line("Firmware-Version Dimmer 2", t.dimmer_version[1]);
+    line("+UB Kommunikationsprozessor", t.supply_voltage);
+    line("Temperatur Frontplatte", t.front_temperature);
+    line("UE1", with_percent(t.control_input[0], t.control_input_percent[0]));
+    line("UE2", with_percent(t.control_input[1], t.control_input_percent[1]));
+    line("Potentiometer 1", with_percent(t.potentiometer[0], t.potentiometer_percent[0]));
+    line("Potentiometer 2", with_percent(t.potentiometer[1], t.potentiometer_percent[1]));
+    line("DIP-Schalter 1 Bit 0-3", t.dip[0]);
+    line("DIP-Schalter 1 Bit 4-7", t.dip[1]);
+    line("DIP-Schalter 2 Bit 0-3", t.dip[2]);
+    line("DIP-Schalter 2 Bit 4-7", t.dip[3]);
+
+    constexpr size_t label_width = 37, value_width = 14;
+    out += "\n" + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
+    auto pair = [&](const char* label, std::string DimmerStatusTexts::*field, bool second = true) {
+        std::string text = padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
+        if (second) text += t.dimmer[1].*field;
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out += text + "\n";
+    };
+    pair("Temperatur", &DimmerStatusTexts::temperature);
+    pair("Eingangsspannung", &DimmerStatusTexts::input_voltage, false);  // measured once for the device
+    pair("Max. Ausgangsstrom (Spitzenwert)", &DimmerStatusTexts::peak_current);
+    pair("Eff. Ausgansleistung", &DimmerStatusTexts::effective_power);
+    pair("Spitzen-Ausgangsleistung", &DimmerStatusTexts::peak_power);
+    pair("Verlustleistung", &DimmerStatusTexts::power_loss);
+    pair("Max. Verlustleistung (Spitzenwert)", &DimmerStatusTexts::peak_power_loss);
+    pair("Netzfrequenz", &DimmerStatusTexts::mains_frequency);
+    pair("Taktfrequenz des Prozessors", &DimmerStatusTexts::processor_clock);
+    pair("Aktuelle Einschaltdauer", &DimmerStatusTexts::on_time);
+    pair("Aktuelle Betriebsart", &DimmerStatusTexts::phase_mode);
+
+    out += "\n";
+    for (char c : t.diagnostics)
+        if (c != '\r') out += c;
+    return out;
+}
+
+int count_lines(const std::string& text)
+{
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+// Polls as the status page does while it is shown: a request with the test
+// drive every 100 ms, each reply shown as it completes. On a terminal each
+// report replaces the last; otherwise they follow each other, one blank line
+// apart. Ctrl+C ends it.
+int watch_status()
+{
+    const int opened = Link_Open();
+    if (link_is_error(opened)) {
+        Link_ReportError(nullptr);
+        return cli_finish(false);
+    }
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    StatusPollState state = {};
+    status_page_activate(state);
+    uint32_t now = tick_count_ms();
+    state.last_request_tick = now - STATUS_POLL_PERIOD_MS;  // the first request goes out at once
+    uint32_t last_reply = now;
+    int shown_lines = 0;
+    while (!cli_interrupted()) {
+        now = tick_count_ms();
+        if (status_poll_step(state, false, now).shown) {
+            last_reply = now;
+            const std::string report = status_report(status_texts(g_status_shown));
+            if (terminal && shown_lines > 0) std::printf("\x1b[%dA\x1b[J", shown_lines);
+            else if (shown_lines > 0) std::fputs("\n", stdout);
+            std::fputs(report.c_str(), stdout);
+            std::fflush(stdout);
+            shown_lines = count_lines(report);
+        } else if (now - last_reply > g_silence_limit_ms) {
+            status_page_deactivate(state);
+            report_silence();
+            return 1;
+        }
+        wait_next_tick(now);
+    }
+    status_page_deactivate(state);
+    return 0;  // Ctrl+C is how watching ends
+}
+
+// ---- scope
+
+const char* const kind_words[] = {"einzel", "fehler", "start", "last", "dauer"};
+const char* const section_words[] = {"periode", "null", "schalt"};
+template <size_t N>
+bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index)
+{
+    for (size_t i = 0; i < N; ++i)
+        if (word == words[i]) {
+            index = uint32_t(i);
+            return true;
+        }
+    return false;
+}
+
+// The settings of the capture: those of the settings file beside the tool,
+// changed by the options. False with a message for a bad option.
+bool scope_settings_from(const CliArgs& args, ScopeSettings& s)
+{
+    settings_set_directory(cli_tool_directory());
+    scope_load_settings();
+    s = g_scope_edited;
+    unsigned long n = 0;
+    if (auto v = cli_option(args, "--dimmer")) {
+        if (!cli_parse_number(*v, 2, n) || n < 1) return option_error("--dimmer", "1 oder 2");
+        s.dimmer = uint32_t(n - 1);
+    }
+    if (auto v = cli_option(args, "--kind"); v && !word_index(*v, kind_words, s.kind))
+        return option_error("--kind", "einzel, fehler, start, last oder dauer");
+    if (auto v = cli_option(args, "--section"); v && !word_index(*v, section_words, s.section))
+        return option_error("--section", "periode, null oder schalt");
+    if (auto v = cli_option(args, "--range")) {
+        if (!cli_parse_number(*v, 6, n) || n < 1) return option_error("--range", "1..6");
+        s.current_range = uint32_t(n);
+    }
+    if (auto v = cli_option(args, "--half-period")) {
+        if (!cli_parse_number(*v, SCOPE_MAX_HALF_PERIOD, n)) return option_error("--half-period", "0..500");
+        s.half_period = uint32_t(n);
+    }
+    validate_scope_settings(s);
+    return true;
+}
+
+std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s)
+{
+    std::string out = "# KV-310-R Oszilloskop: " + capture_description(s) + ", I-Messbereich [A] " +
+                      current_range_label(s.current_range) + "\n";
+    out += "# t=0 @ [ms]: " + capture_time_text(capture_zero_time_us(c)) + "\n";
+    out += "# Schaltzeit [ms]: " + capture_time_text(capture_switching_time_us(c)) + "\n";
+    out += "# " + peak_current_text(peak_current(c)) + "\n";
+    out += "time_ms;voltage_V;current_A\n";
+    const uint32_t section = ScopeSection(s);
+    for (int i = 0; i < SCOPE_SAMPLES; ++i)
+        out += format_text("%.3f;%.1f;%.3f\n", sample_time_ms(section, i), capture_voltage(c, i) / 10.0,
+                           capture_current(c, i) / 1000.0);
+    return out;
+}
+
+bool g_capture_done = false;
+
+void show_scope_progress(uint32_t value)
+{
+    std::fprintf(stderr, "\rOszilloskop: %3u %%", value);
+    std::fflush(stderr);
+}
+
+// Any counting oscilloscope reply the last poll got: the dimmer is alive.
+bool scope_reply_seen()
+{
+    const ScopeReply& r = g_scope_reply;
+    return r.start_ack != 0 || r.data_length != 0 || r.state_count != 0;
+}
+
+// Runs the acquisition state machine as the page's timer would, about once a
+// millisecond, waiting on the port in between. 0 when the capture is complete.
+int run_acquisition()
+{
+    static int page_token;  // the state machine runs only for a page with a window
+    g_scope.page_active = true;
+    g_scope.page = &page_token;
+    g_capture_done = false;
+    scope_set_hooks({show_scope_progress, [] { g_capture_done = true; }, nullptr});
+    uint32_t now = tick_count_ms();
+    g_scope.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
+    uint32_t last_sign_of_life = now;
+    scope_start_measurement();
+    for (;;) {
+        const uint32_t before = g_scope.state;
+        scope_step();
+        now = tick_count_ms();
+        if (g_capture_done) {
+            show_scope_progress(100);
+            std::fputc('\n', stderr);
+            return 0;
+        }
+        if (g_scope.state == SCOPE_IDLE) {
+            std::fputc('\n', stderr);
+            // A failing start command has shown its message already.
+            if (before == SCOPE_FETCHING)
+                message_box(nullptr, KV_MB_ERROR, "Keine Messdaten: der Dimmer hat die Messung beendet");
+            return 1;
+        }
+        if (scope_reply_seen()) last_sign_of_life = now;
+        if (now - last_sign_of_life > g_silence_limit_ms) {
+            std::fputc('\n', stderr);
+            report_silence();
+            return 1;
+        }
+        if (cli_interrupted()) {
+            std::fputs("\nAbbruch\n", stderr);
+            scope_stop();  // as "Reset": the dimmer drops the capture
+            return 1;
+        }
+        wait_next_tick(now);
+    }
+}
+
+} // namespace
+
+int cli_status(const CliArgs& args)
+{
+    const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout"});
+    if (!args.operands.empty() || !bad.empty())
+        return usage_error("Aufruf: kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]");
+    if (!set_silence_limit(args)) return 2;
+    if (!cli_set_up_port(args)) return 2;
+    if (cli_option(args, "--watch")) return watch_status();
+    if (!status_fetch(nullptr)) return cli_finish(false);
+    g_status_shown = g_status_fetched;
+    std::fputs(status_report(status_texts(g_status_shown)).c_str(), stdout);
+    return cli_finish(true);
+}
+
+int cli_scope(const CliArgs& args)
+{
+    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section", "--range",
+                                                  "--half-period", "-o", "--timeout"});
+    const auto output = cli_option(args, "-o");
+    if (!args.operands.empty() || !bad.empty() || !output || output->empty())
+        return usage_error("Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
+                           "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+    if (!set_silence_limit(args)) return 2;
+    ScopeSettings settings;
+    if (!scope_settings_from(args, settings)) return 2;
+    if (!cli_set_up_port(args)) return 2;
+    g_scope_edited = settings;
+    if (run_acquisition() != 0) {
+        Link_Close();
+        return 1;
+    }
+    Link_Close();
+    if (!write_file_atomic(*output, capture_csv(g_scope_capture_shown, g_scope_displayed))) {
+        message_box(nullptr, KV_MB_ERROR, format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
+                                                      cut_chars(*output, 128).c_str()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,139 @@
+// The oscilloscope's acquisition side: the measurement settings and their
+// place in the settings file, the capture buffers, and the state machine the
+// periodic timer steps while the oscilloscope page is shown. It starts a
+// capture in the dimmer, waits for the acknowledgement, fetches the 2012
+// recorded bytes in blocks of 200 and hands the complete capture on; between
+// captures it keeps sending status requests so the test drive reaches the
+// dimmer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/ui.h"
+#include "link/scope_commands.h"
+#include "measure/scope_reply.h"
+#include "measure/status_record.h"
+
+// ---- settings
+
+constexpr uint32_t SCOPE_KIND_SINGLE = 0;      // "Einzelmessung"
+constexpr uint32_t SCOPE_KIND_FAULT = 1;       // "Messung bei/nach Fehler"
+constexpr uint32_t SCOPE_KIND_START_UP = 2;    // "Messung bei Start"
+constexpr uint32_t SCOPE_KIND_LOAD_TEST = 3;   // "Last-Test"
+constexpr uint32_t SCOPE_KIND_CONTINUOUS = 4;  // "Dauermessung"
+
+constexpr uint32_t SCOPE_SECTION_PERIOD = 0;     // "Volle Periode"
+constexpr uint32_t SCOPE_SECTION_ZERO = 1;       // "Nulldurchgang"
+constexpr uint32_t SCOPE_SECTION_SWITCHING = 2;  // "Schaltvorgang"
+constexpr uint32_t SCOPE_SECTION_LOAD = 3;       // the load test's own section
+
+constexpr uint32_t SCOPE_MAX_HALF_PERIOD = 500;
+
+// Section "SCOPE" of the settings file, keys "DM", "TYPE", "SPEC", "I", "HPER".
+struct ScopeSettings {
+    uint32_t dimmer;         // 0 dimmer 1, 1 dimmer 2
+    uint32_t kind;           // SCOPE_KIND_*
+    uint32_t section;        // SCOPE_SECTION_PERIOD .. SCOPE_SECTION_SWITCHING
+    uint32_t current_range;  // 1..6: ±0.5, ±1, ±2, ±4, ±8, ±16 A
+    uint32_t half_period;    // 0..500, for the start-up capture
+};
+
+// Anything but dimmer 1 becomes 0, a kind above 4 and a section above 2
+// become 0, a current range of 0 or above 6 becomes 6. The half-period number
+// is left alone (the page's edit limits it).
+void validate_scope_settings(ScopeSettings& settings);
+
+// The section the capture covers: the load test and the fault capture have
+// their own, the other kinds take the section chosen.
+uint32_t ScopeSection(const ScopeSettings& settings);
+
+ScopeStartSettings scope_start_settings(const ScopeSettings& settings);
+
+// Edited by the page's controls; active for the acquisition under way;
+// displayed for the capture on screen.
+inline ScopeSettings g_scope_edited;
+inline ScopeSettings g_scope_active;
+inline ScopeSettings g_scope_displayed;
+
+// ---- capture
+
+constexpr int SCOPE_SAMPLES = 500;
+constexpr uint32_t SCOPE_CAPTURE_SIZE = 2012;  // 11 blocks: 10 of 200 bytes, the last of 12
+constexpr uint32_t SCOPE_BLOCK_SIZE = 200;
+
+// As the dimmer records it, little-endian: 4 bytes the program does not use,
+// 500 voltage samples (i16, 0.1 V), 500 current samples (i16, mA), the time
+// of t = 0 and the switching time within the record (u32, µs, 0 = none).
+struct ScopeCapture {
+    uint8_t bytes[SCOPE_CAPTURE_SIZE];
+};
+
+int16_t capture_voltage(const ScopeCapture& capture, int index);  // 0.1 V
+int16_t capture_current(const ScopeCapture& capture, int index);  // mA
+uint32_t capture_zero_time_us(const ScopeCapture& capture);
+uint32_t capture_switching_time_us(const ScopeCapture& capture);
+
+inline ScopeCapture g_scope_receive;         // being filled
+inline ScopeCapture g_scope_capture_shown;   // copied from it when a capture completes
+
+// ---- state machine
+
+constexpr uint32_t SCOPE_IDLE = 0;
+constexpr uint32_t SCOPE_START = 1;     // the start command goes out on the next period
+constexpr uint32_t SCOPE_WAITING = 2;   // for the acknowledgement
+constexpr uint32_t SCOPE_FETCHING = 3;  // the recorded blocks
+constexpr uint32_t SCOPE_COMPLETE = 4;
+constexpr uint32_t SCOPE_STOP = 101;    // the stop command goes out on the next period
+
+constexpr uint32_t SCOPE_PERIOD_MS = 100;
+
+struct ScopeState {
+    uint32_t state;              // SCOPE_*
+    uint32_t countdown;          // periods until a retry or the next step
+    uint32_t activity;           // periods the last block keeps the progress bar alive
+    uint32_t received;           // bytes of the capture received, 0..2012
+    uint32_t last_period_tick;
+    uint32_t periods;
+    uint32_t ticks;
+    uint32_t progress;           // 0..100, progress bar 25303
+    bool page_active;            // the oscilloscope page is the page shown
+    WindowRef page;              // its window; owns the start command's messages
+};
+
+inline ScopeState g_scope;
+
+// What the page (or kv310r-cli) is told. Either may be null.
+struct ScopeHooks {
+    // The progress value changed.
+    void (*progress)(uint32_t value);
+    // A capture is complete: g_scope_displayed and g_scope_capture_shown hold it.
+    void (*capture_complete)();
+    // The shown capture was cleared (settings loaded): nothing to plot.
+    void (*capture_cleared)();
+};
+
+void scope_set_hooks(const ScopeHooks& hooks);
+
+// Program start: reads the five settings (default 0), validates them, copies
+// them into the active and displayed copies, resets the state machine and the
+// buffers and clears the shown capture.
+void scope_load_settings();
+// Program end: writes the edited settings.
+void scope_save_settings();
+
+// One timer tick; does nothing unless the page is active and has a window.
+// Every 100 ms a period step runs, then on every tick a tick step.
+void scope_step();
+
+// "Messen": the edited settings become the active and displayed ones, the
+// receive buffer is emptied, the start command goes out on the next period.
+void scope_start_measurement();
+// "Reset": the stop command goes out on the next period.
+void scope_reset();
+// Sends a status request with the test drive if either dimmer has a drive
+// value pending, then clears both flags. True when a request was sent.
+bool scope_send_pending_drive();
+// Appends a received block (block index, then up to 200 data bytes) when its
+// index matches the bytes received so far. True when it was taken.
+bool scope_append_block(const uint8_t block[SCOPE_BLOCK_DATA]);

@@ -1,0 +1,117 @@
+// What the dimmer-status page shows, as text: every field from a status slot,
+// the control source selected by the DIP switches, the diagnostic text block,
+// the test-drive arithmetic of the trackbars and the page's poll step. The
+// Win32 page puts these texts into its controls; kv310r-cli prints them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "measure/status_record.h"
+
+// ---- fields
+
+// The fields of one dimmer. All empty when its measurement is not present.
+struct DimmerStatusTexts {
+    std::string temperature;      // "%3.1f °C"
+    std::string input_voltage;    // "%3.1f V" (the page has a field for dimmer 1 only)
+    std::string peak_current;     // "%3.2f A"
+    std::string effective_power;  // "0 W", "<5 W", "%u W"
+    std::string peak_power;       // "0 W", "<30 W", "%u W"
+    std::string power_loss;       // "<0.5 W", "%3.1f W"
+    std::string peak_power_loss;  // as power_loss
+    std::string mains_frequency;  // "%3.2f Hz"
+    std::string processor_clock;  // "%3.3f MHz"
+    std::string on_time;          // "Aktuelle Einschaltdauer", "%u"
+    std::string phase_mode;       // "Aktuelle Betriebsart": "ABschnitt", "ANschnitt" or empty
+};
+
+// Everything the page shows. From an invalid slot every text is empty and
+// every bar position 0.
+struct StatusTexts {
+    std::string controller_version;        // "V%u.%u"
+    std::string dimmer_version[2];         // "V%u.%u", empty for 0.0
+    std::string supply_voltage;            // "%3.2f V"
+    std::string front_temperature;         // "%3.1f °C"
+    std::string control_input[2];          // UE1, UE2 raw count "%u"
+    std::string control_input_percent[2];  // "%u %"
+    uint32_t control_input_bar[2];         // progress bar position, raw count
+    std::string potentiometer[2];          // raw count "%u"
+    std::string potentiometer_percent[2];  // scaled, "%u %"
+    uint32_t potentiometer_bar[2];         // raw count
+    std::string dip[4];                    // "%02x"
+    DimmerStatusTexts dimmer[2];
+    std::string diagnostics;               // the text block, lines ending in "\r\n"
+};
+
+StatusTexts status_texts(const StatusSlot& slot);
+
+// A potentiometer's raw 12-bit count as a level 0..65535: the ends of the
+// travel (20 counts at each side) are cut off.
+uint32_t potentiometer_level(uint32_t count);
+
+// ---- control source
+
+constexpr uint32_t CONTROL_DMX = 0;
+constexpr uint32_t CONTROL_VOLTAGE = 1;
+constexpr uint32_t CONTROL_BUTTON = 2;
+constexpr uint32_t CONTROL_TARVIX = 3;
+constexpr uint32_t CONTROL_RS485 = 4;
+
+struct ControlSource {
+    uint32_t mode;           // CONTROL_*
+    bool dmx_16bit;
+    uint32_t dmx_address;    // 9 bits
+    bool external[2];        // control input 1, 2 set for an external 1-10 V source
+    uint32_t rs485_address;  // 8 bits
+};
+
+// From the four DIP bytes (switch 1 bits 0-3, 4-7, switch 2 bits 0-3, 4-7).
+ControlSource decode_control_source(const uint8_t dip[4]);
+
+// The diagnostic text block (at most 2047 characters, lines end in "\r\n").
+std::string status_diagnostics(const StatusRecord& status);
+
+// ---- test drive
+
+// Trackbar position 0..100 to a drive value: the smallest value not below
+// position × 65535 / 100, so 1 % already drives the output.
+uint32_t drive_value_from_position(uint32_t position);
+// Drive value (clamped to 65535) to a trackbar position 0..100.
+uint32_t drive_position_from_value(uint32_t value);
+// Both drive values clamped to 65535, as every refresh of a drive control does.
+void clamp_test_drive(TestDrive& drive);
+
+// Sends a status request carrying both pending flags and drive values, then
+// clears both flags whether or not the request went out. The link's result.
+int send_status_with_drive(TestDrive& drive);
+
+// ---- poll step
+
+struct StatusPollState {
+    bool page_active;             // the status page is the page shown
+    bool page_has_window;
+    uint32_t last_request_tick;   // when the last periodic request went out
+    uint32_t heartbeat;           // advances with each reply shown; starts at 1
+};
+
+inline StatusPollState g_status_poll;
+
+// What the page around the poll step must do.
+struct StatusPollResult {
+    bool shown;             // a reply was copied into the shown slot: display it
+    uint32_t heartbeat_position;  // 0..99, for the status-bar indicator when shown
+};
+
+constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
+
+// One timer tick. While neither measurement page is active it only drains the
+// receive path. On the status page it sends a request with the test drive at
+// most every 100 ms, and shows each status reply as it completes.
+StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now);
+
+// The page becoming active: heartbeat back to 1, pending drive flags cleared,
+// page active with its window, port opened. Leaving it: page inactive, port
+// closed. The Win32 page adds its status-bar indicator and refresh around these.
+void status_page_activate(StatusPollState& state);
+void status_page_deactivate(StatusPollState& state);

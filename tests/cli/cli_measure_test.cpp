@@ -1,0 +1,283 @@
+// kv310r-cli status and scope end to end: the virtual dimmer kv310r-sim on a
+// pseudo-terminal, the command run as a program against it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/cli/cli_run.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A child process with its stdout on a pipe (or a file); killed if a test ends early.
+struct Child {
+    pid_t pid = -1;
+    int out_fd = -1;
+
+    ~Child()
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (out_fd >= 0) close(out_fd);
+    }
+};
+
+// Starts program with args; its stdout goes to a pipe, or to out_file when
+// given (stderr then to err_file).
+bool start_child(Child& child, const std::string& program, const std::vector<std::string>& args,
+                 const std::string& out_file = "", const std::string& err_file = "")
+{
+    int fds[2] = {-1, -1};
+    if (out_file.empty() && pipe(fds) != 0) return false;
+    std::vector<std::string> text = {program};
+    text.insert(text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : text) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        if (out_file.empty()) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+        } else {
+            dup2(open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+            dup2(open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (out_file.empty()) {
+        close(fds[1]);
+        child.out_fd = fds[0];
+    }
+    child.pid = pid;
+    return true;
+}
+
+std::string first_line(int fd)
+{
+    std::string line;
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < end) {
+        pollfd pfd{fd, POLLIN, 0};
+        if (poll(&pfd, 1, 100) <= 0) continue;
+        char c;
+        if (read(fd, &c, 1) != 1) break;
+        if (c == '\n') return line;
+        line += c;
+    }
+    return {};
+}
+
+// The exit status, or -1 when the child did not end within the limit.
+int wait_child(Child& child, std::chrono::seconds limit)
+{
+    const Clock::time_point end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        int status = 0;
+        if (waitpid(child.pid, &status, WNOHANG) == child.pid) {
+            child.pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+}
+
+// The virtual dimmer at address 1, logging its traffic into the folder.
+struct Dimmer {
+    TempDir dir;
+    Child sim;
+    std::string pty;
+
+    explicit Dimmer(std::vector<std::string> options = {})
+    {
+        options.insert(options.end(), {"--log", log_path(), "--exit-after", "60"});
+        if (start_child(sim, KV_SIM_PATH, options)) pty = first_line(sim.out_fd);
+    }
+    std::string log_path() const { return dir.file("traffic.txt"); }
+    std::string log() const { return read_bytes(log_path()); }
+    std::vector<std::string> port() const { return {"--port", pty, "--address", "1"}; }
+};
+
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+size_t count_of(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST(CliStatus, ShowsThePageOnce)
+{
+    Dimmer dimmer({"--version", "3.7,1.2,0.0", "--dip", "18ff"});
+    ASSERT_FALSE(dimmer.pty.empty());
+    const CliResult r = run_cli(with({"status"}, dimmer.port()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Firmware-Version Kommunikationscontroller: V3.7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Firmware-Version Dimmer 1: V1.2\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Firmware-Version Dimmer 2: \n"), std::string::npos);
+    EXPECT_NE(r.out.find("DIP-Schalter 1 Bit 4-7: 08\n"), std::string::npos);
+    EXPECT_NE(r.out.find(" \u00b0C\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nNetzfrequenz:"), std::string::npos);
+    EXPECT_NE(r.out.find("\nMode: DMX, 8bit, addr 511\nCnt-idle "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+    EXPECT_NE(r.err.find("Status.."), std::string::npos);
+    // A plain status query: eight zero bytes.
+    EXPECT_NE(dimmer.log().find("RX 7f 01 10 00 00 00 00 00 00 00 00"), std::string::npos) << dimmer.log();
+}
+
+TEST(CliStatus, WatchPollsUntilInterrupted)
+{
+    Dimmer dimmer;
+    ASSERT_FALSE(dimmer.pty.empty());
+    Child cli;
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"status", "--watch"}, dimmer.port()), dimmer.dir.file("out"),
+                            dimmer.dir.file("err")));
+    // Until a few reports are out, then Ctrl+C.
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < end && count_of(read_bytes(dimmer.dir.file("out")), "Mode: ") < 3)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(cli.pid, SIGINT);
+    EXPECT_EQ(wait_child(cli, std::chrono::seconds(5)), 0);
+    const std::string out = read_bytes(dimmer.dir.file("out"));
+    EXPECT_GE(count_of(out, "Firmware-Version Kommunikationscontroller: V2.1\n"), 3u) << out;
+    // Not a terminal: the reports follow each other, one blank line apart.
+    EXPECT_NE(out.find("Cnt-Rx 1\n\nFirmware-Version"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\x1b["), std::string::npos);
+}
+
+TEST(CliStatus, SilentDimmerEndsTheWatch)
+{
+    Dimmer dimmer({"--silent"});
+    ASSERT_FALSE(dimmer.pty.empty());
+    const CliResult r = run_cli(with({"status", "--watch", "--timeout", "1"}, dimmer.port()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Kommunikation mit KV-310-R ist fehlerhaft\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(CliScope, WritesTheCaptureAsCsv)
+{
+    struct Case {
+        std::vector<std::string> options;
+        const char* start_request;  // the start frame as the dimmer logs it
+        const char* description;
+        const char* first_time;
+        const char* last_time;
+    };
+    const std::vector<Case> cases = {
+        {{}, "RX 7f 01 80 01 01 00 00 00 00", "Dimmer 1, Einzelmessung, Volle Periode, I-Messbereich [A] \u00b116",
+         "0.000;", "24.950;"},
+        {{"--dimmer", "2", "--kind", "start", "--half-period", "7", "--section", "schalt", "--range", "1"},
+         "RX 7f 01 80 02 03 07 00 02 01", "Dimmer 2, Messung bei Start, Schaltvorgang, I-Messbereich [A] \u00b10.5",
+         "-0.500;", "1.995;"},
+        {{"--kind", "fehler", "--section", "schalt", "--range", "3"}, "RX 7f 01 80 01 02 00 00 01 00",
+         "Dimmer 1, Messung bei/nach Fehler, I-Messbereich [A] \u00b12", "-1.000;", "3.990;"},
+    };
+    for (const Case& c : cases) {
+        Dimmer dimmer;
+        ASSERT_FALSE(dimmer.pty.empty());
+        const std::string csv_path = dimmer.dir.file("capture.csv");
+        const CliResult r = run_cli(with(with({"scope", "-o", csv_path}, c.options), dimmer.port()));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("Oszilloskop: 100 %\n"), std::string::npos) << r.err;
+        EXPECT_NE(dimmer.log().find(c.start_request), std::string::npos) << dimmer.log();
+
+        const std::vector<std::string> lines = lines_of(read_bytes(csv_path));
+        ASSERT_EQ(lines.size(), 505u);
+        EXPECT_EQ(lines[0], std::string("# KV-310-R Oszilloskop: ") + c.description);
+        EXPECT_EQ(lines[1].rfind("# t=0 @ [ms]: ", 0), 0u) << lines[1];
+        EXPECT_EQ(lines[2].rfind("# Schaltzeit [ms]: ", 0), 0u) << lines[2];
+        EXPECT_EQ(lines[3].rfind("# Imax = ", 0), 0u) << lines[3];
+        EXPECT_EQ(lines[4], "time_ms;voltage_V;current_A");
+        EXPECT_EQ(lines[5].rfind(c.first_time, 0), 0u) << lines[5];
+        EXPECT_EQ(lines[504].rfind(c.last_time, 0), 0u) << lines[504];
+        for (size_t i = 5; i < lines.size(); ++i) {
+            ASSERT_EQ(count_of(lines[i], ";"), 2u) << lines[i];
+            ASSERT_EQ(lines[i].find(','), std::string::npos) << lines[i];
+        }
+    }
+}
+
+TEST(CliScope, SilenceAndCancel)
+{
+    // No acknowledgement at all: the start command is repeated until the time-out.
+    Dimmer silent({"--silent"});
+    ASSERT_FALSE(silent.pty.empty());
+    const std::string csv_path = silent.dir.file("capture.csv");
+    CliResult r = run_cli(with({"scope", "--timeout", "1", "-o", csv_path}, silent.port()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Kommunikation mit KV-310-R ist fehlerhaft\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(csv_path));
+    EXPECT_GE(count_of(silent.log(), "RX 7f 01 80 01 01 00 00 00 00"), 3u) << silent.log();
+
+    // Ctrl+C while waiting: "Abbruch", and the stop command goes to the dimmer.
+    Child cli;
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"scope", "-o", csv_path}, silent.port()), silent.dir.file("out"),
+                            silent.dir.file("err")));
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < end && count_of(silent.log(), "RX 7f 01 80 01") < 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(cli.pid, SIGINT);
+    EXPECT_EQ(wait_child(cli, std::chrono::seconds(5)), 1);
+    EXPECT_NE(read_bytes(silent.dir.file("err")).find("Abbruch\n"), std::string::npos);
+    const Clock::time_point stop_end = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < stop_end && silent.log().find("RX 7f 01 80 00 00 00 00 00 00") == std::string::npos)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(silent.log().find("RX 7f 01 80 00 00 00 00 00 00"), std::string::npos) << silent.log();
+    EXPECT_FALSE(std::filesystem::exists(csv_path));
+}
+
+TEST(CliScope, BadOptions)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {{"scope"}, "Aufruf: kv310r-cli scope"},
+        {{"scope", "-o", "x.csv", "--kind", "dauernd"}, "--kind"},
+        {{"scope", "-o", "x.csv", "--range", "7"}, "--range"},
+        {{"scope", "-o", "x.csv", "--dimmer", "0"}, "--dimmer"},
+        {{"scope", "-o", "x.csv", "--half-period", "501"}, "--half-period"},
+        {{"scope", "-o", "x.csv", "--watch"}, "Aufruf: kv310r-cli scope"},
+        {{"status", "extra"}, "Aufruf: kv310r-cli status"},
+        {{"status", "--timeout", "0", "--watch"}, "--timeout"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = run_cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.back();
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+}
+
+} // namespace

@@ -1,0 +1,177 @@
+// Plot arithmetic: axes and labels, samples to plot units, peak current, trace
+// reduction, value-to-pixel mapping and label layout.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "measure/plot_math.h"
+#include "params/record.h"
+
+namespace {
+
+std::vector<std::string> labels(const PlotAxis& axis) {
+    std::vector<std::string> out;
+    for (int i = 0; i < 9; ++i) out.push_back(axis_label(axis, i));
+    return out;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(PlotAxes, LabelTexts) {
+    EXPECT_EQ(labels(current_axis(1)),
+              (Texts{"+0.500", "+0.375", "+0.250", "+0.125", "0.000", "-0.125", "-0.250", "-0.375", "-0.500"}));
+    EXPECT_EQ(labels(current_axis(3)), (Texts{"+2.0", "+1.5", "+1.0", "+0.5", "0.0", "-0.5", "-1.0", "-1.5", "-2.0"}));
+    EXPECT_EQ(labels(current_axis(0)), (Texts{"+16", "+12", "+8", "+4", "0", "-4", "-8", "-12", "-16"}));
+    EXPECT_EQ(labels(voltage_axis(SCOPE_SECTION_LOAD)), (Texts{"+50", "", "+25", "", "0", "", "-25", "", "-50"}));
+    EXPECT_EQ(labels(voltage_axis(SCOPE_SECTION_PERIOD)),
+              (Texts{"+400", "+300", "+200", "+100", "0", "-100", "-200", "-300", "-400"}));
+    EXPECT_EQ(labels(time_axis(SCOPE_SECTION_ZERO)), (Texts{"-1", "0", "+1", "+2", "+3", "+4", "", "", ""}));
+    EXPECT_EQ(labels(time_axis(SCOPE_SECTION_PERIOD)), (Texts{"0", "+5", "+10", "+15", "+20", "+25", "", "", ""}));
+    EXPECT_EQ(labels(time_axis(SCOPE_SECTION_LOAD)),
+              (Texts{"-0.5", "0.0", "+0.5", "+1.0", "+1.5", "+2.0", "", "", ""}));
+
+    const PlotAxis c5 = current_axis(5);
+    EXPECT_EQ(c5.minimum, -8000);
+    EXPECT_EQ(c5.maximum, 8000);
+    EXPECT_EQ(current_range_label(1), "\u00b10.5");
+    EXPECT_EQ(current_range_label(4), "\u00b14");
+    EXPECT_EQ(current_range_label(9), "\u00b116");
+}
+
+TEST(PlotAxes, SampleTimes) {
+    struct Case {
+        uint32_t section;
+        int index;
+        double ms;
+    };
+    const std::vector<Case> cases = {
+        {SCOPE_SECTION_PERIOD, 0, 0.0},     {SCOPE_SECTION_PERIOD, 1, 0.05},     {SCOPE_SECTION_PERIOD, 499, 24.95},
+        {SCOPE_SECTION_ZERO, 0, -1.0},      {SCOPE_SECTION_ZERO, 100, 0.0},      {SCOPE_SECTION_ZERO, 499, 3.99},
+        {SCOPE_SECTION_SWITCHING, 0, -0.5}, {SCOPE_SECTION_SWITCHING, 1, -0.495}, {SCOPE_SECTION_LOAD, 499, 1.995},
+    };
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(sample_time_ms(c.section, c.index), c.ms) << c.section << " " << c.index;
+}
+
+TEST(PlotValues, SamplesToPlotUnits) {
+    struct Case {
+        int32_t sample;
+        float minimum, maximum;
+        int32_t plot;
+    };
+    const std::vector<Case> cases = {
+        {4000, -4000, 4000, 30000},  {-5000, -4000, 4000, -30000}, {250, -500, 500, 15000},
+        {250, -16000, 16000, 468},   {-250, -16000, 16000, -468},  {100, 500, 500, 0},
+        {100, 500, -500, 0},         {-32768, -500, 500, -30000},  {1, -4000, 4000, 7},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sample_to_plot(c.sample, c.minimum, c.maximum), c.plot) << c.sample;
+}
+
+ScopeCapture capture_with(const std::vector<int16_t>& voltage, const std::vector<int16_t>& current) {
+    ScopeCapture c = {};
+    for (size_t i = 0; i < voltage.size(); ++i) put_u16le(c.bytes + 4 + 2 * i, uint16_t(voltage[i]));
+    for (size_t i = 0; i < current.size(); ++i) put_u16le(c.bytes + 1004 + 2 * i, uint16_t(current[i]));
+    put_u32le(c.bytes + 2004, 1500);
+    put_u32le(c.bytes + 2008, 12345);
+    return c;
+}
+
+TEST(PlotValues, PreparedPlotAndPeakCurrent) {
+    const ScopeCapture capture = capture_with({4000, -5000, 200}, {10, -3000, 3000, 250});
+    EXPECT_EQ(capture_voltage(capture, 1), -5000);
+    EXPECT_EQ(capture_current(capture, 3), 250);
+    EXPECT_EQ(capture_zero_time_us(capture), 1500u);
+    EXPECT_EQ(capture_switching_time_us(capture), 12345u);
+    EXPECT_EQ(peak_current(capture), -3000);  // the first of equal magnitudes
+    EXPECT_EQ(peak_current(capture_with({}, {-10, 20, -20})), 20);
+
+    ScopePlot plot;
+    scope_plot_clear(plot);
+    EXPECT_FALSE(plot.shown);
+    EXPECT_EQ(plot.voltage_max, 4000);
+    EXPECT_EQ(plot.current_min, -16000);
+
+    scope_plot_prepare(plot, capture, {0, SCOPE_KIND_SINGLE, SCOPE_SECTION_PERIOD, 1, 0});
+    EXPECT_TRUE(plot.shown);
+    EXPECT_EQ(plot.peak_current, -3000);
+    EXPECT_EQ(plot.voltage[0], 30000);
+    EXPECT_EQ(plot.voltage[1], -30000);
+    EXPECT_EQ(plot.voltage[2], 1500);
+    EXPECT_EQ(plot.current[1], -30000);
+    EXPECT_EQ(plot.current[3], 15000);
+    EXPECT_EQ(plot.current_max, 500);
+
+    // The load test plots the voltage at ±50 V.
+    scope_plot_prepare(plot, capture, {0, SCOPE_KIND_LOAD_TEST, SCOPE_SECTION_PERIOD, 6, 0});
+    EXPECT_EQ(plot.voltage_max, 500);
+    EXPECT_EQ(plot.voltage[2], 12000);
+    EXPECT_EQ(plot.current[3], 468);
+
+    scope_plot_clear(plot);
+    EXPECT_FALSE(plot.shown);
+    EXPECT_EQ(plot.voltage[0], 0);
+    EXPECT_EQ(plot.current_max, 16000);
+}
+
+TEST(PlotTrace, OnlyTheBendsAreDrawn) {
+    int32_t v[SCOPE_SAMPLES] = {};
+    EXPECT_EQ(trace_points(v), (std::vector<int>{0, 499}));
+
+    for (int i = 0; i < SCOPE_SAMPLES; ++i) v[i] = 2 * i - 400;
+    EXPECT_EQ(trace_points(v), (std::vector<int>{0, 499}));
+
+    std::memset(v, 0, sizeof v);
+    v[250] = 100;
+    EXPECT_EQ(trace_points(v), (std::vector<int>{0, 249, 250, 251, 499}));
+
+    // A triangle bends once; full-scale values do not overflow the test.
+    for (int i = 0; i < SCOPE_SAMPLES; ++i) v[i] = i < 100 ? -30000 + 600 * i : 30000 - 150 * (i - 100);
+    EXPECT_EQ(trace_points(v), (std::vector<int>{0, 100, 499}));
+
+    // A step of one unit every other sample is not a straight line.
+    for (int i = 0; i < SCOPE_SAMPLES; ++i) v[i] = i / 2;
+    EXPECT_EQ(trace_points(v).size(), 500u);
+
+    std::memset(v, 0, sizeof v);
+    v[499] = 30000;
+    const std::vector<PlotPoint> line = trace_polyline(v, 500, 300);
+    ASSERT_EQ(line.size(), 3u);
+    EXPECT_EQ(line[0].x, 4);
+    EXPECT_EQ(line[0].y, 150);  // 151, one pixel up
+    EXPECT_EQ(line[1].x, 494);
+    EXPECT_EQ(line[2].x, 496);
+    EXPECT_EQ(line[2].y, 3);
+}
+
+TEST(PlotPixels, ValueToPixel) {
+    struct Case {
+        int32_t value, low, high;
+        int extent, x, y;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, 499, 500, 4, 496},           {499, 0, 499, 500, 496, 4},         {250, 0, 499, 500, 250, 250},
+        {-30000, -30000, 30000, 300, 4, 296}, {30000, -30000, 30000, 300, 296, 4}, {0, -30000, 30000, 300, 149, 151},
+        {1000, 0, 499, 20, 36, 4},          {-5, 0, 10, 20, 4, 36},             {5, 0, 10, 10, 18, 22},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(plot_x(c.value, c.low, c.high, c.extent), c.x) << c.value << " in " << c.extent;
+        EXPECT_EQ(plot_y(c.value, c.low, c.high, c.extent), c.y) << c.value << " in " << c.extent;
+    }
+    EXPECT_EQ(clamp_int(-5, 0, 10), 0);
+    EXPECT_EQ(clamp_int(15, 0, 10), 10);
+    EXPECT_EQ(clamp_int(7, 0, 10), 7);
+}
+
+TEST(PlotLabels, Layout) {
+    // Nine labels of height 16 beside a plot at y 10..310 with a border of 2.
+    std::vector<int> tops;
+    for (int i = 0; i < 9; ++i) tops.push_back(vertical_label_top(i, 9, 10, 300, 2, 16));
+    EXPECT_EQ(tops, (std::vector<int>{10, 42, 79, 115, 152, 188, 225, 261, 294}));
+    // Six labels of width 30 below a plot at x 50..550.
+    std::vector<int> lefts;
+    for (int i = 0; i < 6; ++i) lefts.push_back(time_label_left(i, 6, 50, 500, 2, 30));
+    EXPECT_EQ(lefts, (std::vector<int>{55, 137, 236, 335, 434, 515}));
+}
+
+}  // namespace

@@ -1,0 +1,314 @@
+// The dimmer-status page's texts, control-source decoding, test-drive
+// arithmetic and poll step.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "link/commands.h"
+#include "link/link.h"
+#include "measure/status_text.h"
+#include "params/record.h"
+#include "tests/support/link_fakes.h"
+
+namespace {
+
+// A status with both dimmers present and every field set to something telling.
+StatusSlot sample_slot() {
+    StatusSlot slot = {};
+    slot.valid = 1;
+    StatusRecord& s = slot.status;
+    s.controller_version[0] = 2;
+    s.controller_version[1] = 13;
+    s.dimmer_version[0][0] = 1;
+    s.dimmer_version[0][1] = 4;
+    s.dimmer_version[1][0] = 1;
+    s.dimmer_version[1][1] = 5;
+    put_u16le(s.supply_voltage, 2048);
+    put_u16le(s.front_temperature, 253);
+    put_u16le(s.control_input[0], 1000);
+    put_u16le(s.control_input[1], 4095);
+    put_u16le(s.control_level[0], 32768);
+    put_u16le(s.control_level[1], 65535);
+    put_u16le(s.potentiometer[0], 2047);
+    put_u16le(s.potentiometer[1], 4095);
+    s.dip[0] = 0x04;
+    s.dip[1] = 0x00;
+    s.dip[2] = 0x0c;
+    s.dip[3] = 0x01;
+    for (int d = 0; d < 2; ++d) {
+        DimmerMeasurement& m = s.measurement[d];
+        m.present = 1;
+        put_u16le(m.temperature, 412);
+        put_u16le(m.input_voltage, 2301);
+        put_u16le(m.peak_current, 1234);
+        put_u16le(m.effective_power, 150);
+        put_u16le(m.peak_power, 320);
+        put_u16le(m.power_loss, 1550);
+        put_u32le(m.peak_power_loss, 70000);
+        put_u16le(m.mains_frequency, 4998);
+        put_u16le(m.processor_clock, 24576);
+        DimmerControlState& c = s.control[d];
+        put_u16le(c.on_time, uint16_t(3000 + d));
+        c.phase_mode = uint8_t(d);
+    }
+    return slot;
+}
+
+TEST(StatusTexts, FieldsAsThePageShowsThem) {
+    const StatusTexts t = status_texts(sample_slot());
+    EXPECT_EQ(t.controller_version, "V2.13");
+    EXPECT_EQ(t.dimmer_version[0], "V1.4");
+    EXPECT_EQ(t.dimmer_version[1], "V1.5");
+    EXPECT_EQ(t.supply_voltage, "3.30 V");
+    EXPECT_EQ(t.front_temperature, "25.3 \u00b0C");
+    EXPECT_EQ(t.control_input[0], "1000");
+    EXPECT_EQ(t.control_input_percent[0], "50 %");
+    EXPECT_EQ(t.control_input_percent[1], "100 %");
+    EXPECT_EQ(t.control_input_bar[1], 4095u);
+    EXPECT_EQ(t.potentiometer[0], "2047");
+    EXPECT_EQ(t.potentiometer_percent[0], "49 %");
+    EXPECT_EQ(t.potentiometer_bar[0], 2047u);
+    EXPECT_EQ(t.dip[0], "04");
+    EXPECT_EQ(t.dip[2], "0c");
+    const DimmerStatusTexts& d = t.dimmer[0];
+    EXPECT_EQ(d.temperature, "41.2 \u00b0C");
+    EXPECT_EQ(d.input_voltage, "230.1 V");
+    EXPECT_EQ(d.peak_current, "1.23 A");
+    EXPECT_EQ(d.effective_power, "150 W");
+    EXPECT_EQ(d.peak_power, "320 W");
+    EXPECT_EQ(d.power_loss, "1.6 W");
+    EXPECT_EQ(d.peak_power_loss, "70.0 W");
+    EXPECT_EQ(d.mains_frequency, "49.98 Hz");
+    EXPECT_EQ(d.processor_clock, "24.576 MHz");
+    EXPECT_EQ(d.on_time, "3000");
+    EXPECT_EQ(d.phase_mode, "ABschnitt");
+    EXPECT_EQ(t.dimmer[1].phase_mode, "ANschnitt");
+}
+
+TEST(StatusTexts, EmptyFields) {
+    StatusSlot slot = sample_slot();
+    slot.status.measurement[1].present = 0;
+    slot.status.dimmer_version[0][0] = 0;
+    slot.status.dimmer_version[0][1] = 0;
+    slot.status.dimmer_version[1][0] = 0;  // 0.1 still shows
+    slot.status.control[0].phase_mode = 2;
+    StatusTexts t = status_texts(slot);
+    EXPECT_EQ(t.dimmer_version[0], "");
+    EXPECT_EQ(t.dimmer_version[1], "V0.5");
+    EXPECT_EQ(t.dimmer[0].phase_mode, "");
+    EXPECT_EQ(t.dimmer[0].temperature, "41.2 \u00b0C");
+    const DimmerStatusTexts& d2 = t.dimmer[1];
+    for (const std::string* s : {&d2.temperature, &d2.input_voltage, &d2.peak_current, &d2.effective_power,
+                                 &d2.peak_power, &d2.power_loss, &d2.peak_power_loss, &d2.mains_frequency,
+                                 &d2.processor_clock, &d2.on_time, &d2.phase_mode})
+        EXPECT_EQ(*s, "");
+
+    // Nothing at all from a cleared slot.
+    slot.valid = 0;
+    t = status_texts(slot);
+    EXPECT_EQ(t.controller_version, "");
+    EXPECT_EQ(t.supply_voltage, "");
+    EXPECT_EQ(t.potentiometer_percent[1], "");
+    EXPECT_EQ(t.control_input_bar[0], 0u);
+    EXPECT_EQ(t.potentiometer_bar[1], 0u);
+    EXPECT_EQ(t.dip[3], "");
+    EXPECT_EQ(t.dimmer[0].temperature, "");
+    EXPECT_EQ(t.diagnostics, "");
+}
+
+TEST(StatusTexts, PowerThresholds) {
+    struct Case {
+        uint16_t effective, peak, loss;
+        const char *effective_text, *peak_text, *loss_text;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, 0, "0 W", "0 W", "<0.5 W"},
+        {1, 1, 1, "<5 W", "<30 W", "<0.5 W"},
+        {4, 29, 499, "<5 W", "<30 W", "<0.5 W"},
+        {5, 30, 500, "5 W", "30 W", "0.5 W"},
+        {2300, 3000, 65535, "2300 W", "3000 W", "65.5 W"},
+    };
+    for (const Case& c : cases) {
+        StatusSlot slot = sample_slot();
+        DimmerMeasurement& m = slot.status.measurement[1];
+        put_u16le(m.effective_power, c.effective);
+        put_u16le(m.peak_power, c.peak);
+        put_u16le(m.power_loss, c.loss);
+        put_u32le(m.peak_power_loss, c.loss);
+        const DimmerStatusTexts d = status_texts(slot).dimmer[1];
+        EXPECT_EQ(d.effective_power, c.effective_text) << c.effective;
+        EXPECT_EQ(d.peak_power, c.peak_text) << c.peak;
+        EXPECT_EQ(d.power_loss, c.loss_text) << c.loss;
+        EXPECT_EQ(d.peak_power_loss, c.loss_text) << c.loss;
+    }
+}
+
+TEST(StatusTexts, PotentiometerScaling) {
+    struct Case {
+        uint16_t count;
+        uint32_t level;
+        const char* percent;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, "0 %"}, {20, 0, "0 %"}, {21, 16, "0 %"}, {2047, 32759, "49 %"},
+        {4074, 65518, "99 %"}, {4075, 65535, "100 %"}, {4095, 65535, "100 %"}, {65535, 65535, "100 %"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(potentiometer_level(c.count), c.level) << c.count;
+        StatusSlot slot = sample_slot();
+        put_u16le(slot.status.potentiometer[1], c.count);
+        EXPECT_EQ(status_texts(slot).potentiometer_percent[1], c.percent) << c.count;
+    }
+}
+
+TEST(ControlSource, DecodesTheDipSwitches) {
+    struct Case {
+        uint8_t dip[4];
+        uint8_t master_slave;
+        const char* mode_line;
+    };
+    const std::vector<Case> cases = {
+        {{0x01, 0x08, 0x0f, 0x0f}, 0, "Mode: DMX, 8bit, addr 511\r\n"},
+        {{0x03, 0x00, 0x01, 0x08}, 0, "Mode: DMX, 16bit, addr 129\r\n"},
+        {{0x00, 0x00, 0x00, 0x00}, 0, "Mode: TARVIX\r\n"},
+        {{0x04, 0x00, 0x01, 0x00}, 0, "Mode: RS485, addr 128\r\n"},
+        {{0x04, 0x08, 0x00, 0x01}, 1, "Mode: RS485, addr 8 Master/slave\r\n"},
+        {{0x02, 0x00, 0x00, 0x00}, 0, "Mode: U-Ctrl, 0-10V, 0-10V\r\n"},
+        {{0x06, 0x00, 0x04, 0x00}, 0, "Mode: U-Ctrl, ext 1-10V, ext 1-10V\r\n"},
+        {{0x02, 0x00, 0x04, 0x00}, 0, "Mode: U-Ctrl, 0-10V, ext 1-10V\r\n"},
+        {{0x02, 0x00, 0x02, 0x00}, 1, "Mode: Btn-Ctrl Master/slave\r\n"},
+    };
+    for (const Case& c : cases) {
+        StatusRecord s = {};
+        std::memcpy(s.dip, c.dip, 4);
+        s.master_slave = c.master_slave;
+        const std::string text = status_diagnostics(s);
+        EXPECT_EQ(text.substr(0, text.find("\r\n") + 2), c.mode_line);
+    }
+    const uint8_t button[4] = {0x02, 0x00, 0x02, 0x00};
+    const ControlSource b = decode_control_source(button);
+    EXPECT_EQ(b.mode, CONTROL_BUTTON);
+    EXPECT_TRUE(b.external[0] && b.external[1]);
+}
+
+TEST(StatusDiagnostics, TheWholeBlock) {
+    StatusRecord s = {};
+    s.board_warnings = 0x06;
+    put_u16le(s.idle_counter, 40000);  // shown doubled, beyond 16 bits
+    put_u16le(s.timer_counter, 7);
+    s.control[0] = {1, 2, 0xab, 0x10, 0xff, {0x34, 0x12}, 5, 6, {0x10, 0x00}, 1};
+    put_u16le(s.tx_counter[0], 11);
+    put_u16le(s.rx_counter[0], 12);
+    put_u16le(s.tx_counter[1], 21);
+    put_u16le(s.rx_counter[1], 22);
+    EXPECT_EQ(status_diagnostics(s),
+              "Mode: TARVIX\r\n"
+              "Board temperature error , U warning \r\n"
+              "Cnt-idle 80000 Cnt-tim 7\r\n"
+              "Dim1 CommStat 1 DimStat 2 Flags ab Warnings 10 Master/slave ff Ctrl/T 4660/16 "
+              "CtrlMode/r-s/TMode 5/6/1\r\n"
+              "Cnt-Tx 11 Cnt-Rx 12\r\n"
+              "Dim2 CommStat 0 DimStat 0 Flags 0 Warnings 0 Master/slave 0 Ctrl/T 0/0 CtrlMode/r-s/TMode 0/0/0\r\n"
+              "Cnt-Tx 21 Cnt-Rx 22\r\n");
+
+    s.board_warnings = 0xf9;  // only bits 0..2 count
+    const std::string text = status_diagnostics(s);
+    EXPECT_NE(text.find("\r\nBoard temperature warning \r\nCnt-idle"), std::string::npos) << text;
+    s.board_warnings = 0xf8;
+    EXPECT_EQ(status_diagnostics(s).find("warning"), std::string::npos);
+}
+
+TEST(TestDriveArithmetic, TrackbarAndValue) {
+    struct Case {
+        uint32_t position, value;
+    };
+    for (const Case& c : std::vector<Case>{{0, 0}, {1, 656}, {50, 32768}, {99, 64880}, {100, 65535}}) {
+        EXPECT_EQ(drive_value_from_position(c.position), c.value) << c.position;
+        EXPECT_EQ(drive_position_from_value(c.value), c.position) << c.value;
+    }
+    EXPECT_EQ(drive_position_from_value(655), 0u);
+    EXPECT_EQ(drive_position_from_value(70000), 100u);
+
+    TestDrive drive = {{0, 0}, {70000, 0xFFFFFFFF}};
+    clamp_test_drive(drive);
+    EXPECT_EQ(drive.value[0], 65535u);
+    EXPECT_EQ(drive.value[1], 65535u);
+}
+
+// ---- the poll step against a scripted dimmer
+
+std::vector<uint8_t> status_payload(uint8_t marker) {
+    std::vector<uint8_t> p(STATUS_RECORD_SIZE, 0);
+    p[0] = marker;
+    return p;
+}
+
+void reset_poll_world() {
+    reset_link_world(5000);
+    g_status_poll = {};
+    g_test_drive = {};
+    ASSERT_EQ(Link_Open(), LINK_OK);
+}
+
+TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
+    reset_poll_world();
+    status_page_activate(g_status_poll);
+    EXPECT_EQ(g_status_poll.heartbeat, 1u);
+    g_status_poll.last_request_tick = fake_port().now;
+    g_test_drive = {{0, 1}, {1234, 70000}};
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
+    };
+
+    std::vector<uint32_t> positions;
+    for (int ms = 1; ms <= 350; ++ms) {
+        ++fake_port().now;
+        const StatusPollResult r = status_poll_step(g_status_poll, false, fake_port().now);
+        if (r.shown) positions.push_back(r.heartbeat_position);
+    }
+    const std::vector<Request> requests = fake_port_requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].time, 5100u);
+    EXPECT_EQ(requests[1].time, 5200u);
+    EXPECT_EQ(requests[2].time, 5300u);
+    // The first request carries the pending drive of dimmer 2, clamped; the
+    // flags are cleared after it, the values stay.
+    EXPECT_EQ(hex(requests[0].payload), "00 00 d2 04 01 00 ff ff");
+    EXPECT_EQ(hex(requests[1].payload), "00 00 d2 04 00 00 ff ff");
+    EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
+    EXPECT_EQ(g_status_shown.valid, 1u);
+    EXPECT_EQ(g_status_shown.status.controller_version[0], 3);
+}
+
+TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
+    reset_poll_world();
+    // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(status_poll_step(g_status_poll, false, fake_port().now).shown);
+    EXPECT_TRUE(fake_port().incoming.empty());
+    EXPECT_EQ(g_status_polled.valid, 1u);
+    EXPECT_EQ(g_status_shown.valid, 0u);
+
+    // The oscilloscope page shown: the status page leaves the line alone.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(status_poll_step(g_status_poll, true, fake_port().now).shown);
+    EXPECT_FALSE(fake_port().incoming.empty());
+    EXPECT_TRUE(fake_port().writes.empty());
+
+    // A reply that does not count (sub-address 1, short payload) shows nothing.
+    fake_port().incoming.clear();
+    status_page_activate(g_status_poll);
+    fake_port_reply(CMD_STATUS, status_payload(1), 0, 1);
+    fake_port_reply(CMD_STATUS, std::vector<uint8_t>(110, 0));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(status_poll_step(g_status_poll, false, fake_port().now).shown);
+    EXPECT_EQ(g_status_shown.valid, 0u);
+
+    status_page_deactivate(g_status_poll);
+    EXPECT_FALSE(link_port_is_open());
+}
+
+}  // namespace
