@@ -4,7 +4,7 @@
 #include "params/param_file.h"
 #include "params/record.h"
 #include "tests/cli/cli_run.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -14,101 +14,23 @@
 #include <vector>
 
 #include "tests/cli/cli_run.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A child process with its stdout on a pipe (or a file); killed if a test ends early.
-struct Child {
-    pid_t pid = -1;
-    int out_fd = -1;
-
-    ~Child()
-    {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out_fd >= 0) close(out_fd);
-    }
-};
-
-// Starts program with args; its stdout goes to a pipe, or to out_file when
-// given (stderr then to err_file).
-bool start_child(Child& child, const std::string& program, const std::vector<std::string>& args,
-                 const std::string& out_file = "", const std::string& err_file = "")
-{
-    int fds[2] = {-1, -1};
-    if (out_file.empty() && pipe(fds) != 0) return false;
-    std::vector<std::string> text = {program};
-    text.insert(text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : text) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        if (out_file.empty()) {
-            dup2(fds[1], STDOUT_FILENO);
-            close(fds[0]);
-            close(fds[1]);
-        } else {
-            dup2(open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-            dup2(open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    if (out_file.empty()) {
-        close(fds[1]);
-        child.out_fd = fds[0];
-    }
-    child.pid = pid;
-    return true;
-}
-
-std::string first_line(int fd)
-{
-    std::string line;
-    const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
-    while (Clock::now() < end) {
-        pollfd pfd{fd, POLLIN, 0};
-        if (poll(&pfd, 1, 100) <= 0) continue;
-        char c;
-        if (read(fd, &c, 1) != 1) break;
-        if (c == '\n') return line;
-        line += c;
-    }
-    return {};
-}
-
-// The exit status, or -1 when the child did not end within the limit.
-int wait_child(Child& child, std::chrono::seconds limit)
-{
-    const Clock::time_point end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        int status = 0;
-        if (waitpid(child.pid, &status, WNOHANG) == child.pid) {
-            child.pid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
-}
-
 // The virtual dimmer at address 1, logging its traffic into the folder.
 struct Dimmer {
     TempDir dir;
-    Child sim;
+    SimProcess sim;
     std::string pty;
 
     explicit Dimmer(std::vector<std::string> options = {})
     {
         options.insert(options.end(), {"--log", log_path(), "--exit-after", "60"});
-        if (start_child(sim, KV_SIM_PATH, options)) pty = first_line(sim.out_fd);
+        if (start_sim(sim, KV_SIM_PATH, options)) pty = sim.pty;
     }
     std::string log_path() const { return dir.file("traffic.txt"); }
     std::string log() const { return read_bytes(log_path()); }
@@ -159,7 +81,7 @@ TEST(CliStatus, WatchPollsUntilInterrupted)
 {
     Dimmer dimmer;
     ASSERT_FALSE(dimmer.pty.empty());
-    Child cli;
+    ChildProcess cli;
     ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"status", "--watch"}, dimmer.port()), dimmer.dir.file("out"),
                             dimmer.dir.file("err")));
     // Until a few reports are out, then Ctrl+C.
@@ -241,7 +163,7 @@ TEST(CliScope, SilenceAndCancel)
     EXPECT_GE(count_of(silent.log(), "RX 7f 01 80 01 01 00 00 00 00"), 3u) << silent.log();
 
     // Ctrl+C while waiting: "Abbruch", and the stop command goes to the dimmer.
-    Child cli;
+    ChildProcess cli;
     ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"scope", "-o", csv_path}, silent.port()), silent.dir.file("out"),
                             silent.dir.file("err")));
     const Clock::time_point end = Clock::now() + std::chrono::seconds(10);

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "tests/sim/sim_test_util.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
