@@ -4,7 +4,8 @@ baud 8N2 (11 bits a byte, about 3491 bytes/s).
 
 For each operation it reports the elapsed time against the line-rate floor
 (bytes on the wire / 3491 bytes/s, plus the 500 ms drain before the first
-request) and the CPU time the client used, so that waiting which spins a core
+request of a parameter transfer; a scope capture also includes the time the
+dimmer records, which the simulator sets with --scope-delay) and the CPU time the client used, so that waiting which spins a core
 shows up at once. Usage: scripts/bench-transfer.py [BUILD_DIR]; without it an
 optimised build is made in build/release first."""
 import os
@@ -66,15 +67,14 @@ def main():
         param_file = os.path.join(work, "set.ini")
         subprocess.run([cli, "new", param_file], check=True)
         cases = [
-            ("read parameter set", ["read", os.path.join(work, "read.ini")]),
-            ("write parameter set", ["write", param_file]),
+            ("read parameter set", ["read", os.path.join(work, "read.ini")], DRAIN_S),
+            ("write parameter set", ["write", param_file], DRAIN_S),
+            ("scope capture", ["scope", "-o", os.path.join(work, "capture.csv")], 0.0),
         ]
-        if "scope" in subprocess.run([cli, "--help"], capture_output=True, text=True).stdout:
-            cases.append(("scope capture", ["scope", "-o", os.path.join(work, "capture.csv")]))
         print(f"{'operation':<22}{'wire bytes':>11}{'floor s':>9}{'elapsed s':>11}{'ratio':>7}{'CPU s':>8}{'CPU %':>7}")
-        for name, args in cases:
+        for name, args, drain in cases:
             elapsed, cpu, nbytes = run(cli, sim, args, work)
-            floor = nbytes / BYTES_PER_SECOND + DRAIN_S
+            floor = nbytes / BYTES_PER_SECOND + drain
             print(f"{name:<22}{nbytes:>11}{floor:>9.3f}{elapsed:>11.3f}{elapsed / floor:>7.2f}"
                   f"{cpu:>8.3f}{100 * cpu / elapsed:>7.1f}")
 
