@@ -1,0 +1,28 @@
+// Command line of kv310r-sim.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/device_model.h"
+
+struct SimArgs {
+    SimConfig device;
+    std::string link_path;   // symlink to the pty's slave (e.g. a Wine COM port)
+    std::string log_path;    // traffic log
+    std::string load_path;   // parameter file loaded into the store at start
+    std::string save_path;   // parameter file the store is saved to at exit
+    double exit_after_s = 0; // 0: serve until killed
+    bool pace = false;       // send at the line rate of 38400 baud, 11 bits a byte
+    int turnaround_ms = -1;  // -1: 0 without pacing, 2 with
+    bool help = false;
+};
+
+// Parses argv[1..]; on failure returns false with a message.
+bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::string& error);
+
+// DIP switch setting for RS485 control at the given address (switch order is
+// reversed against the address bits).
+void dip_for_rs485_address(uint8_t address, uint8_t dip[4]);
+
+const char* sim_usage();
