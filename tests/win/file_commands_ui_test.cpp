@@ -8,6 +8,9 @@
 #include "app/settings.h"
 #include "params/file_commands.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 const char* const QUESTION = "KV-310-R-Parameterdatei wurde verändert, Änderungen abspeichern?";
@@ -206,4 +209,36 @@ TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst)
     EXPECT_EQ(selected_tab(), 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
+}
+
+// Against the virtual dimmer: run kv310r-sim with --link on a Wine COM port
+// and name that port in KV_SIM_COM (for example COM1).
+TEST_F(ShellTest, WritesAndReadsTheParameterSetThroughTheVirtualDimmer)
+{
+    const char* port = std::getenv("KV_SIM_COM");
+    if (!port)
+        GTEST_SKIP() << "KV_SIM_COM names no COM port with a virtual dimmer";
+    write_settings(std::string("[PROP]\r\nPORT=") + port + "\r\nRS485ADR=1\r\n");
+    start();
+    change_a_value();
+    const ParameterRecord written = live_record();
+    dispatch_command(21112);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
+    EXPECT_TRUE(IsWindowEnabled(main_window()));
+
+    answers = {KV_IDNO};
+    dispatch_command(21101); // back to the defaults, changes dropped
+    messages.clear();
+    dispatch_command(21111);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
+    EXPECT_EQ(memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
+    EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
+
+    messages.clear();
+    dispatch_command(21550);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].type, KV_MB_INFO);
 }
