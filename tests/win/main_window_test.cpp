@@ -1,6 +1,8 @@
 // The main window as start-up builds it: pages, tabs, keys, menus, status bar.
 #include "tests/win/shell_fixture.h"
 
+#include "app/dialog_items_win.h"
+#include "app/message_box_win.h"
 #include "app/pages_win.h"
 #include "app/placement.h"
 #include "app/recent.h"
@@ -380,4 +382,73 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique)
     EXPECT_EQ(menu_char(L'b'), MAKELRESULT(0, MNC_CLOSE));
     EXPECT_EQ(GetFocus(), beta1);                  // ambiguous: the first one, not clicked
     EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers)
+{
+    start();
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20, pages[0],
+                                reinterpret_cast<HMENU>(4712), GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    dlg_set_uint(pages[0], 4712, 0);
+    EXPECT_EQ(dlg_get_text(pages[0], 4712), ""); // 0 shows as an empty field
+    dlg_set_uint(pages[0], 4712, 4294967295u);
+    EXPECT_EQ(dlg_get_text(pages[0], 4712), "4294967295");
+    dlg_set_text(pages[0], 4712, "Größe µ");
+    EXPECT_EQ(dlg_get_text(pages[0], 4712), "Größe µ");
+
+    const struct {
+        const wchar_t* typed;
+        uint32_t value;
+        bool valid;
+    } numbers[] = {{L"  12abc", 12, true}, {L"abc", 0, false}, {L"-5", 0x7FFFFFFF, false}, {L"", 0, true}};
+    for (const auto& n : numbers) {
+        SetWindowTextW(edit, n.typed);
+        bool valid = !n.valid;
+        EXPECT_EQ(dlg_get_int(pages[0], 4712, &valid), n.value);
+        EXPECT_EQ(valid, n.valid);
+    }
+    SetWindowTextW(edit, L"  COM3 und mehr ");
+    EXPECT_EQ(dlg_get_word(pages[0], 4712, false), "COM3");
+    EXPECT_EQ(dlg_get_word(pages[0], 4712, true), "COM3 und mehr");
+}
+
+namespace {
+
+std::string g_box_caption, g_box_text;
+
+BOOL CALLBACK collect_text(HWND child, LPARAM)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(child, text, 512);
+    std::string t = narrow(text);
+    if (t.find("Datei") != std::string::npos)
+        g_box_text = t;
+    return TRUE;
+}
+
+void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = FindWindowW(L"#32770", nullptr);
+    if (!box)
+        return;
+    KillTimer(nullptr, timer);
+    wchar_t caption[256] = {};
+    GetWindowTextW(box, caption, 256);
+    g_box_caption = narrow(caption);
+    EnumChildWindows(box, collect_text, 0);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+TEST_F(ShellTest, MessageBoxShowsUmlautsAndTheProgramCaption)
+{
+    start();
+    set_message_box_hook(nullptr); // the real one, closed by the timer
+    SetTimer(nullptr, 0, 50, close_message_box);
+    const std::string text = "Fehler: Datei \"Maße für Ölheizung.ini\" ist nicht lesbar";
+    EXPECT_EQ(message_box(main_window(), KV_MB_ERROR, text), KV_IDOK);
+    EXPECT_EQ(g_box_caption, "KV-310-R PC-Testprogramm");
+    EXPECT_EQ(g_box_text, text);
 }
