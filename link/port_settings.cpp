@@ -20,7 +20,7 @@ void port_settings_load()
     g_port_settings.address = address > 255 ? 0 : address;
 }
 
-void port_settings_save()
+void port_settings_store()
 {
     settings_write_text(SECTION, "PORT", g_port_settings.name);
     settings_write_int(SECTION, "RS485ADR", int32_t(g_port_settings.address));

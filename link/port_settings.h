@@ -13,7 +13,7 @@
 // Program start: "PORT" and "RS485ADR"; an address above 255 is taken as 0.
 void port_settings_load();
 // Program end, after the port is closed.
-void port_settings_save();
+void port_settings_store();
 
 // Status-bar field 3: "%.128s / %u".
 std::string port_settings_status_text(const PortSettings& settings);

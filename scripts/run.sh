@@ -1,11 +1,68 @@
 #!/usr/bin/env bash
-# Demo: builds kv310r-cli and shows the default parameter set as a parameter file.
+# Starts the KV-310-R PC-Testprogramm (kv310r.exe) under Wine, connected on
+# COM1 to the virtual dimmer kv310r-sim. Builds both first when needed.
+#
+# The program keeps its settings file Kv310r.ini beside the exe
+# (build/win/app/); the first run writes PORT=COM1 and RS485ADR=1 there.
+# With a display the program runs until you close it. Without one it runs on
+# a virtual display for a few seconds and leaves a screenshot of the screen in
+# build/screenshot.png (KV_RUN_SECONDS sets how long).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 scripts/install-deps.sh
+command -v import >/dev/null 2>&1 || { apt-get update -qq && apt-get install -y -qq imagemagick >/dev/null; }
+
+# The prefix of the programs that open windows (see scripts/wine-gui-run.sh).
+export WINEPREFIX="$root/build/win/wineprefix-gui"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+echo "Building kv310r.exe and kv310r-sim ..."
+cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake --build build/win -j 2 --target kv310r >/dev/null
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/native -j "$(nproc)" --target kv310r-cli >/dev/null
-demo=$(mktemp -d)
-trap 'rm -rf "$demo"' EXIT
-build/native/cli/kv310r-cli new "$demo/Demo.ini"
-build/native/cli/kv310r-cli show "$demo/Demo.ini"
+cmake --build build/native -j 2 --target kv310r-sim >/dev/null
+exe="$root/build/win/app/kv310r.exe"
+settings="$root/build/win/app/Kv310r.ini"
+if [ ! -f "$settings" ]; then
+  printf '[PROP]\r\nPORT=COM1\r\nRS485ADR=1\r\n' >"$settings"
+fi
+
+pids=()
+work=$(mktemp -d)
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_dimmer() {
+  wineserver -w 2>/dev/null || true  # an earlier session bound to another display ends first
+  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true # creates the prefix once
+  # The virtual dimmer on a pseudo-terminal that Wine sees as COM1.
+  build/native/sim/kv310r-sim --link "$WINEPREFIX/dosdevices/com1" >"$work/sim.out" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+  echo "Virtual dimmer (RS485 address 1) on COM1 -> $(head -n 1 "$work/sim.out")"
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  start_dimmer
+  scripts/wine-run.sh "$exe"
+  exit 0
+fi
+
+# No display: a virtual one, a screenshot, then the program is stopped.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+start_dimmer
+scripts/wine-run.sh "$exe" &
+program=$!
+pids=("$program" "${pids[@]}")
+sleep "${KV_RUN_SECONDS:-10}"
+import -window root "$root/build/screenshot.png"
+echo "Screenshot: build/screenshot.png"

@@ -37,6 +37,42 @@ void dimmer_on(const std::string& port)
     };
 }
 
+TEST_F(PortSettingsTest, LoadClearsAndLimitsTheAddress)
+{
+    struct Case {
+        const char* file;
+        const char* port;
+        uint32_t address;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"", "", 0, " / 0"},
+        {"[PROP]\r\nPORT=COM7\r\nRS485ADR=12\r\n", "COM7", 12, "COM7 / 12"},
+        {"[PROP]\r\nPORT=\\\\.\\COM12\r\nRS485ADR=255\r\n", "\\\\.\\COM12", 255, "\\\\.\\COM12 / 255"},
+        {"[PROP]\r\nPORT=COM1\r\nRS485ADR=300\r\n", "COM1", 0, "COM1 / 0"}, // one byte on the line
+        {"[PROP]\r\nRS485ADR=-1\r\n", "", 0, " / 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        write_bytes(settings_path(), c.file);
+        set_port_name(g_port_settings, "stale");
+        g_port_settings.address = 99;
+        port_settings_load();
+        EXPECT_STREQ(g_port_settings.name, c.port);
+        EXPECT_EQ(g_port_settings.address, c.address);
+        EXPECT_EQ(port_settings_status_text(g_port_settings), c.status);
+    }
+}
+
+TEST_F(PortSettingsTest, StoreWritesBothKeysAndLongNamesAreCutInTheStatusText)
+{
+    g_port_settings = settings_of("COM3", 7);
+    port_settings_store();
+    EXPECT_EQ(read_bytes(settings_path()), "[PROP]\r\nPORT=COM3\r\nRS485ADR=7\r\n");
+    set_port_name(g_port_settings, std::string(127, 'x'));
+    EXPECT_EQ(port_settings_status_text(g_port_settings), std::string(127, 'x') + " / 7");
+}
+
 TEST_F(PortSettingsTest, LoadAndSaveThroughTheSettingsFile)
 {
     settings_write_text("PROP", "PORT", "\\\\.\\COM12");
@@ -46,7 +82,7 @@ TEST_F(PortSettingsTest, LoadAndSaveThroughTheSettingsFile)
     EXPECT_EQ(g_port_settings.address, 0u);  // above 255: taken as 0
 
     g_port_settings = settings_of("COM4", 17);
-    port_settings_save();
+    port_settings_store();
     g_port_settings = settings_of("", 0);
     port_settings_load();
     EXPECT_STREQ(g_port_settings.name, "COM4");

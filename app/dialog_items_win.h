@@ -1,0 +1,22 @@
+// Moving texts and numbers between dialog controls and the program. Texts are
+// UTF-8 in the program and UTF-16 in the controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+std::string dlg_get_text(HWND dialog, int item, size_t max_chars = 127);
+void dlg_set_text(HWND dialog, int item, const std::string& text);
+// 0 empties the field; other values show as unsigned decimal.
+void dlg_set_uint(HWND dialog, int item, uint32_t value);
+// The number typed: see parse_dlg_int.
+uint32_t dlg_get_int(HWND dialog, int item, bool* valid = nullptr);
+// The word typed: see take_word.
+std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t size = 128);
+
+// The program's folder, ending with a backslash (empty: the current folder).
+std::string program_directory();
+// Asks the help viewer to close the program's help file "Kv310r.hlp".
+void help_quit();

@@ -1,0 +1,75 @@
+// Resource identifiers of kv310r.exe, shared by the resource script and the code.
+#pragma once
+
+// Icon, menus, accelerators, bitmaps.
+#define IDI_PROGRAM 1
+#define IDR_MAIN_MENU 1
+#define IDR_CONTEXT_MENU 4
+#define IDR_ACCELERATORS 1
+#define IDB_TOOLBAR 700
+#define TOOLBAR_IMAGE_COUNT 15
+#define TOOLBAR_IMAGE_WIDTH 18
+#define TOOLBAR_IMAGE_HEIGHT 17
+
+// String table.
+#define IDS_CAPTION 1
+#define IDS_WRONG_SYSTEM 2
+#define IDS_ALREADY_RUNNING 3
+#define IDS_OLE_FAILED 4
+
+// Child windows of the main window.
+#define IDC_TOOLBAR 500
+#define IDC_STATUSBAR 501
+#define IDC_TABCONTROL 502
+
+// Page templates, in tab order.
+#define IDD_PAGE_BASE 12000
+#define IDD_PAGE_SPECIAL 22300
+#define IDD_PAGE_CURVES 23100
+#define IDD_PAGE_STATUS 22200
+#define IDD_PAGE_SCOPE 22500
+
+// Small dialogs.
+#define IDD_ABOUT 26000
+#define IDD_BUSY_CONNECTION 27200
+#define IDD_BUSY_STATUS 27201
+#define IDD_BUSY_TEST 27204
+#define IDD_BUSY_CONFIG 27205
+#define IDC_BUSY_TEXT 27250
+#define IDC_ABOUT_LINE1 26001
+#define IDC_ABOUT_LINE2 26002
+#define IDC_ABOUT_LINE3 26003
+
+// Commands: menu, toolbar, context menu.
+#define CMD_EXIT 21010
+#define CMD_RECENT_FIRST 21020
+#define CMD_RECENT_LAST 21029
+#define CMD_TB_NEW 21001
+#define CMD_TB_OPEN 21002
+#define CMD_TB_SAVE 21003
+#define CMD_TB_SAVE_AS 21004
+#define CMD_NEW 21101
+#define CMD_OPEN 21102
+#define CMD_SAVE 21103
+#define CMD_SAVE_AS 21104
+#define CMD_CLOSE 21105
+#define CMD_READ_DEVICE 21111
+#define CMD_WRITE_DEVICE 21112
+#define CMD_TAB_FIRST 21401
+#define CMD_TAB_BASE 21401
+#define CMD_TAB_SPECIAL 21402
+#define CMD_TAB_CURVES 21403
+#define CMD_TAB_STATUS 21404
+#define CMD_TAB_SCOPE 21405
+#define CMD_HARDWARE 21520
+#define CMD_MONITOR 21540
+#define CMD_FIRMWARE 21550
+#define CMD_ABOUT 21601
+
+// Accelerator-only commands: moving between the tabs.
+#define CMD_TAB_HOME 1101
+#define CMD_TAB_END 1102
+#define CMD_TAB_LEFT 1103
+#define CMD_TAB_RIGHT 1104
+#define CMD_TAB_PREV_WRAP 1105
+#define CMD_TAB_NEXT_WRAP 1106

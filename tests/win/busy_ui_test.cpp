@@ -1,0 +1,125 @@
+// The busy window and the periodic timer that must keep still while it is up.
+#include "tests/win/shell_fixture.h"
+
+#include "link/busy.h"
+#include "res/resource.h"
+
+namespace {
+
+int g_status_steps = 0;
+int g_scope_steps = 0;
+bool g_nest = false;
+
+void count_status_step()
+{
+    ++g_status_steps;
+    if (g_nest) // a tick dispatched from a message pump inside this step
+        timer_tick(nullptr, WM_TIMER, 0, 0);
+}
+
+void count_scope_step() { ++g_scope_steps; }
+
+void tick() { timer_tick(nullptr, WM_TIMER, 0, 0); }
+
+std::string title_of(HWND window)
+{
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    char out[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+struct BusyTest : ShellTest {
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        g_status_steps = g_scope_steps = 0;
+        g_nest = false;
+        set_timer_steps(count_status_step, count_scope_step);
+    }
+    void TearDown() override
+    {
+        Busy_Close();
+        set_timer_steps(nullptr, nullptr);
+        ShellTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost)
+{
+    start();
+    tick();
+    EXPECT_EQ(g_status_steps, 1);
+    EXPECT_EQ(g_scope_steps, 1);
+
+    Busy_Open(main_window(), BUSY_TEMPLATE_CONFIG);
+    tick();
+    EXPECT_EQ(g_status_steps, 1);
+    Busy_Close();
+    tick();
+    EXPECT_EQ(g_status_steps, 2);
+
+    g_nest = true;
+    tick(); // the nested tick does nothing
+    EXPECT_EQ(g_status_steps, 3);
+    EXPECT_EQ(g_scope_steps, 3);
+}
+
+TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed)
+{
+    start();
+    EXPECT_TRUE(Busy_Cancelled()); // no busy window: a wait ends at once
+    const struct {
+        int template_id;
+        const char* title;
+    } templates[] = {{0, "Anschluss"}, {BUSY_TEMPLATE_STATUS, "KV-310-R-Status"},
+                     {BUSY_TEMPLATE_TEST, "Test"}, {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
+    for (const auto& t : templates) {
+        SCOPED_TRACE(t.title);
+        Busy_Open(main_window(), t.template_id);
+        HWND busy = static_cast<HWND>(Busy_Window());
+        ASSERT_NE(busy, nullptr);
+        EXPECT_EQ(title_of(busy), t.title);
+        EXPECT_TRUE(IsWindowVisible(busy));
+        EXPECT_FALSE(IsWindowEnabled(main_window()));
+        EXPECT_EQ(title_of(GetDlgItem(busy, IDCANCEL)), "Abbruch");
+        EXPECT_FALSE(Busy_Cancelled());
+
+        Busy_Open(main_window(), BUSY_TEMPLATE_TEST); // a second one changes nothing
+        EXPECT_EQ(Busy_Window(), busy);
+
+        Busy_SetText("Kommunikation mit KV-310-R");
+        EXPECT_EQ(title_of(GetDlgItem(busy, IDC_BUSY_TEXT)), "Kommunikation mit KV-310-R");
+
+        SendMessageW(busy, WM_COMMAND, IDCANCEL, 0); // "Abbruch"
+        EXPECT_TRUE(Busy_Cancelled());
+        EXPECT_TRUE(IsWindow(busy)); // the operation closes it, not the button
+        EXPECT_TRUE(Busy_Cancelled());
+
+        Busy_Close();
+        EXPECT_EQ(Busy_Window(), nullptr);
+        EXPECT_FALSE(IsWindow(busy));
+        EXPECT_TRUE(IsWindowEnabled(main_window()));
+    }
+    EnableWindow(main_window(), FALSE);
+    Busy_Close(); // none open: only gives the owner back
+    EXPECT_TRUE(IsWindowEnabled(main_window()));
+}
+
+TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery)
+{
+    start();
+    Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
+    for (int i = 0; i < 3; ++i)
+        PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
+    Busy_Cancelled();
+    EXPECT_EQ(selected_tab(), 1);
+    Busy_SetText("COM1");
+    EXPECT_EQ(selected_tab(), 2);
+    Busy_Cancelled();
+    EXPECT_EQ(selected_tab(), 3);
+    Busy_Close();
+}

@@ -1,0 +1,244 @@
+// The file and device commands as the user reaches them: dialogs, questions,
+// messages and the file name in the status bar.
+#include "tests/win/shell_fixture.h"
+
+#include "app/recent.h"
+#include "link/link.h"
+#include "app/placement.h"
+#include "app/settings.h"
+#include "params/file_commands.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* const QUESTION = "KV-310-R-Parameterdatei wurde verändert, Änderungen abspeichern?";
+
+void change_a_value()
+{
+    ParameterRecord& r = live_record();
+    r.dimmer[0].minimum[0] = r.dimmer[0].minimum[0] == 10 ? 11 : 10;
+}
+
+void tick()
+{
+    timer_tick(nullptr, WM_TIMER, 0, 0);
+}
+
+} // namespace
+
+TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified)
+{
+    // Built as UTF-8 text: the program's paths are UTF-8.
+    const std::string path = dir.path.string() + "\\Anlage Süd.ini";
+    write_default_parameter_file(path);
+    start();
+    file_answers.push_back(FileDialogResult{path, 1});
+    dispatch_command(21002); // toolbar "Öffnen"
+    ASSERT_EQ(file_requests.size(), 1u);
+    EXPECT_FALSE(file_requests[0].save);
+    EXPECT_EQ(file_requests[0].title, "KV-310-R-Parameterdatei öffnen");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(status_field(1), "Anlage Süd.ini");
+    EXPECT_EQ(recent_entries()[0].path, path);
+
+    change_a_value(); // as a page edit does
+    tick();
+    EXPECT_EQ(status_field(1), "* Anlage Süd.ini");
+    dispatch_command(21103); // "&Speichern" to the same file
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(status_field(1), "Anlage Süd.ini");
+}
+
+TEST_F(ShellTest, ReplacingAChangedSetAsksFirst)
+{
+    start();
+    struct Case {
+        const char* what;
+        int command;
+        std::vector<int> answers;
+        bool replaced;
+        std::string status_after;
+    };
+    const Case cases[] = {
+        {"Neu, Abbrechen", 21101, {KV_IDCANCEL}, false, "* Parameterdatei KV-310-R.ini"},
+        {"Schließen, Abbrechen", 21105, {KV_IDCANCEL}, false, "* Parameterdatei KV-310-R.ini"},
+        // Yes on a set without a file goes to the save dialog; cancelling it cancels the command.
+        {"Neu, Ja, Speichern abgebrochen", 21001, {KV_IDYES}, false, "* KV-310-R-Parameterdatei.ini"},
+        {"Neu, Nein", 21101, {KV_IDNO}, true, "Parameterdatei KV-310-R.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        new_parameter_set();
+        change_a_value();
+        const ParameterRecord changed = live_record();
+        messages.clear();
+        file_requests.clear();
+        answers.assign(c.answers.begin(), c.answers.end());
+        dispatch_command(c.command);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QUESTION);
+        EXPECT_EQ(messages[0].type, KV_MB_QUESTION_YNC);
+        EXPECT_EQ(messages[0].owner, main_window());
+        EXPECT_EQ(memcmp(&live_record(), &changed, sizeof changed) != 0, c.replaced);
+        EXPECT_EQ(status_field(1), c.status_after);
+    }
+    ASSERT_EQ(file_requests.size(), 0u); // the last case saves nothing
+}
+
+TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported)
+{
+    const std::string missing = dir.file("fehlt.ini");
+    const std::string partial = dir.file("halb.ini");
+    write_bytes(partial, "[KV310R]\r\nw32_ver=101\r\nd_A_5=3\r\n");
+    const std::string unwritable = dir.file("kein Ordner") + "\\neu.ini";
+    start();
+    struct Case {
+        int command;
+        std::string chosen;
+        std::string message;
+        std::string status_after;
+    };
+    const Case cases[] = {
+        {21102, missing, "Fehler: Datei \"" + missing + "\" ist nicht lesbar", "Parameterdatei KV-310-R.ini"},
+        {21102, partial, "Fehler: Datei \"" + partial + "\" ist nicht vollständig", "Parameterdatei KV-310-R.ini"},
+        // A set without a file keeps the name the save dialog proposed.
+        {21104, unwritable, "Fehler: Datei \"" + unwritable + "\" konnte nicht abgespeichert werden",
+         "KV-310-R-Parameterdatei.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        messages.clear();
+        file_answers.push_back(FileDialogResult{c.chosen, 1});
+        dispatch_command(c.command);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].type, KV_MB_ERROR);
+        EXPECT_EQ(messages[0].owner, main_window());
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(status_field(1), c.status_after); // the open set stays
+    }
+}
+
+TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit)
+{
+    const std::string path = dir.file("zuletzt.ini");
+    write_default_parameter_file(path);
+    write_settings("[KVDLG]\r\nFILE= " + path + " \r\n");
+    start();
+    EXPECT_EQ(current_path(), path);
+    EXPECT_EQ(status_field(1), "zuletzt.ini");
+    destroy_window();
+    shell_store_settings();
+    EXPECT_EQ(settings_int("SHOWCMD", "TAB"), 0);
+    std::string stored;
+    settings_read_text("KVDLG", "FILE", stored, 512);
+    EXPECT_EQ(stored, path);
+}
+
+TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst)
+{
+    struct Case {
+        const char* what;
+        bool by_menu; // "&Programm beenden", else closing the window
+        int answer;
+        bool ends;
+    };
+    const Case cases[] = {
+        {"menu, Abbrechen", true, KV_IDCANCEL, false},
+        {"menu, Nein", true, KV_IDNO, true},
+        {"window, Abbrechen", false, KV_IDCANCEL, false},
+        {"window, Nein", false, KV_IDNO, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_settings("");
+        start();
+        select_tab(2);
+        change_a_value();
+        messages.clear();
+        answers = {c.answer};
+        if (c.by_menu)
+            dispatch_command(21010);
+        else
+            SendMessageW(main_window(), WM_CLOSE, 0, 0);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QUESTION);
+        EXPECT_EQ(main_window() == nullptr, c.ends);
+        MSG quit;
+        EXPECT_EQ(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, c.ends);
+        // The window placement and the start tab are kept only when the window went.
+        EXPECT_EQ(settings_int("SHOWCMD", "TAB"), c.ends ? 2 : -12345);
+        destroy_window();
+        placement_reset();
+        reset_file_command_state();
+    }
+}
+
+TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses)
+{
+    const std::string path = dir.file("sichern.ini");
+    write_default_parameter_file(path);
+    write_settings("[KVDLG]\r\nFILE=" + path + "\r\n");
+    start();
+    change_a_value();
+    const uint8_t minimum = live_record().dimmer[0].minimum[0];
+    answers = {KV_IDYES};
+    dispatch_command(21010);
+    EXPECT_EQ(main_window(), nullptr);
+    EXPECT_NE(read_bytes(path).find("d1_K_3_a=" + std::to_string(minimum) + "\r\n"), std::string::npos);
+}
+
+TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst)
+{
+    write_settings("[SHOWCMD]\r\nTAB=3\r\n");
+    start();
+    ASSERT_EQ(selected_tab(), 3);
+    const ParameterRecord before = live_record();
+    dispatch_command(21111); // no port configured: the link says so
+    EXPECT_EQ(selected_tab(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
+    EXPECT_EQ(memcmp(&live_record(), &before, sizeof before), 0);
+    EXPECT_TRUE(IsWindowEnabled(main_window())); // the busy window is gone
+
+    select_tab(4);
+    messages.clear();
+    dispatch_command(21112);
+    EXPECT_EQ(selected_tab(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
+}
+
+// Against the virtual dimmer: run kv310r-sim with --link on a Wine COM port
+// and name that port in KV_TEST_COM (for example COM1).
+TEST_F(ShellTest, WritesAndReadsTheParameterSetThroughTheVirtualDimmer)
+{
+    const char* port = std::getenv("KV_TEST_COM");
+    if (!port)
+        GTEST_SKIP() << "KV_TEST_COM names no COM port with a virtual dimmer";
+    write_settings(std::string("[PROP]\r\nPORT=") + port + "\r\nRS485ADR=1\r\n");
+    start();
+    change_a_value();
+    const ParameterRecord written = live_record();
+    dispatch_command(21112);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
+    EXPECT_TRUE(IsWindowEnabled(main_window()));
+
+    answers = {KV_IDNO};
+    dispatch_command(21101); // back to the defaults, changes dropped
+    messages.clear();
+    dispatch_command(21111);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
+    EXPECT_EQ(memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
+    EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
+
+    messages.clear();
+    dispatch_command(21550);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].type, KV_MB_INFO);
+}

@@ -1,0 +1,70 @@
+// A test fixture that starts the real main window of kv310r.exe in the test
+// process, answers its message boxes and file dialogs from a script, and
+// records the notifications the main window sends to its pages.
+#pragma once
+
+#include "app/shell_win.h"
+#include "app/ui.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct UiMessage {
+    HWND owner;
+    unsigned type;
+    std::string text;
+};
+
+struct PageNote {
+    int page;     // 0..4
+    UINT code;    // PAGE_SETACTIVE, PAGE_KILLACTIVE, WM_COMMAND for a button click on
+                  // the page, or WM_KILLFOCUS for the watched control (page -1)
+    int item = 0; // the button clicked
+};
+
+class ShellTest : public testing::Test {
+public:
+    TempDir dir;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Settings file beside the "program" (the test's folder).
+    void write_settings(std::string_view text);
+    std::string settings_text();
+    int settings_int(const char* section, const char* key);
+
+    // Creates and shows the main window as start-up does (no message loop).
+    void start();
+    // Destroys the main window if it still exists and handles what is queued.
+    void destroy_window();
+    // Handles every waiting message the way the program's loop does.
+    void pump();
+    // A key pressed where the focus is (or at `target`), with Ctrl/Shift held.
+    void press(UINT vk, bool ctrl, bool shift, HWND target = nullptr);
+
+    std::string status_field(int field);
+    std::string menu_item_text(HMENU menu, int position);
+
+    // Script of the "user": answers used front first. An empty message queue
+    // answers IDOK, or IDNO to a question; an empty file queue cancels.
+    std::deque<int> answers;
+    std::deque<std::optional<FileDialogResult>> file_answers;
+    std::vector<UiMessage> messages;
+    std::vector<FileDialogRequest> file_requests;
+
+    std::vector<PageNote> notes;
+    HWND watched_control = nullptr; // its WM_KILLFOCUS is noted too
+    int page_index(HWND page) const;
+    HWND pages[5] = {};
+
+    static ShellTest* current;
+};
+
+// A parameter file holding the default set.
+void write_default_parameter_file(const std::string& path);
