@@ -210,35 +210,3 @@ TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
 }
-
-// Against the virtual dimmer: run kv310r-sim with --link on a Wine COM port
-// and name that port in KV_TEST_COM (for example COM1).
-TEST_F(ShellTest, WritesAndReadsTheParameterSetThroughTheVirtualDimmer)
-{
-    const char* port = std::getenv("KV_TEST_COM");
-    if (!port)
-        GTEST_SKIP() << "KV_TEST_COM names no COM port with a virtual dimmer";
-    write_settings(std::string("[PROP]\r\nPORT=") + port + "\r\nRS485ADR=1\r\n");
-    start();
-    change_a_value();
-    const ParameterRecord written = live_record();
-    dispatch_command(21112);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-    EXPECT_EQ(messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
-    EXPECT_TRUE(IsWindowEnabled(main_window()));
-
-    answers = {KV_IDNO};
-    dispatch_command(21101); // back to the defaults, changes dropped
-    messages.clear();
-    dispatch_command(21111);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
-    EXPECT_EQ(memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
-    EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
-
-    messages.clear();
-    dispatch_command(21550);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-}
