@@ -1,0 +1,78 @@
+// How much CPU the Windows program uses while it waits: idle on a page, and
+// while a transfer waits for the dimmer. Starts the real main window with its
+// timer and message loop in this process and reads its own CPU time.
+//
+//   program_cpu.exe idle SECONDS [TAB]   the message loop with tab TAB shown
+//   program_cpu.exe read SECONDS         "Dimmerparameter auslesen" again and
+//                                        again (a dimmer on the COM port named
+//                                        in KV_TEST_COM)
+// Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
+#include "app/message_box_win.h"
+#include "app/settings.h"
+#include "app/shell_win.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+double cpu_seconds()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto value = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7; };
+    return value(kernel) + value(user);
+}
+
+int answer_ok(WindowRef, unsigned, const std::string&) { return IDOK; }
+
+void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: program_cpu idle|read SECONDS [TAB]\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const DWORD ms = DWORD(std::atof(argv[2]) * 1000);
+    const char* port = std::getenv("KV_TEST_COM");
+    std::string settings = "[PROP]\r\nPORT=" + std::string(port ? port : "") + "\r\nRS485ADR=1\r\n";
+    if (argc > 3) settings += "[SHOWCMD]\r\nTAB=" + std::string(argv[3]) + "\r\n";
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    settings_set_directory(dir);
+    if (FILE* f = std::fopen((std::string(dir) + "Kv310r.ini").c_str(), "wb")) {
+        std::fputs(settings.c_str(), f);
+        std::fclose(f);
+    }
+
+    shell_init_platform();
+    if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
+    set_message_box_hook(answer_ok);
+    const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
+
+    const double cpu_start = cpu_seconds();
+    const DWORD start = GetTickCount();
+    int transfers = 0;
+    if (mode == "read") {
+        while (GetTickCount() - start < ms) {
+            dispatch_command(21111);
+            ++transfers;
+        }
+    } else {
+        SetTimer(nullptr, 0, ms, stop_loop);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) shell_process_message(msg);
+    }
+    const double wall = (GetTickCount() - start) / 1000.0;
+    const double cpu = cpu_seconds() - cpu_start;
+    KillTimer(nullptr, tick);
+    std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu, 100.0 * cpu / wall);
+    if (mode == "read") std::printf("  (%d reads)", transfers);
+    std::printf("\n");
+    return 0;
+}
