@@ -96,12 +96,16 @@ void on_init(HWND dialog)
     show_link_texts(link_monitor_port_text(), link_monitor_mode_text());
 }
 
-// Many lines at once (a parameter transfer, a resumed pause) are added with
-// the list's drawing off, so it scrolls and paints once instead of per line.
+// New lines are added with the list's drawing off, so it paints once per tick
+// instead of scrolling for every line (under a status poll at full rate that
+// costs several times the CPU).
 void on_tick()
 {
-    if (monitor_feed_unread() == 0 && g_view.transfer.empty())
+    const size_t pending = monitor_feed_unread() + g_view.transfer.size();
+    if (pending == 0 || g_view.paused) {
+        monitor_view_tick(g_view, k_list);
         return;
+    }
     SendMessageW(g_list, WM_SETREDRAW, FALSE, 0);
     monitor_view_tick(g_view, k_list);
     SendMessageW(g_list, WM_SETREDRAW, TRUE, 0);
