@@ -6,7 +6,9 @@
 #include "app/recent.h"
 #include "app/tabs.h"
 #include "app/text_win.h"
+#include "link/connection_dialog_win.h"
 #include "link/device_ops.h"
+#include "link/monitor_win.h"
 #include "params/file_commands.h"
 #include "res/resource.h"
 
@@ -239,8 +241,11 @@ void dispatch_command(int id)
         write_to_dimmer();
         break;
     case CMD_HARDWARE:
+        hardware_connection_dialog(main_window());
+        break;
     case CMD_MONITOR:
-        break; // the connection dialog and the monitor come with the link's windows
+        monitor_open(main_window());
+        break;
     case CMD_FIRMWARE:
         firmware_version(main_window());
         break;

@@ -13,6 +13,7 @@
 #include "app/status_fields.h"
 #include "link/busy.h"
 #include "link/link.h"
+#include "link/monitor_win.h"
 #include "params/file_commands.h"
 #include "res/resource.h"
 
@@ -118,6 +119,9 @@ void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD)
 void shell_process_message(MSG& msg)
 {
     if (g_accelerators && main_window() && TranslateAcceleratorW(main_window(), g_accelerators, &msg))
+        return;
+    // The monitor is modeless: Tab, Esc and Enter reach it only this way.
+    if (HWND monitor = monitor_window(); monitor && IsDialogMessageW(monitor, &msg))
         return;
     if (HWND page = current_page(); page && IsDialogMessageW(page, &msg))
         return;

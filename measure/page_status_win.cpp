@@ -1,13 +1,27 @@
-// The "Dimmerstatus" page. For now it shows only its title; the controls and
-// their handling come with the page itself.
+// The "Dimmerstatus" page. For now it has only its title and the polling:
+// while the page is shown the port is open and the timer asks the dimmer for
+// its status; the fields that show the replies come with the page itself.
 #include "app/pages_win.h"
 
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM)
+#include "app/shell_win.h"
+#include "link/port.h"
+#include "measure/scope.h"
+#include "measure/status_text.h"
+
+INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam)
 {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;
-    case WM_NOTIFY: // shown (PAGE_SETACTIVE) or hidden (PAGE_KILLACTIVE): no fields to fill yet
+    case WM_NOTIFY:
+        switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+        case PAGE_SETACTIVE:
+            status_page_activate(g_status_poll);
+            break;
+        case PAGE_KILLACTIVE:
+            status_page_deactivate(g_status_poll);
+            break;
+        }
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
         return TRUE;
     }
@@ -16,5 +30,5 @@ INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM)
 
 void status_poll_step()
 {
-    // Nothing to poll until the page has its status fields.
+    status_poll_step(g_status_poll, g_scope.page_active, tick_count_ms());
 }

@@ -40,6 +40,19 @@
 #define IDC_ABOUT_LINE2 26002
 #define IDC_ABOUT_LINE3 26003
 
+// Hardware-connection dialog.
+#define IDD_HARDWARE 27310
+#define IDC_HW_PORT 27311
+#define IDC_HW_ADDRESS 27312
+#define IDC_HW_TEST 27313
+
+// Communication monitor.
+#define IDD_MONITOR 27400
+#define IDC_MONITOR_PORT 27401
+#define IDC_MONITOR_MODE 27402
+#define IDC_MONITOR_LIST 27404
+#define IDC_MONITOR_PAUSE 27405
+
 // Commands: menu, toolbar, context menu.
 #define CMD_EXIT 21010
 #define CMD_RECENT_FIRST 21020

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# CPU benchmark of kv310r.exe under Wine on a virtual display, connected on
+# COM7 to the virtual dimmer. The program starts on the status page, which
+# polls the dimmer at full rate; the script reports the CPU share (of one
+# core) of the program, of wineserver and of the X server over a window of
+# KV_BENCH_SECONDS (default 10) in three phases:
+#   1. status page polling, monitor closed
+#   2. status page polling, communication monitor open
+#   3. first page, monitor closed (the idle program)
+# and the status requests per second the monitor logged in phase 2.
+# The program runs from a copy in a temporary folder with its own settings
+# file and traffic log. Usage: scripts/bench-monitor-cpu.sh [WIN_BUILD_DIR]
+# (default build/win, built first; the native simulator comes from
+# build/native).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${KV_BENCH_SECONDS:-10}
+
+if [ "${1:-}" = "--inner" ]; then
+  # Runs inside with-sim-com.sh, with DISPLAY and WINEPREFIX set.
+  work=$2 poster=$3
+  cd "$work"
+  "$here/scripts/wine-run.sh" "$work/kv310r.exe" >/dev/null 2>&1 &
+  launcher=$!
+  post() { "$here/scripts/wine-run.sh" "$poster" "$@" >/dev/null 2>&1; }
+
+  # The Wine processes of this prefix, found by name and environment.
+  pids_of() { # process name
+    local pid
+    for pid in $(pgrep -x "$1" || true); do
+      if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        echo "$pid"
+      fi
+    done
+  }
+  ticks() { # pids: their user + system clock ticks together
+    local pid sum=0
+    for pid in "$@"; do
+      [ -r "/proc/$pid/stat" ] && sum=$((sum + $(awk '{ print $14 + $15 }' "/proc/$pid/stat")))
+    done
+    echo "$sum"
+  }
+  program=""
+  for _ in $(seq 100); do program=$(pids_of kv310r.exe); [ -n "$program" ] && break; sleep 0.1; done
+  [ -n "$program" ] || { echo "kv310r.exe did not start" >&2; exit 1; }
+  trap 'kill $program 2>/dev/null || true' EXIT   # whatever goes wrong, the program ends
+  server=$(pids_of wineserver64; pids_of wineserver)
+  devices=$(pids_of winedevice.exe)   # Wine's driver hosts
+  xserver=$KV_BENCH_XVFB
+  hz=$(getconf CLK_TCK)
+
+  measure() { # label
+    local p0 s0 d0 x0 p1 s1 d1 x1
+    # shellcheck disable=SC2086
+    p0=$(ticks $program); s0=$(ticks $server); d0=$(ticks $devices); x0=$(ticks $xserver)
+    sleep "$seconds"
+    # shellcheck disable=SC2086
+    p1=$(ticks $program); s1=$(ticks $server); d1=$(ticks $devices); x1=$(ticks $xserver)
+    awk -v l="$1" -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v d=$((d1 - d0)) -v x=$((x1 - x0)) -v t="$seconds" -v hz="$hz" \
+      'BEGIN { f = 100 / hz / t
+               printf "%-38s program %5.1f %%  wineserver %5.1f %%  winedevice %5.1f %%  Xvfb %5.1f %%\n",
+                      l, p * f, s * f, d * f, x * f }'
+  }
+
+  post main 0          # waits until the main window is up
+  sleep 3              # start-up settles
+  measure "status page polling, monitor closed:"
+  post main 21540
+  sleep 1
+  before=$(grep -c "Tx 7f 01 10" ComMon.txt || true)
+  measure "status page polling, monitor open:"
+  after=$(grep -c "Tx 7f 01 10" ComMon.txt || true)
+  awk -v n=$((after - before)) -v t="$seconds" \
+    'BEGIN { printf "status requests logged by the monitor: %.1f per second\n", n / t }'
+  post monitor 2       # "Abbruch"
+  post main 21401      # first page: the port is closed, nothing polls
+  sleep 1
+  measure "first page, idle:"
+  post main 21010      # "Programm beenden"
+  wait "$launcher" || true
+  exit 0
+fi
+
+build=${1:-$here/build/win}
+if [ -z "${1:-}" ]; then
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
+  cmake --build "$build" -j 2 --target kv310r kv_post_command >/dev/null
+  cmake -S "$here" -B "$here/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$here/build/native" -j 2 --target kv310r-sim >/dev/null
+fi
+sim="$here/build/native/sim/kv310r-sim"
+export WINEPREFIX="${KV_GUI_WINEPREFIX:-$build/wineprefix-gui}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$build/app/kv310r.exe" "$work/"
+printf '[PROP]\r\nPORT=COM7\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=3\r\n' >"$work/Kv310r.ini"
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+export KV_BENCH_XVFB=$xvfb
+wineserver -w 2>/dev/null || true
+# No window manager on the virtual display: Wine keeps the windows to itself
+# (otherwise it waits for a manager whenever a window is hidden).
+"$here/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\AppDefaults\kv310r.exe\X11 Driver' /v Managed /d N /f \
+  >/dev/null 2>&1
+
+echo "kv310r.exe on the status page, virtual dimmer on COM7, ${seconds} s per phase (CPU share of one core):"
+"$here/scripts/with-sim-com.sh" "$sim" COM7 -- "$0" --inner "$work" "$build/tests/win/kv_post_command.exe"
