@@ -6,7 +6,8 @@
 # (build/win/app/); the first run writes PORT=COM1 and RS485ADR=1 there.
 # With a display the program runs until you close it. Without one it runs on
 # a virtual display for a few seconds and leaves a screenshot of the screen in
-# build/screenshot.png (KV_RUN_SECONDS sets how long).
+# build/screenshot.png (KV_RUN_SECONDS sets how long). KV_SIM_OPTIONS passes
+# options to the virtual dimmer, e.g. "--log traffic.txt" or "--pace".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -29,40 +30,28 @@ if [ ! -f "$settings" ]; then
   printf '[PROP]\r\nPORT=COM1\r\nRS485ADR=1\r\n' >"$settings"
 fi
 
-pids=()
-work=$(mktemp -d)
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_dimmer() {
-  wineserver -w 2>/dev/null || true  # an earlier session bound to another display ends first
-  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true # creates the prefix once
-  # The virtual dimmer on a pseudo-terminal that Wine sees as COM1.
-  build/native/sim/kv310r-sim --link "$WINEPREFIX/dosdevices/com1" >"$work/sim.out" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-  echo "Virtual dimmer (RS485 address 1) on COM1 -> $(head -n 1 "$work/sim.out")"
-}
+# The virtual dimmer (RS485 address 1) on a pseudo-terminal that Wine sees as
+# COM1, for as long as the program runs.
+with_dimmer() { scripts/with-sim-com.sh build/native/sim/kv310r-sim COM1 ${KV_SIM_OPTIONS:-} -- "$@"; }
 
 if [ -n "${DISPLAY:-}" ]; then
-  start_dimmer
-  scripts/wine-run.sh "$exe"
+  with_dimmer scripts/wine-run.sh "$exe"
   exit 0
 fi
 
 # No display: a virtual one, a screenshot, then the program is stopped.
+work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
-start_dimmer
-scripts/wine-run.sh "$exe" &
-program=$!
-pids=("$program" "${pids[@]}")
-sleep "${KV_RUN_SECONDS:-10}"
-import -window root "$root/build/screenshot.png"
+export KV_RUN_SECONDS="${KV_RUN_SECONDS:-10}" KV_SCREENSHOT="$root/build/screenshot.png" KV_EXE="$exe"
+with_dimmer bash -c '
+  scripts/wine-run.sh "$KV_EXE" &
+  program=$!
+  sleep "$KV_RUN_SECONDS"
+  import -window root "$KV_SCREENSHOT"
+  kill $program 2>/dev/null; wineserver -k 2>/dev/null; wait
+'
 echo "Screenshot: build/screenshot.png"
