@@ -8,6 +8,7 @@
 #include "app/pages_win.h"
 #include "app/placement.h"
 #include "link/port_settings.h"
+#include "measure/scope.h"
 #include "app/recent.h"
 #include "app/settings.h"
 #include "app/status_fields.h"
@@ -145,7 +146,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command)
         return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
-    scope_settings_load();
+    scope_load_settings();
     recent_load();
     Link_Init();
     link_set_idle_wait(wait_for_messages);
@@ -179,7 +180,7 @@ void shell_store_settings()
     Link_Close();
     recent_save();
     port_settings_store();
-    scope_settings_store();
+    scope_save_settings();
     help_quit();
 }
 

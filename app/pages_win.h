@@ -11,13 +11,24 @@ INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);       // "Dimmerstatus"
 INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);      // "Oszilloskop"
 
+// A page that so far shows only its title: it takes the notifications
+// (PAGE_SETACTIVE, PAGE_KILLACTIVE) without fields to fill.
+inline INT_PTR placeholder_page_proc(HWND dialog, UINT message)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_NOTIFY:
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 // Timer steps: each decides from its page's state whether it has work.
 void status_poll_step();
-void scope_step();
 
-// Settings kept by the pages: oscilloscope settings ("SCOPE") and the last
-// imported curve file ("CHARIMP"/"FILE").
-void scope_settings_load();
-void scope_settings_store();
+// The oscilloscope's timer step and its settings ("SCOPE") are the capture's
+// own (measure/scope.h). The last imported curve file ("CHARIMP"/"FILE"):
 void import_file_load();
 void import_file_store();

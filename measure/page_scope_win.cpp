@@ -4,21 +4,5 @@
 
 INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY: // shown (PAGE_SETACTIVE) or hidden (PAGE_KILLACTIVE): no fields to fill yet
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-        return TRUE;
-    }
-    return FALSE;
+    return placeholder_page_proc(dialog, message);
 }
-
-void scope_step()
-{
-    // Nothing to capture until the page has its controls.
-}
-
-// The measurement settings (section "SCOPE") are kept by the capture.
-void scope_settings_load() {}
-void scope_settings_store() {}

@@ -4,13 +4,6 @@
 
 INT_PTR CALLBACK KvDlg_FuncDsc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY: // shown (PAGE_SETACTIVE) or hidden (PAGE_KILLACTIVE): no fields to fill yet
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-        return TRUE;
-    }
-    return FALSE;
+    return placeholder_page_proc(dialog, message);
 }
 

@@ -14,14 +14,7 @@ std::string g_last_import_file;
 
 INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY: // shown (PAGE_SETACTIVE) or hidden (PAGE_KILLACTIVE): no fields to fill yet
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-        return TRUE;
-    }
-    return FALSE;
+    return placeholder_page_proc(dialog, message);
 }
 
 void import_file_load()

@@ -136,6 +136,20 @@ TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit)
     EXPECT_EQ(stored, path);
 }
 
+TEST_F(ShellTest, OscilloscopeSettingsAreLoadedCorrectedAndStoredAgain)
+{
+    write_settings("[SCOPE]\r\nDM=3\r\nTYPE=9\r\nSPEC=5\r\nI=0\r\nHPER=7\r\n");
+    start();
+    destroy_window();
+    shell_store_settings();
+    // Dimmer 1, single measurement, full period, the 16 A range.
+    EXPECT_EQ(settings_int("SCOPE", "DM"), 0);
+    EXPECT_EQ(settings_int("SCOPE", "TYPE"), 0);
+    EXPECT_EQ(settings_int("SCOPE", "SPEC"), 0);
+    EXPECT_EQ(settings_int("SCOPE", "I"), 6);
+    EXPECT_EQ(settings_int("SCOPE", "HPER"), 7);
+}
+
 TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst)
 {
     struct Case {
