@@ -157,6 +157,18 @@ std::string ini_serialize(const IniDocument& doc)
     return out;
 }
 
+namespace {
+
+// A value loses one pair of matching outer quotes on reading.
+std::string unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+} // namespace
+
 std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key)
 {
     std::optional<SectionSpan> span = find_section(doc, trim(section));
@@ -165,10 +177,30 @@ std::optional<std::string> ini_get(const IniDocument& doc, std::string_view sect
     std::optional<size_t> line = find_key(doc, *span, trim(key));
     if (!line)
         return std::nullopt;
-    std::string_view value = classify_at(doc, *line).value;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return std::string(value);
+    return unquote(classify_at(doc, *line).value);
+}
+
+std::string ini_key_for_lookup(std::string_view key)
+{
+    std::string k(trim(key));
+    for (char& c : k)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return k;
+}
+
+std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc, std::string_view section)
+{
+    std::unordered_map<std::string, std::string> values;
+    std::optional<SectionSpan> span = find_section(doc, trim(section));
+    if (!span)
+        return values;
+    for (size_t i = span->begin + 1; i < span->end; ++i) {
+        LineInfo info = classify_at(doc, i);
+        if (info.kind == LineKind::Key)
+            values.emplace(ini_key_for_lookup(info.name), unquote(info.value)); // the first one wins
+    }
+    return values;
 }
 
 uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::string_view key, int32_t def)

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The file as lines (line ends removed); writing edits the lines in place so
@@ -24,6 +25,13 @@ std::string ini_serialize(const IniDocument& doc);
 // names compared without regard to case, blanks trimmed, one pair of outer
 // quotes removed); nothing when the section or key is missing.
 std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key);
+
+// Every key of the first section called `section` with its value, as ini_get
+// would give it, for reading many keys in one pass. Keys are lower-cased
+// (ASCII, as the lookup compares them); the first of equal keys wins.
+std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc, std::string_view section);
+// The key as ini_get_section stores it.
+std::string ini_key_for_lookup(std::string_view key);
 
 // GetPrivateProfileIntA: leading number of the value, wrapping at 32 bits;
 // `def` when the key is missing.

@@ -85,11 +85,12 @@ uint32_t load_field(const ParameterRecord& r, const ParamFileKey& k) {
 
 bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool read_value(const IniDocument& doc, const ParamFileKey& k, uint32_t& value) {
-    std::optional<std::string> text = ini_get(doc, PARAM_FILE_SECTION, k.name);
-    if (!text) return false;
-    if (text->size() > VALUE_MAX_CHARS) text->resize(VALUE_MAX_CHARS);
-    return scan_unsigned(*text, value);
+using SectionValues = std::unordered_map<std::string, std::string>;
+
+bool read_value(const SectionValues& values, const ParamFileKey& k, uint32_t& value) {
+    const auto it = values.find(ini_key_for_lookup(k.name));
+    if (it == values.end()) return false;
+    return scan_unsigned(it->second.substr(0, VALUE_MAX_CHARS), value);
 }
 
 void write_keys(const ParameterRecord& record, IniDocument& doc) {
@@ -122,12 +123,13 @@ bool scan_unsigned(const std::string& text, uint32_t& value) {
 bool read_parameter_file(ParameterRecord& record, const std::string& path) {
     apply_defaults(record);
     // An unreadable file reads like an empty one: its first key is missing.
-    const IniDocument doc = ini_parse(read_file(path).value_or(std::string()));
+    const SectionValues values =
+        ini_get_section(ini_parse(read_file(path).value_or(std::string())), PARAM_FILE_SECTION);
     bool ok = true;
     for (const ParamFileKey& k : param_file_keys()) {
         if (ok && k.since_version > file_version(record)) continue; // keeps its default
         uint32_t v = 0;
-        if (ok) ok = read_value(doc, k, v);
+        if (ok) ok = read_value(values, k, v);
         store_field(record, k, ok ? v : 0);
     }
     validate_record(record);

@@ -52,7 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 
     std::string names[] = {"s", "k", "", name_at(data, size / 3, 4), name_at(data, size / 2, 3), name_at(data, 1, 1)};
     for (const std::string& section : names) {
+        // The one-pass read of a section agrees with the key-by-key lookup.
+        for (const auto& [key, value] : ini_get_section(doc, section))
+            check(ini_get(doc, section, key) == value);
+        const auto all = ini_get_section(doc, section);
         for (const std::string& key : names) {
+            const auto it = all.find(ini_key_for_lookup(key));
+            const std::optional<std::string> one = ini_get(doc, section, key);
+            check(it == all.end() ? !one.has_value() : one == it->second);
             check(ini_get(doc, section, key) == ini_get(again, section, key));
             check(ini_get_int(doc, section, key, -7) == ini_get_int(again, section, key, -7));
         }

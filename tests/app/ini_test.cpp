@@ -196,3 +196,19 @@ TEST(IniParse, SerializeKeepsEveryLine)
 }
 
 } // namespace
+
+TEST(IniRead, WholeSectionInOnePassAgreesWithSingleLookups)
+{
+    const IniDocument doc = ini_parse("[Other]\r\nA=0\r\n[kv310r]\r\n  A = 1 \r\nb='2'\r\nB=3\r\n;C=4\r\nnoequals\r\n"
+                                      "[KV310R]\r\nD=5\r\n");
+    const auto values = ini_get_section(doc, "KV310R");
+    EXPECT_EQ(values.size(), 2u);  // only the first section of that name; "B" is "b" again
+    EXPECT_EQ(values.at("a"), "1");
+    EXPECT_EQ(values.at("b"), "2");
+    for (const char* key : {"A", "b", "B", "C", "D", "noequals"}) {
+        const auto it = values.find(ini_key_for_lookup(key));
+        const std::optional<std::string> one = ini_get(doc, "KV310R", key);
+        EXPECT_EQ(it == values.end() ? std::nullopt : std::optional<std::string>(it->second), one) << key;
+    }
+    EXPECT_TRUE(ini_get_section(doc, "missing").empty());
+}
