@@ -1,4 +1,5 @@
 #include "params/param_file.h"
+#include "tests/support/noise_record.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -83,12 +84,7 @@ TEST(ParamFile, WriteThenReadGivesTheSameRecord) {
     const std::string path = dir.file("roundtrip.ini");
     uint32_t seed = 99;
     for (int round = 0; round < 5; ++round) {
-        ParameterRecord r;
-        auto* bytes = reinterpret_cast<uint8_t*>(&r);
-        for (size_t i = 0; i < sizeof r; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            bytes[i] = uint8_t(seed >> 24);
-        }
+        ParameterRecord r = noise_record(seed);
         validate_record(r);
         std::memset(r.reserved, 0, sizeof r.reserved);
         for (DimmerBlock& d : r.dimmer) std::memset(d.reserved, 0, sizeof d.reserved);

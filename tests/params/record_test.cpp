@@ -1,5 +1,7 @@
 #include "params/record.h"
 
+#include "tests/support/noise_record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -161,15 +163,9 @@ TEST(ValidateRecord, CorrectsEachFieldToItsLimits) {
 }
 
 TEST(ValidateRecord, IsIdempotentForAnyContent) {
-    // A simple generator walks the whole byte range of every field.
     uint32_t seed = 12345;
     for (int round = 0; round < 500; ++round) {
-        ParameterRecord r;
-        auto* bytes = reinterpret_cast<uint8_t*>(&r);
-        for (size_t i = 0; i < sizeof r; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            bytes[i] = uint8_t(seed >> 16);
-        }
+        ParameterRecord r = noise_record(seed);
         validate_record(r);
         ParameterRecord again = r;
         validate_record(again);
