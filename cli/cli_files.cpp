@@ -1,8 +1,8 @@
 #include "cli/cli_files.h"
 
-#include "app/file_io.h"
-#include "app/text.h"
-#include "app/ui.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "base/ui.h"
 #include "params/param_file.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/profile.h"
-#include "app/text.h"
+#include "base/profile.h"
+#include "base/text.h"
 #include "link/link.h"
 
 std::string cli_tool_directory()

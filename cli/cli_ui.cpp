@@ -1,6 +1,6 @@
 // The user-interface seam for the command line: messages go to the terminal,
 // errors to stderr; there are no file dialogs (every path is an argument).
-#include "app/ui.h"
+#include "base/ui.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "cli/cli_files.h"
 #include "cli/cli_port.h"
-#include "app/ui.h"
+#include "base/ui.h"
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "params/record.h"

@@ -1,7 +1,7 @@
 #include "cli/param_commands.h"
 
 #include "cli/cli_files.h"
-#include "app/ui.h"
+#include "base/ui.h"
 #include "params/curve_text.h"
 #include "params/param_file.h"
 #include "params/record.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/ui.h"
+#include "base/ui.h"
 
 // Dialog templates of the busy window.
 constexpr int BUSY_TEMPLATE_CONNECTION = 27200;  // "Anschluss", the default (template 0)

@@ -4,7 +4,7 @@
 
 #include "link/link.h"
 #include "link/transactions.h"
-#include "measure/status_record.h"
+#include "link/status_record.h"
 #include "params/record.h"
 
 VersionData g_version;

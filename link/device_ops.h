@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "params/record.h"
 
 // The parameter set as it crosses the link: eight blocks of 128 bytes. The

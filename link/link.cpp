@@ -7,7 +7,7 @@
 #include "link/busy.h"
 #include "link/codec.h"
 #include "link/monitor_feed.h"
-#include "link/port.h"
+#include "port/port.h"
 
 PortSettings g_port_settings;
 

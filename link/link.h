@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui.h"
+#include "base/ui.h"
 
 struct PortSettings {
     char name[128];    // as passed to the system's open call, at most 127 characters

@@ -1,6 +1,6 @@
 #include "link/monitor_view.h"
 
-#include "app/file_io.h"
+#include "base/file_io.h"
 #include "link/monitor_feed.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "link/port_settings.h"
 
-#include "app/settings.h"
-#include "app/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "link/busy.h"
 #include "link/commands.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "link/link.h"
 
 // Program start: "PORT" and "RS485ADR"; an address above 255 is taken as 0.

@@ -6,7 +6,7 @@
 #include "link/commands.h"
 #include "link/link.h"
 #include "link/transactions.h"
-#include "measure/scope_reply.h"
+#include "link/scope_reply.h"
 #include "params/record.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/ui.h"
+#include "base/ui.h"
 
 // The capture settings the start command carries (the oscilloscope settings
 // "DM", "TYPE", "SPEC", "I", "HPER").

@@ -4,7 +4,7 @@
 #include "link/codec.h"
 #include "link/link.h"
 #include "link/monitor_feed.h"
-#include "link/port.h"
+#include "port/port.h"
 
 bool reply_matches(const Frame& frame, const ReplyMatch& match) {
     if (frame.sub_address != 0 || frame.code != match.code) return false;

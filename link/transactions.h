@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "link/frame.h"
 
 // The reply a waiting transaction takes: sub-address 0, this command code, at

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "link/commands.h"
 #include "link/link.h"
-#include "link/port.h"
-#include "measure/scope_reply.h"
+#include "port/port.h"
+#include "link/scope_reply.h"
 #include "measure/status_text.h"
 #include "params/record.h"
 

@@ -10,10 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "link/scope_commands.h"
-#include "measure/scope_reply.h"
-#include "measure/status_record.h"
+#include "link/scope_reply.h"
+#include "link/status_record.h"
 
 // ---- settings
 

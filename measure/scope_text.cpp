@@ -1,6 +1,6 @@
 #include "measure/scope_text.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 const char* scope_kind_name(uint32_t kind) {
     static const char* const names[] = {"Einzelmessung", "Messung bei/nach Fehler", "Messung bei Start", "Last-Test",

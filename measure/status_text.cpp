@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "params/record.h"

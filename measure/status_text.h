@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "measure/status_record.h"
+#include "link/status_record.h"
 
 // ---- fields
 

@@ -1,7 +1,7 @@
 #include "params/curve_text.h"
 
-#include "app/file_io.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "base/text.h"
 
 #include <cstring>
 #include <optional>

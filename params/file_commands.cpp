@@ -1,9 +1,9 @@
 #include "params/file_commands.h"
 
-#include "app/file_io.h"
-#include "app/recent.h"
-#include "app/settings.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "params/recent.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "params/param_file.h"
 
 #include <cstring>

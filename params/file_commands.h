@@ -4,7 +4,7 @@
 // was carried out.
 #pragma once
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "params/record.h"
 
 #include <string>

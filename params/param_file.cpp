@@ -1,8 +1,8 @@
 #include "params/param_file.h"
 
-#include "app/file_io.h"
-#include "app/ini.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "base/ini.h"
+#include "base/text.h"
 
 #include <cstring>
 #include <optional>

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/bytes.h"
+
 constexpr uint32_t MARKER_HEAD = 0x5A7EE7A5u;
 constexpr uint32_t MARKER_TAIL = 0xA57EE75Au;
 constexpr int CURVE_POINTS = 256;
@@ -81,16 +83,6 @@ static_assert(offsetof(DimmerBlock, auto_mode_switch) == 29);
 static_assert(offsetof(DimmerBlock, voltage_input_range) == 30);
 static_assert(offsetof(DimmerBlock, one_button_onoff_fade) == 31);
 static_assert(offsetof(DimmerBlock, reserved) == 32);
-
-// Little-endian access to byte arrays.
-inline uint16_t get_u16le(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t get_u32le(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-inline void put_u16le(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-inline void put_u32le(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
-}
 
 inline uint16_t fade_time(const DimmerBlock& d) { return get_u16le(d.fade_time); }
 inline void set_fade_time(DimmerBlock& d, uint16_t v) { put_u16le(d.fade_time, v); }

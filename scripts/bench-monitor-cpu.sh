@@ -99,7 +99,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-cp "$build/app/kv310r.exe" "$work/"
+cp "$build/win/kv310r.exe" "$work/"
 printf '[PROP]\r\nPORT=COM7\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=3\r\n' >"$work/Kv310r.ini"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &

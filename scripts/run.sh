@@ -3,7 +3,7 @@
 # COM1 to the virtual dimmer kv310r-sim. Builds both first when needed.
 #
 # The program keeps its settings file Kv310r.ini beside the exe
-# (build/win/app/); the first run writes PORT=COM1 and RS485ADR=1 there.
+# (build/win/win/); the first run writes PORT=COM1 and RS485ADR=1 there.
 # With a display the program runs until you close it. Without one it runs on
 # a virtual display for a few seconds and leaves a screenshot of the screen in
 # build/screenshot.png (KV_RUN_SECONDS sets how long). KV_SIM_OPTIONS passes
@@ -24,8 +24,8 @@ cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/
 cmake --build build/win -j 2 --target kv310r >/dev/null
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j 2 --target kv310r-sim >/dev/null
-exe="$root/build/win/app/kv310r.exe"
-settings="$root/build/win/app/Kv310r.ini"
+exe="$root/build/win/win/kv310r.exe"
+settings="$root/build/win/win/Kv310r.ini"
 if [ ! -f "$settings" ]; then
   printf '[PROP]\r\nPORT=COM1\r\nRS485ADR=1\r\n' >"$settings"
 fi

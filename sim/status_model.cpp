@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "measure/status_record.h"
+#include "link/status_record.h"
 #include "params/record.h"
 
 namespace {

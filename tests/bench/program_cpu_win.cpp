@@ -7,9 +7,9 @@
 //                                        again (a dimmer on the COM port named
 //                                        in KV_TEST_COM)
 // Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
-#include "app/message_box_win.h"
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "win/message_box_win.h"
+#include "base/settings.h"
+#include "win/shell_win.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -11,8 +11,8 @@
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "link/scope_commands.h"
-#include "measure/scope_reply.h"
-#include "measure/status_record.h"
+#include "link/scope_reply.h"
+#include "link/status_record.h"
 #include "tests/support/link_fakes.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Port settings: the settings file, the dialog's field rules, the port search
 // over every COM name and the connection test after "OK".
-#include "app/settings.h"
+#include "base/settings.h"
 #include "link/busy.h"
 #include "link/commands.h"
 #include "link/port_settings.h"

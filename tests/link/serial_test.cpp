@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "link/port.h"
+#include "port/port.h"
 
 #ifndef _WIN32
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "measure/scope.h"
-#include "measure/scope_reply.h"
+#include "link/scope_reply.h"
 #include "tests/support/link_fakes.h"
 #include "tests/support/temp_dir.h"
 

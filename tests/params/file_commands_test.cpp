@@ -1,8 +1,8 @@
 #include "params/file_commands.h"
 
-#include "app/recent.h"
-#include "app/settings.h"
-#include "app/text.h"
+#include "params/recent.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "params/param_file.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"

@@ -1,7 +1,7 @@
 // The scripted serial port and the fake clock behind link/port.h.
 #include "tests/support/link_fakes.h"
 
-#include "link/port.h"
+#include "port/port.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // queues the answers the "user" will give and afterwards checks what was shown.
 #pragma once
 
-#include "app/ui.h"
+#include "base/ui.h"
 
 #include <deque>
 #include <optional>

@@ -6,8 +6,8 @@
 
 #include "link/link.h"
 #include "link/monitor_feed.h"
-#include "measure/scope_reply.h"
-#include "measure/status_record.h"
+#include "link/scope_reply.h"
+#include "link/status_record.h"
 
 void reset_link_world(uint32_t start_time) {
     Link_Init();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui.h"
+#include "base/ui.h"
 #include "link/frame.h"
 
 // ---- port and clock

@@ -2,10 +2,10 @@
 // fields, "OK", Enter, "Abbruch", and the port search over the virtual dimmers.
 #include "tests/win/link_ui_test.h"
 
-#include "app/text_win.h"
+#include "port/utf16_win.h"
 #include "link/busy.h"
 #include "link/link.h"
-#include "link/monitor_win.h"
+#include "win/monitor_win.h"
 #include "link/port_settings.h"
 #include "res/resource.h"
 

@@ -2,10 +2,10 @@
 // messages and the file name in the status bar.
 #include "tests/win/shell_fixture.h"
 
-#include "app/recent.h"
+#include "params/recent.h"
 #include "link/link.h"
-#include "app/placement.h"
-#include "app/settings.h"
+#include "win/placement.h"
+#include "base/settings.h"
 #include "params/file_commands.h"
 
 #include <cstdlib>

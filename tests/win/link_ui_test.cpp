@@ -1,9 +1,9 @@
 #include "tests/win/link_ui_test.h"
 
-#include "app/text_win.h"
+#include "port/utf16_win.h"
 #include "link/frame.h"
 #include "link/link.h"
-#include "link/monitor_win.h"
+#include "win/monitor_win.h"
 #include "measure/status_text.h"
 
 #include <cstdlib>

@@ -1,12 +1,12 @@
 // The main window as start-up builds it: pages, tabs, keys, menus, status bar.
 #include "tests/win/shell_fixture.h"
 
-#include "app/dialog_items_win.h"
-#include "app/message_box_win.h"
-#include "app/pages_win.h"
-#include "app/placement.h"
-#include "app/recent.h"
-#include "app/text_win.h"
+#include "win/dialog_items_win.h"
+#include "win/message_box_win.h"
+#include "win/pages_win.h"
+#include "win/placement.h"
+#include "params/recent.h"
+#include "port/utf16_win.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

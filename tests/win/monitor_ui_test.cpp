@@ -2,11 +2,11 @@
 // pause and resume, its keyboard, and the status page's polling under it.
 #include "tests/win/link_ui_test.h"
 
-#include "app/pages_win.h"
+#include "win/pages_win.h"
 #include "link/link.h"
 #include "link/monitor_feed.h"
-#include "link/monitor_win.h"
-#include "measure/status_record.h"
+#include "win/monitor_win.h"
+#include "link/status_record.h"
 #include "res/resource.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // next start.
 #include "tests/win/shell_fixture.h"
 
-#include "app/placement.h"
+#include "win/placement.h"
 
 namespace {
 

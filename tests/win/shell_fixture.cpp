@@ -1,10 +1,10 @@
 #include "tests/win/shell_fixture.h"
 
-#include "app/message_box_win.h"
-#include "app/placement.h"
-#include "app/recent.h"
-#include "app/settings.h"
-#include "app/text_win.h"
+#include "win/message_box_win.h"
+#include "win/placement.h"
+#include "params/recent.h"
+#include "base/settings.h"
+#include "port/utf16_win.h"
 #include "params/file_commands.h"
 #include "params/param_file.h"
 

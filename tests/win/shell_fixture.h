@@ -3,8 +3,8 @@
 // records the notifications the main window sends to its pages.
 #pragma once
 
-#include "app/shell_win.h"
-#include "app/ui.h"
+#include "win/shell_win.h"
+#include "base/ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

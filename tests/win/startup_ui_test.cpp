@@ -2,7 +2,7 @@
 // by name when the system has it.
 #include "tests/win/shell_fixture.h"
 
-#include "app/gdiplus_win.h"
+#include "win/gdiplus_win.h"
 
 namespace {
 

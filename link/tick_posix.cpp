@@ -1,8 +1,0 @@
-#include <chrono>
-
-#include "link/port.h"
-
-uint32_t tick_count_ms() {
-    using namespace std::chrono;
-    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}

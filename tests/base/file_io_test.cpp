@@ -1,0 +1,130 @@
+#include "base/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <unistd.h> // geteuid
+#endif
+
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> names_in(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(TempDir::utf8(entry.path().filename()));
+    return names;
+}
+
+TEST(FileIo, WritesReplacesAndReadsBack)
+{
+    TempDir tmp;
+    std::string path = tmp.file("Kv310r.ini");
+    EXPECT_FALSE(file_exists(path));
+    EXPECT_EQ(read_file(path), std::nullopt);
+
+    ASSERT_TRUE(write_file_atomic(path, "first"));
+    EXPECT_TRUE(file_exists(path));
+    EXPECT_EQ(read_file(path), "first");
+
+    const std::string binary("a\0b\r\n\xff", 6);
+    ASSERT_TRUE(write_file_atomic(path, binary));
+    EXPECT_EQ(read_file(path), binary);
+
+    ASSERT_TRUE(write_file_atomic(path, ""));
+    EXPECT_EQ(read_file(path), "");
+    // No temporary file is left beside the target.
+    EXPECT_EQ(names_in(tmp.path), std::vector<std::string>{"Kv310r.ini"});
+}
+
+TEST(FileIo, NonAsciiNamesReachTheFileSystemUnchanged)
+{
+    TempDir tmp;
+    fs::create_directory(tmp.path / fs::path(TempDir::as_u8("Prüfung ß")));
+    std::string path = tmp.file("Prüfung ß/Datei äöü €.ini");
+    ASSERT_TRUE(write_file_atomic(path, "x"));
+    EXPECT_EQ(read_file(path), "x");
+    EXPECT_EQ(names_in(tmp.path / fs::path(TempDir::as_u8("Prüfung ß"))),
+              std::vector<std::string>{"Datei äöü €.ini"});
+}
+
+TEST(FileIo, LongPaths)
+{
+    TempDir tmp;
+    fs::path dir = tmp.path;
+    for (char c : std::string("abcd"))
+        dir /= std::string(70, c);
+#if defined(_WIN32)
+    // The test's own folders need the long-path prefix on Windows.
+    fs::create_directories(fs::path(L"\\\\?\\" + dir.wstring()));
+#else
+    fs::create_directories(dir);
+#endif
+    std::string path = TempDir::utf8(dir / "Kv310r.ini");
+    ASSERT_GT(path.size(), 290u);
+    ASSERT_TRUE(write_file_atomic(path, "one"));
+    ASSERT_TRUE(write_file_atomic(path, "two"));
+    EXPECT_EQ(read_file(path), "two");
+    EXPECT_TRUE(file_exists(path));
+}
+
+TEST(FileIo, FailedSaveLeavesTheOldStateAlone)
+{
+    TempDir tmp;
+
+    // The target is a folder.
+    fs::create_directory(tmp.path / "folder.ini");
+    EXPECT_FALSE(write_file_atomic(tmp.file("folder.ini"), "x"));
+    EXPECT_TRUE(fs::is_directory(tmp.path / "folder.ini"));
+    EXPECT_EQ(read_file(tmp.file("folder.ini")), std::nullopt);
+    EXPECT_FALSE(file_exists(tmp.file("folder.ini")));
+
+    // The folder does not exist.
+    EXPECT_FALSE(write_file_atomic(tmp.file("missing/Kv310r.ini"), "x"));
+    EXPECT_FALSE(fs::exists(tmp.path / "missing"));
+
+    // A read-only file keeps its content.
+    std::string locked = tmp.file("locked.ini");
+    ASSERT_TRUE(write_file_atomic(locked, "old"));
+    fs::permissions(tmp.path / "locked.ini", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_FALSE(write_file_atomic(locked, "new"));
+    EXPECT_EQ(read_file(locked), "old");
+    fs::permissions(tmp.path / "locked.ini", fs::perms::owner_write, fs::perm_options::add);
+
+    // Empty and malformed names.
+    EXPECT_FALSE(write_file_atomic("", "x"));
+    EXPECT_EQ(read_file(""), std::nullopt);
+
+    std::vector<std::string> names = names_in(tmp.path);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"folder.ini", "locked.ini"}));
+}
+
+#if !defined(_WIN32)
+TEST(FileIo, SaveIntoReadOnlyFolderFails)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
+    TempDir tmp;
+    std::string path = tmp.file("Kv310r.ini");
+    ASSERT_TRUE(write_file_atomic(path, "old"));
+    fs::permissions(tmp.path, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    EXPECT_FALSE(write_file_atomic(path, "new"));
+    fs::permissions(tmp.path, fs::perms::owner_all, fs::perm_options::replace);
+    EXPECT_EQ(read_file(path), "old");
+    EXPECT_EQ(names_in(tmp.path), std::vector<std::string>{"Kv310r.ini"});
+}
+#endif
+
+} // namespace

@@ -1,0 +1,72 @@
+#include "win/gdiplus_win.h"
+
+GdiplusApi g_gdiplus{};
+int gdiplus_available = 0;
+
+namespace {
+
+HMODULE g_library = nullptr;
+ULONG_PTR g_token = 0;
+
+struct StartupInput {
+    UINT32 version = 1;
+    void* debug_callback = nullptr;
+    BOOL suppress_background_thread = FALSE;
+    BOOL suppress_external_codecs = FALSE;
+};
+
+template <typename F>
+bool bind(F& slot, const char* name)
+{
+    FARPROC p = GetProcAddress(g_library, name);
+    if (!p)
+        return false;
+    slot = reinterpret_cast<F>(reinterpret_cast<void*>(p));
+    return true;
+}
+
+// Looked up in this order; the first one missing stops the binding.
+bool bind_all()
+{
+    GdiplusApi& a = g_gdiplus;
+    return bind(a.Startup, "GdiplusStartup") && bind(a.Shutdown, "GdiplusShutdown") &&
+           bind(a.CreateFromHDC, "GdipCreateFromHDC") && bind(a.DrawLine, "GdipDrawLine") &&
+           bind(a.DrawLineI, "GdipDrawLineI") && bind(a.DrawLines, "GdipDrawLines") &&
+           bind(a.DrawLinesI, "GdipDrawLinesI") && bind(a.DrawBezierI, "GdipDrawBezierI") &&
+           bind(a.DrawBeziersI, "GdipDrawBeziersI") && bind(a.SetSmoothingMode, "GdipSetSmoothingMode") &&
+           bind(a.CreatePen1, "GdipCreatePen1") && bind(a.DeletePen, "GdipDeletePen") &&
+           bind(a.SetPenStartCap, "GdipSetPenStartCap") && bind(a.SetPenEndCap, "GdipSetPenEndCap") &&
+           bind(a.SetPenLineJoin, "GdipSetPenLineJoin") && bind(a.DeleteGraphics, "GdipDeleteGraphics");
+}
+
+} // namespace
+
+int gdiplus_load()
+{
+    if (g_library)
+        return 1;
+    gdiplus_available = 0;
+    g_gdiplus = GdiplusApi{};
+    g_library = LoadLibraryW(L"GdiPlus.dll");
+    if (!g_library)
+        return 0;
+    if (!bind_all())
+        return 0; // the library stays loaded, unusable
+    StartupInput input;
+    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0)
+        gdiplus_available = 1;
+    return 1;
+}
+
+void gdiplus_unload()
+{
+    if (!g_library)
+        return;
+    if (gdiplus_available)
+        g_gdiplus.Shutdown(g_token);
+    FreeLibrary(g_library);
+    g_library = nullptr;
+    g_token = 0;
+    gdiplus_available = 0;
+    g_gdiplus = GdiplusApi{};
+}
