@@ -8,11 +8,11 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#include <io.h> // _commit
-#include <share.h> // _SH_DENYWR
+#include <io.h>     // _commit
+#include <share.h>  // _SH_DENYWR
 #else
 #include <fcntl.h>
-#include <unistd.h> // fsync
+#include <unistd.h>  // fsync
 #endif
 
 namespace fs = std::filesystem;
@@ -23,10 +23,8 @@ namespace {
 // file functions see the real characters whatever the ANSI code page is.
 // Long absolute paths get the "\\?\" prefix there, which lifts the 260
 // character limit of the classic Windows file functions.
-std::optional<fs::path> to_path(const std::string& utf8)
-{
-    if (utf8.empty())
-        return std::nullopt;
+std::optional<fs::path> to_path(const std::string& utf8) {
+    if (utf8.empty()) return std::nullopt;
     try {
         fs::path p(std::u8string(utf8.begin(), utf8.end()));
 #if defined(_WIN32)
@@ -41,12 +39,11 @@ std::optional<fs::path> to_path(const std::string& utf8)
 #endif
         return p;
     } catch (const std::exception&) {
-        return std::nullopt; // not valid UTF-8
+        return std::nullopt;  // not valid UTF-8
     }
 }
 
-FILE* open_file(const fs::path& p, bool write)
-{
+FILE* open_file(const fs::path& p, bool write) {
 #if defined(_WIN32)
     return _wfopen(p.c_str(), write ? L"wb" : L"rb");
 #else
@@ -56,10 +53,8 @@ FILE* open_file(const fs::path& p, bool write)
 
 // The data must be on the disk before the rename makes it visible under the
 // real name; otherwise a crash soon after could leave an empty file.
-bool flush_to_disk(FILE* f)
-{
-    if (std::fflush(f) != 0)
-        return false;
+bool flush_to_disk(FILE* f) {
+    if (std::fflush(f) != 0) return false;
 #if defined(_WIN32)
     return _commit(_fileno(f)) == 0;
 #else
@@ -69,8 +64,7 @@ bool flush_to_disk(FILE* f)
 
 #if !defined(_WIN32)
 // The rename itself is a change of the folder; sync it too.
-void sync_directory(const fs::path& dir)
-{
+void sync_directory(const fs::path& dir) {
     int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY);
     if (fd >= 0) {
         fsync(fd);
@@ -80,8 +74,7 @@ void sync_directory(const fs::path& dir)
 #endif
 
 // A name beside the target that no other writer picks at the same time.
-fs::path temp_name_for(const fs::path& target)
-{
+fs::path temp_name_for(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     unsigned stamp = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -95,53 +88,43 @@ fs::path temp_name_for(const fs::path& target)
     return tmp;
 }
 
-} // namespace
+}  // namespace
 
-std::optional<std::string> read_file(const std::string& path)
-{
+std::optional<std::string> read_file(const std::string& path) {
     std::optional<fs::path> p = to_path(path);
-    if (!p)
-        return std::nullopt;
+    if (!p) return std::nullopt;
     FILE* f = open_file(*p, false);
-    if (!f)
-        return std::nullopt;
+    if (!f) return std::nullopt;
     std::string data;
     char buffer[16384];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        data.append(buffer, n);
-    bool failed = std::ferror(f) != 0; // e.g. a folder opened as a file
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+    bool failed = std::ferror(f) != 0;  // e.g. a folder opened as a file
     std::fclose(f);
-    if (failed)
-        return std::nullopt;
+    if (failed) return std::nullopt;
     return data;
 }
 
-bool write_file_atomic(const std::string& path, std::string_view content)
-{
+bool write_file_atomic(const std::string& path, std::string_view content) {
     std::optional<fs::path> target = to_path(path);
-    if (!target)
-        return false;
+    if (!target) return false;
     std::error_code ec;
     fs::file_status old = fs::status(*target, ec);
-    if (fs::is_directory(old))
-        return false;
+    if (fs::is_directory(old)) return false;
     // A read-only file stays as it is, as Windows refuses to write to one.
     bool exists = fs::exists(old);
-    if (exists && (old.permissions() & fs::perms::owner_write) == fs::perms::none)
-        return false;
+    if (exists && (old.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
 
     fs::path tmp = temp_name_for(*target);
     FILE* f = open_file(tmp, true);
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
     ok = flush_to_disk(f) && ok;
     ok = std::fclose(f) == 0 && ok;
 
     if (ok) {
 #if !defined(_WIN32)
-        if (exists) // keep the mode the file had
+        if (exists)  // keep the mode the file had
             fs::permissions(tmp, old.permissions(), ec);
 #endif
         fs::rename(tmp, *target, ec);
@@ -157,15 +140,13 @@ bool write_file_atomic(const std::string& path, std::string_view content)
     return true;
 }
 
-bool file_exists(const std::string& path)
-{
+bool file_exists(const std::string& path) {
     std::optional<fs::path> p = to_path(path);
     std::error_code ec;
     return p && fs::is_regular_file(*p, ec);
 }
 
-std::FILE* create_file_for_writing(const std::string& path)
-{
+std::FILE* create_file_for_writing(const std::string& path) {
     const std::optional<fs::path> p = to_path(path);
     if (!p) return nullptr;
     std::error_code ec;

@@ -8,41 +8,36 @@
 
 namespace {
 
-enum class LineKind { Blank, Comment, Section, Key, Other };
+enum class LineKind {
+    Blank,
+    Comment,
+    Section,
+    Key,
+    Other
+};
 
 struct LineInfo {
     LineKind kind = LineKind::Other;
-    std::string_view name;  // section name or key name, trimmed
-    std::string_view value; // key value, trimmed
+    std::string_view name;   // section name or key name, trimmed
+    std::string_view value;  // key value, trimmed
 };
 
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && is_blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && is_blank(s.back()))
-        s.remove_suffix(1);
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-bool equal_no_case(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
+bool equal_no_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
     }
     return true;
 }
@@ -53,10 +48,8 @@ constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
 // to the first "]"; a key line is anything else with an "=" (the key is the
 // text before the first "=", the value all after it, so a ";" in a value is
 // literal). Lines without "=" are not keys: Windows never finds them.
-LineInfo classify(std::string_view line, bool first_line)
-{
-    if (first_line && line.substr(0, utf8_bom.size()) == utf8_bom)
-        line.remove_prefix(utf8_bom.size());
+LineInfo classify(std::string_view line, bool first_line) {
+    if (first_line && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
     LineInfo info;
     std::string_view t = trim(line);
     if (t.empty()) {
@@ -86,10 +79,7 @@ LineInfo classify(std::string_view line, bool first_line)
     return info;
 }
 
-LineInfo classify_at(const IniDocument& doc, size_t i)
-{
-    return classify(doc.lines[i], i == 0);
-}
+LineInfo classify_at(const IniDocument& doc, size_t i) { return classify(doc.lines[i], i == 0); }
 
 // Lines [begin, end) of the first section called `name`: begin is the header
 // line, end the next header or the end of the document.
@@ -98,12 +88,10 @@ struct SectionSpan {
     size_t end = 0;
 };
 
-std::optional<SectionSpan> find_section(const IniDocument& doc, std::string_view name)
-{
+std::optional<SectionSpan> find_section(const IniDocument& doc, std::string_view name) {
     for (size_t i = 0; i < doc.lines.size(); ++i) {
         LineInfo info = classify_at(doc, i);
-        if (info.kind != LineKind::Section || !equal_no_case(info.name, name))
-            continue;
+        if (info.kind != LineKind::Section || !equal_no_case(info.name, name)) continue;
         SectionSpan span{i, i + 1};
         while (span.end < doc.lines.size() && classify_at(doc, span.end).kind != LineKind::Section)
             ++span.end;
@@ -112,27 +100,21 @@ std::optional<SectionSpan> find_section(const IniDocument& doc, std::string_view
     return std::nullopt;
 }
 
-std::optional<size_t> find_key(const IniDocument& doc, const SectionSpan& span, std::string_view key)
-{
+std::optional<size_t> find_key(const IniDocument& doc, const SectionSpan& span, std::string_view key) {
     for (size_t i = span.begin + 1; i < span.end; ++i) {
         LineInfo info = classify_at(doc, i);
-        if (info.kind == LineKind::Key && equal_no_case(info.name, key))
-            return i;
+        if (info.kind == LineKind::Key && equal_no_case(info.name, key)) return i;
     }
     return std::nullopt;
 }
 
 // Text handed to a write ends at its first line break: a value must never be
 // able to start a line of its own (a new section or key) in the file.
-std::string_view single_line(std::string_view s)
-{
-    return s.substr(0, s.find_first_of("\r\n"));
-}
+std::string_view single_line(std::string_view s) { return s.substr(0, s.find_first_of("\r\n")); }
 
-} // namespace
+}  // namespace
 
-IniDocument ini_parse(std::string_view text)
-{
+IniDocument ini_parse(std::string_view text) {
     IniDocument doc;
     size_t start = 0;
     while (start < text.size()) {
@@ -147,8 +129,7 @@ IniDocument ini_parse(std::string_view text)
     return doc;
 }
 
-std::string ini_serialize(const IniDocument& doc)
-{
+std::string ini_serialize(const IniDocument& doc) {
     std::string out;
     for (const std::string& line : doc.lines) {
         out += line;
@@ -160,62 +141,52 @@ std::string ini_serialize(const IniDocument& doc)
 namespace {
 
 // A value loses one pair of matching outer quotes on reading.
-std::string unquote(std::string_view value)
-{
+std::string unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return std::string(value);
 }
 
-} // namespace
+}  // namespace
 
-std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key)
-{
+std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key) {
     std::optional<SectionSpan> span = find_section(doc, trim(section));
-    if (!span)
-        return std::nullopt;
+    if (!span) return std::nullopt;
     std::optional<size_t> line = find_key(doc, *span, trim(key));
-    if (!line)
-        return std::nullopt;
+    if (!line) return std::nullopt;
     return unquote(classify_at(doc, *line).value);
 }
 
-std::string ini_key_for_lookup(std::string_view key)
-{
+std::string ini_key_for_lookup(std::string_view key) {
     std::string k(trim(key));
     for (char& c : k)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return k;
 }
 
-std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc, std::string_view section)
-{
+std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc,
+                                                             std::string_view section) {
     std::unordered_map<std::string, std::string> values;
     std::optional<SectionSpan> span = find_section(doc, trim(section));
-    if (!span)
-        return values;
+    if (!span) return values;
     for (size_t i = span->begin + 1; i < span->end; ++i) {
         LineInfo info = classify_at(doc, i);
         if (info.kind == LineKind::Key)
-            values.emplace(ini_key_for_lookup(info.name), unquote(info.value)); // the first one wins
+            values.emplace(ini_key_for_lookup(info.name), unquote(info.value));  // the first one wins
     }
     return values;
 }
 
-uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::string_view key, int32_t def)
-{
+uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::string_view key, int32_t def) {
     std::optional<std::string> value = ini_get(doc, section, key);
-    if (!value || value->empty())
-        return static_cast<uint32_t>(def);
+    if (!value || value->empty()) return static_cast<uint32_t>(def);
     // As the Windows integer read: leading control characters and blanks, an
     // optional sign, then digits accumulated modulo 2^32 up to the first one
     // that does not fit. A lower-case prefix "0x", "0o" or "0b" after the sign
     // selects base 16, 8 or 2; otherwise the base is 10.
     std::string_view s = *value;
     size_t i = 0;
-    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ')
-        ++i;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
         negative = s[i] == '-';
@@ -224,13 +195,19 @@ uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::stri
     uint32_t base = 10;
     if (i + 1 < s.size() && s[i] == '0') {
         switch (s[i + 1]) {
-        case 'x': base = 16; break;
-        case 'o': base = 8; break;
-        case 'b': base = 2; break;
-        default: break;
+            case 'x':
+                base = 16;
+                break;
+            case 'o':
+                base = 8;
+                break;
+            case 'b':
+                base = 2;
+                break;
+            default:
+                break;
         }
-        if (base != 10)
-            i += 2;
+        if (base != 10) i += 2;
     }
     uint32_t n = 0;
     for (; i < s.size(); ++i) {
@@ -239,15 +216,13 @@ uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::stri
                          : c >= 'a' && c <= 'z' ? static_cast<uint32_t>(c - 'a' + 10)
                          : c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 10)
                                                 : 99;
-        if (digit >= base)
-            break;
+        if (digit >= base) break;
         n = n * base + digit;
     }
     return negative ? 0u - n : n;
 }
 
-void ini_write(IniDocument& doc, std::string_view section, const char* key, const char* value)
-{
+void ini_write(IniDocument& doc, std::string_view section, const char* key, const char* value) {
     std::string_view sec = trim(single_line(section));
     std::optional<SectionSpan> span = find_section(doc, sec);
 
@@ -261,8 +236,7 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
     std::optional<size_t> line = span ? find_key(doc, *span, k) : std::nullopt;
 
     if (value == nullptr) {
-        if (line)
-            doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(*line));
+        if (line) doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(*line));
         return;
     }
     std::string_view v = single_line(value);
@@ -286,7 +260,6 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
     // close the section stay where they are.
     size_t insert_at = span->begin + 1;
     for (size_t i = span->begin + 1; i < span->end; ++i)
-        if (classify_at(doc, i).kind == LineKind::Key)
-            insert_at = i + 1;
+        if (classify_at(doc, i).kind == LineKind::Key) insert_at = i + 1;
     doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insert_at), std::move(new_line));
 }

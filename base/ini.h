@@ -29,7 +29,8 @@ std::optional<std::string> ini_get(const IniDocument& doc, std::string_view sect
 // Every key of the first section called `section` with its value, as ini_get
 // would give it, for reading many keys in one pass. Keys are lower-cased
 // (ASCII, as the lookup compares them); the first of equal keys wins.
-std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc, std::string_view section);
+std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc,
+                                                             std::string_view section);
 // The key as ini_get_section stores it.
 std::string ini_key_for_lookup(std::string_view key);
 

@@ -11,10 +11,9 @@ namespace {
 
 std::string g_directory;
 
-} // namespace
+}  // namespace
 
-void settings_set_directory(const std::string& dir)
-{
+void settings_set_directory(const std::string& dir) {
     g_directory = dir;
     if (!g_directory.empty() && g_directory.back() != '\\' && g_directory.back() != '/') {
 #if defined(_WIN32)
@@ -25,29 +24,22 @@ void settings_set_directory(const std::string& dir)
     }
 }
 
-std::string settings_path()
-{
-    return g_directory + "Kv310r.ini";
-}
+std::string settings_path() { return g_directory + "Kv310r.ini"; }
 
-int32_t settings_read_int(const char* section, const char* key, int32_t def)
-{
+int32_t settings_read_int(const char* section, const char* key, int32_t def) {
     return static_cast<int32_t>(profile_get_int(settings_path(), section, key, def));
 }
 
-bool settings_read_text(const char* section, const char* key, std::string& out, size_t size)
-{
+bool settings_read_text(const char* section, const char* key, std::string& out, size_t size) {
     out = profile_get_string(settings_path(), section, key, "", size);
     return !out.empty();
 }
 
-void settings_write_int(const char* section, const char* key, int32_t value)
-{
+void settings_write_int(const char* section, const char* key, int32_t value) {
     std::string text = std::to_string(value);
     profile_write_string(settings_path(), section, key, text.c_str());
 }
 
-void settings_write_text(const char* section, const char* key, const char* text)
-{
+void settings_write_text(const char* section, const char* key, const char* text) {
     profile_write_string(settings_path(), section, key, text);
 }

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-using WindowRef = void*; // an owner window (HWND in the Windows program), or null
+using WindowRef = void*;  // an owner window (HWND in the Windows program), or null
 
 // Message types and buttons, with the Windows values.
-constexpr unsigned KV_MB_ERROR = 0x10;        // error icon, OK
-constexpr unsigned KV_MB_INFO = 0x40;         // information icon, OK
-constexpr unsigned KV_MB_QUESTION_YNC = 0x23; // question icon, Yes / No / Cancel
+constexpr unsigned KV_MB_ERROR = 0x10;         // error icon, OK
+constexpr unsigned KV_MB_INFO = 0x40;          // information icon, OK
+constexpr unsigned KV_MB_QUESTION_YNC = 0x23;  // question icon, Yes / No / Cancel
 constexpr int KV_IDOK = 1;
 constexpr int KV_IDCANCEL = 2;
 constexpr int KV_IDYES = 6;
@@ -27,8 +27,8 @@ struct FileDialogRequest {
     bool save = false;  // save dialog (path must exist, asks before overwriting);
                         // otherwise open dialog (file and path must exist)
     std::string title;
-    std::vector<std::pair<std::string, std::string>> filters; // label, pattern
-    int filter_index = 1;     // 1-based, as Windows counts
+    std::vector<std::pair<std::string, std::string>> filters;  // label, pattern
+    int filter_index = 1;                                      // 1-based, as Windows counts
     std::string initial_name;
     std::string initial_dir;  // empty: none passed
     std::string default_ext;  // empty: none

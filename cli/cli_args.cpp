@@ -2,17 +2,15 @@
 
 #include <cstring>
 
-bool cli_option_takes_value(const std::string& name)
-{
-    static const char* const with_value[] = {"--port", "--address", "--dimmer", "--kind", "--section",
-                                             "--range", "--half-period", "-o", "--timeout"};
+bool cli_option_takes_value(const std::string& name) {
+    static const char* const with_value[] = {"--port",  "--address",     "--dimmer", "--kind",   "--section",
+                                             "--range", "--half-period", "-o",       "--timeout"};
     for (const char* n : with_value)
         if (name == n) return true;
     return false;
 }
 
-std::optional<CliArgs> parse_cli_args(int argc, char** argv, std::string& error)
-{
+std::optional<CliArgs> parse_cli_args(int argc, char** argv, std::string& error) {
     CliArgs args;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -40,8 +38,7 @@ std::optional<CliArgs> parse_cli_args(int argc, char** argv, std::string& error)
     return args;
 }
 
-std::optional<std::string> cli_option(const CliArgs& args, const std::string& name)
-{
+std::optional<std::string> cli_option(const CliArgs& args, const std::string& name) {
     std::optional<std::string> v;
     for (const auto& [n, value] : args.options)
         if (n == name) v = value;

@@ -9,7 +9,7 @@
 struct CliArgs {
     std::string command;
     std::vector<std::string> operands;
-    std::vector<std::pair<std::string, std::string>> options; // "--name", value ("" for flags)
+    std::vector<std::pair<std::string, std::string>> options;  // "--name", value ("" for flags)
     bool help = false;
 };
 

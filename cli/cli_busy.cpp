@@ -16,31 +16,25 @@ bool cancelled = false;
 
 void on_interrupt(int) { interrupted = 1; }
 
-} // namespace
+}  // namespace
 
-void cli_install_interrupt_handler()
-{
-    std::signal(SIGINT, on_interrupt);
-}
+void cli_install_interrupt_handler() { std::signal(SIGINT, on_interrupt); }
 
 bool cli_interrupted() { return interrupted != 0; }
 
-void Busy_Open(WindowRef, int)
-{
+void Busy_Open(WindowRef, int) {
     if (open) return;
     open = true;
     cancelled = false;
     interrupted = 0;
 }
 
-void Busy_SetText(const std::string& text)
-{
+void Busy_SetText(const std::string& text) {
     if (!open) return;
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-bool Busy_Cancelled()
-{
+bool Busy_Cancelled() {
     if (!open) return true;
     if (interrupted) cancelled = true;
     return cancelled;

@@ -7,15 +7,13 @@
 
 namespace {
 
-void report_file_error(const char* fmt, const std::string& path)
-{
+void report_file_error(const char* fmt, const std::string& path) {
     message_box(nullptr, KV_MB_ERROR, format_text(fmt, cut_chars(path, 128).c_str()));
 }
 
-} // namespace
+}  // namespace
 
-bool cli_open_parameter_file(const std::string& path, ParameterRecord& record)
-{
+bool cli_open_parameter_file(const std::string& path, ParameterRecord& record) {
     if (path.empty() || !file_exists(path)) {
         report_file_error("Fehler: Datei \"%s\" ist nicht lesbar", path);
         return false;
@@ -27,8 +25,7 @@ bool cli_open_parameter_file(const std::string& path, ParameterRecord& record)
     return true;
 }
 
-bool cli_save_parameter_file(const ParameterRecord& record, const std::string& path)
-{
+bool cli_save_parameter_file(const ParameterRecord& record, const std::string& path) {
     if (write_parameter_file(record, path)) return true;
     report_file_error("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", path);
     return false;

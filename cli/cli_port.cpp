@@ -10,24 +10,21 @@
 #include "base/text.h"
 #include "link/link.h"
 
-std::string cli_tool_directory()
-{
+std::string cli_tool_directory() {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0) return std::string();
     return program_directory_of(std::string(path, size_t(n)));
 }
 
-bool cli_parse_number(const std::string& text, unsigned long max, unsigned long& value)
-{
+bool cli_parse_number(const std::string& text, unsigned long max, unsigned long& value) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
     errno = 0;
     value = std::strtoul(text.c_str(), nullptr, 10);
     return errno == 0 && value <= max;
 }
 
-bool cli_set_up_port(const CliArgs& args)
-{
+bool cli_set_up_port(const CliArgs& args) {
     const std::string ini = cli_tool_directory() + "Kv310r.ini";
     std::string name = profile_get_string(ini, "PROP", "PORT", "", 128);
     uint32_t address = profile_get_int(ini, "PROP", "RS485ADR", 0);
@@ -48,8 +45,7 @@ bool cli_set_up_port(const CliArgs& args)
     return true;
 }
 
-int cli_finish(bool ok)
-{
+int cli_finish(bool ok) {
     Link_Close();
     if (cli_interrupted()) {
         std::fprintf(stderr, "Abbruch\n");

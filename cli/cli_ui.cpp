@@ -4,8 +4,7 @@
 
 #include <cstdio>
 
-int message_box(WindowRef, unsigned type, const std::string& text)
-{
+int message_box(WindowRef, unsigned type, const std::string& text) {
     std::FILE* out = (type == KV_MB_ERROR) ? stderr : stdout;
     std::fprintf(out, "%s\n", text.c_str());
     std::fflush(out);
@@ -13,7 +12,4 @@ int message_box(WindowRef, unsigned type, const std::string& text)
     return type == KV_MB_QUESTION_YNC ? KV_IDCANCEL : KV_IDOK;
 }
 
-std::optional<FileDialogResult> ask_file_name(WindowRef, const FileDialogRequest&)
-{
-    return std::nullopt;
-}
+std::optional<FileDialogResult> ask_file_name(WindowRef, const FileDialogRequest&) { return std::nullopt; }

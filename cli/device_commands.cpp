@@ -13,24 +13,21 @@
 
 namespace {
 
-int usage_error(const char* text)
-{
+int usage_error(const char* text) {
     std::fprintf(stderr, "%s\n", text);
     return 2;
 }
 
-void show_progress(int done, int total)
-{
+void show_progress(int done, int total) {
     const bool terminal = isatty(STDERR_FILENO) != 0;
     std::fprintf(stderr, terminal ? "\rBlock %d von %d" : "Block %d von %d\n", done, total);
     if (terminal && done == total) std::fputc('\n', stderr);
     std::fflush(stderr);
 }
 
-} // namespace
+}  // namespace
 
-int cli_version(const CliArgs& args)
-{
+int cli_version(const CliArgs& args) {
     if (!args.operands.empty()) return usage_error("Aufruf: kv310r-cli version [--port NAME] [--address N]");
     if (!cli_set_up_port(args)) return 2;
     firmware_version(nullptr);
@@ -38,9 +35,9 @@ int cli_version(const CliArgs& args)
     return cli_finish(link_port_is_open());
 }
 
-int cli_read(const CliArgs& args)
-{
-    if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli read DATEI [--port NAME] [--address N]");
+int cli_read(const CliArgs& args) {
+    if (args.operands.size() != 1)
+        return usage_error("Aufruf: kv310r-cli read DATEI [--port NAME] [--address N]");
     if (!cli_set_up_port(args)) return 2;
     ParameterRecord record;
     apply_defaults(record);
@@ -53,9 +50,9 @@ int cli_read(const CliArgs& args)
     return cli_save_parameter_file(record, args.operands[0]) ? 0 : 1;
 }
 
-int cli_write(const CliArgs& args)
-{
-    if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli write DATEI [--port NAME] [--address N]");
+int cli_write(const CliArgs& args) {
+    if (args.operands.size() != 1)
+        return usage_error("Aufruf: kv310r-cli write DATEI [--port NAME] [--address N]");
     ParameterRecord record;
     if (!cli_open_parameter_file(args.operands[0], record)) return 1;
     if (!cli_set_up_port(args)) return 2;
@@ -63,8 +60,7 @@ int cli_write(const CliArgs& args)
     return cli_finish(write_parameter_set(nullptr, record));
 }
 
-int cli_drive(const CliArgs& args)
-{
+int cli_drive(const CliArgs& args) {
     unsigned long dimmer = 0, value = 0;
     if (args.operands.size() != 2 || !cli_parse_number(args.operands[0], 2, dimmer) || dimmer < 1 ||
         !cli_parse_number(args.operands[1], 65535, value))

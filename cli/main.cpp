@@ -70,17 +70,15 @@ const char* const port_note =
     "\nOhne --port und --address gelten Port und RS485-Adresse aus der Kv310r.ini neben\n"
     "dem Programm (Abschnitt PROP). Strg+C bricht eine laufende Übertragung ab.\n";
 
-void print_usage(std::FILE* out)
-{
+void print_usage(std::FILE* out) {
     std::fputs("KV-310-R PC-Testprogramm, Kommandozeile\n\nAufruf:\n", out);
     for (const Command& c : commands) std::fputs(c.usage, out);
     std::fputs(port_note, out);
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string error;
     auto args = parse_cli_args(argc, argv, error);
     if (!args) {

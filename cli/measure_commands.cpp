@@ -25,15 +25,13 @@ namespace {
 // (--timeout in seconds changes it).
 uint32_t g_silence_limit_ms = 10000;
 
-int usage_error(const std::string& text)
-{
+int usage_error(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
     return 2;
 }
 
 // An option the command does not know, or empty.
-std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known)
-{
+std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known) {
     for (const auto& [name, value] : args.options) {
         bool found = false;
         for (const char* k : known) found = found || name == k;
@@ -42,8 +40,7 @@ std::string unknown_option(const CliArgs& args, std::initializer_list<const char
     return std::string();
 }
 
-bool option_error(const char* option, const char* allowed)
-{
+bool option_error(const char* option, const char* allowed) {
     std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
     return false;
 }
@@ -52,8 +49,7 @@ bool option_error(const char* option, const char* allowed)
 // input is waiting, but the callers take their input only on certain ticks
 // (the oscilloscope looks for the start acknowledgement once per 100 ms), so
 // between returns it sleeps briefly rather than spinning on waiting bytes.
-void wait_next_tick(uint32_t tick)
-{
+void wait_next_tick(uint32_t tick) {
     for (;;) {
         link_idle_wait();
         if (tick_count_ms() != tick) return;
@@ -62,11 +58,11 @@ void wait_next_tick(uint32_t tick)
     }
 }
 
-bool set_silence_limit(const CliArgs& args)
-{
+bool set_silence_limit(const CliArgs& args) {
     unsigned long seconds = 0;
     if (auto v = cli_option(args, "--timeout")) {
-        if (!cli_parse_number(*v, 3600, seconds) || seconds < 1) return option_error("--timeout", "1..3600 s");
+        if (!cli_parse_number(*v, 3600, seconds) || seconds < 1)
+            return option_error("--timeout", "1..3600 s");
         g_silence_limit_ms = uint32_t(seconds * 1000);
     }
     return true;
@@ -76,28 +72,24 @@ void report_silence() { message_box(nullptr, KV_MB_ERROR, link_status_message(LI
 
 // ---- status
 
-size_t display_width(const std::string& utf8)
-{
+size_t display_width(const std::string& utf8) {
     size_t n = 0;
     for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
     return n;
 }
 
-std::string padded(const std::string& text, size_t width)
-{
+std::string padded(const std::string& text, size_t width) {
     const size_t w = display_width(text);
     return w >= width ? text + " " : text + std::string(width - w, ' ');
 }
 
-std::string with_percent(const std::string& count, const std::string& percent)
-{
+std::string with_percent(const std::string& count, const std::string& percent) {
     return count.empty() ? count : count + " (" + percent + ")";
 }
 
 // The status page as text: its labels and fields, the per-dimmer fields in two
 // columns, then the diagnostic block. Lines end in "\n".
-std::string status_report(const StatusTexts& t)
-{
+std::string status_report(const StatusTexts& t) {
     std::string out;
     auto line = [&out](const char* label, const std::string& value) {
         out += std::string(label) + ": " + value + "\n";
@@ -119,7 +111,8 @@ std::string status_report(const StatusTexts& t)
     constexpr size_t label_width = 37, value_width = 14;
     out += "\n" + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
     auto pair = [&](const char* label, std::string DimmerStatusTexts::*field, bool second = true) {
-        std::string text = padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
+        std::string text =
+            padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
         if (second) text += t.dimmer[1].*field;
         while (!text.empty() && text.back() == ' ') text.pop_back();
         out += text + "\n";
@@ -142,8 +135,7 @@ std::string status_report(const StatusTexts& t)
     return out;
 }
 
-int count_lines(const std::string& text)
-{
+int count_lines(const std::string& text) {
     int n = 0;
     for (char c : text) n += c == '\n';
     return n;
@@ -153,8 +145,7 @@ int count_lines(const std::string& text)
 // drive every 100 ms, each reply shown as it completes. On a terminal each
 // report replaces the last; otherwise they follow each other, one blank line
 // apart. Ctrl+C ends it.
-int watch_status()
-{
+int watch_status() {
     const int opened = Link_Open();
     if (link_is_error(opened)) {
         Link_ReportError(nullptr);
@@ -172,8 +163,10 @@ int watch_status()
         if (status_poll_step(state, false, now).shown) {
             last_reply = now;
             const std::string report = status_report(status_texts(g_status_shown));
-            if (terminal && shown_lines > 0) std::printf("\x1b[%dA\x1b[J", shown_lines);
-            else if (shown_lines > 0) std::fputs("\n", stdout);
+            if (terminal && shown_lines > 0)
+                std::printf("\x1b[%dA\x1b[J", shown_lines);
+            else if (shown_lines > 0)
+                std::fputs("\n", stdout);
             std::fputs(report.c_str(), stdout);
             std::fflush(stdout);
             shown_lines = count_lines(report);
@@ -193,8 +186,7 @@ int watch_status()
 const char* const kind_words[] = {"einzel", "fehler", "start", "last", "dauer"};
 const char* const section_words[] = {"periode", "null", "schalt"};
 template <size_t N>
-bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index)
-{
+bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index) {
     for (size_t i = 0; i < N; ++i)
         if (word == words[i]) {
             index = uint32_t(i);
@@ -205,8 +197,7 @@ bool word_index(const std::string& word, const char* const (&words)[N], uint32_t
 
 // The settings of the capture: those of the settings file beside the tool,
 // changed by the options. False with a message for a bad option.
-bool scope_settings_from(const CliArgs& args, ScopeSettings& s)
-{
+bool scope_settings_from(const CliArgs& args, ScopeSettings& s) {
     settings_set_directory(cli_tool_directory());
     scope_load_settings();
     s = g_scope_edited;
@@ -231,8 +222,7 @@ bool scope_settings_from(const CliArgs& args, ScopeSettings& s)
     return true;
 }
 
-std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s)
-{
+std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
     std::string out = "# KV-310-R Oszilloskop: " + capture_description(s) + ", I-Messbereich [A] " +
                       current_range_label(s.current_range) + "\n";
     out += "# t=0 @ [ms]: " + capture_time_text(capture_zero_time_us(c)) + "\n";
@@ -248,23 +238,20 @@ std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s)
 
 bool g_capture_done = false;
 
-void show_scope_progress(uint32_t value)
-{
+void show_scope_progress(uint32_t value) {
     std::fprintf(stderr, "\rOszilloskop: %3u %%", value);
     std::fflush(stderr);
 }
 
 // Any counting oscilloscope reply the last poll got: the dimmer is alive.
-bool scope_reply_seen()
-{
+bool scope_reply_seen() {
     const ScopeReply& r = g_scope_reply;
     return r.start_ack != 0 || r.data_length != 0 || r.state_count != 0;
 }
 
 // Runs the acquisition state machine as the page's timer would, about once a
 // millisecond, waiting on the port in between. 0 when the capture is complete.
-int run_acquisition()
-{
+int run_acquisition() {
     static int page_token;  // the state machine runs only for a page with a window
     g_scope.page_active = true;
     g_scope.page = &page_token;
@@ -305,10 +292,9 @@ int run_acquisition()
     }
 }
 
-} // namespace
+}  // namespace
 
-int cli_status(const CliArgs& args)
-{
+int cli_status(const CliArgs& args) {
     const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout"});
     if (!args.operands.empty() || !bad.empty())
         return usage_error("Aufruf: kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]");
@@ -321,14 +307,14 @@ int cli_status(const CliArgs& args)
     return cli_finish(true);
 }
 
-int cli_scope(const CliArgs& args)
-{
-    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section", "--range",
-                                                  "--half-period", "-o", "--timeout"});
+int cli_scope(const CliArgs& args) {
+    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section",
+                                                  "--range", "--half-period", "-o", "--timeout"});
     const auto output = cli_option(args, "-o");
     if (!args.operands.empty() || !bad.empty() || !output || output->empty())
-        return usage_error("Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
-                           "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+        return usage_error(
+            "Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
+            "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
     if (!set_silence_limit(args)) return 2;
     ScopeSettings settings;
     if (!scope_settings_from(args, settings)) return 2;
@@ -340,8 +326,9 @@ int cli_scope(const CliArgs& args)
     }
     Link_Close();
     if (!write_file_atomic(*output, capture_csv(g_scope_capture_shown, g_scope_displayed))) {
-        message_box(nullptr, KV_MB_ERROR, format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
-                                                      cut_chars(*output, 128).c_str()));
+        message_box(nullptr, KV_MB_ERROR,
+                    format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
+                                cut_chars(*output, 128).c_str()));
         return 1;
     }
     return 0;

@@ -11,26 +11,23 @@
 
 namespace {
 
-int usage_error(const char* text)
-{
+int usage_error(const char* text) {
     std::fprintf(stderr, "%s\n", text);
     return 2;
 }
 
 void report_error(const std::string& text) { message_box(nullptr, KV_MB_ERROR, text); }
 
-} // namespace
+}  // namespace
 
-int cli_new(const CliArgs& args)
-{
+int cli_new(const CliArgs& args) {
     if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli new DATEI");
     ParameterRecord record;
     apply_defaults(record);
     return cli_save_parameter_file(record, args.operands[0]) ? 0 : 1;
 }
 
-int cli_show(const CliArgs& args)
-{
+int cli_show(const CliArgs& args) {
     if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli show DATEI");
     ParameterRecord record;
     if (!cli_open_parameter_file(args.operands[0], record)) return 1;
@@ -38,8 +35,7 @@ int cli_show(const CliArgs& args)
     return 0;
 }
 
-int cli_import_curve(const CliArgs& args)
-{
+int cli_import_curve(const CliArgs& args) {
     if (args.operands.size() != 3 || (args.operands[1] != "1" && args.operands[1] != "2"))
         return usage_error("Aufruf: kv310r-cli import-curve DATEI 1|2 TEXTDATEI");
     const std::string& path = args.operands[0];

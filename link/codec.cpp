@@ -13,8 +13,7 @@ constexpr int RECEIVE_STEP_BYTES = 128;
 
 }  // namespace
 
-int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
-               const uint8_t* payload) {
+int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length, const uint8_t* payload) {
     if (length > FRAME_MAX_PAYLOAD) return -1;
     Codec_Begin(address, sub_address, code);
     for (size_t i = 0; i < length; ++i) Codec_PutU8(payload[i]);

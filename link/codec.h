@@ -10,8 +10,7 @@
 
 // Builds a whole frame and writes it. -1 without sending for a payload over
 // 256 bytes, otherwise the result of the port write (0 written, -1 failed).
-int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
-               const uint8_t* payload);
+int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length, const uint8_t* payload);
 
 // Starts a frame in the transmit buffer. Always 0.
 int Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code);

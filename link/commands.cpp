@@ -37,8 +37,8 @@ void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_
 int connection_test() {
     g_version = {};
     Frame reply;
-    const int code = waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION_REPLY,
-                                         VERSION_WAIT_MS, &reply);
+    const int code =
+        waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION_REPLY, VERSION_WAIT_MS, &reply);
     if (code != LINK_OK) return code;
     g_version.controller_major = reply.payload[0];
     g_version.controller_minor = reply.payload[1];
@@ -56,8 +56,8 @@ int status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t v
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     Frame reply;
-    const int code = waiting_transaction(false, CMD_STATUS, payload, sizeof payload, STATUS_REPLY,
-                                         STATUS_WAIT_MS, &reply);
+    const int code =
+        waiting_transaction(false, CMD_STATUS, payload, sizeof payload, STATUS_REPLY, STATUS_WAIT_MS, &reply);
     if (code == LINK_OK) fill_slot(g_status_fetched, reply);
     return code;
 }
@@ -73,8 +73,8 @@ int write_block(int index, const uint8_t* block) {
     std::memcpy(payload + 1, block, PARAMETER_BLOCK_SIZE);
     const ReplyMatch echo = {CMD_WRITE_BLOCK, 2, {1, uint8_t(index)}, 2};
     Frame reply;
-    return waiting_transaction(false, CMD_WRITE_BLOCK, payload, sizeof payload, echo,
-                               PARAMETER_WAIT_MS, &reply);
+    return waiting_transaction(false, CMD_WRITE_BLOCK, payload, sizeof payload, echo, PARAMETER_WAIT_MS,
+                               &reply);
 }
 
 int read_block(int index, uint8_t* block) {

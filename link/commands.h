@@ -60,5 +60,4 @@ int send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t 
 int poll_status_reply();
 
 // The 8-byte status request payload: per dimmer the set-drive flag, 0, u16 value.
-void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2,
-                          uint8_t payload[8]);
+void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2, uint8_t payload[8]);

@@ -58,18 +58,16 @@ bool firmware_version(WindowRef owner) {
     dimmer_version_text(0, dimmer1, sizeof dimmer1);
     dimmer_version_text(1, dimmer2, sizeof dimmer2);
     char text[160];
-    std::snprintf(text, sizeof text,
-                  "KV-310-R-Firmware-Version V%u.%u\r\nDimmer 1 %.32s\r\nDimmer 2 %.32s",
-                  unsigned(g_version.controller_major), unsigned(g_version.controller_minor),
-                  dimmer1, dimmer2);
+    std::snprintf(text, sizeof text, "KV-310-R-Firmware-Version V%u.%u\r\nDimmer 1 %.32s\r\nDimmer 2 %.32s",
+                  unsigned(g_version.controller_major), unsigned(g_version.controller_minor), dimmer1,
+                  dimmer2);
     message_box(owner, KV_MB_INFO, text);
     return true;
 }
 
 bool status_fetch(WindowRef owner) { return fetch(owner, 0, 0, 0, 0); }
 
-bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2,
-                        uint16_t value2) {
+bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     return fetch(owner, flag1, value1, flag2, value2);
 }
 

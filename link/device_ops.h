@@ -27,8 +27,7 @@ bool firmware_version(WindowRef owner);
 // Fetches one status record into the fetched slot; the port is closed
 // afterwards whatever the outcome. The second form also sets the test drive.
 bool status_fetch(WindowRef owner);
-bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2,
-                        uint16_t value2);
+bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
 
 // Resets the dimmer's parameter set, then writes all eight blocks of the
 // record's device image. The port stays open after success.

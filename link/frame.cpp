@@ -54,8 +54,8 @@ int frame_finish(FrameEncoder& enc) {
     return 0;
 }
 
-size_t frame_encode(uint8_t address, uint8_t sub_address, uint8_t code, const uint8_t* payload,
-                    size_t length, uint8_t* out) {
+size_t frame_encode(uint8_t address, uint8_t sub_address, uint8_t code, const uint8_t* payload, size_t length,
+                    uint8_t* out) {
     if (length > FRAME_MAX_PAYLOAD) return 0;
     FrameEncoder enc;
     frame_begin(enc, address, sub_address, code);
@@ -75,8 +75,10 @@ bool frame_parser_push(FrameParser& p, uint8_t b) {
     p.completed = 0;
     if (b == FRAME_ESCAPE) {
         if (p.pos == 0) return false;
-        if (p.escape) discard(p);  // two escape bytes in a row
-        else p.escape = true;
+        if (p.escape)
+            discard(p);  // two escape bytes in a row
+        else
+            p.escape = true;
         return false;
     }
     if (b == FRAME_FLAG) {
@@ -104,9 +106,12 @@ bool frame_parser_push(FrameParser& p, uint8_t b) {
     }
     if (p.escape) {
         p.escape = false;
-        if (b == 0xFF) store(p, FRAME_FLAG);
-        else if (b == 0xFE) store(p, FRAME_ESCAPE);
-        else discard(p);
+        if (b == 0xFF)
+            store(p, FRAME_FLAG);
+        else if (b == 0xFE)
+            store(p, FRAME_ESCAPE);
+        else
+            discard(p);
         return false;
     }
     store(p, b);

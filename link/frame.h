@@ -14,9 +14,9 @@
 constexpr uint8_t FRAME_FLAG = 0x7F;
 constexpr uint8_t FRAME_ESCAPE = 0x7E;
 constexpr size_t FRAME_MAX_PAYLOAD = 256;
-constexpr size_t FRAME_MAX_LENGTH = 261;          // unstuffed, both flags included
-constexpr size_t FRAME_MAX_STUFFED = 520;         // 1 + 2 * 259 + 1
-constexpr size_t FRAME_MIN_LENGTH = 5;            // flag, address, command, checksum, flag
+constexpr size_t FRAME_MAX_LENGTH = 261;   // unstuffed, both flags included
+constexpr size_t FRAME_MAX_STUFFED = 520;  // 1 + 2 * 259 + 1
+constexpr size_t FRAME_MIN_LENGTH = 5;     // flag, address, command, checksum, flag
 
 // Transmit side: a frame built up in a fixed buffer.
 struct FrameEncoder {
@@ -36,8 +36,8 @@ int frame_finish(FrameEncoder& enc);
 
 // Builds a whole frame into out (room for FRAME_MAX_STUFFED bytes); returns its
 // length, or 0 for a payload over 256 bytes.
-size_t frame_encode(uint8_t address, uint8_t sub_address, uint8_t code, const uint8_t* payload,
-                    size_t length, uint8_t* out);
+size_t frame_encode(uint8_t address, uint8_t sub_address, uint8_t code, const uint8_t* payload, size_t length,
+                    uint8_t* out);
 
 // Receive side: reassembles frames from the byte stream.
 struct FrameParser {

@@ -63,8 +63,7 @@ int link_last_status() { return g_last_status; }
 std::string link_status_message(int code) {
     if (code == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
     if (code == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
-    if (code >= LINK_ERR_NO_PORT && code <= LINK_ERR_LAST)
-        return "Kommunikation mit KV-310-R ist fehlerhaft";
+    if (code >= LINK_ERR_NO_PORT && code <= LINK_ERR_LAST) return "Kommunikation mit KV-310-R ist fehlerhaft";
     return {};
 }
 
@@ -147,8 +146,10 @@ uint8_t link_address() { return uint8_t(g_port_settings.address); }
 void link_set_idle_wait(IdleWaitHook hook) { g_idle_wait_hook = hook; }
 
 void link_idle_wait() {
-    if (g_idle_wait_hook) g_idle_wait_hook(1);
-    else port_wait_readable(g_port, 1);
+    if (g_idle_wait_hook)
+        g_idle_wait_hook(1);
+    else
+        port_wait_readable(g_port, 1);
 }
 
 void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }

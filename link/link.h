@@ -27,7 +27,7 @@ constexpr int LINK_ERR_NO_PORT = 10000;  // no port name configured
 constexpr int LINK_ERR_PORT = 10001;     // port cannot be opened, or is closed
 constexpr int LINK_ERR_COMM = 10003;     // no matching reply in time
 constexpr int LINK_ERR_LAST = 10006;
-constexpr int LINK_CANCELLED = 20000;    // "Abbruch" in the busy window
+constexpr int LINK_CANCELLED = 20000;  // "Abbruch" in the busy window
 
 // Classification. Each records a matching code as the last link status, which
 // Link_ReportError shows. Every value that is neither counts as success.

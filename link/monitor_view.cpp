@@ -7,22 +7,19 @@ namespace {
 
 constexpr char LOG_HEADER[] = "KV-310-R PC-Testprogramm\nV2.3 15.2.2017\n";
 
-void close_log(MonitorView& view)
-{
+void close_log(MonitorView& view) {
     if (view.log) std::fclose(view.log);
     view.log = nullptr;
 }
 
-void end_line(MonitorView& view, const MonitorList& list)
-{
+void end_line(MonitorView& view, const MonitorList& list) {
     if (view.line.empty()) return;  // CR LF pairs and blank lines add nothing
     while (list.count(list.context) > MONITOR_LIST_KEEP) list.delete_first(list.context);
     list.add_and_select(list.context, view.line);
     view.line.clear();
 }
 
-void show_byte(MonitorView& view, const MonitorList& list, unsigned char c)
-{
+void show_byte(MonitorView& view, const MonitorList& list, unsigned char c) {
     if (c == '\r' || c == '\n') {
         end_line(view, list);
     } else if (view.line.size() < MONITOR_LINE_CHARS) {
@@ -30,10 +27,9 @@ void show_byte(MonitorView& view, const MonitorList& list, unsigned char c)
     }
 }
 
-} // namespace
+}  // namespace
 
-void monitor_view_open(MonitorView& view, const std::string& dir)
-{
+void monitor_view_open(MonitorView& view, const std::string& dir) {
     view.transfer.clear();
     view.line.clear();
     view.paused = false;
@@ -48,8 +44,7 @@ void monitor_view_open(MonitorView& view, const std::string& dir)
     }
 }
 
-void monitor_view_close(MonitorView& view)
-{
+void monitor_view_close(MonitorView& view) {
     monitor_feed_set_active(false);
     monitor_feed_reset();
     view.transfer.clear();
@@ -58,8 +53,7 @@ void monitor_view_close(MonitorView& view)
     close_log(view);
 }
 
-void monitor_view_tick(MonitorView& view, const MonitorList& list)
-{
+void monitor_view_tick(MonitorView& view, const MonitorList& list) {
     if (view.in_tick) return;
     view.in_tick = true;
     const size_t have = view.transfer.size();
@@ -76,8 +70,7 @@ void monitor_view_tick(MonitorView& view, const MonitorList& list)
     view.in_tick = false;
 }
 
-const char* monitor_view_toggle_pause(MonitorView& view)
-{
+const char* monitor_view_toggle_pause(MonitorView& view) {
     view.paused = !view.paused;
     return view.paused ? "Starten" : "Anhalten";
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 constexpr size_t MONITOR_TRANSFER_SIZE = 16384;
-constexpr size_t MONITOR_LINE_CHARS = 71;  // longer lines are cut in the list (not in the file)
-constexpr size_t MONITOR_LIST_KEEP = 1000; // the list holds at most this many plus the new line
+constexpr size_t MONITOR_LINE_CHARS = 71;   // longer lines are cut in the list (not in the file)
+constexpr size_t MONITOR_LIST_KEEP = 1000;  // the list holds at most this many plus the new line
 constexpr const char* MONITOR_LOG_NAME = "ComMon.txt";
 
 // What the list shows; the Windows monitor backs these with its list box.
@@ -27,7 +27,7 @@ struct MonitorView {
     std::string line;            // the line being assembled
     bool paused = false;
     std::FILE* log = nullptr;
-    bool in_tick = false;        // the timer can be re-entered from a message pump
+    bool in_tick = false;  // the timer can be re-entered from a message pump
 };
 
 // Window start: clears the buffers and the feed ring, activates the feed,

@@ -9,10 +9,9 @@ namespace {
 
 constexpr const char* SECTION = "PROP";
 
-} // namespace
+}  // namespace
 
-void port_settings_load()
-{
+void port_settings_load() {
     std::string name;
     settings_read_text(SECTION, "PORT", name, sizeof g_port_settings.name);
     set_port_name(g_port_settings, name);
@@ -20,41 +19,34 @@ void port_settings_load()
     g_port_settings.address = address > 255 ? 0 : address;
 }
 
-void port_settings_store()
-{
+void port_settings_store() {
     settings_write_text(SECTION, "PORT", g_port_settings.name);
     settings_write_int(SECTION, "RS485ADR", int32_t(g_port_settings.address));
 }
 
-std::string port_settings_status_text(const PortSettings& settings)
-{
+std::string port_settings_status_text(const PortSettings& settings) {
     return format_text("%s / %u", cut_chars(settings.name, 128).c_str(), unsigned(settings.address));
 }
 
-std::string port_address_field_text(uint32_t address)
-{
+std::string port_address_field_text(uint32_t address) {
     return address == 0 ? std::string() : std::to_string(address);
 }
 
-void port_settings_take_name(PortSettings& settings, std::string_view typed)
-{
+void port_settings_take_name(PortSettings& settings, std::string_view typed) {
     set_port_name(settings, take_word(typed, false, sizeof settings.name));
 }
 
-void port_settings_take_address(PortSettings& settings, std::string_view typed)
-{
+void port_settings_take_address(PortSettings& settings, std::string_view typed) {
     const uint32_t value = parse_dlg_int(typed, nullptr);
     settings.address = value > 255 ? 255 : value;
 }
 
-std::string port_search_name(int index)
-{
+std::string port_search_name(int index) {
     if (index < 128) return format_text("COM%d", index + 1);
     return format_text("\\\\.\\COM%d", index - 128 + 10);
 }
 
-PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy)
-{
+PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings.address = dialog_copy.address;
     Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
     PortSearchResult result = PortSearchResult::not_found;
@@ -62,8 +54,10 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy)
         const std::string name = port_search_name(i);
         set_port_name(g_port_settings, name);
         Busy_SetText(name);
-        if (Busy_Cancelled()) result = PortSearchResult::cancelled;
-        else if (connection_test() == LINK_OK) result = PortSearchResult::found;
+        if (Busy_Cancelled())
+            result = PortSearchResult::cancelled;
+        else if (connection_test() == LINK_OK)
+            result = PortSearchResult::found;
     }
     Busy_Close();
     Link_Close();
@@ -75,8 +69,7 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy)
     return result;
 }
 
-int port_settings_accept(WindowRef owner, const PortSettings& dialog_copy)
-{
+int port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings = dialog_copy;
     Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
     Busy_SetText("Hardware-Test..");

@@ -31,7 +31,11 @@ void port_settings_take_address(PortSettings& settings, std::string_view typed);
 std::string port_search_name(int index);
 constexpr int PORT_SEARCH_NAMES = 128 + 119;
 
-enum class PortSearchResult { found, not_found, cancelled };
+enum class PortSearchResult {
+    found,
+    not_found,
+    cancelled
+};
 
 // "Testen": tries each name with a connection test at the dialog's address
 // inside a busy window; the first port whose dimmer answers stays in the live

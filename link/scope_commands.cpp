@@ -60,32 +60,32 @@ int scope_poll() {
     if (poll_reply(&reply) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
     const uint8_t* p = reply.payload;
     switch (reply.code) {
-    case CMD_STATUS:
-        if (reply.length < STATUS_RECORD_SIZE) break;
-        r.status.valid = 1;
-        std::memcpy(&r.status.status, p, STATUS_RECORD_SIZE);
-        std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
-        g_status_polled = r.status;
-        return LINK_OK;
-    case CMD_SCOPE:
-        if (reply.length < 6) break;
-        r.start_ack = 1;
-        r.start_value = get_u32le(p);
-        r.start_word = get_u16le(p + 4);
-        return LINK_OK;
-    case CMD_SCOPE_BLOCK:
-        if (reply.length < 2) break;
-        // A short block leaves the rest zero; the capture counts it as full.
-        std::memcpy(r.data, p, reply.length < SCOPE_BLOCK_DATA ? reply.length : SCOPE_BLOCK_DATA);
-        r.data_length = SCOPE_BLOCK_DATA;
-        return LINK_OK;
-    case CMD_SCOPE_REQUEST:
-        if (reply.length < 2) break;
-        r.state_word = get_u16le(p);
-        r.state_count = 2;
-        return LINK_OK;
-    default:
-        break;
+        case CMD_STATUS:
+            if (reply.length < STATUS_RECORD_SIZE) break;
+            r.status.valid = 1;
+            std::memcpy(&r.status.status, p, STATUS_RECORD_SIZE);
+            std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
+            g_status_polled = r.status;
+            return LINK_OK;
+        case CMD_SCOPE:
+            if (reply.length < 6) break;
+            r.start_ack = 1;
+            r.start_value = get_u32le(p);
+            r.start_word = get_u16le(p + 4);
+            return LINK_OK;
+        case CMD_SCOPE_BLOCK:
+            if (reply.length < 2) break;
+            // A short block leaves the rest zero; the capture counts it as full.
+            std::memcpy(r.data, p, reply.length < SCOPE_BLOCK_DATA ? reply.length : SCOPE_BLOCK_DATA);
+            r.data_length = SCOPE_BLOCK_DATA;
+            return LINK_OK;
+        case CMD_SCOPE_REQUEST:
+            if (reply.length < 2) break;
+            r.state_word = get_u16le(p);
+            r.state_count = 2;
+            return LINK_OK;
+        default:
+            break;
     }
     return LINK_ERR_COMM;
 }

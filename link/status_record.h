@@ -7,17 +7,17 @@
 #include <cstddef>
 #include <cstdint>
 
-struct DimmerControlState {      // 12 bytes
-    uint8_t comm_state;          // CommStat
-    uint8_t dim_state;           // DimStat
+struct DimmerControlState {  // 12 bytes
+    uint8_t comm_state;      // CommStat
+    uint8_t dim_state;       // DimStat
     uint8_t flags;
     uint8_t warnings;
     uint8_t master_slave;
-    uint8_t control_value[2];    // u16, Ctrl
-    uint8_t control_mode;        // CtrlMode
-    uint8_t rs_state;            // r-s
-    uint8_t on_time[2];          // u16, T
-    uint8_t phase_mode;          // TMode: 0 trailing edge, 1 leading edge
+    uint8_t control_value[2];  // u16, Ctrl
+    uint8_t control_mode;      // CtrlMode
+    uint8_t rs_state;          // r-s
+    uint8_t on_time[2];        // u16, T
+    uint8_t phase_mode;        // TMode: 0 trailing edge, 1 leading edge
 };
 
 struct DimmerMeasurement {       // 21 bytes
@@ -33,25 +33,25 @@ struct DimmerMeasurement {       // 21 bytes
     uint8_t processor_clock[2];  // u16, kHz
 };
 
-struct StatusRecord {                     // 111 bytes
-    uint8_t controller_version[2];        // major, minor
-    uint8_t dimmer_version[2][2];         // per dimmer major, minor; 0.0 shows empty
-    uint8_t board_warnings;               // bit 0 temperature warning, 1 temperature error, 2 supply
+struct StatusRecord {               // 111 bytes
+    uint8_t controller_version[2];  // major, minor
+    uint8_t dimmer_version[2][2];   // per dimmer major, minor; 0.0 shows empty
+    uint8_t board_warnings;         // bit 0 temperature warning, 1 temperature error, 2 supply
     uint8_t master_slave;
     DimmerControlState control[2];
-    uint8_t supply_voltage[2];            // u16, 12-bit ADC count
-    uint8_t front_temperature[2];         // u16, 0.1 °C
-    uint8_t control_input[2][2];          // u16 UE1, UE2, 12-bit ADC count
-    uint8_t potentiometer[2][2];          // u16, 12-bit ADC count
+    uint8_t supply_voltage[2];     // u16, 12-bit ADC count
+    uint8_t front_temperature[2];  // u16, 0.1 °C
+    uint8_t control_input[2][2];   // u16 UE1, UE2, 12-bit ADC count
+    uint8_t potentiometer[2][2];   // u16, 12-bit ADC count
     uint8_t unused_44[4];
-    uint8_t dip[4];                       // switch 1 bits 0-3, 4-7; switch 2 bits 0-3, 4-7
+    uint8_t dip[4];  // switch 1 bits 0-3, 4-7; switch 2 bits 0-3, 4-7
     uint8_t unused_52;
     DimmerMeasurement measurement[2];
-    uint8_t idle_counter[2];              // u16
-    uint8_t timer_counter[2];             // u16
-    uint8_t rx_counter[2][2];             // u16 per dimmer
-    uint8_t tx_counter[2][2];             // u16 per dimmer
-    uint8_t control_level[2][2];          // u16 UE1, UE2 level 0..65535
+    uint8_t idle_counter[2];      // u16
+    uint8_t timer_counter[2];     // u16
+    uint8_t rx_counter[2][2];     // u16 per dimmer
+    uint8_t tx_counter[2][2];     // u16 per dimmer
+    uint8_t control_level[2][2];  // u16 UE1, UE2 level 0..65535
 };
 
 constexpr size_t STATUS_RECORD_SIZE = 111;

@@ -20,21 +20,30 @@ PlotAxis voltage_axis(uint32_t effective_section) {
 
 PlotAxis current_axis(uint32_t current_range) {
     switch (current_range) {
-    case 1: return {-500, 500, 9, 1, 0.5f, -0.125f, 3};
-    case 2: return {-1000, 1000, 9, 1, 1, -0.25f, 2};
-    case 3: return {-2000, 2000, 9, 1, 2, -0.5f, 1};
-    case 4: return {-4000, 4000, 9, 1, 4, -1, 0};
-    case 5: return {-8000, 8000, 9, 1, 8, -2, 0};
-    default: return {-16000, 16000, 9, 1, 16, -4, 0};
+        case 1:
+            return {-500, 500, 9, 1, 0.5f, -0.125f, 3};
+        case 2:
+            return {-1000, 1000, 9, 1, 1, -0.25f, 2};
+        case 3:
+            return {-2000, 2000, 9, 1, 2, -0.5f, 1};
+        case 4:
+            return {-4000, 4000, 9, 1, 4, -1, 0};
+        case 5:
+            return {-8000, 8000, 9, 1, 8, -2, 0};
+        default:
+            return {-16000, 16000, 9, 1, 16, -4, 0};
     }
 }
 
 PlotAxis time_axis(uint32_t effective_section) {
     switch (effective_section) {
-    case SCOPE_SECTION_ZERO: return {0, 0, 6, 1, -1, 1, 0};
-    case SCOPE_SECTION_SWITCHING:
-    case SCOPE_SECTION_LOAD: return {0, 0, 6, 1, -0.5f, 0.5f, 1};
-    default: return {0, 0, 6, 1, 0, 5, 0};
+        case SCOPE_SECTION_ZERO:
+            return {0, 0, 6, 1, -1, 1, 0};
+        case SCOPE_SECTION_SWITCHING:
+        case SCOPE_SECTION_LOAD:
+            return {0, 0, 6, 1, -0.5f, 0.5f, 1};
+        default:
+            return {0, 0, 6, 1, 0, 5, 0};
     }
 }
 
@@ -55,12 +64,18 @@ double sample_time_ms(uint32_t effective_section, int index) {
 std::string current_range_label(uint32_t range) {
     // The plus-minus sign, character 177 of the Windows Western code page.
     switch (range) {
-    case 1: return "\u00b10.5";
-    case 2: return "\u00b11";
-    case 3: return "\u00b12";
-    case 4: return "\u00b14";
-    case 5: return "\u00b18";
-    default: return "\u00b116";
+        case 1:
+            return "\u00b10.5";
+        case 2:
+            return "\u00b11";
+        case 3:
+            return "\u00b12";
+        case 4:
+            return "\u00b14";
+        case 5:
+            return "\u00b18";
+        default:
+            return "\u00b116";
     }
 }
 
@@ -136,7 +151,8 @@ std::vector<int> trace_points(const int32_t values[SCOPE_SAMPLES]) {
 std::vector<PlotPoint> trace_polyline(const int32_t values[SCOPE_SAMPLES], int width, int height) {
     std::vector<PlotPoint> line;
     for (int i : trace_points(values)) {
-        PlotPoint p = {plot_x(i, 0, SCOPE_SAMPLES - 1, width), plot_y(values[i], -PLOT_HALF, PLOT_HALF, height)};
+        PlotPoint p = {plot_x(i, 0, SCOPE_SAMPLES - 1, width),
+                       plot_y(values[i], -PLOT_HALF, PLOT_HALF, height)};
         // Traces sit one pixel above their grid position; the top row stays.
         if (p.y > 0) --p.y;
         line.push_back(p);

@@ -64,55 +64,56 @@ void period_step(uint32_t now) {
     if (s.countdown > 0) --s.countdown;
     if (s.activity > 0) --s.activity;
     switch (s.state) {
-    case SCOPE_START:
-        s.state = scope_send_start(s.page, scope_start_settings(g_scope_active)) ? SCOPE_WAITING : SCOPE_IDLE;
-        s.countdown = RETRY_PERIODS;
-        set_progress(0);
-        break;
-    case SCOPE_WAITING:
-        // The acknowledgement is looked for once per period.
-        if (scope_poll() == LINK_OK && g_scope_reply.start_ack) {
-            s.received = 0;
-            request_next_block();
-            s.state = SCOPE_FETCHING;
-        } else {
-            if (s.periods & 1) scope_send_pending_drive();
-            // Unacknowledged: the start command goes out again.
-            if (s.countdown == 0) s.state = SCOPE_START;
-        }
-        set_progress(0);
-        break;
-    case SCOPE_FETCHING:
-        if (s.countdown == 0) request_next_block();
-        set_progress(fetching_progress());
-        break;
-    case SCOPE_COMPLETE:
-        if (s.countdown > 0) {
-            set_progress(100);
+        case SCOPE_START:
+            s.state =
+                scope_send_start(s.page, scope_start_settings(g_scope_active)) ? SCOPE_WAITING : SCOPE_IDLE;
+            s.countdown = RETRY_PERIODS;
+            set_progress(0);
             break;
-        }
-        send_status_with_drive(g_test_drive);
-        if (g_scope_active.kind == SCOPE_KIND_CONTINUOUS) {
-            // The next capture of a continuous measurement takes the settings as edited now.
-            g_scope_active = g_scope_edited;
-            validate_scope_settings(g_scope_active);
-            clear_receive();
-            s.state = SCOPE_START;
-            s.countdown = 0;
-        } else {
-            set_progress(100);
-        }
-        break;
-    case SCOPE_STOP:
-        scope_stop();
-        s.state = SCOPE_IDLE;
-        s.countdown = RETRY_PERIODS;
-        set_progress(0);
-        break;
-    default:
-        send_status_with_drive(g_test_drive);
-        set_progress(0);
-        break;
+        case SCOPE_WAITING:
+            // The acknowledgement is looked for once per period.
+            if (scope_poll() == LINK_OK && g_scope_reply.start_ack) {
+                s.received = 0;
+                request_next_block();
+                s.state = SCOPE_FETCHING;
+            } else {
+                if (s.periods & 1) scope_send_pending_drive();
+                // Unacknowledged: the start command goes out again.
+                if (s.countdown == 0) s.state = SCOPE_START;
+            }
+            set_progress(0);
+            break;
+        case SCOPE_FETCHING:
+            if (s.countdown == 0) request_next_block();
+            set_progress(fetching_progress());
+            break;
+        case SCOPE_COMPLETE:
+            if (s.countdown > 0) {
+                set_progress(100);
+                break;
+            }
+            send_status_with_drive(g_test_drive);
+            if (g_scope_active.kind == SCOPE_KIND_CONTINUOUS) {
+                // The next capture of a continuous measurement takes the settings as edited now.
+                g_scope_active = g_scope_edited;
+                validate_scope_settings(g_scope_active);
+                clear_receive();
+                s.state = SCOPE_START;
+                s.countdown = 0;
+            } else {
+                set_progress(100);
+            }
+            break;
+        case SCOPE_STOP:
+            scope_stop();
+            s.state = SCOPE_IDLE;
+            s.countdown = RETRY_PERIODS;
+            set_progress(0);
+            break;
+        default:
+            send_status_with_drive(g_test_drive);
+            set_progress(0);
+            break;
     }
 }
 
@@ -153,15 +154,15 @@ void fetching_tick() {
 
 void tick_step() {
     switch (g_scope.state) {
-    case SCOPE_WAITING:
-        break;
-    case SCOPE_FETCHING:
-        fetching_tick();
-        break;
-    default:
-        // Keeps the receive path drained and the polled status slot current.
-        poll_status_reply();
-        break;
+        case SCOPE_WAITING:
+            break;
+        case SCOPE_FETCHING:
+            fetching_tick();
+            break;
+        default:
+            // Keeps the receive path drained and the polled status slot current.
+            poll_status_reply();
+            break;
     }
 }
 

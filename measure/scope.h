@@ -74,8 +74,8 @@ int16_t capture_current(const ScopeCapture& capture, int index);  // mA
 uint32_t capture_zero_time_us(const ScopeCapture& capture);
 uint32_t capture_switching_time_us(const ScopeCapture& capture);
 
-inline ScopeCapture g_scope_receive;         // being filled
-inline ScopeCapture g_scope_capture_shown;   // copied from it when a capture completes
+inline ScopeCapture g_scope_receive;        // being filled
+inline ScopeCapture g_scope_capture_shown;  // copied from it when a capture completes
 
 // ---- state machine
 
@@ -84,21 +84,21 @@ constexpr uint32_t SCOPE_START = 1;     // the start command goes out on the nex
 constexpr uint32_t SCOPE_WAITING = 2;   // for the acknowledgement
 constexpr uint32_t SCOPE_FETCHING = 3;  // the recorded blocks
 constexpr uint32_t SCOPE_COMPLETE = 4;
-constexpr uint32_t SCOPE_STOP = 101;    // the stop command goes out on the next period
+constexpr uint32_t SCOPE_STOP = 101;  // the stop command goes out on the next period
 
 constexpr uint32_t SCOPE_PERIOD_MS = 100;
 
 struct ScopeState {
-    uint32_t state;              // SCOPE_*
-    uint32_t countdown;          // periods until a retry or the next step
-    uint32_t activity;           // periods the last block keeps the progress bar alive
-    uint32_t received;           // bytes of the capture received, 0..2012
+    uint32_t state;      // SCOPE_*
+    uint32_t countdown;  // periods until a retry or the next step
+    uint32_t activity;   // periods the last block keeps the progress bar alive
+    uint32_t received;   // bytes of the capture received, 0..2012
     uint32_t last_period_tick;
     uint32_t periods;
     uint32_t ticks;
-    uint32_t progress;           // 0..100, progress bar 25303
-    bool page_active;            // the oscilloscope page is the page shown
-    WindowRef page;              // its window; owns the start command's messages
+    uint32_t progress;  // 0..100, progress bar 25303
+    bool page_active;   // the oscilloscope page is the page shown
+    WindowRef page;     // its window; owns the start command's messages
 };
 
 inline ScopeState g_scope;

@@ -3,8 +3,8 @@
 #include "base/text.h"
 
 const char* scope_kind_name(uint32_t kind) {
-    static const char* const names[] = {"Einzelmessung", "Messung bei/nach Fehler", "Messung bei Start", "Last-Test",
-                                        "Dauermessung"};
+    static const char* const names[] = {"Einzelmessung", "Messung bei/nach Fehler", "Messung bei Start",
+                                        "Last-Test", "Dauermessung"};
     return kind <= SCOPE_KIND_CONTINUOUS ? names[kind] : names[0];
 }
 

@@ -60,32 +60,33 @@ std::string mode_line(const StatusRecord& status) {
     const ControlSource source = decode_control_source(status.dip);
     std::string line = "Mode: ";
     switch (source.mode) {
-    case CONTROL_DMX:
-        line += "DMX";
-        line += source.dmx_16bit ? ", 16bit" : ", 8bit";
-        line += format_text(", addr %u", source.dmx_address);
-        break;
-    case CONTROL_VOLTAGE:
-        line += "U-Ctrl";
-        for (bool external : source.external) line += external ? ", ext 1-10V" : ", 0-10V";
-        break;
-    case CONTROL_BUTTON:
-        line += "Btn-Ctrl";
-        break;
-    case CONTROL_TARVIX:
-        line += "TARVIX";
-        break;
-    default:
-        line += "RS485";
-        line += format_text(", addr %u", source.rs485_address);
-        break;
+        case CONTROL_DMX:
+            line += "DMX";
+            line += source.dmx_16bit ? ", 16bit" : ", 8bit";
+            line += format_text(", addr %u", source.dmx_address);
+            break;
+        case CONTROL_VOLTAGE:
+            line += "U-Ctrl";
+            for (bool external : source.external) line += external ? ", ext 1-10V" : ", 0-10V";
+            break;
+        case CONTROL_BUTTON:
+            line += "Btn-Ctrl";
+            break;
+        case CONTROL_TARVIX:
+            line += "TARVIX";
+            break;
+        default:
+            line += "RS485";
+            line += format_text(", addr %u", source.rs485_address);
+            break;
     }
     if (status.master_slave != 0) line += " Master/slave";
     return line + "\r\n";
 }
 
 std::string warnings_line(uint8_t warnings) {
-    static const char* const texts[] = {"Board temperature warning ", "Board temperature error ", "U warning "};
+    static const char* const texts[] = {"Board temperature warning ", "Board temperature error ",
+                                        "U warning "};
     std::string line;
     for (int n = 0; n < 3; ++n) {
         if (!bit(warnings, n)) continue;
@@ -137,8 +138,9 @@ std::string status_diagnostics(const StatusRecord& status) {
         const DimmerControlState& c = status.control[d];
         text += format_text("Dim%u CommStat %u DimStat %u Flags %x Warnings %x Master/slave %x", d + 1,
                             c.comm_state, c.dim_state, c.flags, c.warnings, c.master_slave);
-        text += format_text(" Ctrl/T %u/%u CtrlMode/r-s/TMode %u/%u/%u\r\n", unsigned(get_u16le(c.control_value)),
-                            unsigned(get_u16le(c.on_time)), c.control_mode, c.rs_state, c.phase_mode);
+        text +=
+            format_text(" Ctrl/T %u/%u CtrlMode/r-s/TMode %u/%u/%u\r\n", unsigned(get_u16le(c.control_value)),
+                        unsigned(get_u16le(c.on_time)), c.control_mode, c.rs_state, c.phase_mode);
         text += format_text("Cnt-Tx %u Cnt-Rx %u\r\n", unsigned(get_u16le(status.tx_counter[d])),
                             unsigned(get_u16le(status.rx_counter[d])));
     }
@@ -155,7 +157,8 @@ StatusTexts status_texts(const StatusSlot& slot) {
         if (s.dimmer_version[d][0] != 0 || s.dimmer_version[d][1] != 0)
             t.dimmer_version[d] = version_text(s.dimmer_version[d][0], s.dimmer_version[d][1]);
     // 12-bit count of a 3.3 V converter behind a 1:2 divider.
-    t.supply_voltage = format_text("%3.2f V", double(float(get_u16le(s.supply_voltage)) * 3.3f / 4095.0f * 2.0f));
+    t.supply_voltage =
+        format_text("%3.2f V", double(float(get_u16le(s.supply_voltage)) * 3.3f / 4095.0f * 2.0f));
     t.front_temperature = celsius(float(get_u16le(s.front_temperature)) * 0.1f);
     for (int i = 0; i < 2; ++i) {
         const uint32_t input = get_u16le(s.control_input[i]);

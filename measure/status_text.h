@@ -41,7 +41,7 @@ struct StatusTexts {
     uint32_t potentiometer_bar[2];         // raw count
     std::string dip[4];                    // "%02x"
     DimmerStatusTexts dimmer[2];
-    std::string diagnostics;               // the text block, lines ending in "\r\n"
+    std::string diagnostics;  // the text block, lines ending in "\r\n"
 };
 
 StatusTexts status_texts(const StatusSlot& slot);
@@ -59,7 +59,7 @@ constexpr uint32_t CONTROL_TARVIX = 3;
 constexpr uint32_t CONTROL_RS485 = 4;
 
 struct ControlSource {
-    uint32_t mode;           // CONTROL_*
+    uint32_t mode;  // CONTROL_*
     bool dmx_16bit;
     uint32_t dmx_address;    // 9 bits
     bool external[2];        // control input 1, 2 set for an external 1-10 V source
@@ -89,17 +89,17 @@ int send_status_with_drive(TestDrive& drive);
 // ---- poll step
 
 struct StatusPollState {
-    bool page_active;             // the status page is the page shown
+    bool page_active;  // the status page is the page shown
     bool page_has_window;
-    uint32_t last_request_tick;   // when the last periodic request went out
-    uint32_t heartbeat;           // advances with each reply shown; starts at 1
+    uint32_t last_request_tick;  // when the last periodic request went out
+    uint32_t heartbeat;          // advances with each reply shown; starts at 1
 };
 
 inline StatusPollState g_status_poll;
 
 // What the page around the poll step must do.
 struct StatusPollResult {
-    bool shown;             // a reply was copied into the shown slot: display it
+    bool shown;                   // a reply was copied into the shown slot: display it
     uint32_t heartbeat_position;  // 0..99, for the status-bar indicator when shown
 };
 

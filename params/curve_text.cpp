@@ -10,7 +10,7 @@ void curve_scan_byte(CurveScanner& s, uint8_t byte) {
     if (byte >= '0' && byte <= '9') {
         s.in_number = true;
         s.value = s.value * 10 + uint32_t(byte - '0');
-        if (s.value > 255) s.value = 256; // anything above 255 is stored as 255
+        if (s.value > 255) s.value = 256;  // anything above 255 is stored as 255
         return;
     }
     if (!s.in_number) return;
@@ -49,10 +49,12 @@ bool apply_curve_import(ParameterRecord& record, int curve, const CurveImport& r
 std::string curve_import_message(const CurveImport& result, const std::string& path) {
     const std::string name = cut_chars(path, 128);
     switch (result.outcome) {
-    case CurveImportOutcome::not_readable:
-        return format_text("Fehler: Datei \"%s\" kann nicht importiert werden", name.c_str());
-    case CurveImportOutcome::too_few: return format_text("Fehler: Datei \"%s\" ist fehlerhaft", name.c_str());
-    case CurveImportOutcome::ok: break;
+        case CurveImportOutcome::not_readable:
+            return format_text("Fehler: Datei \"%s\" kann nicht importiert werden", name.c_str());
+        case CurveImportOutcome::too_few:
+            return format_text("Fehler: Datei \"%s\" ist fehlerhaft", name.c_str());
+        case CurveImportOutcome::ok:
+            break;
     }
     return std::string();
 }
@@ -80,7 +82,7 @@ bool straight_run(const uint8_t* curve, int a, int b) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<int> curve_plot_vertices(const uint8_t* curve) {
     std::vector<int> vertices{0};

@@ -23,15 +23,15 @@ void curve_scan_byte(CurveScanner& s, uint8_t byte);
 void curve_scan_bytes(CurveScanner& s, std::string_view bytes);
 
 enum class CurveImportOutcome {
-    ok,           // 256 numbers read
-    too_few,      // read, but fewer than 256 numbers
-    not_readable, // the file could not be opened or read
+    ok,            // 256 numbers read
+    too_few,       // read, but fewer than 256 numbers
+    not_readable,  // the file could not be opened or read
 };
 
 struct CurveImport {
     CurveImportOutcome outcome = CurveImportOutcome::not_readable;
-    int count = 0; // numbers found (at most 256)
-    std::array<uint8_t, CURVE_POINTS> points{}; // zeros after the numbers found
+    int count = 0;                               // numbers found (at most 256)
+    std::array<uint8_t, CURVE_POINTS> points{};  // zeros after the numbers found
 };
 
 // The whole text of a file, followed by one blank that ends a last number.

@@ -40,7 +40,7 @@ Curve make_curve(bool rms_voltage_linear) {
     return c;
 }
 
-} // namespace
+}  // namespace
 
 const uint8_t* default_user_curve(int curve) {
     static const Curve curves[2] = {make_curve(false), make_curve(true)};

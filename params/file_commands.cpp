@@ -46,7 +46,7 @@ bool finish_replace() {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 ParameterRecord& live_record() { return state().live; }
 const ParameterRecord& load_buffer() { return state().load_buffer; }
@@ -99,7 +99,7 @@ bool new_parameter_set() {
 bool close_parameter_set() {
     FileCommandState& s = state();
     std::memset(&s.live, 0, sizeof s.live);
-    validate_record(s.live); // zeros with both markers
+    validate_record(s.live);  // zeros with both markers
     s.set_open = false;
     s.has_name = false;
     s.current_path.clear();
@@ -177,10 +177,14 @@ bool save_parameter_file(WindowRef owner, bool save_as) {
 
 bool ask_save_changes(WindowRef owner) {
     if (!is_modified()) return true;
-    switch (message_box(owner, KV_MB_QUESTION_YNC, "KV-310-R-Parameterdatei wurde verändert, Änderungen abspeichern?")) {
-    case KV_IDYES: return save_parameter_file(owner, false);
-    case KV_IDNO: return true;
-    default: return false;
+    switch (message_box(owner, KV_MB_QUESTION_YNC,
+                        "KV-310-R-Parameterdatei wurde verändert, Änderungen abspeichern?")) {
+        case KV_IDYES:
+            return save_parameter_file(owner, false);
+        case KV_IDNO:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -60,7 +60,9 @@ std::vector<ParamFileKey> build_keys() {
     return keys;
 }
 
-uint8_t* field_ptr(ParameterRecord& r, const ParamFileKey& k) { return reinterpret_cast<uint8_t*>(&r) + k.offset; }
+uint8_t* field_ptr(ParameterRecord& r, const ParamFileKey& k) {
+    return reinterpret_cast<uint8_t*>(&r) + k.offset;
+}
 const uint8_t* field_ptr(const ParameterRecord& r, const ParamFileKey& k) {
     return reinterpret_cast<const uint8_t*>(&r) + k.offset;
 }
@@ -95,13 +97,13 @@ bool read_value(const SectionValues& values, const ParamFileKey& k, uint32_t& va
 
 void write_keys(const ParameterRecord& record, IniDocument& doc) {
     for (const ParamFileKey& k : param_file_keys()) {
-        const uint32_t v = k.offset == offsetof(ParameterRecord, file_version) ? PARAM_FILE_VERSION
-                                                                              : load_field(record, k);
+        const uint32_t v =
+            k.offset == offsetof(ParameterRecord, file_version) ? PARAM_FILE_VERSION : load_field(record, k);
         ini_write(doc, PARAM_FILE_SECTION, k.name.c_str(), format_text("%u", unsigned(v)).c_str());
     }
 }
 
-} // namespace
+}  // namespace
 
 const std::vector<ParamFileKey>& param_file_keys() {
     static const std::vector<ParamFileKey> keys = build_keys();
@@ -127,7 +129,7 @@ bool read_parameter_file(ParameterRecord& record, const std::string& path) {
         ini_get_section(ini_parse(read_file(path).value_or(std::string())), PARAM_FILE_SECTION);
     bool ok = true;
     for (const ParamFileKey& k : param_file_keys()) {
-        if (ok && k.since_version > file_version(record)) continue; // keeps its default
+        if (ok && k.since_version > file_version(record)) continue;  // keeps its default
         uint32_t v = 0;
         if (ok) ok = read_value(values, k, v);
         store_field(record, k, ok ? v : 0);

@@ -16,9 +16,9 @@ constexpr size_t PARAM_FILE_KEY_COUNT = 575;
 // One key of the file and the record field it holds.
 struct ParamFileKey {
     std::string name;
-    size_t offset;      // byte offset in ParameterRecord
-    int width;          // 8, 16 or 32 bits, little-endian in the record
-    uint32_t since_version; // read only when "w32_ver" is at least this
+    size_t offset;           // byte offset in ParameterRecord
+    int width;               // 8, 16 or 32 bits, little-endian in the record
+    uint32_t since_version;  // read only when "w32_ver" is at least this
 };
 
 // All keys in the order they are read and written.

@@ -13,14 +13,14 @@
 
 constexpr int RECENT_COUNT = 10;
 constexpr int RECENT_FIRST_COMMAND = 21020;
-constexpr uint32_t RECENT_KIND_PARAMETER_FILE = 1; // the only kind in use
+constexpr uint32_t RECENT_KIND_PARAMETER_FILE = 1;  // the only kind in use
 constexpr uint32_t RECENT_MAX_AGE = 0x7FFF;
-constexpr size_t RECENT_MAX_PATH = 511; // bytes; longer paths are not listed
+constexpr size_t RECENT_MAX_PATH = 511;  // bytes; longer paths are not listed
 
 struct RecentEntry {
     uint32_t kind = 0;
     uint32_t age = 0;
-    std::string path; // empty: unused slot
+    std::string path;  // empty: unused slot
 };
 
 // Reads the list from the settings file; the list is usable from then on.

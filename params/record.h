@@ -12,25 +12,25 @@
 constexpr uint32_t MARKER_HEAD = 0x5A7EE7A5u;
 constexpr uint32_t MARKER_TAIL = 0xA57EE75Au;
 constexpr int CURVE_POINTS = 256;
-constexpr int CD_COUNT = 4;      // CD configurations a..d
+constexpr int CD_COUNT = 4;  // CD configurations a..d
 constexpr int DIMMER_COUNT = 2;
 
-struct DimmerBlock {                       // 36 bytes
-    uint8_t fade_time[2];                  // u16 LE, 0.01 s
-    uint8_t minimum[CD_COUNT];             // percent
-    uint8_t zero_control_output[CD_COUNT]; // 0 = "0%", 1 = "Minimum"
-    uint8_t maximum[CD_COUNT];             // percent
-    uint8_t characteristic[CD_COUNT];      // 0..4
+struct DimmerBlock {                        // 36 bytes
+    uint8_t fade_time[2];                   // u16 LE, 0.01 s
+    uint8_t minimum[CD_COUNT];              // percent
+    uint8_t zero_control_output[CD_COUNT];  // 0 = "0%", 1 = "Minimum"
+    uint8_t maximum[CD_COUNT];              // percent
+    uint8_t characteristic[CD_COUNT];       // 0..4
     uint8_t nondim_threshold;
     uint8_t nondim_hysteresis;
     uint8_t preheat_time;
     uint8_t off_with_fade;
-    uint8_t bus_failure_action;            // 0..7
-    uint8_t pot_activity;                  // 0..2
-    uint8_t voltage_input_activity;        // 0..2
+    uint8_t bus_failure_action;      // 0..7
+    uint8_t pot_activity;            // 0..2
+    uint8_t voltage_input_activity;  // 0..2
     uint8_t one_button_start;
     uint8_t one_button_dim_fade;
-    uint8_t fade_time_mode;                // 0..2
+    uint8_t fade_time_mode;  // 0..2
     uint8_t default_mode;
     uint8_t auto_mode_switch;
     uint8_t voltage_input_range;
@@ -38,15 +38,15 @@ struct DimmerBlock {                       // 36 bytes
     uint8_t reserved[4];
 };
 
-struct ParameterRecord {                   // 600 bytes
-    uint8_t file_version[4];               // u32 LE, only the file reader uses it
-    uint8_t marker_head[4];                // u32 LE, device image starts here
+struct ParameterRecord {      // 600 bytes
+    uint8_t file_version[4];  // u32 LE, only the file reader uses it
+    uint8_t marker_head[4];   // u32 LE, device image starts here
     uint8_t user_curve[2][CURVE_POINTS];
     uint8_t bus_failure_delay;
     uint8_t master_slave_pc_test;
     uint8_t reserved[2];
     DimmerBlock dimmer[DIMMER_COUNT];
-    uint8_t marker_tail[4];                // u32 LE
+    uint8_t marker_tail[4];  // u32 LE
 };
 
 constexpr size_t RECORD_SIZE = 600;
@@ -92,7 +92,9 @@ inline uint32_t marker_head(const ParameterRecord& r) { return get_u32le(r.marke
 inline uint32_t marker_tail(const ParameterRecord& r) { return get_u32le(r.marker_tail); }
 
 // The 596-byte device parameter image (record bytes 4..599).
-inline uint8_t* device_image(ParameterRecord& r) { return reinterpret_cast<uint8_t*>(&r) + DEVICE_IMAGE_OFFSET; }
+inline uint8_t* device_image(ParameterRecord& r) {
+    return reinterpret_cast<uint8_t*>(&r) + DEVICE_IMAGE_OFFSET;
+}
 inline const uint8_t* device_image(const ParameterRecord& r) {
     return reinterpret_cast<const uint8_t*>(&r) + DEVICE_IMAGE_OFFSET;
 }

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-using PortHandle = intptr_t;              // HANDLE on Windows, file descriptor on POSIX
-constexpr PortHandle PORT_INVALID = -1;   // INVALID_HANDLE_VALUE and -1 alike
+using PortHandle = intptr_t;             // HANDLE on Windows, file descriptor on POSIX
+constexpr PortHandle PORT_INVALID = -1;  // INVALID_HANDLE_VALUE and -1 alike
 
 // Opens the named port for reading and writing, exclusively, and sets it up
 // for the dimmer: 38400 baud, 8 data bits, no parity, 2 stop bits, raw bytes,

@@ -17,8 +17,8 @@ HANDLE to_handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
 PortHandle port_open(const char* name) {
     // Exclusive (no sharing), existing device only, no overlapped I/O.
-    HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(widen(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return PORT_INVALID;
 
     // The results of the set-up steps are not checked: some drivers (and

@@ -24,11 +24,16 @@ size_t default_mode_offset(int dimmer) {
 // The shortest payload the program accepts for each reply code.
 size_t minimum_reply_length(uint8_t code) {
     switch (code) {
-    case CMD_VERSION: return 2;
-    case CMD_STATUS: return STATUS_BYTES;
-    case CMD_RESET: return 1;
-    case CMD_SCOPE_START: return 6;
-    default: return 2;  // block read and write, scope block and scope state
+        case CMD_VERSION:
+            return 2;
+        case CMD_STATUS:
+            return STATUS_BYTES;
+        case CMD_RESET:
+            return 1;
+        case CMD_SCOPE_START:
+            return 6;
+        default:
+            return 2;  // block read and write, scope block and scope state
     }
 }
 
@@ -129,7 +134,8 @@ void send_reply(SimDevice& dev, const SimReply& r, SimOutput& out) {
     size_t length = r.payload.size();
     if (cfg.short_payload) length = std::min(length, minimum_reply_length(r.code) - 1);
     uint8_t frame[FRAME_MAX_STUFFED];
-    size_t n = frame_encode(cfg.address, cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(), length, frame);
+    size_t n =
+        frame_encode(cfg.address, cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(), length, frame);
     std::vector<uint8_t> sent;
     for (size_t i = 0; i < n; ++i) {
         if (rng_chance(dev.rng, cfg.drop_rate)) continue;
@@ -183,18 +189,25 @@ void sim_receive(SimDevice& dev, const uint8_t* bytes, size_t count, uint32_t no
 SimReply sim_handle_request(SimDevice& dev, uint8_t code, const uint8_t* payload, size_t length,
                             uint32_t now_ms) {
     switch (code) {
-    case CMD_VERSION:
-        return reply(CMD_VERSION, std::vector<uint8_t>(dev.cfg.versions,
-                                                       dev.cfg.versions + (dev.cfg.short_version ? 2 : 6)));
-    case CMD_STATUS: return on_status(dev, payload, length, now_ms);
-    case CMD_RESET:
-        std::memcpy(dev.store, dev.cfg.factory_store.data(), STORE_BYTES);
-        return reply(CMD_RESET, {1});
-    case CMD_READ_BLOCK: return on_read_block(dev, payload, length);
-    case CMD_WRITE_BLOCK: return on_write_block(dev, payload, length);
-    case CMD_SCOPE_START: return on_scope_start(dev, payload, length, now_ms);
-    case CMD_SCOPE_DATA: return on_scope_data(dev, payload, length, now_ms);
-    default: return {};  // unknown commands go unanswered
+        case CMD_VERSION:
+            return reply(
+                CMD_VERSION,
+                std::vector<uint8_t>(dev.cfg.versions, dev.cfg.versions + (dev.cfg.short_version ? 2 : 6)));
+        case CMD_STATUS:
+            return on_status(dev, payload, length, now_ms);
+        case CMD_RESET:
+            std::memcpy(dev.store, dev.cfg.factory_store.data(), STORE_BYTES);
+            return reply(CMD_RESET, {1});
+        case CMD_READ_BLOCK:
+            return on_read_block(dev, payload, length);
+        case CMD_WRITE_BLOCK:
+            return on_write_block(dev, payload, length);
+        case CMD_SCOPE_START:
+            return on_scope_start(dev, payload, length, now_ms);
+        case CMD_SCOPE_DATA:
+            return on_scope_data(dev, payload, length, now_ms);
+        default:
+            return {};  // unknown commands go unanswered
     }
 }
 

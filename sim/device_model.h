@@ -15,7 +15,7 @@
 #include "sim/rng.h"
 #include "sim/scope_model.h"
 
-constexpr size_t STORE_BYTES = 1024;     // parameter store: 8 blocks of 128 bytes
+constexpr size_t STORE_BYTES = 1024;  // parameter store: 8 blocks of 128 bytes
 constexpr size_t STORE_BLOCK_BYTES = 128;
 constexpr int STORE_BLOCKS = 8;
 constexpr size_t STATUS_BYTES = 111;
@@ -35,19 +35,19 @@ constexpr uint8_t SCOPE_STATE_RECORDING = 1;  // started, data not ready yet
 constexpr uint8_t SCOPE_STATE_NONE = 2;       // nothing started: the program gives up
 
 struct SimConfig {
-    uint8_t address = 1;                          // RS485 address this dimmer answers to
-    uint8_t versions[6] = {2, 1, 1, 4, 1, 4};     // controller, dimmer 1, dimmer 2: major, minor
-    bool short_version = false;                   // version reply with the controller version only
-    uint8_t dip[4] = {0x4, 0x0, 0x0, 0x8};        // DIP bytes 48..51 (default: RS485, address 1)
-    double load_watts[2] = {500, 300};            // lamp load of each output at full drive
-    uint32_t scope_record_ms = 400;               // time from a scope start until the data are ready
+    uint8_t address = 1;                       // RS485 address this dimmer answers to
+    uint8_t versions[6] = {2, 1, 1, 4, 1, 4};  // controller, dimmer 1, dimmer 2: major, minor
+    bool short_version = false;                // version reply with the controller version only
+    uint8_t dip[4] = {0x4, 0x0, 0x0, 0x8};     // DIP bytes 48..51 (default: RS485, address 1)
+    double load_watts[2] = {500, 300};         // lamp load of each output at full drive
+    uint32_t scope_record_ms = 400;            // time from a scope start until the data are ready
     // The store after start-up and after the reset command 0x40.
     std::array<uint8_t, STORE_BYTES> factory_store{};
 
     // Fault injection.
-    double drop_rate = 0;      // each reply byte is lost with this probability
-    double corrupt_rate = 0;   // each reply byte is altered with this probability
-    double noise_rate = 0;     // after each reply byte a random byte is added with this probability
+    double drop_rate = 0;     // each reply byte is lost with this probability
+    double corrupt_rate = 0;  // each reply byte is altered with this probability
+    double noise_rate = 0;    // after each reply byte a random byte is added with this probability
     uint64_t seed = 1;
     bool wrong_subaddress = false;  // replies carry sub-address 1
     bool short_payload = false;     // replies are one byte shorter than the program accepts
@@ -56,7 +56,11 @@ struct SimConfig {
     bool bad_markers = false;       // block reads carry no valid parameter markers
 };
 
-enum class ScopePhase : uint8_t { idle, recording, ready };
+enum class ScopePhase : uint8_t {
+    idle,
+    recording,
+    ready
+};
 
 struct ScopeSession {
     ScopePhase phase = ScopePhase::idle;
@@ -71,10 +75,10 @@ struct SimDevice {
     std::vector<uint8_t> rx_wire;  // wire bytes since the last frame flag, for the traffic log
     uint8_t store[STORE_BYTES];
     uint16_t drive[2];
-    uint32_t peak_loss_mw[2];      // highest power loss seen, per output
-    uint16_t dimmer_rx[2];         // controller <-> dimmer message counters
+    uint32_t peak_loss_mw[2];  // highest power loss seen, per output
+    uint16_t dimmer_rx[2];     // controller <-> dimmer message counters
     uint16_t dimmer_tx[2];
-    int64_t frames_for_us;         // valid frames addressed to this dimmer
+    int64_t frames_for_us;  // valid frames addressed to this dimmer
     ScopeSession scope;
     SimRng rng;
 };

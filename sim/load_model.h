@@ -10,8 +10,8 @@ constexpr double MAINS_HZ = 50.0;
 constexpr double HALF_PERIOD_US = 10000.0;  // 50 Hz
 
 struct OutputState {
-    uint16_t drive = 0;      // test drive 0..65535
-    double load_watts = 0;   // lamp power at full drive and 230 V
+    uint16_t drive = 0;        // test drive 0..65535
+    double load_watts = 0;     // lamp power at full drive and 230 V
     uint8_t leading_edge = 0;  // phase-control mode: 0 trailing edge, 1 leading edge
 };
 
@@ -24,10 +24,10 @@ bool conducts_at(const OutputState& o, double us_after_zero_crossing);
 uint32_t switching_delay_us(const OutputState& o);
 
 struct OutputMeasurement {
-    double power_w;        // effective output power
-    double peak_power_w;   // peak instantaneous output power
-    double peak_current_a; // peak output current
-    double loss_w;         // power loss in the switch
+    double power_w;         // effective output power
+    double peak_power_w;    // peak instantaneous output power
+    double peak_current_a;  // peak output current
+    double loss_w;          // power loss in the switch
 };
 
 OutputMeasurement measure_output(const OutputState& o, double mains_rms_v);

@@ -115,7 +115,8 @@ int run(const SimArgs& args) {
     if (!args.log_path.empty()) {
         g_log = std::fopen(args.log_path.c_str(), "w");
         if (!g_log) {
-            std::fprintf(stderr, "kv310r-sim: cannot write log %s: %s\n", args.log_path.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "kv310r-sim: cannot write log %s: %s\n", args.log_path.c_str(),
+                         std::strerror(errno));
             return 1;
         }
     }
@@ -127,10 +128,10 @@ int run(const SimArgs& args) {
     std::fflush(stdout);
 
     const Clock::time_point started = Clock::now();
-    const Clock::time_point deadline =
-        args.exit_after_s > 0 ? started + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(args.exit_after_s))
-                              : Clock::time_point::max();
+    const Clock::time_point deadline = args.exit_after_s > 0
+                                           ? started + std::chrono::duration_cast<Clock::duration>(
+                                                           std::chrono::duration<double>(args.exit_after_s))
+                                           : Clock::time_point::max();
     const nanoseconds turnaround =
         std::chrono::milliseconds(args.turnaround_ms >= 0 ? args.turnaround_ms : (args.pace ? 2 : 0));
     Line line;
@@ -159,7 +160,8 @@ int run(const SimArgs& args) {
         // With pacing, the request is complete only once its last byte would
         // have crossed the line at 38400 baud.
         line.rx_free = args.pace ? std::max(line.rx_free, now) + BYTE_TIME * n : now;
-        uint32_t now_ms = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count());
+        uint32_t now_ms =
+            uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count());
         SimOutput out;
         sim_receive(dev, buf, size_t(n), now_ms, out);
         write_log(out.log);

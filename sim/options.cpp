@@ -64,10 +64,14 @@ bool parse_dip(const std::string& s, uint8_t dip[4]) {
     if (s.size() != 4) return false;
     for (int i = 0; i < 4; ++i) {
         char c = s[size_t(i)];
-        if (c >= '0' && c <= '9') dip[i] = uint8_t(c - '0');
-        else if (c >= 'a' && c <= 'f') dip[i] = uint8_t(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') dip[i] = uint8_t(c - 'A' + 10);
-        else return false;
+        if (c >= '0' && c <= '9')
+            dip[i] = uint8_t(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            dip[i] = uint8_t(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            dip[i] = uint8_t(c - 'A' + 10);
+        else
+            return false;
     }
     return true;
 }
@@ -110,13 +114,13 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             has_value = true;
         }
         bool* flag = name == "--help" || name == "-h" ? &a.help
-                     : name == "--pace"                ? &a.pace
-                     : name == "--short-version"       ? &a.device.short_version
-                     : name == "--wrong-subaddress"    ? &a.device.wrong_subaddress
-                     : name == "--short-payload"       ? &a.device.short_payload
-                     : name == "--silent"              ? &a.device.silent
-                     : name == "--bad-markers"         ? &a.device.bad_markers
-                                                       : nullptr;
+                     : name == "--pace"               ? &a.pace
+                     : name == "--short-version"      ? &a.device.short_version
+                     : name == "--wrong-subaddress"   ? &a.device.wrong_subaddress
+                     : name == "--short-payload"      ? &a.device.short_payload
+                     : name == "--silent"             ? &a.device.silent
+                     : name == "--bad-markers"        ? &a.device.bad_markers
+                                                      : nullptr;
         if (flag) {
             if (has_value) {
                 error = name + " takes no value";
@@ -167,11 +171,11 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             a.turnaround_ms = int(n);
         } else if (name == "--exit-after") {
             ok = parse_real(value, 0, 1e7, a.exit_after_s);
-        } else if (std::string* path = name == "--link" ? &a.link_path
-                                     : name == "--log"  ? &a.log_path
-                                     : name == "--load" ? &a.load_path
-                                     : name == "--save" ? &a.save_path
-                                                        : nullptr) {
+        } else if (std::string* path = name == "--link"   ? &a.link_path
+                                       : name == "--log"  ? &a.log_path
+                                       : name == "--load" ? &a.load_path
+                                       : name == "--save" ? &a.save_path
+                                                          : nullptr) {
             ok = !value.empty();
             *path = value;
         } else {

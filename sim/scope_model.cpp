@@ -23,24 +23,24 @@ void put_u32(uint8_t* p, uint32_t v) {
 // axes the program draws: 25 ms, 5 ms (-1..4), 2.5 ms (-0.5..2.0).
 struct Timebase {
     double sample_us;
-    double start_us;   // record start relative to the zero crossing
-    uint32_t t0_us;    // position of the axis origin within the record
+    double start_us;  // record start relative to the zero crossing
+    uint32_t t0_us;   // position of the axis origin within the record
 };
 
 Timebase timebase_for(const ScopeRequest& r, const OutputState& o, uint32_t phase_us) {
     switch (r.section) {
-    case 1:  // around the zero crossing
-        return {10.0, -1000.0, 1000};
-    case 2:  // around the switching edge
-    case 3: {
-        double edge = switching_delay_us(o);
-        return {5.0, edge - 500.0, 500};
-    }
-    default: {  // a full period plus a quarter, starting anywhere in the period
-        // Keep the first zero crossing off the very first sample: 0 would read "none".
-        uint32_t offset = 1000 + phase_us % 18000;
-        return {50.0, -double(offset), offset};
-    }
+        case 1:  // around the zero crossing
+            return {10.0, -1000.0, 1000};
+        case 2:  // around the switching edge
+        case 3: {
+            double edge = switching_delay_us(o);
+            return {5.0, edge - 500.0, 500};
+        }
+        default: {  // a full period plus a quarter, starting anywhere in the period
+            // Keep the first zero crossing off the very first sample: 0 would read "none".
+            uint32_t offset = 1000 + phase_us % 18000;
+            return {50.0, -double(offset), offset};
+        }
     }
 }
 
@@ -84,8 +84,8 @@ void make_capture(const ScopeRequest& r, const OutputState& o, double mains_rms_
         double v = peak_v * std::sin(2 * PI * MAINS_HZ * t * 1e-6);
         double i = (ohms > 0 && conducts_at(o, t)) ? v / ohms * inrush : 0.0;
         int v_counts = int(std::lround(v * 10.0)) + int(rng_next(rng) % 5) - 2;
-        int i_ma = std::clamp(int(std::lround(i * 1000.0)) + int(rng_next(rng) % 7) - 3,
-                              -current_limit_ma, current_limit_ma);
+        int i_ma = std::clamp(int(std::lround(i * 1000.0)) + int(rng_next(rng) % 7) - 3, -current_limit_ma,
+                              current_limit_ma);
         put_i16(out + CAPTURE_VOLTAGE_OFFSET + 2 * k, v_counts);
         put_i16(out + CAPTURE_CURRENT_OFFSET + 2 * k, i_ma);
     }

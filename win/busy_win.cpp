@@ -16,49 +16,41 @@ HWND g_busy = nullptr;
 HWND g_owner = nullptr;
 bool g_cancelled = false;
 
-INT_PTR CALLBACK BusyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK BusyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        g_cancelled = false;
-        SetDlgItemTextW(dialog, IDC_BUSY_TEXT, L"");
-        return TRUE;
-    case WM_COMMAND: // "Abbruch", Enter and Esc; the operation closes the window
-        g_cancelled = true;
-        return TRUE;
+        case WM_INITDIALOG:
+            g_cancelled = false;
+            SetDlgItemTextW(dialog, IDC_BUSY_TEXT, L"");
+            return TRUE;
+        case WM_COMMAND:  // "Abbruch", Enter and Esc; the operation closes the window
+            g_cancelled = true;
+            return TRUE;
     }
     return FALSE;
 }
 
 // Handles at most one waiting message of the thread, so a wait loop stays
 // responsive without running ahead of its own polling.
-void pump_one_message()
-{
+void pump_one_message() {
     MSG msg;
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        return;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam)); // for the main loop
+        PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
         return;
     }
-    if (g_busy && IsDialogMessageW(g_busy, &msg))
-        return;
+    if (g_busy && IsDialogMessageW(g_busy, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
 
-} // namespace
+}  // namespace
 
-void Busy_Open(WindowRef owner, int template_id)
-{
-    if (g_busy)
-        return;
+void Busy_Open(WindowRef owner, int template_id) {
+    if (g_busy) return;
     g_cancelled = false;
     g_owner = static_cast<HWND>(owner);
-    if (g_owner)
-        EnableWindow(g_owner, FALSE);
-    if (template_id == 0)
-        template_id = BUSY_TEMPLATE_CONNECTION;
+    if (g_owner) EnableWindow(g_owner, FALSE);
+    if (template_id == 0) template_id = BUSY_TEMPLATE_CONNECTION;
     g_busy = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(template_id), g_owner, BusyDlgProc, 0);
     if (!g_busy) {
         Busy_Close();
@@ -68,28 +60,22 @@ void Busy_Open(WindowRef owner, int template_id)
     UpdateWindow(g_busy);
 }
 
-void Busy_SetText(const std::string& text)
-{
-    if (!g_busy)
-        return;
+void Busy_SetText(const std::string& text) {
+    if (!g_busy) return;
     SetDlgItemTextW(g_busy, IDC_BUSY_TEXT, widen(text).c_str());
     pump_one_message();
 }
 
-bool Busy_Cancelled()
-{
-    if (!g_busy)
-        return true;
+bool Busy_Cancelled() {
+    if (!g_busy) return true;
     pump_one_message();
     return g_cancelled;
 }
 
-void Busy_Close()
-{
+void Busy_Close() {
     // The owner first, so that it gets the activation back when the busy
     // window goes.
-    if (g_owner)
-        EnableWindow(g_owner, TRUE);
+    if (g_owner) EnableWindow(g_owner, TRUE);
     if (g_busy) {
         HWND busy = g_busy;
         g_busy = nullptr;
@@ -97,7 +83,4 @@ void Busy_Close()
     }
 }
 
-WindowRef Busy_Window()
-{
-    return g_busy;
-}
+WindowRef Busy_Window() { return g_busy; }

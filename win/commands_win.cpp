@@ -22,8 +22,7 @@ int g_menu_base_count = -1;
 
 // After the record was replaced: show it, and leave a measurement page, which
 // does not show the parameter set.
-void refresh_after_load()
-{
+void refresh_after_load() {
     refresh_current_page();
     if (selected_tab() > 2) {
         select_tab(0);
@@ -31,11 +30,9 @@ void refresh_after_load()
     }
 }
 
-void open_recent(int index)
-{
-    const RecentEntry entry = recent_entries()[index]; // a copy: the list changes below
-    if (entry.kind != RECENT_KIND_PARAMETER_FILE)
-        return;
+void open_recent(int index) {
+    const RecentEntry entry = recent_entries()[index];  // a copy: the list changes below
+    if (entry.kind != RECENT_KIND_PARAMETER_FILE) return;
     commit_pending_edit();
     if (ask_save_changes(main_window())) {
         if (open_parameter_path(main_window(), entry.path, true))
@@ -46,29 +43,25 @@ void open_recent(int index)
     refresh_current_page();
 }
 
-void replace_set(bool (*command)())
-{
+void replace_set(bool (*command)()) {
     commit_pending_edit();
-    if (ask_save_changes(main_window()) && command())
-        refresh_after_load();
+    if (ask_save_changes(main_window()) && command()) refresh_after_load();
 }
 
 bool open_with_dialog() { return open_parameter_file(main_window()); }
 
-void read_from_dimmer()
-{
+void read_from_dimmer() {
     commit_pending_edit();
     refresh_after_load();
     ParameterRecord& record = live_record();
     if (read_parameter_set(main_window(), record) &&
         (marker_head(record) != MARKER_HEAD || marker_tail(record) != MARKER_TAIL))
-        apply_defaults(record); // the dimmer holds no valid set
+        apply_defaults(record);  // the dimmer holds no valid set
     validate_record(record);
     refresh_current_page();
 }
 
-void write_to_dimmer()
-{
+void write_to_dimmer() {
     commit_pending_edit();
     refresh_after_load();
     write_parameter_set(main_window(), live_record());
@@ -77,53 +70,46 @@ void write_to_dimmer()
 
 // Centred on the owner's client area when that area is on the desktop and
 // large enough to hold the dialog.
-void centre_on_owner(HWND dialog)
-{
+void centre_on_owner(HWND dialog) {
     HWND owner = GetWindow(dialog, GW_OWNER);
     RECT area{}, box{}, desktop{};
-    if (!owner || !GetClientRect(owner, &area))
-        return;
+    if (!owner || !GetClientRect(owner, &area)) return;
     MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&area), 2);
     GetWindowRect(dialog, &box);
     GetWindowRect(GetDesktopWindow(), &desktop);
     const int w = box.right - box.left, h = box.bottom - box.top;
-    const bool on_desktop = area.left >= desktop.left && area.top >= desktop.top && area.right <= desktop.right &&
-                            area.bottom <= desktop.bottom;
-    if (!on_desktop || area.right - area.left < w || area.bottom - area.top < h)
-        return;
+    const bool on_desktop = area.left >= desktop.left && area.top >= desktop.top &&
+                            area.right <= desktop.right && area.bottom <= desktop.bottom;
+    if (!on_desktop || area.right - area.left < w || area.bottom - area.top < h) return;
     SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - w) / 2,
-                 area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 area.top + (area.bottom - area.top - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
+INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        centre_on_owner(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
-            EndDialog(dialog, LOWORD(wparam));
+        case WM_INITDIALOG:
+            centre_on_owner(dialog);
             return TRUE;
-        }
-        break;
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+                EndDialog(dialog, LOWORD(wparam));
+                return TRUE;
+            }
+            break;
     }
     return FALSE;
 }
 
-void show_about()
-{
+void show_about() {
     DialogBoxParamW(app_instance(), MAKEINTRESOURCEW(IDD_ABOUT), main_window(), about_proc, 0);
 }
 
-void update_recent_menu(HMENU popup)
-{
+void update_recent_menu(HMENU popup) {
     HMENU menu = GetMenu(main_window());
-    if (!recent_is_ready() || !menu || popup != GetSubMenu(menu, 0))
-        return;
+    if (!recent_is_ready() || !menu || popup != GetSubMenu(menu, 0)) return;
     if (recent_menu_outdated()) {
-        if (g_menu_base_count < 0)
-            g_menu_base_count = GetMenuItemCount(popup);
+        if (g_menu_base_count < 0) g_menu_base_count = GetMenuItemCount(popup);
         while (GetMenuItemCount(popup) > g_menu_base_count)
             DeleteMenu(popup, g_menu_base_count, MF_BYPOSITION);
         const auto& entries = recent_entries();
@@ -141,14 +127,11 @@ void update_recent_menu(HMENU popup)
 
 // The radio mark of "&Bearbeiten" follows the tab shown. The oscilloscope tab
 // has no entry, so then no entry is marked.
-void mark_page_entry()
-{
+void mark_page_entry() {
     HMENU menu = GetMenu(main_window());
-    if (!menu)
-        return;
+    if (!menu) return;
     int index = selected_tab();
-    if (index < 0 || index >= PAGE_COUNT)
-        index = 0;
+    if (index < 0 || index >= PAGE_COUNT) index = 0;
     const int id = CMD_TAB_FIRST + index;
     if (id < CMD_TAB_SCOPE) {
         CheckMenuRadioItem(menu, CMD_TAB_BASE, CMD_TAB_STATUS, id, MF_BYCOMMAND);
@@ -158,102 +141,98 @@ void mark_page_entry()
     }
 }
 
-} // namespace
+}  // namespace
 
-void commands_init_menu_popup(HMENU popup)
-{
+void commands_init_menu_popup(HMENU popup) {
     update_recent_menu(popup);
     mark_page_entry();
 }
 
-void close_main_window()
-{
+void close_main_window() {
     commit_pending_edit();
-    if (ask_save_changes(main_window()))
-        DestroyWindow(main_window());
+    if (ask_save_changes(main_window())) DestroyWindow(main_window());
 }
 
-void dispatch_command(int id)
-{
+void dispatch_command(int id) {
     if (id >= CMD_RECENT_FIRST && id <= CMD_RECENT_LAST) {
         open_recent(id - CMD_RECENT_FIRST);
         update_file_name_display();
         return;
     }
     switch (id) {
-    case CMD_TAB_BASE:
-    case CMD_TAB_SPECIAL:
-    case CMD_TAB_CURVES:
-    case CMD_TAB_STATUS:
-    case CMD_TAB_SCOPE:
-        // Also for the tab already shown: the page is hidden and shown again.
-        TabCtrl_SetCurSel(tab_control(), id - CMD_TAB_FIRST);
-        page_switch();
-        break;
-    case CMD_TAB_HOME:
-        step_tab(0, false);
-        break;
-    case CMD_TAB_END:
-        step_tab(TAB_LAST, false);
-        break;
-    case CMD_TAB_LEFT:
-        step_tab(-1, false);
-        break;
-    case CMD_TAB_RIGHT:
-        step_tab(+1, false);
-        break;
-    case CMD_TAB_PREV_WRAP:
-        step_tab(-1, true);
-        break;
-    case CMD_TAB_NEXT_WRAP:
-        step_tab(+1, true);
-        break;
-    case CMD_TB_NEW:
-    case CMD_NEW:
-        replace_set(new_parameter_set);
-        break;
-    case CMD_TB_OPEN:
-    case CMD_OPEN:
-        replace_set(open_with_dialog);
-        break;
-    case CMD_TB_SAVE:
-    case CMD_SAVE:
-        commit_pending_edit();
-        save_parameter_file(main_window(), false);
-        break;
-    case CMD_TB_SAVE_AS:
-    case CMD_SAVE_AS:
-        commit_pending_edit();
-        save_parameter_file(main_window(), true);
-        break;
-    case CMD_CLOSE:
-        replace_set(close_parameter_set);
-        break;
-    case CMD_EXIT:
-        // Ends the program the way closing the window does, so unsaved
-        // changes are asked about and the window placement is kept.
-        close_main_window();
-        return;
-    case CMD_READ_DEVICE:
-        read_from_dimmer();
-        break;
-    case CMD_WRITE_DEVICE:
-        write_to_dimmer();
-        break;
-    case CMD_HARDWARE:
-        hardware_connection_dialog(main_window());
-        break;
-    case CMD_MONITOR:
-        monitor_open(main_window());
-        break;
-    case CMD_FIRMWARE:
-        firmware_version(main_window());
-        break;
-    case CMD_ABOUT:
-        show_about();
-        break;
-    default:
-        return;
+        case CMD_TAB_BASE:
+        case CMD_TAB_SPECIAL:
+        case CMD_TAB_CURVES:
+        case CMD_TAB_STATUS:
+        case CMD_TAB_SCOPE:
+            // Also for the tab already shown: the page is hidden and shown again.
+            TabCtrl_SetCurSel(tab_control(), id - CMD_TAB_FIRST);
+            page_switch();
+            break;
+        case CMD_TAB_HOME:
+            step_tab(0, false);
+            break;
+        case CMD_TAB_END:
+            step_tab(TAB_LAST, false);
+            break;
+        case CMD_TAB_LEFT:
+            step_tab(-1, false);
+            break;
+        case CMD_TAB_RIGHT:
+            step_tab(+1, false);
+            break;
+        case CMD_TAB_PREV_WRAP:
+            step_tab(-1, true);
+            break;
+        case CMD_TAB_NEXT_WRAP:
+            step_tab(+1, true);
+            break;
+        case CMD_TB_NEW:
+        case CMD_NEW:
+            replace_set(new_parameter_set);
+            break;
+        case CMD_TB_OPEN:
+        case CMD_OPEN:
+            replace_set(open_with_dialog);
+            break;
+        case CMD_TB_SAVE:
+        case CMD_SAVE:
+            commit_pending_edit();
+            save_parameter_file(main_window(), false);
+            break;
+        case CMD_TB_SAVE_AS:
+        case CMD_SAVE_AS:
+            commit_pending_edit();
+            save_parameter_file(main_window(), true);
+            break;
+        case CMD_CLOSE:
+            replace_set(close_parameter_set);
+            break;
+        case CMD_EXIT:
+            // Ends the program the way closing the window does, so unsaved
+            // changes are asked about and the window placement is kept.
+            close_main_window();
+            return;
+        case CMD_READ_DEVICE:
+            read_from_dimmer();
+            break;
+        case CMD_WRITE_DEVICE:
+            write_to_dimmer();
+            break;
+        case CMD_HARDWARE:
+            hardware_connection_dialog(main_window());
+            break;
+        case CMD_MONITOR:
+            monitor_open(main_window());
+            break;
+        case CMD_FIRMWARE:
+            firmware_version(main_window());
+            break;
+        case CMD_ABOUT:
+            show_about();
+            break;
+        default:
+            return;
     }
     update_file_name_display();
 }

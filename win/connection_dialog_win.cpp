@@ -12,25 +12,20 @@
 
 namespace {
 
-PortSettings* copy_of(HWND dialog)
-{
+PortSettings* copy_of(HWND dialog) {
     return reinterpret_cast<PortSettings*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-void fill_fields(HWND dialog, const PortSettings& copy)
-{
+void fill_fields(HWND dialog, const PortSettings& copy) {
     dlg_set_text(dialog, IDC_HW_PORT, copy.name);
     dlg_set_text(dialog, IDC_HW_ADDRESS, port_address_field_text(copy.address));
     // Frames carry only eight address bits; a larger live value means none.
-    if (g_port_settings.address > 255)
-        g_port_settings.address = 0;
+    if (g_port_settings.address > 255) g_port_settings.address = 0;
 }
 
-void take_field(HWND dialog, int item)
-{
+void take_field(HWND dialog, int item) {
     PortSettings* copy = copy_of(dialog);
-    if (!copy)
-        return; // the dialog is ending
+    if (!copy) return;  // the dialog is ending
     if (item == IDC_HW_PORT)
         port_settings_take_name(*copy, dlg_get_text(dialog, item, 127));
     else if (item == IDC_HW_ADDRESS)
@@ -42,46 +37,41 @@ void take_field(HWND dialog, int item)
 
 // Enter presses "OK" without moving the focus, so the field being typed in
 // is taken here as if it had lost the focus.
-void end_dialog(HWND dialog, int result)
-{
-    if (result != IDCANCEL)
-        take_field(dialog, GetDlgCtrlID(GetFocus()));
+void end_dialog(HWND dialog, int result) {
+    if (result != IDCANCEL) take_field(dialog, GetDlgCtrlID(GetFocus()));
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
     EndDialog(dialog, result);
 }
 
-INT_PTR CALLBACK hardware_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
-{
+INT_PTR CALLBACK hardware_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-        fill_fields(dialog, *reinterpret_cast<PortSettings*>(lparam));
-        return TRUE;
-    case WM_COMMAND: {
-        const int item = LOWORD(wparam);
-        if (HIWORD(wparam) == EN_KILLFOCUS) {
-            take_field(dialog, item);
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+            fill_fields(dialog, *reinterpret_cast<PortSettings*>(lparam));
             return TRUE;
+        case WM_COMMAND: {
+            const int item = LOWORD(wparam);
+            if (HIWORD(wparam) == EN_KILLFOCUS) {
+                take_field(dialog, item);
+                return TRUE;
+            }
+            if (item == IDOK || item == IDCANCEL || item == IDC_HW_TEST) {
+                end_dialog(dialog, item);
+                return TRUE;
+            }
+            break;
         }
-        if (item == IDOK || item == IDCANCEL || item == IDC_HW_TEST) {
-            end_dialog(dialog, item);
-            return TRUE;
-        }
-        break;
-    }
     }
     return FALSE;
 }
 
-void show_port_settings(const PortSettings& settings)
-{
+void show_port_settings(const PortSettings& settings) {
     status_text(STATUS_FIELD_PORT, 0, port_settings_status_text(settings));
 }
 
-} // namespace
+}  // namespace
 
-void hardware_connection_dialog(HWND owner)
-{
+void hardware_connection_dialog(HWND owner) {
     for (;;) {
         PortSettings copy = g_port_settings;
         const INT_PTR choice = DialogBoxParamW(app_instance(), MAKEINTRESOURCEW(IDD_HARDWARE), owner,

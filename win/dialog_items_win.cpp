@@ -6,53 +6,42 @@
 
 #include <vector>
 
-std::string dlg_get_text(HWND dialog, int item, size_t max_chars)
-{
+std::string dlg_get_text(HWND dialog, int item, size_t max_chars) {
     std::vector<wchar_t> buffer(max_chars + 1, L'\0');
     GetDlgItemTextW(dialog, item, buffer.data(), static_cast<int>(buffer.size()));
     return narrow(buffer.data());
 }
 
-void dlg_set_text(HWND dialog, int item, const std::string& text)
-{
+void dlg_set_text(HWND dialog, int item, const std::string& text) {
     SetDlgItemTextW(dialog, item, widen(cut_chars(text, 511)).c_str());
 }
 
-void dlg_set_uint(HWND dialog, int item, uint32_t value)
-{
+void dlg_set_uint(HWND dialog, int item, uint32_t value) {
     dlg_set_text(dialog, item, value ? format_text("%lu", static_cast<unsigned long>(value)) : std::string());
 }
 
-uint32_t dlg_get_int(HWND dialog, int item, bool* valid)
-{
+uint32_t dlg_get_int(HWND dialog, int item, bool* valid) {
     return parse_dlg_int(dlg_get_text(dialog, item, 127), valid);
 }
 
-std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t size)
-{
-    if (size < 1 || size > 128)
-        size = 128;
+std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t size) {
+    if (size < 1 || size > 128) size = 128;
     return take_word(dlg_get_text(dialog, item, size - 1), keep_inner_blanks, size);
 }
 
-std::string program_directory()
-{
+std::string program_directory() {
     // The module path can be longer than MAX_PATH: grow until it fits.
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size())
-            return program_directory_of(narrow(std::wstring_view(path.data(), n)));
-        if (path.size() >= 32768)
-            return {};
+        if (n == 0) return {};
+        if (n < path.size()) return program_directory_of(narrow(std::wstring_view(path.data(), n)));
+        if (path.size() >= 32768) return {};
         path.resize(path.size() * 2);
     }
 }
 
-void help_quit()
-{
+void help_quit() {
     std::string help = program_directory() + "Kv310r.hlp";
     WinHelpW(main_window(), widen(help).c_str(), HELP_QUIT, 0);
 }

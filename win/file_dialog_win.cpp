@@ -16,8 +16,7 @@ constexpr DWORD FILE_BUFFER_CHARS = 512;
 wchar_t g_custom_filter[512];
 
 // "label\0pattern\0...\0\0"
-std::wstring filter_text(const FileDialogRequest& request)
-{
+std::wstring filter_text(const FileDialogRequest& request) {
     std::wstring text;
     for (const auto& [label, pattern] : request.filters) {
         text += widen(label);
@@ -29,10 +28,9 @@ std::wstring filter_text(const FileDialogRequest& request)
     return text;
 }
 
-} // namespace
+}  // namespace
 
-std::optional<FileDialogResult> show_file_dialog(WindowRef owner, const FileDialogRequest& request)
-{
+std::optional<FileDialogResult> show_file_dialog(WindowRef owner, const FileDialogRequest& request) {
     std::vector<wchar_t> file(FILE_BUFFER_CHARS, L'\0');
     std::wstring initial = widen(request.initial_name);
     initial.copy(file.data(), FILE_BUFFER_CHARS - 1);
@@ -62,7 +60,6 @@ std::optional<FileDialogResult> show_file_dialog(WindowRef owner, const FileDial
         ofn.Flags |= OFN_FILEMUSTEXIST;
         chosen = GetOpenFileNameW(&ofn);
     }
-    if (!chosen)
-        return std::nullopt;
+    if (!chosen) return std::nullopt;
     return FileDialogResult{narrow(file.data()), static_cast<int>(ofn.nFilterIndex)};
 }

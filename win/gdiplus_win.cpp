@@ -16,18 +16,15 @@ struct StartupInput {
 };
 
 template <typename F>
-bool bind(F& slot, const char* name)
-{
+bool bind(F& slot, const char* name) {
     FARPROC p = GetProcAddress(g_library, name);
-    if (!p)
-        return false;
+    if (!p) return false;
     slot = reinterpret_cast<F>(reinterpret_cast<void*>(p));
     return true;
 }
 
 // Looked up in this order; the first one missing stops the binding.
-bool bind_all()
-{
+bool bind_all() {
     GdiplusApi& a = g_gdiplus;
     return bind(a.Startup, "GdiplusStartup") && bind(a.Shutdown, "GdiplusShutdown") &&
            bind(a.CreateFromHDC, "GdipCreateFromHDC") && bind(a.DrawLine, "GdipDrawLine") &&
@@ -39,31 +36,23 @@ bool bind_all()
            bind(a.SetPenLineJoin, "GdipSetPenLineJoin") && bind(a.DeleteGraphics, "GdipDeleteGraphics");
 }
 
-} // namespace
+}  // namespace
 
-int gdiplus_load()
-{
-    if (g_library)
-        return 1;
+int gdiplus_load() {
+    if (g_library) return 1;
     gdiplus_available = 0;
     g_gdiplus = GdiplusApi{};
     g_library = LoadLibraryW(L"GdiPlus.dll");
-    if (!g_library)
-        return 0;
-    if (!bind_all())
-        return 0; // the library stays loaded, unusable
+    if (!g_library) return 0;
+    if (!bind_all()) return 0;  // the library stays loaded, unusable
     StartupInput input;
-    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0)
-        gdiplus_available = 1;
+    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0) gdiplus_available = 1;
     return 1;
 }
 
-void gdiplus_unload()
-{
-    if (!g_library)
-        return;
-    if (gdiplus_available)
-        g_gdiplus.Shutdown(g_token);
+void gdiplus_unload() {
+    if (!g_library) return;
+    if (gdiplus_available) g_gdiplus.Shutdown(g_token);
     FreeLibrary(g_library);
     g_library = nullptr;
     g_token = 0;

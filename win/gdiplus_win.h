@@ -6,8 +6,12 @@
 
 // GDI+ flat API types, as far as the plots need them.
 using GpStatus = int;
-struct GpPointF { float x, y; };
-struct GpPoint { INT x, y; };
+struct GpPointF {
+    float x, y;
+};
+struct GpPoint {
+    INT x, y;
+};
 
 struct GdiplusApi {
     GpStatus(WINAPI* Startup)(ULONG_PTR* token, const void* input, void* output);

@@ -26,7 +26,7 @@ namespace {
 HINSTANCE g_instance = nullptr;
 HACCEL g_accelerators = nullptr;
 UINT_PTR g_timer = 0;
-int g_timer_nesting = 0; // > 1 while a tick runs inside another tick's message pump
+int g_timer_nesting = 0;  // > 1 while a tick runs inside another tick's message pump
 HANDLE g_instance_lock = nullptr;
 TimerStep g_status_step = status_poll_step;
 TimerStep g_scope_step = scope_step;
@@ -35,8 +35,7 @@ constexpr wchar_t INSTANCE_MUTEX[] = L"Kv310rXPUniqueClassMutex";
 constexpr wchar_t MAIN_TITLE[] = L"KV-310-R PC-Testprogramm";
 constexpr LCID LOCALE_GERMAN_GERMANY = 0x0407;
 
-bool system_supported()
-{
+bool system_supported() {
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
@@ -46,8 +45,7 @@ bool system_supported()
     return ok && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4;
 }
 
-bool register_main_class(HINSTANCE instance)
-{
+bool register_main_class(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -58,8 +56,7 @@ bool register_main_class(HINSTANCE instance)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
     wc.lpszClassName = MAIN_CLASS_NAME;
-    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-        return true;
+    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
     WNDCLASSW plain{};
     plain.style = wc.style;
     plain.lpfnWndProc = wc.lpfnWndProc;
@@ -72,8 +69,7 @@ bool register_main_class(HINSTANCE instance)
     return RegisterClassW(&plain) != 0;
 }
 
-Rect desktop_rect()
-{
+Rect desktop_rect() {
     RECT r{};
     GetWindowRect(GetDesktopWindow(), &r);
     return Rect{r.left, r.top, r.right, r.bottom};
@@ -81,69 +77,57 @@ Rect desktop_rect()
 
 // The device link's wait loops sleep here between empty polls of the port,
 // waking at once for a window message.
-void wait_for_messages(unsigned max_ms)
-{
+void wait_for_messages(unsigned max_ms) {
     MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-int run_message_loop()
-{
+int run_message_loop() {
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        shell_process_message(msg);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) shell_process_message(msg);
     return static_cast<int>(msg.wParam);
 }
 
-} // namespace
+}  // namespace
 
 HINSTANCE app_instance() { return g_instance; }
 
-void set_timer_steps(TimerStep status_step, TimerStep scope)
-{
+void set_timer_steps(TimerStep status_step, TimerStep scope) {
     g_status_step = status_step ? status_step : status_poll_step;
     g_scope_step = scope ? scope : scope_step;
 }
 
-void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
     ++g_timer_nesting;
     if (g_timer_nesting == 1) {
         if (!Busy_Window()) {
             g_status_step();
             g_scope_step();
         }
-        update_file_name_display(); // page edits change the record behind our back
+        update_file_name_display();  // page edits change the record behind our back
     }
     --g_timer_nesting;
 }
 
-void shell_process_message(MSG& msg)
-{
-    if (g_accelerators && main_window() && TranslateAcceleratorW(main_window(), g_accelerators, &msg))
-        return;
+void shell_process_message(MSG& msg) {
+    if (g_accelerators && main_window() && TranslateAcceleratorW(main_window(), g_accelerators, &msg)) return;
     // The monitor is modeless: Tab, Esc and Enter reach it only this way.
-    if (HWND monitor = monitor_window(); monitor && IsDialogMessageW(monitor, &msg))
-        return;
-    if (HWND page = current_page(); page && IsDialogMessageW(page, &msg))
-        return;
+    if (HWND monitor = monitor_window(); monitor && IsDialogMessageW(monitor, &msg)) return;
+    if (HWND page = current_page(); page && IsDialogMessageW(page, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
 
-void shell_init_platform()
-{
+void shell_init_platform() {
     SetThreadLocale(LOCALE_GERMAN_GERMANY);
     INITCOMMONCONTROLSEX controls{sizeof controls,
                                   ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    gdiplus_load(); // optional: the plots fall back to plain GDI
+    gdiplus_load();  // optional: the plots fall back to plain GDI
 }
 
-bool shell_create_main_window(HINSTANCE instance, int show_command)
-{
+bool shell_create_main_window(HINSTANCE instance, int show_command) {
     g_instance = instance;
-    if (!register_main_class(instance))
-        return false;
+    if (!register_main_class(instance)) return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
     scope_load_settings();
@@ -154,10 +138,9 @@ bool shell_create_main_window(HINSTANCE instance, int show_command)
     set_file_name_hook(show_file_name_in_status_bar);
 
     const WindowPlacement& p = placement_get();
-    HWND window = CreateWindowExW(0, MAIN_CLASS_NAME, MAIN_TITLE, WS_OVERLAPPEDWINDOW, p.rect.left, p.rect.top, p.width,
-                                  p.height, nullptr, nullptr, instance, nullptr);
-    if (!window)
-        return false;
+    HWND window = CreateWindowExW(0, MAIN_CLASS_NAME, MAIN_TITLE, WS_OVERLAPPEDWINDOW, p.rect.left,
+                                  p.rect.top, p.width, p.height, nullptr, nullptr, instance, nullptr);
+    if (!window) return false;
     ShowWindow(window, p.show_command);
     UpdateWindow(window);
     WINDOWPLACEMENT wp{};
@@ -173,8 +156,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command)
     return true;
 }
 
-void shell_store_settings()
-{
+void shell_store_settings() {
     store_last_file();
     import_file_store();
     Link_Close();
@@ -184,8 +166,7 @@ void shell_store_settings()
     help_quit();
 }
 
-int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command)
-{
+int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {
     g_instance = instance;
     settings_set_directory(program_directory());
     if (previous) {
@@ -207,8 +188,7 @@ int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command)
         message_box_id(KV_MB_ERROR, IDS_WRONG_SYSTEM);
         return 0;
     }
-    if (!shell_create_main_window(instance, show_command))
-        return 0;
+    if (!shell_create_main_window(instance, show_command)) return 0;
     // The system raises the 1 ms period to its shortest one.
     g_timer = SetTimer(nullptr, 0, 1, timer_tick);
     const int exit_code = run_message_loop();

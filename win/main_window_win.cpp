@@ -41,53 +41,45 @@ HWND g_main = nullptr;
 HWND g_toolbar = nullptr;
 HWND g_status = nullptr;
 HWND g_tab = nullptr;
-HWND g_page = nullptr; // the page shown
+HWND g_page = nullptr;  // the page shown
 HWND g_progress = nullptr;
 unsigned g_progress_pos = 0;
 HFONT g_font = nullptr;
 bool g_shown_modified = false;
 std::string g_shown_file_name;
 
-int height_of(HWND window)
-{
+int height_of(HWND window) {
     RECT r{};
-    if (window)
-        GetWindowRect(window, &r);
+    if (window) GetWindowRect(window, &r);
     return r.bottom - r.top;
 }
 
-void send_page_notification(HWND page, UINT code)
-{
+void send_page_notification(HWND page, UINT code) {
     NMHDR header{nullptr, 0, code};
     SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
 }
 
-HWND create_page(int index)
-{
+HWND create_page(int index) {
     return CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
                               k_pages[index].proc, 0);
 }
 
-bool set_page_of_tab(int index, HWND page)
-{
+bool set_page_of_tab(int index, HWND page) {
     TCITEMW item{};
     item.mask = TCIF_PARAM;
     item.lParam = reinterpret_cast<LPARAM>(page);
     return TabCtrl_SetItem(g_tab, index, &item) != FALSE;
 }
 
-HWND page_of_tab(int index)
-{
+HWND page_of_tab(int index) {
     TCITEMW item{};
     item.mask = TCIF_PARAM;
-    if (index < 0 || !TabCtrl_GetItem(g_tab, index, &item))
-        return nullptr;
+    if (index < 0 || !TabCtrl_GetItem(g_tab, index, &item)) return nullptr;
     return reinterpret_cast<HWND>(item.lParam);
 }
 
 // The tab control's display area, in its own client coordinates.
-RECT page_area()
-{
+RECT page_area() {
     RECT r{};
     GetWindowRect(g_tab, &r);
     OffsetRect(&r, -r.left, -r.top);
@@ -95,50 +87,45 @@ RECT page_area()
     return r;
 }
 
-void place_page(HWND page)
-{
+void place_page(HWND page) {
     RECT r = page_area();
     MoveWindow(page, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     ShowWindow(page, SW_SHOW);
 }
 
-int label_width()
-{
+int label_width() {
     HDC dc = GetDC(g_status);
-    if (!dc)
-        return 0;
+    if (!dc) return 0;
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(g_status, WM_GETFONT, 0, 0));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     SIZE a{}, b{};
     GetTextExtentPoint32W(dc, FILE_LABEL, lstrlenW(FILE_LABEL), &a);
     GetTextExtentPoint32W(dc, PORT_LABEL, lstrlenW(PORT_LABEL), &b);
-    if (old)
-        SelectObject(dc, old);
+    if (old) SelectObject(dc, old);
     ReleaseDC(g_status, dc);
     // Room for the raised border around the label.
     return (a.cx > b.cx ? a.cx : b.cx) + 2 * GetSystemMetrics(SM_CXEDGE) + 6;
 }
 
-void layout_status_fields()
-{
-    if (!g_status)
-        return;
+void layout_status_fields() {
+    if (!g_status) return;
     RECT client{};
     GetClientRect(g_main, &client);
     auto edges = status_field_edges(label_width(), client.right - client.left);
     int parts[4] = {edges[0], edges[1], edges[2], edges[3]};
     SendMessageW(g_status, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
-    SendMessageW(g_status, SB_SETTEXTW, STATUS_FIELD_FILE_LABEL | SBT_POPOUT, reinterpret_cast<LPARAM>(FILE_LABEL));
-    SendMessageW(g_status, SB_SETTEXTW, STATUS_FIELD_PORT_LABEL | SBT_POPOUT, reinterpret_cast<LPARAM>(PORT_LABEL));
+    SendMessageW(g_status, SB_SETTEXTW, STATUS_FIELD_FILE_LABEL | SBT_POPOUT,
+                 reinterpret_cast<LPARAM>(FILE_LABEL));
+    SendMessageW(g_status, SB_SETTEXTW, STATUS_FIELD_PORT_LABEL | SBT_POPOUT,
+                 reinterpret_cast<LPARAM>(PORT_LABEL));
 }
 
-bool create_toolbar(HWND window)
-{
-    g_toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, 0, 0, 0,
-                                0, window, reinterpret_cast<HMENU>(IDC_TOOLBAR), app_instance(), nullptr);
-    if (!g_toolbar)
-        return false;
+bool create_toolbar(HWND window) {
+    g_toolbar =
+        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, 0, 0, 0, 0,
+                        window, reinterpret_cast<HMENU>(IDC_TOOLBAR), app_instance(), nullptr);
+    if (!g_toolbar) return false;
     SendMessageW(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(TOOLBAR_IMAGE_WIDTH, TOOLBAR_IMAGE_HEIGHT));
     TBADDBITMAP bitmap{app_instance(), IDB_TOOLBAR};
@@ -169,31 +156,28 @@ bool create_toolbar(HWND window)
     return true;
 }
 
-bool create_status_bar(HWND window)
-{
+bool create_status_bar(HWND window) {
     if (!g_status)
-        g_status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER, 0, 0,
-                                   0, 0, window, reinterpret_cast<HMENU>(IDC_STATUSBAR), app_instance(), nullptr);
+        g_status =
+            CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER, 0,
+                            0, 0, 0, window, reinterpret_cast<HMENU>(IDC_STATUSBAR), app_instance(), nullptr);
     return g_status != nullptr;
 }
 
-bool create_tab_control(HWND window)
-{
-    g_tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_MULTILINE, 0, 0, 0,
-                            0, window, reinterpret_cast<HMENU>(IDC_TABCONTROL), app_instance(), nullptr);
-    if (!g_tab)
-        return false;
+bool create_tab_control(HWND window) {
+    g_tab =
+        CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_MULTILINE, 0, 0,
+                        0, 0, window, reinterpret_cast<HMENU>(IDC_TABCONTROL), app_instance(), nullptr);
+    if (!g_tab) return false;
     SendMessageW(g_tab, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
     RECT page_rect{};
     for (int i = 0; i < PAGE_COUNT; ++i) {
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_PARAM;
         item.pszText = const_cast<wchar_t*>(k_pages[i].title);
-        if (TabCtrl_InsertItem(g_tab, i, &item) != i)
-            return false;
+        if (TabCtrl_InsertItem(g_tab, i, &item) != i) return false;
         HWND page = create_page(i);
-        if (!page || !set_page_of_tab(i, page))
-            return false;
+        if (!page || !set_page_of_tab(i, page)) return false;
         GetClientRect(page, &page_rect);
     }
     // Make the display area exactly one page: the row count of a multi-line
@@ -213,8 +197,7 @@ bool create_tab_control(HWND window)
 
 // Without a stored placement: make the window just large enough for the tab
 // control and centre it on the desktop.
-void fit_window_to_pages(HWND window)
-{
+void fit_window_to_pages(HWND window) {
     RECT client{}, outer{}, tab{};
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
@@ -233,72 +216,58 @@ void fit_window_to_pages(HWND window)
     MoveWindow(window, x, y, width, height, TRUE);
 }
 
-LRESULT on_create(HWND window, const CREATESTRUCTW* create)
-{
+LRESULT on_create(HWND window, const CREATESTRUCTW* create) {
     g_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    if (!g_font)
-        return -1;
+    if (!g_font) return -1;
     const LPARAM size = MAKELPARAM(create->cx, create->cy);
-    if (!create_toolbar(window))
-        return -1;
+    if (!create_toolbar(window)) return -1;
     SendMessageW(g_toolbar, WM_SIZE, SIZE_RESTORED, size);
-    g_main = window; // the status-field layout measures the main window
-    if (!create_status_bar(window))
-        return -1;
+    g_main = window;  // the status-field layout measures the main window
+    if (!create_status_bar(window)) return -1;
     layout_status_fields();
     SendMessageW(g_status, WM_SIZE, SIZE_RESTORED, size);
     link_set_main_window(window);
-    if (!create_tab_control(window))
-        return -1;
-    if (!placement_get().use_stored)
-        fit_window_to_pages(window);
+    if (!create_tab_control(window)) return -1;
+    if (!placement_get().use_stored) fit_window_to_pages(window);
     SetFocus(g_tab);
     return 0;
 }
 
-void on_size(WPARAM type, LPARAM size)
-{
-    if (g_status)
-        SendMessageW(g_status, WM_SIZE, type, size);
-    if (g_toolbar)
-        SendMessageW(g_toolbar, WM_SIZE, type, size);
+void on_size(WPARAM type, LPARAM size) {
+    if (g_status) SendMessageW(g_status, WM_SIZE, type, size);
+    if (g_toolbar) SendMessageW(g_toolbar, WM_SIZE, type, size);
     layout_status_fields();
-    if (!g_tab)
-        return;
+    if (!g_tab) return;
     RECT r{};
     GetClientRect(g_main, &r);
     r.top += height_of(g_toolbar);
     r.bottom -= height_of(g_status) + GetSystemMetrics(SM_CYBORDER);
     MoveWindow(g_tab, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    if (g_page)
-        place_page(g_page);
+    if (g_page) place_page(g_page);
 }
 
-void on_tab_key(const NMTCKEYDOWN* key)
-{
-    if (!g_page)
-        return;
+void on_tab_key(const NMTCKEYDOWN* key) {
+    if (!g_page) return;
     switch (key->wVKey) {
-    case VK_TAB:
-        step_tab(GetKeyState(VK_SHIFT) < 0 ? -1 : +1, true);
-        break;
-    case VK_PRIOR:
-        step_tab(-1, true);
-        break;
-    case VK_NEXT:
-        step_tab(+1, true);
-        break;
-    case VK_RETURN:
-        SetFocus(g_page);
-        break;
-    case VK_ESCAPE:
-        SetFocus(g_main);
-        break;
+        case VK_TAB:
+            step_tab(GetKeyState(VK_SHIFT) < 0 ? -1 : +1, true);
+            break;
+        case VK_PRIOR:
+            step_tab(-1, true);
+            break;
+        case VK_NEXT:
+            step_tab(+1, true);
+            break;
+        case VK_RETURN:
+            SetFocus(g_page);
+            break;
+        case VK_ESCAPE:
+            SetFocus(g_main);
+            break;
     }
 }
 
-LRESULT on_notify(const NMHDR* header)
-{
+LRESULT on_notify(const NMHDR* header) {
     if (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA) {
         // Tips are string resources numbered like the button's command.
         auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
@@ -306,8 +275,7 @@ LRESULT on_notify(const NMHDR* header)
         info->lpszText = MAKEINTRESOURCEW(header->idFrom);
         return 0;
     }
-    if (header->hwndFrom != g_tab || !g_tab)
-        return 0;
+    if (header->hwndFrom != g_tab || !g_tab) return 0;
     if (header->code == TCN_KEYDOWN)
         on_tab_key(reinterpret_cast<const NMTCKEYDOWN*>(header));
     else if (header->code == TCN_SELCHANGE)
@@ -316,45 +284,35 @@ LRESULT on_notify(const NMHDR* header)
 }
 
 // Alt + a key that no menu title claims: the page control with that mnemonic.
-LRESULT on_menu_char(wchar_t ch)
-{
-    if (!g_page)
-        return 0;
-    if (ch >= L'a' && ch <= L'z')
-        ch = static_cast<wchar_t>(ch - L'a' + L'A');
+LRESULT on_menu_char(wchar_t ch) {
+    if (!g_page) return 0;
+    if (ch >= L'a' && ch <= L'z') ch = static_cast<wchar_t>(ch - L'a' + L'A');
     HWND target = nullptr;
     bool click = true;
     for (HWND child = GetWindow(g_page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         LRESULT code = SendMessageW(child, WM_GETDLGCODE, 0, 0);
-        if (code & DLGC_WANTCHARS)
-            continue;
+        if (code & DLGC_WANTCHARS) continue;
         wchar_t text[512] = {};
         GetWindowTextW(child, text, 512);
         const wchar_t* amp = wcschr(text, L'&');
-        if (!amp || !amp[1])
-            continue;
+        if (!amp || !amp[1]) continue;
         wchar_t m = amp[1];
-        if (m != ch && static_cast<wchar_t>(towupper(m)) != ch)
-            continue;
-        if (target) { // ambiguous: only move to the first, click nothing
+        if (m != ch && static_cast<wchar_t>(towupper(m)) != ch) continue;
+        if (target) {  // ambiguous: only move to the first, click nothing
             click = false;
             break;
         }
         target = (code & DLGC_STATIC) ? GetWindow(child, GW_HWNDNEXT) : child;
     }
-    if (!target)
-        return 0;
+    if (!target) return 0;
     LRESULT code = SendMessageW(target, WM_GETDLGCODE, 0, 0);
-    if (code & (DLGC_RADIOBUTTON | DLGC_WANTCHARS))
-        click = false;
+    if (code & (DLGC_RADIOBUTTON | DLGC_WANTCHARS)) click = false;
     PostMessageW(g_page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
-    if (click)
-        PostMessageW(target, WM_SYSCHAR, ch, 0);
+    if (click) PostMessageW(target, WM_SYSCHAR, ch, 0);
     return MAKELRESULT(0, MNC_CLOSE);
 }
 
-bool on_context_menu(HWND window, LPARAM lparam)
-{
+bool on_context_menu(HWND window, LPARAM lparam) {
     POINT pt{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
     bool from_keyboard = pt.x == -1 && pt.y == -1;
     if (from_keyboard) {
@@ -363,32 +321,28 @@ bool on_context_menu(HWND window, LPARAM lparam)
         RECT client{};
         GetClientRect(window, &client);
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        if (!PtInRect(&client, pt))
-            return false;
+        if (!PtInRect(&client, pt)) return false;
     }
     HMENU menu = LoadMenuW(app_instance(), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
-    if (!menu)
-        return true;
+    if (!menu) return true;
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, window, nullptr);
     DestroyMenu(menu);
     return true;
 }
 
-void on_destroy(HWND window)
-{
+void on_destroy(HWND window) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     GetWindowPlacement(window, &wp);
     std::optional<int> tab;
-    if (g_tab)
-        tab = TabCtrl_GetCurSel(g_tab);
+    if (g_tab) tab = TabCtrl_GetCurSel(g_tab);
     const RECT& n = wp.rcNormalPosition;
-    placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE, Rect{n.left, n.top, n.right, n.bottom});
+    placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE,
+                    Rect{n.left, n.top, n.right, n.bottom});
     PostQuitMessage(0);
 }
 
-void forget_windows()
-{
+void forget_windows() {
     g_main = g_toolbar = g_status = g_tab = g_page = g_progress = nullptr;
     g_progress_pos = 0;
     g_shown_modified = false;
@@ -396,7 +350,7 @@ void forget_windows()
     link_set_main_window(nullptr);
 }
 
-} // namespace
+}  // namespace
 
 HWND main_window() { return g_main; }
 HWND tab_control() { return g_tab; }
@@ -406,73 +360,59 @@ HWND current_page() { return g_page; }
 HWND page_window(int index) { return g_tab ? page_of_tab(index) : nullptr; }
 int selected_tab() { return g_tab ? TabCtrl_GetCurSel(g_tab) : -1; }
 
-void status_text(int field, unsigned style, const std::string& text)
-{
-    if (!g_status)
-        return;
+void status_text(int field, unsigned style, const std::string& text) {
+    if (!g_status) return;
     std::wstring w = widen(cut_chars(text, 511));
-    SendMessageW(g_status, SB_SETTEXTW, static_cast<WPARAM>(field) | style, reinterpret_cast<LPARAM>(w.c_str()));
+    SendMessageW(g_status, SB_SETTEXTW, static_cast<WPARAM>(field) | style,
+                 reinterpret_cast<LPARAM>(w.c_str()));
 }
 
-bool status_progress_create(int field)
-{
+bool status_progress_create(int field) {
     status_progress_remove();
     RECT r{};
-    if (!g_status || !SendMessageW(g_status, SB_GETRECT, field, reinterpret_cast<LPARAM>(&r)))
-        return false;
-    g_progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, g_status, nullptr, app_instance(), nullptr);
-    if (!g_progress)
-        return false;
+    if (!g_status || !SendMessageW(g_status, SB_GETRECT, field, reinterpret_cast<LPARAM>(&r))) return false;
+    g_progress =
+        CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, g_status, nullptr, app_instance(), nullptr);
+    if (!g_progress) return false;
     SendMessageW(g_progress, PBM_SETRANGE32, 0, 100);
     SendMessageW(g_progress, PBM_SETSTEP, 1, 0);
     g_progress_pos = 0;
     return true;
 }
 
-void status_progress_set(unsigned position)
-{
-    if (!g_progress)
-        return;
-    if (position > 100)
-        position = 100;
-    if (position == g_progress_pos)
-        return;
+void status_progress_set(unsigned position) {
+    if (!g_progress) return;
+    if (position > 100) position = 100;
+    if (position == g_progress_pos) return;
     g_progress_pos = position;
     SendMessageW(g_progress, PBM_SETPOS, position, 0);
 }
 
-void status_progress_remove()
-{
-    if (g_progress)
-        DestroyWindow(g_progress);
+void status_progress_remove() {
+    if (g_progress) DestroyWindow(g_progress);
     g_progress = nullptr;
 }
 
-bool refresh_current_page()
-{
-    if (!g_page)
-        return false;
+bool refresh_current_page() {
+    if (!g_page) return false;
     send_page_notification(g_page, PAGE_SETACTIVE);
     return true;
 }
 
-void commit_pending_edit()
-{
-    if (!g_page)
-        return;
+void commit_pending_edit() {
+    if (!g_page) return;
     HWND focus = GetFocus();
     SetFocus(nullptr);
     SetFocus(focus);
 }
 
-void page_switch()
-{
+void page_switch() {
     if (g_page) {
         HWND old = g_page;
         HWND focus = GetFocus();
         if (focus && (focus == old || IsChild(old, focus)))
-            SetFocus(nullptr); // the control being edited stores its value now
+            SetFocus(nullptr);  // the control being edited stores its value now
         ShowWindow(old, SW_HIDE);
         g_page = nullptr;
         send_page_notification(old, PAGE_KILLACTIVE);
@@ -481,111 +421,93 @@ void page_switch()
     HWND page = page_of_tab(index);
     if (!page && index >= 0 && index < PAGE_COUNT) {
         page = create_page(index);
-        if (page)
-            set_page_of_tab(index, page);
+        if (page) set_page_of_tab(index, page);
     }
-    if (!page)
-        return;
+    if (!page) return;
     g_page = page;
     place_page(page);
-    if (!GetFocus())
-        SetFocus(page);
+    if (!GetFocus()) SetFocus(page);
     send_page_notification(page, PAGE_SETACTIVE);
 }
 
-bool step_tab(int delta, bool wrap)
-{
-    if (!g_tab)
-        return false;
+bool step_tab(int delta, bool wrap) {
+    if (!g_tab) return false;
     const int current = TabCtrl_GetCurSel(g_tab);
     auto target = step_tab_target(TabCtrl_GetItemCount(g_tab), current, delta, wrap);
-    if (!target)
-        return false;
+    if (!target) return false;
     if (*target != current) {
-        if (TabCtrl_SetCurSel(g_tab, *target) == -1)
-            return false;
+        if (TabCtrl_SetCurSel(g_tab, *target) == -1) return false;
         page_switch();
     }
     return true;
 }
 
-bool select_tab(int index)
-{
-    if (!g_tab)
-        return false;
+bool select_tab(int index) {
+    if (!g_tab) return false;
     auto target = select_tab_target(TabCtrl_GetItemCount(g_tab), index);
-    if (!target)
-        return false;
+    if (!target) return false;
     if (*target != TabCtrl_GetCurSel(g_tab)) {
-        if (TabCtrl_SetCurSel(g_tab, *target) == -1)
-            return false;
+        if (TabCtrl_SetCurSel(g_tab, *target) == -1) return false;
         page_switch();
     }
     return true;
 }
 
-void update_file_name_display()
-{
+void update_file_name_display() {
     // Called from every timer tick: touch the status bar only on a change.
     const bool modified = is_modified();
-    if (modified == g_shown_modified && g_shown_file_name == current_path())
-        return;
+    if (modified == g_shown_modified && g_shown_file_name == current_path()) return;
     show_file_name();
 }
 
-void show_file_name_in_status_bar(const std::string& text)
-{
+void show_file_name_in_status_bar(const std::string& text) {
     g_shown_modified = is_modified();
     g_shown_file_name = current_path();
     status_text(STATUS_FIELD_FILE_NAME, 0, text);
 }
 
-LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE:
-        return on_create(window, reinterpret_cast<const CREATESTRUCTW*>(lparam));
-    case WM_SIZE:
-        on_size(wparam, lparam);
-        return 0;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{400, 300};
-        return 0;
-    case WM_ERASEBKGND: {
-        RECT r{};
-        GetClientRect(window, &r);
-        FillRect(reinterpret_cast<HDC>(wparam), &r, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        return 1;
-    }
-    case WM_NOTIFY:
-        return on_notify(reinterpret_cast<const NMHDR*>(lparam));
-    case WM_CONTEXTMENU:
-        if (on_context_menu(window, lparam))
+        case WM_CREATE:
+            return on_create(window, reinterpret_cast<const CREATESTRUCTW*>(lparam));
+        case WM_SIZE:
+            on_size(wparam, lparam);
             return 0;
-        break;
-    case WM_CHAR:
-        if (wparam == VK_ESCAPE && g_tab)
-            SetFocus(g_tab);
-        return 0;
-    case WM_COMMAND:
-        dispatch_command(LOWORD(wparam));
-        return 0;
-    case WM_INITMENUPOPUP:
-        commands_init_menu_popup(reinterpret_cast<HMENU>(wparam));
-        return 0;
-    case WM_MENUCHAR:
-        if (LRESULT r = on_menu_char(static_cast<wchar_t>(LOWORD(wparam))))
-            return r;
-        break;
-    case WM_CLOSE:
-        close_main_window();
-        return 0;
-    case WM_DESTROY:
-        on_destroy(window);
-        return 0;
-    case WM_NCDESTROY:
-        forget_windows();
-        break;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{400, 300};
+            return 0;
+        case WM_ERASEBKGND: {
+            RECT r{};
+            GetClientRect(window, &r);
+            FillRect(reinterpret_cast<HDC>(wparam), &r, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+            return 1;
+        }
+        case WM_NOTIFY:
+            return on_notify(reinterpret_cast<const NMHDR*>(lparam));
+        case WM_CONTEXTMENU:
+            if (on_context_menu(window, lparam)) return 0;
+            break;
+        case WM_CHAR:
+            if (wparam == VK_ESCAPE && g_tab) SetFocus(g_tab);
+            return 0;
+        case WM_COMMAND:
+            dispatch_command(LOWORD(wparam));
+            return 0;
+        case WM_INITMENUPOPUP:
+            commands_init_menu_popup(reinterpret_cast<HMENU>(wparam));
+            return 0;
+        case WM_MENUCHAR:
+            if (LRESULT r = on_menu_char(static_cast<wchar_t>(LOWORD(wparam)))) return r;
+            break;
+        case WM_CLOSE:
+            close_main_window();
+            return 0;
+        case WM_DESTROY:
+            on_destroy(window);
+            return 0;
+        case WM_NCDESTROY:
+            forget_windows();
+            break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

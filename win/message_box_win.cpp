@@ -13,37 +13,31 @@ FileDialogHook g_file_hook = nullptr;
 
 constexpr size_t MAX_TEXT_CHARS = 511;
 constexpr int MAX_CAPTION_CHARS = 193;
-} // namespace
+}  // namespace
 
 void set_message_box_hook(MessageBoxHook hook) { g_message_hook = hook; }
 void set_file_dialog_hook(FileDialogHook hook) { g_file_hook = hook; }
 FileDialogHook file_dialog_hook() { return g_file_hook; }
 
-std::wstring message_caption()
-{
+std::wstring message_caption() {
     wchar_t buffer[MAX_CAPTION_CHARS + 1] = {};
     LoadStringW(app_instance(), IDS_CAPTION, buffer, MAX_CAPTION_CHARS + 1);
     return buffer;
 }
 
-int message_box(WindowRef owner, unsigned type, const std::string& text)
-{
+int message_box(WindowRef owner, unsigned type, const std::string& text) {
     std::string shown = cut_chars(text, MAX_TEXT_CHARS);
-    if (g_message_hook)
-        return g_message_hook(owner, type, shown);
+    if (g_message_hook) return g_message_hook(owner, type, shown);
     return MessageBoxW(static_cast<HWND>(owner), widen(shown).c_str(), message_caption().c_str(), type);
 }
 
-void message_box_id(unsigned type, unsigned string_id)
-{
+void message_box_id(unsigned type, unsigned string_id) {
     wchar_t buffer[MAX_TEXT_CHARS + 1] = {};
     LoadStringW(app_instance(), string_id, buffer, MAX_TEXT_CHARS + 1);
     message_box(main_window(), type, narrow(buffer));
 }
 
-std::optional<FileDialogResult> ask_file_name(WindowRef owner, const FileDialogRequest& request)
-{
-    if (g_file_hook)
-        return g_file_hook(owner, request);
+std::optional<FileDialogResult> ask_file_name(WindowRef owner, const FileDialogRequest& request) {
+    if (g_file_hook) return g_file_hook(owner, request);
     return show_file_dialog(owner, request);
 }

@@ -21,42 +21,37 @@ constexpr UINT TICK_MS = 200;
 
 HWND g_monitor = nullptr;
 HWND g_list = nullptr;
-HFONT g_font = nullptr; // created once, kept until the program ends
+HFONT g_font = nullptr;  // created once, kept until the program ends
 MonitorView g_view;
 std::string g_log_folder;
 
-size_t list_count(void*)
-{
+size_t list_count(void*) {
     const LRESULT n = SendMessageW(g_list, LB_GETCOUNT, 0, 0);
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
 void list_delete_first(void*) { SendMessageW(g_list, LB_DELETESTRING, 0, 0); }
 
-void list_add_and_select(void*, const std::string& line)
-{
-    const LRESULT index = SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(line).c_str()));
+void list_add_and_select(void*, const std::string& line) {
+    const LRESULT index =
+        SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(line).c_str()));
     if (index >= 0)
-        SendMessageW(g_list, LB_SETCURSEL, static_cast<WPARAM>(index), 0); // scrolls it into view
+        SendMessageW(g_list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);  // scrolls it into view
 }
 
 const MonitorList k_list{nullptr, list_count, list_delete_first, list_add_and_select};
 
-void show_link_texts(const std::string& port_text, const std::string& mode_text)
-{
-    if (!g_monitor)
-        return;
+void show_link_texts(const std::string& port_text, const std::string& mode_text) {
+    if (!g_monitor) return;
     dlg_set_text(g_monitor, IDC_MONITOR_PORT, port_text);
     dlg_set_text(g_monitor, IDC_MONITOR_MODE, mode_text);
 }
 
 // Centred over the owner's window, but kept with its caption on the screen.
-void centre_over_owner(HWND window)
-{
+void centre_over_owner(HWND window) {
     HWND owner = GetWindow(window, GW_OWNER);
     RECT outer{}, box{};
-    if (!owner || !GetWindowRect(owner, &outer) || !GetWindowRect(window, &box))
-        return;
+    if (!owner || !GetWindowRect(owner, &outer) || !GetWindowRect(window, &box)) return;
     const int w = box.right - box.left, h = box.bottom - box.top;
     int x = (outer.left + outer.right - w) / 2;
     int y = (outer.top + outer.bottom - h) / 2;
@@ -71,8 +66,7 @@ void centre_over_owner(HWND window)
 }
 
 // Wide enough to scroll to the end of the longest line the list can hold.
-void set_list_extent()
-{
+void set_list_extent() {
     HDC dc = GetDC(g_list);
     HGDIOBJ old = SelectObject(dc, g_font ? g_font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{};
@@ -83,8 +77,7 @@ void set_list_extent()
     SendMessageW(g_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx), 0);
 }
 
-void on_init(HWND dialog)
-{
+void on_init(HWND dialog) {
     centre_over_owner(dialog);
     g_monitor = dialog;
     g_list = GetDlgItem(dialog, IDC_MONITOR_LIST);
@@ -99,8 +92,7 @@ void on_init(HWND dialog)
 // New lines are added with the list's drawing off, so it paints once per tick
 // instead of scrolling for every line (under a status poll at full rate that
 // costs several times the CPU).
-void on_tick()
-{
+void on_tick() {
     const size_t pending = monitor_feed_unread() + g_view.transfer.size();
     if (pending == 0 || g_view.paused) {
         monitor_view_tick(g_view, k_list);
@@ -113,52 +105,46 @@ void on_tick()
 }
 
 // Also when the main window takes its owned windows along at exit.
-void on_destroy(HWND dialog)
-{
+void on_destroy(HWND dialog) {
     KillTimer(dialog, TICK_TIMER);
     link_set_monitor_text_hook(nullptr);
     g_monitor = nullptr;
     g_list = nullptr;
-    monitor_view_close(g_view); // the feed stops; whatever was buffered is dropped
+    monitor_view_close(g_view);  // the feed stops; whatever was buffered is dropped
 }
 
-INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
+INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        on_init(dialog);
-        return TRUE;
-    case WM_TIMER:
-        if (dialog == g_monitor)
-            on_tick();
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case IDOK:
-        case IDCANCEL:
-            DestroyWindow(dialog);
+        case WM_INITDIALOG:
+            on_init(dialog);
             return TRUE;
-        case IDC_MONITOR_PAUSE:
-            if (HIWORD(wparam) == BN_CLICKED)
-                dlg_set_text(dialog, IDC_MONITOR_PAUSE, monitor_view_toggle_pause(g_view));
+        case WM_TIMER:
+            if (dialog == g_monitor) on_tick();
             return TRUE;
-        }
-        break;
-    case WM_DESTROY:
-        if (dialog == g_monitor)
-            on_destroy(dialog);
-        return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDOK:
+                case IDCANCEL:
+                    DestroyWindow(dialog);
+                    return TRUE;
+                case IDC_MONITOR_PAUSE:
+                    if (HIWORD(wparam) == BN_CLICKED)
+                        dlg_set_text(dialog, IDC_MONITOR_PAUSE, monitor_view_toggle_pause(g_view));
+                    return TRUE;
+            }
+            break;
+        case WM_DESTROY:
+            if (dialog == g_monitor) on_destroy(dialog);
+            return TRUE;
     }
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
-void monitor_open(HWND owner)
-{
+void monitor_open(HWND owner) {
     if (g_monitor) {
-        if (IsIconic(g_monitor))
-            ShowWindow(g_monitor, SW_RESTORE);
+        if (IsIconic(g_monitor)) ShowWindow(g_monitor, SW_RESTORE);
         centre_over_owner(g_monitor);
         SetFocus(g_monitor);
         return;
@@ -167,8 +153,7 @@ void monitor_open(HWND owner)
         g_font = CreateFontW(0, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
     HWND window = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(IDD_MONITOR), owner, monitor_proc, 0);
-    if (window)
-        ShowWindow(window, SW_SHOW);
+    if (window) ShowWindow(window, SW_SHOW);
 }
 
 HWND monitor_window() { return g_monitor; }

@@ -10,21 +10,16 @@
 namespace {
 // The text file chosen for the last curve import, kept across runs.
 std::string g_last_import_file;
-} // namespace
+}  // namespace
 
-INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM, LPARAM) {
     return placeholder_page_proc(dialog, message);
 }
 
-void import_file_load()
-{
+void import_file_load() {
     std::string file;
     settings_read_text("CHARIMP", "FILE", file, 512);
     g_last_import_file = trim_blanks(file);
 }
 
-void import_file_store()
-{
-    settings_write_text("CHARIMP", "FILE", g_last_import_file.c_str());
-}
+void import_file_store() { settings_write_text("CHARIMP", "FILE", g_last_import_file.c_str()); }

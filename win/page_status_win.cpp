@@ -8,27 +8,23 @@
 #include "measure/scope.h"
 #include "measure/status_text.h"
 
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam)
-{
+INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY:
-        switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
-        case PAGE_SETACTIVE:
-            status_page_activate(g_status_poll);
-            break;
-        case PAGE_KILLACTIVE:
-            status_page_deactivate(g_status_poll);
-            break;
-        }
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-        return TRUE;
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_NOTIFY:
+            switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+                case PAGE_SETACTIVE:
+                    status_page_activate(g_status_poll);
+                    break;
+                case PAGE_KILLACTIVE:
+                    status_page_deactivate(g_status_poll);
+                    break;
+            }
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+            return TRUE;
     }
     return FALSE;
 }
 
-void status_poll_step()
-{
-    status_poll_step(g_status_poll, g_scope.page_active, tick_count_ms());
-}
+void status_poll_step() { status_poll_step(g_status_poll, g_scope.page_active, tick_count_ms()); }

@@ -5,22 +5,24 @@
 
 #include <windows.h>
 
-INT_PTR CALLBACK KvDlg_FuncDsc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);    // "Grundeinstellung"
-INT_PTR CALLBACK KvDlg_Standalone(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam); // "Sonderfunktionen"
-INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);    // "Userkurve 1 und 2"
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);       // "Dimmerstatus"
-INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);      // "Oszilloskop"
+INT_PTR CALLBACK KvDlg_FuncDsc(HWND dialog, UINT message, WPARAM wparam,
+                               LPARAM lparam);  // "Grundeinstellung"
+INT_PTR CALLBACK KvDlg_Standalone(HWND dialog, UINT message, WPARAM wparam,
+                                  LPARAM lparam);  // "Sonderfunktionen"
+INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM wparam,
+                               LPARAM lparam);                                          // "Userkurve 1 und 2"
+INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);   // "Dimmerstatus"
+INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);  // "Oszilloskop"
 
 // A page that so far shows only its title: it takes the notifications
 // (PAGE_SETACTIVE, PAGE_KILLACTIVE) without fields to fill.
-inline INT_PTR placeholder_page_proc(HWND dialog, UINT message)
-{
+inline INT_PTR placeholder_page_proc(HWND dialog, UINT message) {
     switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_NOTIFY:
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-        return TRUE;
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_NOTIFY:
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+            return TRUE;
     }
     return FALSE;
 }

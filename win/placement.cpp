@@ -8,30 +8,26 @@ WindowPlacement g_placement;
 
 constexpr const char* section = "SHOWCMD";
 
-bool fits_on(const Rect& r, const Rect& desktop)
-{
+bool fits_on(const Rect& r, const Rect& desktop) {
     // Widths in 64 bits: stored values can be anything.
     int64_t width = int64_t{r.right} - r.left;
     int64_t height = int64_t{r.bottom} - r.top;
-    return width > 0 && height > 0 && r.left >= desktop.left && r.top >= desktop.top && r.right <= desktop.right &&
-           r.bottom <= desktop.bottom;
+    return width > 0 && height > 0 && r.left >= desktop.left && r.top >= desktop.top &&
+           r.right <= desktop.right && r.bottom <= desktop.bottom;
 }
 
-} // namespace
+}  // namespace
 
-const WindowPlacement& placement_get()
-{
-    return g_placement;
-}
+const WindowPlacement& placement_get() { return g_placement; }
 
-void placement_load(int system_show_command, const Rect& desktop)
-{
+void placement_load(int system_show_command, const Rect& desktop) {
     WindowPlacement p;
-    p.show_command = settings_read_int(section, "ZOOM", 0) != 0 ? PLACEMENT_SW_SHOWMAXIMIZED : system_show_command;
+    p.show_command =
+        settings_read_int(section, "ZOOM", 0) != 0 ? PLACEMENT_SW_SHOWMAXIMIZED : system_show_command;
     p.use_stored = settings_read_int(section, "DEFAULT", 0) != 0;
     p.rect = Rect{settings_read_int(section, "LEFT", 0), settings_read_int(section, "TOP", 0),
                   settings_read_int(section, "RIGHT", 0), settings_read_int(section, "BOTTOM", 0)};
-    if (!fits_on(p.rect, desktop)) // e.g. after a change of screen resolution
+    if (!fits_on(p.rect, desktop))  // e.g. after a change of screen resolution
         p.use_stored = false;
     if (p.use_stored) {
         // Fits on the desktop, so the difference fits in 32 bits.
@@ -48,13 +44,9 @@ void placement_load(int system_show_command, const Rect& desktop)
     g_placement = p;
 }
 
-void placement_set_snapshot(const Rect& normal)
-{
-    g_placement.snapshot = normal;
-}
+void placement_set_snapshot(const Rect& normal) { g_placement.snapshot = normal; }
 
-void placement_store(std::optional<int> tab_index, bool maximized, bool minimized, const Rect& normal)
-{
+void placement_store(std::optional<int> tab_index, bool maximized, bool minimized, const Rect& normal) {
     WindowPlacement& p = g_placement;
     if (tab_index) {
         p.start_tab = *tab_index;
@@ -65,7 +57,7 @@ void placement_store(std::optional<int> tab_index, bool maximized, bool minimize
     Rect r = normal;
     if (!p.use_stored) {
         if (r == p.snapshot)
-            r = Rect{}; // never moved nor sized: keep opening at the default place
+            r = Rect{};  // never moved nor sized: keep opening at the default place
         else
             p.use_stored = true;
     }
@@ -76,7 +68,4 @@ void placement_store(std::optional<int> tab_index, bool maximized, bool minimize
     settings_write_int(section, "BOTTOM", r.bottom);
 }
 
-void placement_reset()
-{
-    g_placement = WindowPlacement{};
-}
+void placement_reset() { g_placement = WindowPlacement{}; }

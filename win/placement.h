@@ -21,13 +21,13 @@ constexpr int32_t PLACEMENT_CW_USEDEFAULT = static_cast<int32_t>(0x80000000u);
 constexpr int PLACEMENT_TAB_COUNT = 5;
 
 struct WindowPlacement {
-    bool use_stored = false; // the stored rectangle is used for the window
-    int show_command = 0;    // for the first showing of the main window
-    Rect rect;               // all PLACEMENT_CW_USEDEFAULT when not used
-    int32_t width = 0;       // PLACEMENT_CW_USEDEFAULT when not used
+    bool use_stored = false;  // the stored rectangle is used for the window
+    int show_command = 0;     // for the first showing of the main window
+    Rect rect;                // all PLACEMENT_CW_USEDEFAULT when not used
+    int32_t width = 0;        // PLACEMENT_CW_USEDEFAULT when not used
     int32_t height = 0;
-    Rect snapshot;           // normal rectangle right after the first showing
-    int start_tab = 0;       // 0..4
+    Rect snapshot;      // normal rectangle right after the first showing
+    int start_tab = 0;  // 0..4
 };
 
 const WindowPlacement& placement_get();

@@ -39,8 +39,8 @@ void set_timer_steps(TimerStep status_step, TimerStep scope_step);
 constexpr wchar_t MAIN_CLASS_NAME[] = L"Kv310rXPAppClass";
 constexpr int PAGE_COUNT = 5;
 // The codes of the notifications a page receives (sender window and id 0).
-constexpr UINT PAGE_SETACTIVE = static_cast<UINT>(-200); // shown, or show the record again
-constexpr UINT PAGE_KILLACTIVE = static_cast<UINT>(-201); // just hidden
+constexpr UINT PAGE_SETACTIVE = static_cast<UINT>(-200);   // shown, or show the record again
+constexpr UINT PAGE_KILLACTIVE = static_cast<UINT>(-201);  // just hidden
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -48,7 +48,7 @@ HWND main_window();
 HWND tab_control();
 HWND tool_bar();
 HWND status_bar();
-HWND current_page(); // the page shown, or null
+HWND current_page();  // the page shown, or null
 HWND page_window(int index);
 int selected_tab();
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #if !defined(_WIN32)
-#include <unistd.h> // geteuid
+#include <unistd.h>  // geteuid
 #endif
 
 #include "tests/support/temp_dir.h"
@@ -18,16 +18,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> names_in(const fs::path& dir)
-{
+std::vector<std::string> names_in(const fs::path& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
         names.push_back(TempDir::utf8(entry.path().filename()));
     return names;
 }
 
-TEST(FileIo, WritesReplacesAndReadsBack)
-{
+TEST(FileIo, WritesReplacesAndReadsBack) {
     TempDir tmp;
     std::string path = tmp.file("Kv310r.ini");
     EXPECT_FALSE(file_exists(path));
@@ -47,8 +45,7 @@ TEST(FileIo, WritesReplacesAndReadsBack)
     EXPECT_EQ(names_in(tmp.path), std::vector<std::string>{"Kv310r.ini"});
 }
 
-TEST(FileIo, NonAsciiNamesReachTheFileSystemUnchanged)
-{
+TEST(FileIo, NonAsciiNamesReachTheFileSystemUnchanged) {
     TempDir tmp;
     fs::create_directory(tmp.path / fs::path(TempDir::as_u8("Prüfung ß")));
     std::string path = tmp.file("Prüfung ß/Datei äöü €.ini");
@@ -58,12 +55,10 @@ TEST(FileIo, NonAsciiNamesReachTheFileSystemUnchanged)
               std::vector<std::string>{"Datei äöü €.ini"});
 }
 
-TEST(FileIo, LongPaths)
-{
+TEST(FileIo, LongPaths) {
     TempDir tmp;
     fs::path dir = tmp.path;
-    for (char c : std::string("abcd"))
-        dir /= std::string(70, c);
+    for (char c : std::string("abcd")) dir /= std::string(70, c);
 #if defined(_WIN32)
     // The test's own folders need the long-path prefix on Windows.
     fs::create_directories(fs::path(L"\\\\?\\" + dir.wstring()));
@@ -78,8 +73,7 @@ TEST(FileIo, LongPaths)
     EXPECT_TRUE(file_exists(path));
 }
 
-TEST(FileIo, FailedSaveLeavesTheOldStateAlone)
-{
+TEST(FileIo, FailedSaveLeavesTheOldStateAlone) {
     TempDir tmp;
 
     // The target is a folder.
@@ -96,7 +90,8 @@ TEST(FileIo, FailedSaveLeavesTheOldStateAlone)
     // A read-only file keeps its content.
     std::string locked = tmp.file("locked.ini");
     ASSERT_TRUE(write_file_atomic(locked, "old"));
-    fs::permissions(tmp.path / "locked.ini", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(tmp.path / "locked.ini",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_FALSE(write_file_atomic(locked, "new"));
     EXPECT_EQ(read_file(locked), "old");
@@ -112,10 +107,8 @@ TEST(FileIo, FailedSaveLeavesTheOldStateAlone)
 }
 
 #if !defined(_WIN32)
-TEST(FileIo, SaveIntoReadOnlyFolderFails)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root ignores folder permissions";
+TEST(FileIo, SaveIntoReadOnlyFolderFails) {
+    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     TempDir tmp;
     std::string path = tmp.file("Kv310r.ini");
     ASSERT_TRUE(write_file_atomic(path, "old"));
@@ -127,4 +120,4 @@ TEST(FileIo, SaveIntoReadOnlyFolderFails)
 }
 #endif
 
-} // namespace
+}  // namespace

@@ -11,46 +11,39 @@
 namespace {
 
 // Names to look up: a few fixed ones and a few taken from the input itself.
-std::string name_at(std::string_view data, size_t pos, size_t len)
-{
-    if (data.empty())
-        return "s";
+std::string name_at(std::string_view data, size_t pos, size_t len) {
+    if (data.empty()) return "s";
     pos %= data.size();
     return std::string(data.substr(pos, len));
 }
 
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
+void check(bool ok) {
+    if (!ok) __builtin_trap();
 }
 
 // What a read gives for a written value: the text up to a line break, blanks
 // at both ends removed, then one pair of matching outer quotes.
-std::string read_back_of(const char* written)
-{
+std::string read_back_of(const char* written) {
     std::string_view v(written);
     v = v.substr(0, v.find_first_of("\r\n"));
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
-    while (!v.empty() && blank(v.front()))
-        v.remove_prefix(1);
-    while (!v.empty() && blank(v.back()))
-        v.remove_suffix(1);
+    while (!v.empty() && blank(v.front())) v.remove_prefix(1);
+    while (!v.empty() && blank(v.back())) v.remove_suffix(1);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     return std::string(v);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     std::string_view data(reinterpret_cast<const char*>(bytes), size);
     IniDocument doc = ini_parse(data);
     IniDocument again = ini_parse(ini_serialize(doc));
     check(again.lines == doc.lines);
 
-    std::string names[] = {"s", "k", "", name_at(data, size / 3, 4), name_at(data, size / 2, 3), name_at(data, 1, 1)};
+    std::string names[] = {
+        "s", "k", "", name_at(data, size / 3, 4), name_at(data, size / 2, 3), name_at(data, 1, 1)};
     for (const std::string& section : names) {
         // The one-pass read of a section agrees with the key-by-key lookup.
         for (const auto& [key, value] : ini_get_section(doc, section))

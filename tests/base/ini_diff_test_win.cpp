@@ -40,24 +40,22 @@ enum class Compare {
 
 struct Row {
     const char* what;
-    std::optional<std::string> text; // nothing: no file at the start
+    std::optional<std::string> text;  // nothing: no file at the start
     std::vector<Op> ops;
     std::vector<Query> queries;
     Compare compare = Compare::Everything;
-    const char* why = ""; // for rows that are not fully compared
+    const char* why = "";  // for rows that are not fully compared
 };
 
 constexpr const char* missing = "<default>";
 
-std::string peer_string(const std::string& path, const Query& q)
-{
+std::string peer_string(const std::string& path, const Query& q) {
     char buffer[512] = {};
     GetPrivateProfileStringA(q.section, q.key, missing, buffer, sizeof buffer, path.c_str());
     return buffer;
 }
 
-std::vector<Row> rows()
-{
+std::vector<Row> rows() {
     const std::string tricky =
         "[Sec]\r\n"
         "  Key1 = value one  \r\n"
@@ -72,11 +70,20 @@ std::vector<Row> rows()
         "\tkey10\t=\t12abc\t\r\n"
         "my key = spaced name\r\n";
     const std::vector<Query> tricky_queries = {
-        {"sec", "key1", "value one"}, {"SEC", "KEY2", "quoted"}, {"sec", "key3", "single"},
-        {"sec", "key4", "\"mismatch'"}, {"sec", "key5", ""}, {"sec", "key6", "a;b"},
-        {"sec", "key7", "a=b"}, {"sec", "key8", missing}, {"sec", "key9", missing},
-        {"sec", "key10", "12abc"}, {"sec", "my key", "spaced name"}, {"sec", "nokey", missing},
-        {"other", "key1", missing}, {" sec ", " key1 ", "value one"},
+        {"sec", "key1", "value one"},
+        {"SEC", "KEY2", "quoted"},
+        {"sec", "key3", "single"},
+        {"sec", "key4", "\"mismatch'"},
+        {"sec", "key5", ""},
+        {"sec", "key6", "a;b"},
+        {"sec", "key7", "a=b"},
+        {"sec", "key8", missing},
+        {"sec", "key9", missing},
+        {"sec", "key10", "12abc"},
+        {"sec", "my key", "spaced name"},
+        {"sec", "nokey", missing},
+        {"other", "key1", missing},
+        {" sec ", " key1 ", "value one"},
     };
     auto with_line_end = [](std::string text, const char* eol) {
         std::string out;
@@ -101,15 +108,19 @@ std::vector<Row> rows()
          "[d]\r\nk=1\r\nK=2\r\n[D]\r\nk=3\r\nj=4\r\n",
          {},
          {{"d", "k", "1"}, {"d", "j", missing}}},
-        {"lines before the first section", "k=0\r\nj=5\r\n[s]\r\nk=1\r\n", {}, {{"s", "k", "1"}, {"s", "j", missing}}},
+        {"lines before the first section",
+         "k=0\r\nj=5\r\n[s]\r\nk=1\r\n",
+         {},
+         {{"s", "k", "1"}, {"s", "j", missing}}},
         {"integers",
-         "[n]\r\na=12abc\r\nb=-1\r\nc=abc\r\nd=+7\r\ne=4294967297\r\nf=\"-3\"\r\ng=\r\nh= 42 \r\ni=0x10\r\nj=- 5\r\n"
+         "[n]\r\na=12abc\r\nb=-1\r\nc=abc\r\nd=+7\r\ne=4294967297\r\nf=\"-3\"\r\ng=\r\nh= 42 "
+         "\r\ni=0x10\r\nj=- 5\r\n"
          "k=2147483648\r\nl=-0x1f\r\nm=0o17\r\no=0b102\r\np=0X10\r\nq=0x\r\nr=007\r\ns=0xFFffFFff\r\n"
          "t=0x1G\r\nu=\" -12\"\r\n",
          {},
-         {{"n", "a"}, {"n", "b"}, {"n", "c"}, {"n", "d"}, {"n", "e"}, {"n", "f"}, {"n", "g"}, {"n", "h"}, {"n", "i"},
-          {"n", "j"}, {"n", "k"}, {"n", "l"}, {"n", "m"}, {"n", "o"}, {"n", "p"}, {"n", "q"}, {"n", "r"}, {"n", "s"},
-          {"n", "t"}, {"n", "u"}, {"n", "z"}}},
+         {{"n", "a"}, {"n", "b"}, {"n", "c"}, {"n", "d"}, {"n", "e"}, {"n", "f"}, {"n", "g"},
+          {"n", "h"}, {"n", "i"}, {"n", "j"}, {"n", "k"}, {"n", "l"}, {"n", "m"}, {"n", "o"},
+          {"n", "p"}, {"n", "q"}, {"n", "r"}, {"n", "s"}, {"n", "t"}, {"n", "u"}, {"n", "z"}}},
         {"text after the header", "[s] junk\r\nk=v\r\n", {}, {{"s", "k", "v"}}},
         {"blanks inside the brackets", "[ spaced ]\r\nk=v\r\n", {}, {{"spaced", "k", "v"}}},
         {"'[' without ']'", "[s\r\nk=v\r\n", {}, {{"s", "k", missing}, {"[s", "k", missing}}},
@@ -131,9 +142,16 @@ std::vector<Row> rows()
         // Writing.
         {"file built up and taken apart",
          std::nullopt,
-         {{"App1", "key1", "string1"}, {"App1", "key2", "string2"}, {"App1", "key3", "string3"},
-          {"App2", "key4", "string4"}, {"App3", "key5", "string5"}, {"App1", "key2", nullptr},
-          {"App1", "key2", nullptr}, {"App1", nullptr, "x"}, {"App2", nullptr, nullptr}, {"App3", "key6", "6"},
+         {{"App1", "key1", "string1"},
+          {"App1", "key2", "string2"},
+          {"App1", "key3", "string3"},
+          {"App2", "key4", "string4"},
+          {"App3", "key5", "string5"},
+          {"App1", "key2", nullptr},
+          {"App1", "key2", nullptr},
+          {"App1", nullptr, "x"},
+          {"App2", nullptr, nullptr},
+          {"App3", "key6", "6"},
           {"App3", "key5", nullptr}},
          {{"app3", "key6", "6"}, {"app1", "key1", missing}, {"app2", "key4", missing}}},
         {"changed in place, spelling kept",
@@ -147,7 +165,10 @@ std::vector<Row> rows()
         {"missing final line end", "[a]\r\nx=1", {{"a", "y", "2"}}, {{"a", "x", "1"}, {"a", "y", "2"}}},
         {"blanks around the key", "[a]\r\n  x = 1 \r\n", {{"a", "x", "2"}}, {{"a", "x", "2"}}},
         {"empty value", "[a]\r\nx=1\r\n", {{"a", "x", ""}}, {{"a", "x", ""}}},
-        {"lines before the first section kept", "stray\r\n[a]\r\nx=1\r\n", {{"a", "x", "2"}}, {{"a", "x", "2"}}},
+        {"lines before the first section kept",
+         "stray\r\n[a]\r\nx=1\r\n",
+         {{"a", "x", "2"}},
+         {{"a", "x", "2"}}},
         {"delete section with its comment",
          "[a]\r\nx=1\r\n;c\r\n[b]\r\ny=2\r\n",
          {{"a", nullptr, nullptr}},
@@ -158,7 +179,10 @@ std::vector<Row> rows()
          {{"a", "y", missing}, {"a", "x", "1"}}},
         {"recent-file section rewritten",
          "[KVDLG]\r\nFILE=C:\\x.ini\r\n[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=0\r\n",
-         {{"FOP", nullptr, nullptr}, {"FOP", "FOP1", "C:\\b.ini"}, {"FOP", "TOP1", "1"}, {"FOP", "COP1", "3"}},
+         {{"FOP", nullptr, nullptr},
+          {"FOP", "FOP1", "C:\\b.ini"},
+          {"FOP", "TOP1", "1"},
+          {"FOP", "COP1", "3"}},
          {{"FOP", "FOP1", "C:\\b.ini"}, {"FOP", "COP1", "3"}, {"KVDLG", "FILE", "C:\\x.ini"}}},
 
         {"blank lines and comments around a new key",
@@ -185,10 +209,18 @@ std::vector<Row> rows()
          {{"a", "flag", "1"}},
          Compare::LookupsOnly,
          "Wine turns the line into the key; it is no key to Windows"},
-        {"value with leading blanks", "[a]\r\n", {{"a", "x", "  v"}}, {{"a", "x", "v"}}, Compare::LookupsOnly,
+        {"value with leading blanks",
+         "[a]\r\n",
+         {{"a", "x", "  v"}},
+         {{"a", "x", "v"}},
+         Compare::LookupsOnly,
          "Wine drops the value's leading blanks when writing"},
-        {"deleting from a missing file", std::nullopt, {{"a", "x", nullptr}, {"a", nullptr, nullptr}},
-         {{"a", "x", missing}}, Compare::LookupsOnly, "whether an empty file is left behind"},
+        {"deleting from a missing file",
+         std::nullopt,
+         {{"a", "x", nullptr}, {"a", nullptr, nullptr}},
+         {{"a", "x", missing}},
+         Compare::LookupsOnly,
+         "whether an empty file is left behind"},
         {"value with a line break",
          "[a]\r\nx=1\r\n",
          {{"a", "x", "2\r\n[evil]\r\ny=3"}},
@@ -198,8 +230,7 @@ std::vector<Row> rows()
     };
 }
 
-TEST(IniDifferential, SameResultsAsTheProfileFunctions)
-{
+TEST(IniDifferential, SameResultsAsTheProfileFunctions) {
     TempDir tmp;
     int n = 0;
     for (const Row& row : rows()) {
@@ -225,8 +256,8 @@ TEST(IniDifferential, SameResultsAsTheProfileFunctions)
                 EXPECT_EQ(our_value, *q.windows) << row.what << " [" << q.section << "] " << q.key;
             }
             if (row.compare == Compare::Nothing) {
-                std::printf("known Wine difference (%s): [%s] %s: Wine \"%s\", ours \"%s\"\n", row.why, q.section,
-                            q.key, peer_string(peer, q).c_str(), our_value.c_str());
+                std::printf("known Wine difference (%s): [%s] %s: Wine \"%s\", ours \"%s\"\n", row.why,
+                            q.section, q.key, peer_string(peer, q).c_str(), our_value.c_str());
                 continue;
             }
             EXPECT_EQ(our_value, peer_string(peer, q)) << row.what << " [" << q.section << "] " << q.key;
@@ -239,8 +270,7 @@ TEST(IniDifferential, SameResultsAsTheProfileFunctions)
     }
 }
 
-TEST(IniDifferential, BufferSizesCutLikeThePeer)
-{
+TEST(IniDifferential, BufferSizesCutLikeThePeer) {
     TempDir tmp;
     std::string path = tmp.file("cut.ini");
     ASSERT_TRUE(write_file_atomic(path, "[s]\r\nk=val1\r\nq=\"abc\"\r\n"));
@@ -256,4 +286,4 @@ TEST(IniDifferential, BufferSizesCutLikeThePeer)
     EXPECT_EQ(profile_get_string(path, "s", "q", "", sizeof buffer), buffer);
 }
 
-} // namespace
+}  // namespace

@@ -16,8 +16,7 @@ struct ReadCase {
     std::optional<std::string> expected;
 };
 
-TEST(IniRead, FindsValuesLikeTheWindowsProfileFunctions)
-{
+TEST(IniRead, FindsValuesLikeTheWindowsProfileFunctions) {
     const std::vector<ReadCase> cases = {
         {"plain", "[s]\r\nk=v\r\n", "s", "k", "v"},
         {"names without regard to case", "[SeC]\r\nKeY=v\r\n", "sec", "key", "v"},
@@ -62,7 +61,8 @@ TEST(IniRead, FindsValuesLikeTheWindowsProfileFunctions)
         IniDocument doc = ini_parse(c.text);
         EXPECT_EQ(ini_get(doc, c.section, c.key), c.expected) << c.what;
         // The lookups do not depend on the line ends written back.
-        EXPECT_EQ(ini_get(ini_parse(ini_serialize(doc)), c.section, c.key), c.expected) << c.what << " (rewritten)";
+        EXPECT_EQ(ini_get(ini_parse(ini_serialize(doc)), c.section, c.key), c.expected)
+            << c.what << " (rewritten)";
     }
 }
 
@@ -72,8 +72,7 @@ struct IntCase {
     uint32_t expected;
 };
 
-TEST(IniRead, IntegersReadLikeThePlatform)
-{
+TEST(IniRead, IntegersReadLikeThePlatform) {
     const std::vector<IntCase> cases = {
         {"[s]\r\nk=12abc\r\n", 5, 12},
         {"[s]\r\nk=-1\r\n", 5, 4294967295u},
@@ -84,19 +83,19 @@ TEST(IniRead, IntegersReadLikeThePlatform)
         {"[s]\r\nk=-4294967297\r\n", 5, 4294967295u},
         {"[s]\r\nk=2147483648\r\n", 5, 2147483648u},
         {"[s]\r\nk=42A94967297\r\n", 5, 42},
-        {"[s]\r\nk=0x10\r\n", 5, 16},   // base prefixes as the platform reads them
+        {"[s]\r\nk=0x10\r\n", 5, 16},  // base prefixes as the platform reads them
         {"[s]\r\nk=-0x1f\r\n", 5, 0xFFFFFFE1u},
         {"[s]\r\nk=0o17\r\n", 5, 15},
         {"[s]\r\nk=0b102\r\n", 5, 2},
-        {"[s]\r\nk=0X10\r\n", 5, 0},    // upper-case X is no prefix
+        {"[s]\r\nk=0X10\r\n", 5, 0},  // upper-case X is no prefix
         {"[s]\r\nk=0x\r\n", 5, 0},
         {"[s]\r\nk=007\r\n", 5, 7},
         {"[s]\r\nk=- 5\r\n", 5, 0},
         {"[s]\r\nk=\"-3\"\r\n", 5, 4294967293u},
         {"[s]\r\nk=\" 42\"\r\n", 5, 42},
-        {"[s]\r\nk=\r\n", 5, 5},       // empty value: the default
-        {"[s]\r\nk=\"\"\r\n", 5, 5},   // empty after the quotes are removed
-        {"[s]\r\nj=1\r\n", -2, 4294967294u}, // missing: the default
+        {"[s]\r\nk=\r\n", 5, 5},              // empty value: the default
+        {"[s]\r\nk=\"\"\r\n", 5, 5},          // empty after the quotes are removed
+        {"[s]\r\nj=1\r\n", -2, 4294967294u},  // missing: the default
         {"", 9, 9},
     };
     for (const IntCase& c : cases)
@@ -105,8 +104,8 @@ TEST(IniRead, IntegersReadLikeThePlatform)
 
 struct WriteOp {
     const char* section;
-    const char* key;   // null: delete the section
-    const char* value; // null: delete the key
+    const char* key;    // null: delete the section
+    const char* value;  // null: delete the key
 };
 
 struct WriteCase {
@@ -116,21 +115,32 @@ struct WriteCase {
     std::string after;
 };
 
-TEST(IniWrite, EditsInPlaceAndKeepsEverythingElse)
-{
+TEST(IniWrite, EditsInPlaceAndKeepsEverythingElse) {
     const std::vector<WriteCase> cases = {
         {"new file", "", {{"s", "k", "v"}}, "[s]\r\nk=v\r\n"},
         {"file built up",
          "",
-         {{"App1", "key1", "string1"}, {"App1", "key2", "string2"}, {"App2", "key3", "string3"}, {"App1", "key4", "x"}},
+         {{"App1", "key1", "string1"},
+          {"App1", "key2", "string2"},
+          {"App2", "key3", "string3"},
+          {"App1", "key4", "x"}},
          "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey4=x\r\n[App2]\r\nkey3=string3\r\n"},
-        {"changed in place, key keeps its spelling", "[S]\r\n  MyKey = 1\r\n", {{"s", "mykey", "2"}}, "[S]\r\nMyKey=2\r\n"},
+        {"changed in place, key keeps its spelling",
+         "[S]\r\n  MyKey = 1\r\n",
+         {{"s", "mykey", "2"}},
+         "[S]\r\nMyKey=2\r\n"},
         {"new key after the last key of the section",
          "[a]\r\nx=1\r\n\r\n; about b\r\n[b]\r\ny=2\r\n",
          {{"a", "z", "3"}},
          "[a]\r\nx=1\r\nz=3\r\n\r\n; about b\r\n[b]\r\ny=2\r\n"},
-        {"new key in a section without keys", "[a]\r\n; note\r\n[b]\r\n", {{"a", "x", "1"}}, "[a]\r\nx=1\r\n; note\r\n[b]\r\n"},
-        {"new section at the end", "[a]\r\nx=1\r\n\r\n", {{"b", "y", "2"}}, "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n"},
+        {"new key in a section without keys",
+         "[a]\r\n; note\r\n[b]\r\n",
+         {{"a", "x", "1"}},
+         "[a]\r\nx=1\r\n; note\r\n[b]\r\n"},
+        {"new section at the end",
+         "[a]\r\nx=1\r\n\r\n",
+         {{"b", "y", "2"}},
+         "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n"},
         {"blank lines and comments stay",
          "; top\r\nstray line\r\n[a]\r\n\r\nx=1\r\n;c\r\n\r\n",
          {{"a", "x", "2"}},
@@ -138,9 +148,15 @@ TEST(IniWrite, EditsInPlaceAndKeepsEverythingElse)
         {"LF file written with CRLF", "[a]\nx=1\n", {{"a", "x", "2"}}, "[a]\r\nx=2\r\n"},
         {"missing final line end", "[a]\r\nx=1", {{"a", "y", "2"}}, "[a]\r\nx=1\r\ny=2\r\n"},
         {"empty value", "[a]\r\nx=1\r\n", {{"a", "x", ""}}, "[a]\r\nx=\r\n"},
-        {"first of duplicate sections", "[a]\r\nx=1\r\n[A]\r\ny=2\r\n", {{"a", "y", "3"}}, "[a]\r\nx=1\r\ny=3\r\n[A]\r\ny=2\r\n"},
+        {"first of duplicate sections",
+         "[a]\r\nx=1\r\n[A]\r\ny=2\r\n",
+         {{"a", "y", "3"}},
+         "[a]\r\nx=1\r\ny=3\r\n[A]\r\ny=2\r\n"},
         {"first of duplicate keys", "[a]\r\nx=1\r\nx=2\r\n", {{"a", "X", "3"}}, "[a]\r\nx=3\r\nx=2\r\n"},
-        {"key without '=' is not changed", "[a]\r\nflag\r\n", {{"a", "flag", "1"}}, "[a]\r\nflag=1\r\nflag\r\n"},
+        {"key without '=' is not changed",
+         "[a]\r\nflag\r\n",
+         {{"a", "flag", "1"}},
+         "[a]\r\nflag=1\r\nflag\r\n"},
         {"value cut at a line break",
          "[a]\r\nx=1\r\n",
          {{"a", "x", "2\r\n[evil]\r\ny=3"}, {"a", "z", "4\nw=5"}},
@@ -152,7 +168,10 @@ TEST(IniWrite, EditsInPlaceAndKeepsEverythingElse)
          "[a]\r\nx=1\r\n; c\r\n[b]\r\ny=2\r\n",
          {{"A", nullptr, nullptr}},
          "[b]\r\ny=2\r\n"},
-        {"delete first of duplicate sections", "[a]\r\nx=1\r\n[a]\r\ny=2\r\n", {{"a", nullptr, "ignored"}}, "[a]\r\ny=2\r\n"},
+        {"delete first of duplicate sections",
+         "[a]\r\nx=1\r\n[a]\r\ny=2\r\n",
+         {{"a", nullptr, "ignored"}},
+         "[a]\r\ny=2\r\n"},
         {"delete missing key or section: no change",
          "[a]\r\nx=1\r\n",
          {{"a", "y", nullptr}, {"b", "x", nullptr}, {"b", nullptr, nullptr}},
@@ -164,14 +183,12 @@ TEST(IniWrite, EditsInPlaceAndKeepsEverythingElse)
     };
     for (const WriteCase& c : cases) {
         IniDocument doc = ini_parse(c.before);
-        for (const WriteOp& op : c.ops)
-            ini_write(doc, op.section, op.key, op.value);
+        for (const WriteOp& op : c.ops) ini_write(doc, op.section, op.key, op.value);
         EXPECT_EQ(ini_serialize(doc), c.after) << c.what;
     }
 }
 
-TEST(IniWrite, WrittenValuesReadBack)
-{
+TEST(IniWrite, WrittenValuesReadBack) {
     IniDocument doc = ini_parse("; settings\r\n[s]\r\nk=old\r\n");
     ini_write(doc, "s", "k", "C:\\Daten\\Prüfung.ini");
     ini_write(doc, "t", "n", "-17");
@@ -183,8 +200,7 @@ TEST(IniWrite, WrittenValuesReadBack)
     EXPECT_EQ(ini_get_int(doc, "t", "n", 3), 3u);
 }
 
-TEST(IniParse, SerializeKeepsEveryLine)
-{
+TEST(IniParse, SerializeKeepsEveryLine) {
     // Line ends become CRLF; the lines themselves, including blank ones and
     // junk, come back unchanged.
     IniDocument doc = ini_parse("a\r\n\r\n b \nc\rd");
@@ -195,12 +211,12 @@ TEST(IniParse, SerializeKeepsEveryLine)
     EXPECT_EQ(ini_parse("\r\n").lines, std::vector<std::string>{""});
 }
 
-} // namespace
+}  // namespace
 
-TEST(IniRead, WholeSectionInOnePassAgreesWithSingleLookups)
-{
-    const IniDocument doc = ini_parse("[Other]\r\nA=0\r\n[kv310r]\r\n  A = 1 \r\nb='2'\r\nB=3\r\n;C=4\r\nnoequals\r\n"
-                                      "[KV310R]\r\nD=5\r\n");
+TEST(IniRead, WholeSectionInOnePassAgreesWithSingleLookups) {
+    const IniDocument doc = ini_parse(
+        "[Other]\r\nA=0\r\n[kv310r]\r\n  A = 1 \r\nb='2'\r\nB=3\r\n;C=4\r\nnoequals\r\n"
+        "[KV310R]\r\nD=5\r\n");
     const auto values = ini_get_section(doc, "KV310R");
     EXPECT_EQ(values.size(), 2u);  // only the first section of that name; "B" is "b" again
     EXPECT_EQ(values.at("a"), "1");

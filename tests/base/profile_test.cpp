@@ -11,12 +11,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Profile, MissingFileReadsAsEmptyAndIsCreatedOnFirstWrite)
-{
+TEST(Profile, MissingFileReadsAsEmptyAndIsCreatedOnFirstWrite) {
     TempDir tmp;
     std::string path = tmp.file("Kv310r.ini");
     EXPECT_EQ(profile_get_string(path, "KVDLG", "FILE", "", 512), "");
-    EXPECT_EQ(profile_get_string(path, "KVDLG", "FILE", "default  ", 512), "default"); // trailing blanks dropped
+    EXPECT_EQ(profile_get_string(path, "KVDLG", "FILE", "default  ", 512),
+              "default");  // trailing blanks dropped
     EXPECT_EQ(profile_get_string(path, "KVDLG", "FILE", " one two ", 512), " one two");
     EXPECT_EQ(profile_get_int(path, "PROP", "RS485ADR", 7), 7u);
 
@@ -33,8 +33,7 @@ TEST(Profile, MissingFileReadsAsEmptyAndIsCreatedOnFirstWrite)
     EXPECT_EQ(profile_get_string(path, "PROP", "NONE", "x", 128), "x");
 }
 
-TEST(Profile, ReadsAreCutToTheBufferSize)
-{
+TEST(Profile, ReadsAreCutToTheBufferSize) {
     TempDir tmp;
     std::string path = tmp.file("cut.ini");
     ASSERT_TRUE(write_file_atomic(path, "[s]\r\nk=val1\r\nq=\"abc\"\r\nu=äöü\r\n"));
@@ -42,7 +41,7 @@ TEST(Profile, ReadsAreCutToTheBufferSize)
     EXPECT_EQ(profile_get_string(path, "s", "k", "", 4), "val");
     EXPECT_EQ(profile_get_string(path, "s", "k", "", 1), "");
     EXPECT_EQ(profile_get_string(path, "s", "k", "", 0), "");
-    EXPECT_EQ(profile_get_string(path, "s", "q", "", 3), "ab"); // quotes go first
+    EXPECT_EQ(profile_get_string(path, "s", "q", "", 3), "ab");  // quotes go first
     EXPECT_EQ(profile_get_string(path, "s", "x", "default", 4), "def");
     // Never half a character: 3 or 5 bytes of room leave whole characters.
     EXPECT_EQ(profile_get_string(path, "s", "u", "", 4), "ä");
@@ -50,8 +49,7 @@ TEST(Profile, ReadsAreCutToTheBufferSize)
     EXPECT_EQ(profile_get_string(path, "s", "u", "", 6), "äö");
 }
 
-TEST(Profile, WritesKeepTheRestOfTheFile)
-{
+TEST(Profile, WritesKeepTheRestOfTheFile) {
     TempDir tmp;
     std::string path = tmp.file("Kv310r.ini");
     ASSERT_TRUE(write_file_atomic(path, "; Einstellungen\n\n[SHOWCMD]\nZOOM=0\n\n[PROP]\nPORT=COM1\n"));
@@ -61,17 +59,18 @@ TEST(Profile, WritesKeepTheRestOfTheFile)
     EXPECT_EQ(read_file(path), "; Einstellungen\n\n[SHOWCMD]\nZOOM=0\n\n[PROP]\nPORT=COM1\n");
 
     EXPECT_TRUE(profile_write_string(path, "SHOWCMD", "TAB", "4"));
-    EXPECT_EQ(read_file(path), "; Einstellungen\r\n\r\n[SHOWCMD]\r\nZOOM=0\r\nTAB=4\r\n\r\n[PROP]\r\nPORT=COM1\r\n");
+    EXPECT_EQ(read_file(path),
+              "; Einstellungen\r\n\r\n[SHOWCMD]\r\nZOOM=0\r\nTAB=4\r\n\r\n[PROP]\r\nPORT=COM1\r\n");
     EXPECT_TRUE(profile_write_string(path, "SHOWCMD", nullptr, nullptr));
     EXPECT_EQ(read_file(path), "; Einstellungen\r\n\r\n[PROP]\r\nPORT=COM1\r\n");
 }
 
-TEST(Profile, FailedWriteReportsAndKeepsTheFile)
-{
+TEST(Profile, FailedWriteReportsAndKeepsTheFile) {
     TempDir tmp;
     std::string path = tmp.file("locked.ini");
     ASSERT_TRUE(write_file_atomic(path, "[PROP]\r\nPORT=COM1\r\n"));
-    fs::permissions(tmp.path / "locked.ini", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(tmp.path / "locked.ini",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_FALSE(profile_write_string(path, "PROP", "PORT", "COM2"));
     EXPECT_EQ(profile_get_string(path, "PROP", "PORT", "", 128), "COM1");
@@ -82,4 +81,4 @@ TEST(Profile, FailedWriteReportsAndKeepsTheFile)
     EXPECT_FALSE(profile_write_string(tmp.file("missing/x.ini"), "PROP", "PORT", "COM2"));
 }
 
-} // namespace
+}  // namespace

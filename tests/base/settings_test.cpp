@@ -12,10 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Settings, AccessorsOnTheProgramsOwnFile)
-{
+TEST(Settings, AccessorsOnTheProgramsOwnFile) {
     TempDir tmp;
-    settings_set_directory(TempDir::utf8(tmp.path)); // a separator is added
+    settings_set_directory(TempDir::utf8(tmp.path));  // a separator is added
     EXPECT_EQ(settings_path(), tmp.file("Kv310r.ini"));
 
     // No file: defaults and empty texts.
@@ -28,7 +27,8 @@ TEST(Settings, AccessorsOnTheProgramsOwnFile)
     settings_write_text("PROP", "PORT", "COM12");
     settings_write_int("PROP", "RS485ADR", -2);
     settings_write_int("SHOWCMD", "LEFT", 2147483647);
-    EXPECT_EQ(read_file(settings_path()), "[PROP]\r\nPORT=COM12\r\nRS485ADR=-2\r\n[SHOWCMD]\r\nLEFT=2147483647\r\n");
+    EXPECT_EQ(read_file(settings_path()),
+              "[PROP]\r\nPORT=COM12\r\nRS485ADR=-2\r\n[SHOWCMD]\r\nLEFT=2147483647\r\n");
     EXPECT_TRUE(settings_read_text("PROP", "PORT", text, 128));
     EXPECT_EQ(text, "COM12");
     EXPECT_TRUE(settings_read_text("PROP", "PORT", text, 4));
@@ -43,12 +43,10 @@ TEST(Settings, AccessorsOnTheProgramsOwnFile)
     settings_set_directory("");
 }
 
-TEST(Settings, ProgramFolderOfAnyLengthAndWithUmlauts)
-{
+TEST(Settings, ProgramFolderOfAnyLengthAndWithUmlauts) {
     TempDir tmp;
     fs::path dir = tmp.path / fs::path(TempDir::as_u8("Prüfstand ä"));
-    for (int i = 0; i < 3; ++i)
-        dir /= std::string(80, static_cast<char>('a' + i));
+    for (int i = 0; i < 3; ++i) dir /= std::string(80, static_cast<char>('a' + i));
 #if defined(_WIN32)
     fs::create_directories(fs::path(L"\\\\?\\" + dir.wstring()));
 #else
@@ -64,14 +62,13 @@ TEST(Settings, ProgramFolderOfAnyLengthAndWithUmlauts)
     settings_set_directory("");
 }
 
-TEST(Settings, UnwritableFileBehavesLikeAnEmptyOne)
-{
+TEST(Settings, UnwritableFileBehavesLikeAnEmptyOne) {
     TempDir tmp;
-    fs::create_directory(tmp.path / "Kv310r.ini"); // a folder where the file should be
+    fs::create_directory(tmp.path / "Kv310r.ini");  // a folder where the file should be
     settings_set_directory(TempDir::utf8(tmp.path));
-    settings_write_int("SHOWCMD", "TAB", 3); // silently not stored
+    settings_write_int("SHOWCMD", "TAB", 3);  // silently not stored
     EXPECT_EQ(settings_read_int("SHOWCMD", "TAB", 0), 0);
     settings_set_directory("");
 }
 
-} // namespace
+}  // namespace

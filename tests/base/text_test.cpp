@@ -13,8 +13,7 @@ struct IntCase {
     bool valid;
 };
 
-TEST(Text, NumberTypedIntoAField)
-{
+TEST(Text, NumberTypedIntoAField) {
     const std::vector<IntCase> cases = {
         {"  12abc", 12, true},
         {"abc", 0, false},
@@ -28,9 +27,11 @@ TEST(Text, NumberTypedIntoAField)
         {"+", 0, false},
         {"- 5", 0, false},
         {"2147483647", 2147483647u, true},
-        {"99999999999", 2147483647u, true}, // saturates, as a 32-bit strtol does
+        {"99999999999", 2147483647u, true},  // saturates, as a 32-bit strtol does
         {"-99999999999", 0x7FFFFFFF, false},
-        {"\xc3\xa4" "5", 0, false}, // a letter above 127 is text, not a blank
+        {"\xc3\xa4"
+         "5",
+         0, false},  // a letter above 127 is text, not a blank
     };
     for (const IntCase& c : cases) {
         bool valid = !c.valid;
@@ -47,8 +48,7 @@ struct WordCase {
     std::string expected;
 };
 
-TEST(Text, WordTypedIntoAField)
-{
+TEST(Text, WordTypedIntoAField) {
     const std::vector<WordCase> cases = {
         {"  COM3  ", false, 128, "COM3"},
         {"  COM3 extra", false, 128, "COM3"},
@@ -57,9 +57,9 @@ TEST(Text, WordTypedIntoAField)
         {"\x01\x02 a b\x1f", true, 128, "a b"},
         {"", true, 128, ""},
         {"   ", false, 128, ""},
-        {"abcdef", false, 4, "abc"},        // size - 1 characters read
-        {"  abcdef", false, 4, "a"},        // the blanks count against the size
-        {"äöüß", true, 3, "äö"},            // characters, not bytes
+        {"abcdef", false, 4, "abc"},  // size - 1 characters read
+        {"  abcdef", false, 4, "a"},  // the blanks count against the size
+        {"äöüß", true, 3, "äö"},      // characters, not bytes
         {"abc", true, 1, ""},
         {"abc", true, 0, ""},
     };
@@ -68,24 +68,21 @@ TEST(Text, WordTypedIntoAField)
     EXPECT_EQ(take_word(std::string(200, 'x'), false), std::string(127, 'x'));
 }
 
-TEST(Text, FormattingIsCutAt511Characters)
-{
+TEST(Text, FormattingIsCutAt511Characters) {
     EXPECT_EQ(format_text("Fehler: Datei \"%.8s\" fehlt (%d)", "C:\\Daten\\lang.ini", -3),
               "Fehler: Datei \"C:\\Daten\" fehlt (-3)");
     std::string long_arg(600, 'a');
     EXPECT_EQ(format_text("%s", long_arg.c_str()), std::string(511, 'a'));
     // Umlauts count as one character each and are never split.
     std::string umlauts;
-    for (int i = 0; i < 600; ++i)
-        umlauts += "ä";
+    for (int i = 0; i < 600; ++i) umlauts += "ä";
     std::string cut = format_text("x%s", umlauts.c_str());
     EXPECT_EQ(cut.size(), 1u + 510u * 2u);
     EXPECT_EQ(cut_chars(cut, 1000), cut);
     EXPECT_EQ(format_text("%s", ""), "");
 }
 
-TEST(Text, CutChars)
-{
+TEST(Text, CutChars) {
     EXPECT_EQ(cut_chars("Prüfung", 3), "Prü");
     EXPECT_EQ(cut_chars("Prüfung", 2), "Pr");
     EXPECT_EQ(cut_chars("€uro", 1), "€");
@@ -93,8 +90,7 @@ TEST(Text, CutChars)
     EXPECT_EQ(cut_chars("abc", 10), "abc");
 }
 
-TEST(Text, PathParts)
-{
+TEST(Text, PathParts) {
     EXPECT_EQ(program_directory_of("C:\\Programme\\KV310R\\kv310r.exe"), "C:\\Programme\\KV310R\\");
     EXPECT_EQ(program_directory_of("/opt/kv310r/kv310r-cli"), "/opt/kv310r/");
     EXPECT_EQ(program_directory_of("kv310r.exe"), "");
@@ -114,4 +110,4 @@ TEST(Text, PathParts)
     EXPECT_EQ(trim_blanks("\xc3\xa4"), "\xc3\xa4");
 }
 
-} // namespace
+}  // namespace

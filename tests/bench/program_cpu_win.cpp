@@ -17,11 +17,12 @@
 
 namespace {
 
-double cpu_seconds()
-{
+double cpu_seconds() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto value = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7; };
+    auto value = [](const FILETIME& t) {
+        return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+    };
     return value(kernel) + value(user);
 }
 
@@ -29,10 +30,9 @@ int answer_ok(WindowRef, unsigned, const std::string&) { return IDOK; }
 
 void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: program_cpu idle|read SECONDS [TAB]\n");
         return 2;
@@ -71,7 +71,8 @@ int main(int argc, char** argv)
     const double wall = (GetTickCount() - start) / 1000.0;
     const double cpu = cpu_seconds() - cpu_start;
     KillTimer(nullptr, tick);
-    std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu, 100.0 * cpu / wall);
+    std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
+                100.0 * cpu / wall);
     if (mode == "read") std::printf("  (%d reads)", transfers);
     std::printf("\n");
     return 0;

@@ -25,15 +25,13 @@ struct Sim {
     SimProcess process;
     std::string log = dir.file("traffic.txt");
 
-    explicit Sim(std::vector<std::string> options = {})
-    {
+    explicit Sim(std::vector<std::string> options = {}) {
         options.insert(options.end(), {"--log", log, "--exit-after", "120"});
         started = start_sim(process, KV_SIM_PATH, options);
     }
     bool started = false;
 
-    std::vector<std::string> log_lines(const char* prefix) const
-    {
+    std::vector<std::string> log_lines(const char* prefix) const {
         std::vector<std::string> lines;
         std::istringstream in(read_bytes(log));
         for (std::string line; std::getline(in, line);)
@@ -42,8 +40,7 @@ struct Sim {
     }
 };
 
-std::string hex(const std::string& bytes)
-{
+std::string hex(const std::string& bytes) {
     std::string out;
     char buf[4];
     for (unsigned char c : bytes) {
@@ -55,8 +52,7 @@ std::string hex(const std::string& bytes)
 
 // One request frame as the sim logs it: 7f, address, command, payload,
 // checksum, 7f, with 7e/7f stuffed.
-std::string frame_line(uint8_t address, uint8_t command, const std::string& payload)
-{
+std::string frame_line(uint8_t address, uint8_t command, const std::string& payload) {
     std::string body;
     body += char(address);
     body += char(command);
@@ -77,8 +73,7 @@ std::string frame_line(uint8_t address, uint8_t command, const std::string& payl
     return "RX" + hex(wire);
 }
 
-TEST(CliDevice, VersionQueryOnTheWireAndItsMessage)
-{
+TEST(CliDevice, VersionQueryOnTheWireAndItsMessage) {
     Sim sim({"--address", "7", "--version", "3.2,1.5,0.0"});
     ASSERT_TRUE(sim.started);
     const CliResult r = run_cli({"version", "--port", sim.process.pty, "--address", "7"});
@@ -87,8 +82,7 @@ TEST(CliDevice, VersionQueryOnTheWireAndItsMessage)
     EXPECT_TRUE(file_holds(sim.log, "RX 7f 07 08 f1 7f\n"));
 }
 
-TEST(CliDevice, ReadFetchesEightBlocksInOrderAfterTheDrain)
-{
+TEST(CliDevice, ReadFetchesEightBlocksInOrderAfterTheDrain) {
     Sim sim;
     ASSERT_TRUE(sim.started);
     TempDir dir;
@@ -109,15 +103,14 @@ TEST(CliDevice, ReadFetchesEightBlocksInOrderAfterTheDrain)
     EXPECT_EQ(read_bytes(file), golden());
 }
 
-TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame)
-{
+TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame) {
     Sim sim({"--address", "3"});
     ASSERT_TRUE(sim.started);
     TempDir dir;
     const std::string file = dir.file("set.ini");
     std::string text = golden();
     text.replace(text.find("d2_K_18=10"), 10, "d2_K_18=1234");
-    text.replace(text.find("u1_v_5=37"), 9, "u1_v_5=126"); // 0x7e goes out stuffed
+    text.replace(text.find("u1_v_5=37"), 9, "u1_v_5=126");  // 0x7e goes out stuffed
     write_bytes(file, text);
 
     const CliResult w = run_cli({"write", file, "--port", sim.process.pty, "--address", "3"});
@@ -133,9 +126,11 @@ TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame)
     ParameterRecord record;
     ASSERT_TRUE(read_parameter_file(record, file));
     std::string image(1024, '\0');
-    image.replace(0, DEVICE_IMAGE_SIZE, reinterpret_cast<const char*>(device_image(record)), DEVICE_IMAGE_SIZE);
+    image.replace(0, DEVICE_IMAGE_SIZE, reinterpret_cast<const char*>(device_image(record)),
+                  DEVICE_IMAGE_SIZE);
     std::vector<std::string> expected = {frame_line(3, 0x40, "")};
-    for (int i = 0; i < 8; ++i) expected.push_back(frame_line(3, 0x50, char(i) + image.substr(size_t(i) * 128, 128)));
+    for (int i = 0; i < 8; ++i)
+        expected.push_back(frame_line(3, 0x50, char(i) + image.substr(size_t(i) * 128, 128)));
     EXPECT_EQ(rx, expected);
     // The head marker a5 e7 7e 5a leads block 0, its 7e stuffed.
     EXPECT_EQ(rx[1].substr(0, 32), "RX 7f 03 50 00 a5 e7 7e fe 5a 00");
@@ -146,25 +141,39 @@ TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame)
     EXPECT_EQ(read_bytes(back), text);
 }
 
-TEST(CliDevice, LinkFailuresEndInTheirMessages)
-{
+TEST(CliDevice, LinkFailuresEndInTheirMessages) {
     struct Case {
         const char* name;
-        std::vector<std::string> sim_options; // empty name: no simulator at all
-        std::vector<std::string> args;        // "PTY" stands for the simulator's port
+        std::vector<std::string> sim_options;  // empty name: no simulator at all
+        std::vector<std::string> args;         // "PTY" stands for the simulator's port
         std::string message;
     };
     const std::string comm = "Kommunikation mit KV-310-R ist fehlerhaft\n";
     const Case cases[] = {
         {"no port name", {}, {"version"}, "Kommunikationsport muss ausgewählt werden\n"},
-        {"no such port", {}, {"version", "--port", "/dev/kv310r-nowhere"}, "Kommunikationsport ist nicht geeignet\n"},
-        {"not a serial device", {}, {"version", "--port", "/dev/null"}, "Kommunikationsport ist nicht geeignet\n"},
+        {"no such port",
+         {},
+         {"version", "--port", "/dev/kv310r-nowhere"},
+         "Kommunikationsport ist nicht geeignet\n"},
+        {"not a serial device",
+         {},
+         {"version", "--port", "/dev/null"},
+         "Kommunikationsport ist nicht geeignet\n"},
         {"silent dimmer", {"--silent"}, {"version", "--port", "PTY", "--address", "1"}, comm},
         {"other address", {"--address", "9"}, {"version", "--port", "PTY", "--address", "1"}, comm},
-        {"corrupted replies", {"--corrupt-rate", "1", "--seed", "5"}, {"read", "x.ini", "--port", "PTY", "--address", "1"}, comm},
-        {"wrong sub-address", {"--wrong-subaddress"}, {"write", "SET", "--port", "PTY", "--address", "1"}, comm},
+        {"corrupted replies",
+         {"--corrupt-rate", "1", "--seed", "5"},
+         {"read", "x.ini", "--port", "PTY", "--address", "1"},
+         comm},
+        {"wrong sub-address",
+         {"--wrong-subaddress"},
+         {"write", "SET", "--port", "PTY", "--address", "1"},
+         comm},
         {"short payloads", {"--short-payload"}, {"read", "x.ini", "--port", "PTY", "--address", "1"}, comm},
-        {"stops answering", {"--stop-after", "3"}, {"read", "x.ini", "--port", "PTY", "--address", "1"}, comm},
+        {"stops answering",
+         {"--stop-after", "3"},
+         {"read", "x.ini", "--port", "PTY", "--address", "1"},
+         comm},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -180,10 +189,14 @@ TEST(CliDevice, LinkFailuresEndInTheirMessages)
         }
         std::vector<std::string> args;
         for (const std::string& a : c.args) {
-            if (a == "PTY") args.push_back(sim->process.pty);
-            else if (a == "SET") args.push_back(set);
-            else if (a == "x.ini") args.push_back(target);
-            else args.push_back(a);
+            if (a == "PTY")
+                args.push_back(sim->process.pty);
+            else if (a == "SET")
+                args.push_back(set);
+            else if (a == "x.ini")
+                args.push_back(target);
+            else
+                args.push_back(a);
         }
         const CliResult r = run_cli(args);
         EXPECT_EQ(r.status, 1) << c.name;
@@ -194,8 +207,7 @@ TEST(CliDevice, LinkFailuresEndInTheirMessages)
     }
 }
 
-TEST(CliDevice, ImageWithoutMarkersGivesTheDefaultSet)
-{
+TEST(CliDevice, ImageWithoutMarkersGivesTheDefaultSet) {
     Sim sim({"--bad-markers"});
     ASSERT_TRUE(sim.started);
     TempDir dir;
@@ -206,4 +218,4 @@ TEST(CliDevice, ImageWithoutMarkersGivesTheDefaultSet)
     EXPECT_EQ(read_bytes(file), golden());
 }
 
-} // namespace
+}  // namespace

@@ -27,8 +27,7 @@ struct Dimmer {
     SimProcess sim;
     std::string pty;
 
-    explicit Dimmer(std::vector<std::string> options = {})
-    {
+    explicit Dimmer(std::vector<std::string> options = {}) {
         options.insert(options.end(), {"--log", log_path(), "--exit-after", "60"});
         if (start_sim(sim, KV_SIM_PATH, options)) pty = sim.pty;
     }
@@ -37,29 +36,25 @@ struct Dimmer {
     std::vector<std::string> port() const { return {"--port", pty, "--address", "1"}; }
 };
 
-std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more)
-{
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
     args.insert(args.end(), more.begin(), more.end());
     return args;
 }
 
-std::vector<std::string> lines_of(const std::string& text)
-{
+std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-size_t count_of(const std::string& text, const std::string& part)
-{
+size_t count_of(const std::string& text, const std::string& part) {
     size_t n = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
     return n;
 }
 
-TEST(CliStatus, ShowsThePageOnce)
-{
+TEST(CliStatus, ShowsThePageOnce) {
     Dimmer dimmer({"--version", "3.7,1.2,0.0", "--dip", "18ff"});
     ASSERT_FALSE(dimmer.pty.empty());
     const CliResult r = run_cli(with({"status"}, dimmer.port()));
@@ -77,13 +72,12 @@ TEST(CliStatus, ShowsThePageOnce)
     EXPECT_NE(dimmer.log().find("RX 7f 01 10 00 00 00 00 00 00 00 00"), std::string::npos) << dimmer.log();
 }
 
-TEST(CliStatus, WatchPollsUntilInterrupted)
-{
+TEST(CliStatus, WatchPollsUntilInterrupted) {
     Dimmer dimmer;
     ASSERT_FALSE(dimmer.pty.empty());
     ChildProcess cli;
-    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"status", "--watch"}, dimmer.port()), dimmer.dir.file("out"),
-                            dimmer.dir.file("err")));
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"status", "--watch"}, dimmer.port()),
+                            dimmer.dir.file("out"), dimmer.dir.file("err")));
     // Until a few reports are out, then Ctrl+C.
     const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < end && count_of(read_bytes(dimmer.dir.file("out")), "Mode: ") < 3)
@@ -97,8 +91,7 @@ TEST(CliStatus, WatchPollsUntilInterrupted)
     EXPECT_EQ(out.find("\x1b["), std::string::npos);
 }
 
-TEST(CliStatus, SilentDimmerEndsTheWatch)
-{
+TEST(CliStatus, SilentDimmerEndsTheWatch) {
     Dimmer dimmer({"--silent"});
     ASSERT_FALSE(dimmer.pty.empty());
     const CliResult r = run_cli(with({"status", "--watch", "--timeout", "1"}, dimmer.port()));
@@ -107,8 +100,7 @@ TEST(CliStatus, SilentDimmerEndsTheWatch)
     EXPECT_EQ(r.out, "");
 }
 
-TEST(CliScope, WritesTheCaptureAsCsv)
-{
+TEST(CliScope, WritesTheCaptureAsCsv) {
     struct Case {
         std::vector<std::string> options;
         const char* start_request;  // the start frame as the dimmer logs it
@@ -117,13 +109,21 @@ TEST(CliScope, WritesTheCaptureAsCsv)
         const char* last_time;
     };
     const std::vector<Case> cases = {
-        {{}, "RX 7f 01 80 01 01 00 00 00 00", "Dimmer 1, Einzelmessung, Volle Periode, I-Messbereich [A] \u00b116",
-         "0.000;", "24.950;"},
+        {{},
+         "RX 7f 01 80 01 01 00 00 00 00",
+         "Dimmer 1, Einzelmessung, Volle Periode, I-Messbereich [A] \u00b116",
+         "0.000;",
+         "24.950;"},
         {{"--dimmer", "2", "--kind", "start", "--half-period", "7", "--section", "schalt", "--range", "1"},
-         "RX 7f 01 80 02 03 07 00 02 01", "Dimmer 2, Messung bei Start, Schaltvorgang, I-Messbereich [A] \u00b10.5",
-         "-0.500;", "1.995;"},
-        {{"--kind", "fehler", "--section", "schalt", "--range", "3"}, "RX 7f 01 80 01 02 00 00 01 00",
-         "Dimmer 1, Messung bei/nach Fehler, I-Messbereich [A] \u00b12", "-1.000;", "3.990;"},
+         "RX 7f 01 80 02 03 07 00 02 01",
+         "Dimmer 2, Messung bei Start, Schaltvorgang, I-Messbereich [A] \u00b10.5",
+         "-0.500;",
+         "1.995;"},
+        {{"--kind", "fehler", "--section", "schalt", "--range", "3"},
+         "RX 7f 01 80 01 02 00 00 01 00",
+         "Dimmer 1, Messung bei/nach Fehler, I-Messbereich [A] \u00b12",
+         "-1.000;",
+         "3.990;"},
     };
     for (const Case& c : cases) {
         Dimmer dimmer;
@@ -150,8 +150,7 @@ TEST(CliScope, WritesTheCaptureAsCsv)
     }
 }
 
-TEST(CliScope, SilenceAndCancel)
-{
+TEST(CliScope, SilenceAndCancel) {
     // No acknowledgement at all: the start command is repeated until the time-out.
     Dimmer silent({"--silent"});
     ASSERT_FALSE(silent.pty.empty());
@@ -164,8 +163,8 @@ TEST(CliScope, SilenceAndCancel)
 
     // Ctrl+C while waiting: "Abbruch", and the stop command goes to the dimmer.
     ChildProcess cli;
-    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"scope", "-o", csv_path}, silent.port()), silent.dir.file("out"),
-                            silent.dir.file("err")));
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"scope", "-o", csv_path}, silent.port()),
+                            silent.dir.file("out"), silent.dir.file("err")));
     const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < end && count_of(silent.log(), "RX 7f 01 80 01") < 5)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -179,8 +178,7 @@ TEST(CliScope, SilenceAndCancel)
     EXPECT_FALSE(std::filesystem::exists(csv_path));
 }
 
-TEST(CliScope, BadOptions)
-{
+TEST(CliScope, BadOptions) {
     struct Case {
         std::vector<std::string> args;
         const char* message;
@@ -202,4 +200,4 @@ TEST(CliScope, BadOptions)
     }
 }
 
-} // namespace
+}  // namespace

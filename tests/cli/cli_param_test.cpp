@@ -11,15 +11,13 @@ namespace {
 
 std::string golden() { return read_bytes(std::string(KV_TEST_DATA_DIR) + "/default_parameter_file.ini"); }
 
-std::string numbers(int from, int to)
-{
+std::string numbers(int from, int to) {
     std::string s;
     for (int i = from; i <= to; ++i) s += std::to_string(i) + "\n";
     return s;
 }
 
-TEST(CliParamFile, NewWritesTheDefaultSetAndShowPrintsIt)
-{
+TEST(CliParamFile, NewWritesTheDefaultSetAndShowPrintsIt) {
     TempDir dir;
     const std::string file = dir.file("Anlage.ini");
     const CliResult created = run_cli({"new", file});
@@ -32,24 +30,22 @@ TEST(CliParamFile, NewWritesTheDefaultSetAndShowPrintsIt)
     EXPECT_EQ(shown.err, "");
 }
 
-TEST(CliParamFile, ShowPrintsTheValidatedSet)
-{
+TEST(CliParamFile, ShowPrintsTheValidatedSet) {
     TempDir dir;
     const std::string file = dir.file("odd.ini");
     std::string text = golden();
-    text.replace(text.find("d1_K_3_a=0"), 10, "d1_K_3_a=300"); // 300 keeps its low byte: 44
-    text.replace(text.find("d1_K_4_a=100"), 12, "d1_K_4_a=20"); // raised to the minimum
+    text.replace(text.find("d1_K_3_a=0"), 10, "d1_K_3_a=300");   // 300 keeps its low byte: 44
+    text.replace(text.find("d1_K_4_a=100"), 12, "d1_K_4_a=20");  // raised to the minimum
     write_bytes(file, text);
 
     const CliResult shown = run_cli({"show", file});
     ASSERT_EQ(shown.status, 0) << shown.err;
     EXPECT_NE(shown.out.find("\r\nd1_K_3_a=44\r\n"), std::string::npos);
     EXPECT_NE(shown.out.find("\r\nd1_K_4_a=44\r\n"), std::string::npos);
-    EXPECT_EQ(read_bytes(file), text); // showing never writes
+    EXPECT_EQ(read_bytes(file), text);  // showing never writes
 }
 
-TEST(CliParamFile, ShowReportsUnreadableAndIncompleteFiles)
-{
+TEST(CliParamFile, ShowReportsUnreadableAndIncompleteFiles) {
     TempDir dir;
     const std::string missing = dir.file("fehlt.ini");
     CliResult r = run_cli({"show", missing});
@@ -70,8 +66,7 @@ TEST(CliParamFile, ShowReportsUnreadableAndIncompleteFiles)
     EXPECT_EQ(r.err, "Fehler: Datei \"" + deep.substr(0, 128) + "\" ist nicht lesbar\n");
 }
 
-TEST(CliParamFile, ImportCurveReplacesOneCurveAndSaves)
-{
+TEST(CliParamFile, ImportCurveReplacesOneCurveAndSaves) {
     TempDir dir;
     const std::string file = dir.file("set.ini");
     ASSERT_EQ(run_cli({"new", file}).status, 0);
@@ -84,18 +79,17 @@ TEST(CliParamFile, ImportCurveReplacesOneCurveAndSaves)
     EXPECT_NE(saved.find("\r\nu2_v_0=0\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nu2_v_64=64\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nu2_v_254=254\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("\r\nu1_v_64=94\r\n"), std::string::npos); // curve 1 keeps its default
+    EXPECT_NE(saved.find("\r\nu1_v_64=94\r\n"), std::string::npos);  // curve 1 keeps its default
 }
 
-TEST(CliParamFile, FailedImportLeavesTheFileUntouched)
-{
+TEST(CliParamFile, FailedImportLeavesTheFileUntouched) {
     TempDir dir;
     const std::string file = dir.file("set.ini");
     ASSERT_EQ(run_cli({"new", file}).status, 0);
     const std::string before = read_bytes(file);
 
     const std::string short_curve = dir.file("kurz.txt");
-    write_bytes(short_curve, numbers(0, 254)); // 255 numbers
+    write_bytes(short_curve, numbers(0, 254));  // 255 numbers
     CliResult r = run_cli({"import-curve", file, "1", short_curve});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Fehler: Datei \"" + short_curve + "\" ist fehlerhaft\n");
@@ -108,8 +102,7 @@ TEST(CliParamFile, FailedImportLeavesTheFileUntouched)
     EXPECT_EQ(read_bytes(file), before);
 }
 
-TEST(CliParamFile, UsageErrorsAndHelp)
-{
+TEST(CliParamFile, UsageErrorsAndHelp) {
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -134,4 +127,4 @@ TEST(CliParamFile, UsageErrorsAndHelp)
     }
 }
 
-} // namespace
+}  // namespace

@@ -7,20 +7,20 @@
 
 namespace {
 
-std::string quote(const std::string& s)
-{
+std::string quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) {
-        if (c == '\'') q += "'\\''";
-        else q += c;
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
     }
     return q + "'";
 }
 
-} // namespace
+}  // namespace
 
-CliResult run_cli(const std::vector<std::string>& args)
-{
+CliResult run_cli(const std::vector<std::string>& args) {
     TempDir dir;
     std::string cmd = quote(KV_CLI_PATH);
     for (const auto& a : args) cmd += " " + quote(a);

@@ -54,8 +54,8 @@ TEST(FrameEncoder, WireBytes) {
         {1, 0x08, {}, "7f 01 08 f7 7f"},
         {0, 0x08, {}, "7f 00 08 f8 7f"},
         {1, 0x48, {0x03}, "7f 01 48 03 b4 7f"},
-        {0x79, 0x08, {}, "7f 79 08 7e ff 7f"},       // checksum 0x7F stuffed
-        {0x7A, 0x08, {}, "7f 7a 08 7e fe 7f"},       // checksum 0x7E stuffed
+        {0x79, 0x08, {}, "7f 79 08 7e ff 7f"},                     // checksum 0x7F stuffed
+        {0x7A, 0x08, {}, "7f 7a 08 7e fe 7f"},                     // checksum 0x7E stuffed
         {0x7F, 0x08, {0x7E, 0x00}, "7f 7e ff 08 7e fe 00 fb 7f"},  // address and payload stuffed
     };
     for (const Case& c : cases) EXPECT_EQ(hex(encode(c.address, c.code, c.payload)), c.wire);
@@ -89,10 +89,10 @@ TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
     EXPECT_EQ(Codec_Begin(0x7F, 7, 0x78), 0);
     for (int i = 0; i < 62; ++i) ASSERT_EQ(Codec_PutU16(0x7E7E), 0);
     for (int i = 0; i < 65; ++i) ASSERT_EQ(Codec_PutU16(0x7F7F), 0);  // fill 513
-    EXPECT_EQ(Codec_PutU32(0x7F7F7F7F), -1);  // needs fill + 11 <= 520
-    EXPECT_EQ(Codec_PutU16(0x7F7F), 0);       // fill + 7 == 520: fits, fill 517
-    EXPECT_EQ(Codec_PutU8(0), -1);            // needs fill + 5 <= 520
-    EXPECT_EQ(Codec_Finish(), 0);             // fill + 3 == 520; the checksum is 0x7E
+    EXPECT_EQ(Codec_PutU32(0x7F7F7F7F), -1);                          // needs fill + 11 <= 520
+    EXPECT_EQ(Codec_PutU16(0x7F7F), 0);                               // fill + 7 == 520: fits, fill 517
+    EXPECT_EQ(Codec_PutU8(0), -1);                                    // needs fill + 5 <= 520
+    EXPECT_EQ(Codec_Finish(), 0);                                     // fill + 3 == 520; the checksum is 0x7E
     ASSERT_EQ(fake_port().writes.size(), 1u);
     const Bytes wire = fake_port().writes[0].bytes;
     EXPECT_EQ(wire.size(), 520u);
@@ -107,8 +107,7 @@ TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
     Codec_PutU16(0x1234);
     Codec_PutU32(0xA1B2C3D4);
     Codec_Finish();
-    EXPECT_EQ(parse(fake_port().writes.back().bytes)[0].payload,
-              (Bytes{0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1}));
+    EXPECT_EQ(parse(fake_port().writes.back().bytes)[0].payload, (Bytes{0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1}));
 }
 
 TEST(FrameParser, RecoversFromNoiseAndDamagedFrames) {
@@ -134,15 +133,18 @@ TEST(FrameParser, RecoversFromNoiseAndDamagedFrames) {
         {"too short, the flag opens the next frame", join({{0x7F, 0x01}, version}), {version_rx}},
         {"empty frame between flags", join({{0x7F}, version}), {version_rx}},
         {"261 bytes accepted", max_frame, {{1, 0, 0x48, Bytes(256, 0x11)}}},
-        {"262 bytes dropped, next frame kept", join({overlong, Bytes(version.begin() + 1, version.end())}),
+        {"262 bytes dropped, next frame kept",
+         join({overlong, Bytes(version.begin() + 1, version.end())}),
          {version_rx}},
         {"bad escape drops the frame",
          join({{0x7F, 0x01, 0x7E, 0x01, 0x08, 0xF7, 0x7F}, Bytes(version.begin() + 1, version.end())}),
          {version_rx}},
         {"two escapes in a row drop the frame",
-         join({{0x7F, 0x01, 0x7E, 0x7E, 0xFF, 0x08, 0x78, 0x7F}, version}), {version_rx}},
+         join({{0x7F, 0x01, 0x7E, 0x7E, 0xFF, 0x08, 0x78, 0x7F}, version}),
+         {version_rx}},
         {"bad checksum, then a good frame sharing its flag",
-         {0x7F, 0x01, 0x08, 0xF6, 0x7F, 0x01, 0x08, 0xF7, 0x7F}, {version_rx}},
+         {0x7F, 0x01, 0x08, 0xF6, 0x7F, 0x01, 0x08, 0xF7, 0x7F},
+         {version_rx}},
         {"stuffed checksum", {0x7F, 0x79, 0x08, 0x7E, 0xFF, 0x7F}, {{0x79, 0, 0x08, {}}}},
         {"stuffed payload", encode(1, 0x50, {0x7E, 0x7F, 0x7D}), {{1, 0, 0x50, {0x7E, 0x7F, 0x7D}}}},
     };

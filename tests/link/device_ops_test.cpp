@@ -182,8 +182,8 @@ TEST(WriteParameterSet, EchoMustCarryStatusOneAndTheIndex) {
         if (request.code == CMD_RESET) fake_port_reply(CMD_RESET, {0});
         if (request.code != CMD_WRITE_BLOCK) return;
         const uint8_t index = request.payload[0];
-        fake_port_reply(CMD_WRITE_BLOCK, {0, index}, 10);                  // status byte not 1
-        fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);     // other block
+        fake_port_reply(CMD_WRITE_BLOCK, {0, index}, 10);               // status byte not 1
+        fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);  // other block
         fake_port_reply(CMD_WRITE_BLOCK, {1, index}, 30);
     };
     EXPECT_TRUE(write_parameter_set(&g_owner, sample_record()));
@@ -368,12 +368,12 @@ TEST(ScopeCommands, StartPayload) {
         const char* payload;
     };
     const std::vector<Case> cases = {
-        {{0, 0, 2, 3, 7}, "01 01 00 00 02 00"},    // single: no half-period
-        {{0, 2, 1, 1, 7}, "01 03 07 00 01 01"},    // at start: half-period, low range
+        {{0, 0, 2, 3, 7}, "01 01 00 00 02 00"},  // single: no half-period
+        {{0, 2, 1, 1, 7}, "01 03 07 00 01 01"},  // at start: half-period, low range
         {{1, 2, 0, 2, 500}, "02 03 f4 01 00 00"},
-        {{0, 3, 0, 6, 7}, "01 04 00 00 03 00"},    // load test: section 3
-        {{0, 1, 2, 6, 7}, "01 02 00 00 01 00"},    // fault: section 1
-        {{1, 4, 2, 1, 7}, "02 01 00 00 02 01"},    // continuous runs as single
+        {{0, 3, 0, 6, 7}, "01 04 00 00 03 00"},  // load test: section 3
+        {{0, 1, 2, 6, 7}, "01 02 00 00 01 00"},  // fault: section 1
+        {{1, 4, 2, 1, 7}, "02 01 00 00 02 01"},  // continuous runs as single
     };
     for (const Case& c : cases) {
         uint8_t payload[6];
@@ -468,11 +468,8 @@ TEST(ScopeCommands, PollSortsTheReply) {
 
     // Replies that do not count.
     const std::vector<std::pair<uint8_t, Bytes>> ignored = {
-        {CMD_SCOPE, {1, 2, 3, 4, 5}},
-        {CMD_SCOPE_BLOCK, {1}},
-        {CMD_SCOPE_REQUEST, {2}},
-        {CMD_STATUS, status_payload(5, 110)},
-        {CMD_VERSION, {1, 2}},
+        {CMD_SCOPE, {1, 2, 3, 4, 5}},         {CMD_SCOPE_BLOCK, {1}}, {CMD_SCOPE_REQUEST, {2}},
+        {CMD_STATUS, status_payload(5, 110)}, {CMD_VERSION, {1, 2}},
     };
     for (const auto& [code, payload] : ignored) {
         fake_port_reply(code, payload);

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!frame_decode(parser, &frame) || frame.length != length - 5) std::abort();
         // What the parser took in, encoded again, must parse back to the same frame.
         uint8_t wire[FRAME_MAX_STUFFED];
-        const size_t n = frame_encode(frame.address, frame.sub_address, frame.code, frame.payload,
-                                      frame.length, wire);
+        const size_t n =
+            frame_encode(frame.address, frame.sub_address, frame.code, frame.payload, frame.length, wire);
         FrameParser again;
         frame_parser_reset(again);
         bool done = false;

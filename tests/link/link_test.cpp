@@ -49,8 +49,7 @@ TEST(LinkPort, OpenAndClose) {
     Link_Close();  // closing a closed port is fine
 
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"", ""},   {"COM3", ""}, {"COM3", ""}, {"COM3", "38400,n,8,2"},
-        {"COM3", ""}, {"COM3", ""}};
+        {"", ""}, {"COM3", ""}, {"COM3", ""}, {"COM3", "38400,n,8,2"}, {"COM3", ""}, {"COM3", ""}};
     EXPECT_EQ(g_monitor_texts, expected);
 
     // The port line carries at most 64 characters of the name.
@@ -137,9 +136,9 @@ TEST(LinkTimedOut, SignedDifferenceSurvivesTheWrap) {
         {1000, 2001, 1000, true},
         {0xFFFFFF00u, 0x000002E8u, 1000, false},  // 1000 ms across the wrap
         {0xFFFFFF00u, 0x000002E9u, 1000, true},
-        {5000, 3999, 1000, true},                 // clock behind the start: absolute value
+        {5000, 3999, 1000, true},  // clock behind the start: absolute value
         {5000, 4000, 1000, false},
-        {0, 0x80000000u, 0xFFFFFFFFu, false},     // largest difference, never above the limit
+        {0, 0x80000000u, 0xFFFFFFFFu, false},  // largest difference, never above the limit
     };
     for (const Case& c : cases) {
         reset_link_world(c.now);
@@ -174,9 +173,9 @@ TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
 TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
     reset_link_world();
     Busy_Open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);  // sub-address 1
-    fake_port_reply(CMD_STATUS, {9, 9}, 20);      // other command
-    fake_port_reply(CMD_VERSION, {9}, 30);        // too short
+    fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);                      // sub-address 1
+    fake_port_reply(CMD_STATUS, {9, 9}, 20);                          // other command
+    fake_port_reply(CMD_VERSION, {9}, 30);                            // too short
     fake_port_queue({0x7F, 0x05, 0x08, 0x01, 0x02, 0x00, 0x7F}, 40);  // bad checksum
     fake_port_reply(CMD_VERSION, {1, 2}, 50);
     Frame reply;
@@ -246,8 +245,8 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     Busy_Open(nullptr, 0);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
-    EXPECT_EQ(fake_port().waits, 1001);   // at 0..1000 ms
-    EXPECT_EQ(fake_busy().queries, 1002); // the pass at 1001 ms ends the wait
+    EXPECT_EQ(fake_port().waits, 1001);    // at 0..1000 ms
+    EXPECT_EQ(fake_busy().queries, 1002);  // the pass at 1001 ms ends the wait
 
     // The shell's replacement is used instead of the port wait.
     reset_link_world();

@@ -13,9 +13,10 @@ namespace {
 
 struct FakeList {
     std::deque<std::string> lines;
-    MonitorList list{this, [](void* c) { return static_cast<FakeList*>(c)->lines.size(); },
-                     [](void* c) { static_cast<FakeList*>(c)->lines.pop_front(); },
-                     [](void* c, const std::string& line) { static_cast<FakeList*>(c)->lines.push_back(line); }};
+    MonitorList list{
+        this, [](void* c) { return static_cast<FakeList*>(c)->lines.size(); },
+        [](void* c) { static_cast<FakeList*>(c)->lines.pop_front(); },
+        [](void* c, const std::string& line) { static_cast<FakeList*>(c)->lines.push_back(line); }};
 };
 
 const std::string header = "KV-310-R PC-Testprogramm\nV2.3 15.2.2017\n";
@@ -29,18 +30,17 @@ struct MonitorViewTest : ::testing::Test {
     void TearDown() override { monitor_view_close(view); }
 };
 
-TEST_F(MonitorViewTest, LogHoldsTheFeedByteForByteAndTheListItsLines)
-{
+TEST_F(MonitorViewTest, LogHoldsTheFeedByteForByteAndTheListItsLines) {
     monitor_view_open(view, folder());
     const std::string traffic = "\r\n{PORT COM1}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx 7f 01 08 02 01 ea 7f\r\n";
     Monitor_Feed(traffic.c_str());
     monitor_view_tick(view, list.list);
     EXPECT_EQ(read_bytes(log()), header + traffic);
-    EXPECT_EQ(list.lines, (std::deque<std::string>{"{PORT COM1}", "Tx 7f 01 08 f7 7f", "Rx 7f 01 08 02 01 ea 7f"}));
+    EXPECT_EQ(list.lines,
+              (std::deque<std::string>{"{PORT COM1}", "Tx 7f 01 08 f7 7f", "Rx 7f 01 08 02 01 ea 7f"}));
 }
 
-TEST_F(MonitorViewTest, LongLinesAreCutInTheListOnly)
-{
+TEST_F(MonitorViewTest, LongLinesAreCutInTheListOnly) {
     monitor_view_open(view, folder());
     std::string rx = "\r\nRx";
     for (int i = 0; i < 30; ++i) rx += " 5a";
@@ -53,16 +53,16 @@ TEST_F(MonitorViewTest, LongLinesAreCutInTheListOnly)
     EXPECT_EQ(read_bytes(log()), header + rx);
 }
 
-TEST_F(MonitorViewTest, ControlCharactersShowAsHyphens)
-{
+TEST_F(MonitorViewTest, ControlCharactersShowAsHyphens) {
     monitor_view_open(view, folder());
-    Monitor_Feed("a\tb\x01" "c\x80\n");
+    Monitor_Feed(
+        "a\tb\x01"
+        "c\x80\n");
     monitor_view_tick(view, list.list);
     EXPECT_EQ(list.lines, (std::deque<std::string>{"a-b-c-"}));
 }
 
-TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines)
-{
+TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines) {
     monitor_view_open(view, folder());
     for (int i = 0; i < 1005; ++i) {
         std::string line = std::to_string(i);
@@ -76,8 +76,7 @@ TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines)
     EXPECT_EQ(list.lines.back(), "L1004");
 }
 
-TEST_F(MonitorViewTest, PauseKeepsTheTrafficUntilResumed)
-{
+TEST_F(MonitorViewTest, PauseKeepsTheTrafficUntilResumed) {
     monitor_view_open(view, folder());
     EXPECT_STREQ(monitor_view_toggle_pause(view), "Starten");
     Monitor_Feed("Tx 01\r\n");
@@ -93,8 +92,7 @@ TEST_F(MonitorViewTest, PauseKeepsTheTrafficUntilResumed)
     EXPECT_EQ(read_bytes(log()), header + "Tx 01\r\nRx 02\r\n");
 }
 
-TEST_F(MonitorViewTest, ClosedMonitorCollectsNothingAndReopeningRecreatesTheLog)
-{
+TEST_F(MonitorViewTest, ClosedMonitorCollectsNothingAndReopeningRecreatesTheLog) {
     monitor_view_open(view, folder());
     Monitor_Feed("alt\r\n");
     monitor_view_tick(view, list.list);
@@ -111,12 +109,11 @@ TEST_F(MonitorViewTest, ClosedMonitorCollectsNothingAndReopeningRecreatesTheLog)
     EXPECT_EQ(read_bytes(log()), header + "neu\r\n");
 }
 
-TEST_F(MonitorViewTest, WithoutALogFileTheListStillFills)
-{
+TEST_F(MonitorViewTest, WithoutALogFileTheListStillFills) {
     monitor_view_open(view, dir.file("fehlt") + "/");
     Monitor_Feed("Tx 7f\r\n");
     monitor_view_tick(view, list.list);
     EXPECT_EQ(list.lines, (std::deque<std::string>{"Tx 7f"}));
 }
 
-} // namespace
+}  // namespace

@@ -13,15 +13,13 @@ namespace {
 
 struct PortSettingsTest : ::testing::Test {
     TempDir dir;
-    void SetUp() override
-    {
+    void SetUp() override {
         reset_link_world();
         settings_set_directory(dir.file(""));
     }
 };
 
-PortSettings settings_of(const char* name, uint32_t address)
-{
+PortSettings settings_of(const char* name, uint32_t address) {
     PortSettings s{};
     set_port_name(s, name);
     s.address = address;
@@ -29,16 +27,14 @@ PortSettings settings_of(const char* name, uint32_t address)
 }
 
 // A dimmer at address 1 that answers the version query only on this port.
-void dimmer_on(const std::string& port)
-{
+void dimmer_on(const std::string& port) {
     fake_port().responder = [port](const Frame& f) {
         if (fake_port().opened_name == port && f.code == CMD_VERSION && f.address == 1)
             fake_port_reply(CMD_VERSION, {2, 1, 1, 4, 1, 4}, 20);
     };
 }
 
-TEST_F(PortSettingsTest, LoadClearsAndLimitsTheAddress)
-{
+TEST_F(PortSettingsTest, LoadClearsAndLimitsTheAddress) {
     struct Case {
         const char* file;
         const char* port;
@@ -49,7 +45,7 @@ TEST_F(PortSettingsTest, LoadClearsAndLimitsTheAddress)
         {"", "", 0, " / 0"},
         {"[PROP]\r\nPORT=COM7\r\nRS485ADR=12\r\n", "COM7", 12, "COM7 / 12"},
         {"[PROP]\r\nPORT=\\\\.\\COM12\r\nRS485ADR=255\r\n", "\\\\.\\COM12", 255, "\\\\.\\COM12 / 255"},
-        {"[PROP]\r\nPORT=COM1\r\nRS485ADR=300\r\n", "COM1", 0, "COM1 / 0"}, // one byte on the line
+        {"[PROP]\r\nPORT=COM1\r\nRS485ADR=300\r\n", "COM1", 0, "COM1 / 0"},  // one byte on the line
         {"[PROP]\r\nRS485ADR=-1\r\n", "", 0, " / 0"},
     };
     for (const Case& c : cases) {
@@ -64,8 +60,7 @@ TEST_F(PortSettingsTest, LoadClearsAndLimitsTheAddress)
     }
 }
 
-TEST_F(PortSettingsTest, StoreWritesBothKeysAndLongNamesAreCutInTheStatusText)
-{
+TEST_F(PortSettingsTest, StoreWritesBothKeysAndLongNamesAreCutInTheStatusText) {
     g_port_settings = settings_of("COM3", 7);
     port_settings_store();
     EXPECT_EQ(read_bytes(settings_path()), "[PROP]\r\nPORT=COM3\r\nRS485ADR=7\r\n");
@@ -73,8 +68,7 @@ TEST_F(PortSettingsTest, StoreWritesBothKeysAndLongNamesAreCutInTheStatusText)
     EXPECT_EQ(port_settings_status_text(g_port_settings), std::string(127, 'x') + " / 7");
 }
 
-TEST_F(PortSettingsTest, LoadAndSaveThroughTheSettingsFile)
-{
+TEST_F(PortSettingsTest, LoadAndSaveThroughTheSettingsFile) {
     settings_write_text("PROP", "PORT", "\\\\.\\COM12");
     settings_write_int("PROP", "RS485ADR", 300);
     port_settings_load();
@@ -90,8 +84,7 @@ TEST_F(PortSettingsTest, LoadAndSaveThroughTheSettingsFile)
     EXPECT_EQ(port_settings_status_text(g_port_settings), "COM4 / 17");
 }
 
-TEST_F(PortSettingsTest, DialogFieldRules)
-{
+TEST_F(PortSettingsTest, DialogFieldRules) {
     PortSettings s = settings_of("COM1", 1);
     port_settings_take_name(s, " COM3 und mehr");
     EXPECT_STREQ(s.name, "COM3");
@@ -109,16 +102,14 @@ TEST_F(PortSettingsTest, DialogFieldRules)
     EXPECT_EQ(port_address_field_text(7), "7");
 }
 
-TEST_F(PortSettingsTest, SearchNamesInOrder)
-{
+TEST_F(PortSettingsTest, SearchNamesInOrder) {
     EXPECT_EQ(port_search_name(0), "COM1");
     EXPECT_EQ(port_search_name(127), "COM128");
     EXPECT_EQ(port_search_name(128), "\\\\.\\COM10");
     EXPECT_EQ(port_search_name(PORT_SEARCH_NAMES - 1), "\\\\.\\COM128");
 }
 
-TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers)
-{
+TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers) {
     // COM3 opens but nothing answers there; the dimmer is on COM5.
     fake_port().opens = [](const std::string& n) { return n == "COM3" || n == "COM5" || n == "COM9"; };
     dimmer_on("COM5");
@@ -133,8 +124,7 @@ TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers)
     EXPECT_TRUE(shown_messages().empty());
 }
 
-TEST_F(PortSettingsTest, SearchWithTheDialogsAddress)
-{
+TEST_F(PortSettingsTest, SearchWithTheDialogsAddress) {
     fake_port().opens = [](const std::string& n) { return n == "COM2"; };
     dimmer_on("COM2");  // answers address 1 only
     EXPECT_EQ(port_search(nullptr, settings_of("COM8", 4)), PortSearchResult::not_found);
@@ -142,8 +132,7 @@ TEST_F(PortSettingsTest, SearchWithTheDialogsAddress)
     EXPECT_EQ(g_port_settings.address, 4u);
 }
 
-TEST_F(PortSettingsTest, SearchThatFindsNothingTriesEveryNameAndRestores)
-{
+TEST_F(PortSettingsTest, SearchThatFindsNothingTriesEveryNameAndRestores) {
     fake_port().refuse_open = true;
     int marker = 0;
     EXPECT_EQ(port_search(&marker, settings_of("COM8", 3)), PortSearchResult::not_found);
@@ -157,8 +146,7 @@ TEST_F(PortSettingsTest, SearchThatFindsNothingTriesEveryNameAndRestores)
     EXPECT_EQ(shown_messages()[0].owner, &marker);
 }
 
-TEST_F(PortSettingsTest, CancelledSearchRestoresSilently)
-{
+TEST_F(PortSettingsTest, CancelledSearchRestoresSilently) {
     fake_port().refuse_open = true;
     fake_busy().cancel_after = 4;
     EXPECT_EQ(port_search(nullptr, settings_of("COM8", 3)), PortSearchResult::cancelled);
@@ -167,8 +155,7 @@ TEST_F(PortSettingsTest, CancelledSearchRestoresSilently)
     EXPECT_TRUE(shown_messages().empty());
 }
 
-TEST_F(PortSettingsTest, AcceptTakesTheValuesAndTestsTheConnection)
-{
+TEST_F(PortSettingsTest, AcceptTakesTheValuesAndTestsTheConnection) {
     dimmer_on("COM5");
     EXPECT_EQ(port_settings_accept(nullptr, settings_of("COM5", 1)), LINK_OK);
     EXPECT_TRUE(shown_messages().empty());
@@ -184,4 +171,4 @@ TEST_F(PortSettingsTest, AcceptTakesTheValuesAndTestsTheConnection)
     EXPECT_EQ(shown_messages().back().text, "Kommunikationsport muss ausgewählt werden");
 }
 
-} // namespace
+}  // namespace

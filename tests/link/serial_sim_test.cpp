@@ -17,9 +17,8 @@
 namespace {
 
 class SerialSim : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         const char* com = std::getenv("KV_TEST_COM");
         if (!com) GTEST_SKIP() << "no COM port with the virtual dimmer";
         Link_Init();
@@ -30,8 +29,7 @@ protected:
     void TearDown() override { Link_Close(); }
 };
 
-TEST_F(SerialSim, ConnectionTestReadAndWrite)
-{
+TEST_F(SerialSim, ConnectionTestReadAndWrite) {
     Busy_Open(nullptr, BUSY_TEMPLATE_TEST);
     EXPECT_EQ(connection_test(), LINK_OK);
     Busy_Close();
@@ -59,4 +57,4 @@ TEST_F(SerialSim, ConnectionTestReadAndWrite)
     EXPECT_EQ(shown_messages()[1].text, "PC-Parameter wurden im Dimmer abgespeichert");
 }
 
-} // namespace
+}  // namespace

@@ -20,15 +20,18 @@ std::vector<std::string> labels(const PlotAxis& axis) {
 using Texts = std::vector<std::string>;
 
 TEST(PlotAxes, LabelTexts) {
-    EXPECT_EQ(labels(current_axis(1)),
-              (Texts{"+0.500", "+0.375", "+0.250", "+0.125", "0.000", "-0.125", "-0.250", "-0.375", "-0.500"}));
-    EXPECT_EQ(labels(current_axis(3)), (Texts{"+2.0", "+1.5", "+1.0", "+0.5", "0.0", "-0.5", "-1.0", "-1.5", "-2.0"}));
+    EXPECT_EQ(labels(current_axis(1)), (Texts{"+0.500", "+0.375", "+0.250", "+0.125", "0.000", "-0.125",
+                                              "-0.250", "-0.375", "-0.500"}));
+    EXPECT_EQ(labels(current_axis(3)),
+              (Texts{"+2.0", "+1.5", "+1.0", "+0.5", "0.0", "-0.5", "-1.0", "-1.5", "-2.0"}));
     EXPECT_EQ(labels(current_axis(0)), (Texts{"+16", "+12", "+8", "+4", "0", "-4", "-8", "-12", "-16"}));
-    EXPECT_EQ(labels(voltage_axis(SCOPE_SECTION_LOAD)), (Texts{"+50", "", "+25", "", "0", "", "-25", "", "-50"}));
+    EXPECT_EQ(labels(voltage_axis(SCOPE_SECTION_LOAD)),
+              (Texts{"+50", "", "+25", "", "0", "", "-25", "", "-50"}));
     EXPECT_EQ(labels(voltage_axis(SCOPE_SECTION_PERIOD)),
               (Texts{"+400", "+300", "+200", "+100", "0", "-100", "-200", "-300", "-400"}));
     EXPECT_EQ(labels(time_axis(SCOPE_SECTION_ZERO)), (Texts{"-1", "0", "+1", "+2", "+3", "+4", "", "", ""}));
-    EXPECT_EQ(labels(time_axis(SCOPE_SECTION_PERIOD)), (Texts{"0", "+5", "+10", "+15", "+20", "+25", "", "", ""}));
+    EXPECT_EQ(labels(time_axis(SCOPE_SECTION_PERIOD)),
+              (Texts{"0", "+5", "+10", "+15", "+20", "+25", "", "", ""}));
     EXPECT_EQ(labels(time_axis(SCOPE_SECTION_LOAD)),
               (Texts{"-0.5", "0.0", "+0.5", "+1.0", "+1.5", "+2.0", "", "", ""}));
 
@@ -47,11 +50,14 @@ TEST(PlotAxes, SampleTimes) {
         double ms;
     };
     const std::vector<Case> cases = {
-        {SCOPE_SECTION_PERIOD, 0, 0.0},     {SCOPE_SECTION_PERIOD, 1, 0.05},     {SCOPE_SECTION_PERIOD, 499, 24.95},
-        {SCOPE_SECTION_ZERO, 0, -1.0},      {SCOPE_SECTION_ZERO, 100, 0.0},      {SCOPE_SECTION_ZERO, 499, 3.99},
-        {SCOPE_SECTION_SWITCHING, 0, -0.5}, {SCOPE_SECTION_SWITCHING, 1, -0.495}, {SCOPE_SECTION_LOAD, 499, 1.995},
+        {SCOPE_SECTION_PERIOD, 0, 0.0},     {SCOPE_SECTION_PERIOD, 1, 0.05},
+        {SCOPE_SECTION_PERIOD, 499, 24.95}, {SCOPE_SECTION_ZERO, 0, -1.0},
+        {SCOPE_SECTION_ZERO, 100, 0.0},     {SCOPE_SECTION_ZERO, 499, 3.99},
+        {SCOPE_SECTION_SWITCHING, 0, -0.5}, {SCOPE_SECTION_SWITCHING, 1, -0.495},
+        {SCOPE_SECTION_LOAD, 499, 1.995},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(sample_time_ms(c.section, c.index), c.ms) << c.section << " " << c.index;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(sample_time_ms(c.section, c.index), c.ms) << c.section << " " << c.index;
 }
 
 TEST(PlotValues, SamplesToPlotUnits) {
@@ -61,9 +67,9 @@ TEST(PlotValues, SamplesToPlotUnits) {
         int32_t plot;
     };
     const std::vector<Case> cases = {
-        {4000, -4000, 4000, 30000},  {-5000, -4000, 4000, -30000}, {250, -500, 500, 15000},
-        {250, -16000, 16000, 468},   {-250, -16000, 16000, -468},  {100, 500, 500, 0},
-        {100, 500, -500, 0},         {-32768, -500, 500, -30000},  {1, -4000, 4000, 7},
+        {4000, -4000, 4000, 30000}, {-5000, -4000, 4000, -30000}, {250, -500, 500, 15000},
+        {250, -16000, 16000, 468},  {-250, -16000, 16000, -468},  {100, 500, 500, 0},
+        {100, 500, -500, 0},        {-32768, -500, 500, -30000},  {1, -4000, 4000, 7},
     };
     for (const Case& c : cases) EXPECT_EQ(sample_to_plot(c.sample, c.minimum, c.maximum), c.plot) << c.sample;
 }
@@ -150,9 +156,15 @@ TEST(PlotPixels, ValueToPixel) {
         int extent, x, y;
     };
     const std::vector<Case> cases = {
-        {0, 0, 499, 500, 4, 496},           {499, 0, 499, 500, 496, 4},         {250, 0, 499, 500, 250, 250},
-        {-30000, -30000, 30000, 300, 4, 296}, {30000, -30000, 30000, 300, 296, 4}, {0, -30000, 30000, 300, 149, 151},
-        {1000, 0, 499, 20, 36, 4},          {-5, 0, 10, 20, 4, 36},             {5, 0, 10, 10, 18, 22},
+        {0, 0, 499, 500, 4, 496},
+        {499, 0, 499, 500, 496, 4},
+        {250, 0, 499, 500, 250, 250},
+        {-30000, -30000, 30000, 300, 4, 296},
+        {30000, -30000, 30000, 300, 296, 4},
+        {0, -30000, 30000, 300, 149, 151},
+        {1000, 0, 499, 20, 36, 4},
+        {-5, 0, 10, 20, 4, 36},
+        {5, 0, 10, 10, 18, 22},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(plot_x(c.value, c.low, c.high, c.extent), c.x) << c.value << " in " << c.extent;

@@ -262,8 +262,10 @@ TEST(ScopeAcquisition, AppendingBlocks) {
     reset_scope_world();
     g_dimmer.capture = Bytes(SCOPE_CAPTURE_SIZE, 0xaa);
     fake_port().responder = [](const Frame& f) {
-        if (f.code == CMD_SCOPE_REQUEST && f.payload[0] == 0) fake_port_reply(CMD_SCOPE_BLOCK, {0, 7, 8}, 5);
-        else respond(f);
+        if (f.code == CMD_SCOPE_REQUEST && f.payload[0] == 0)
+            fake_port_reply(CMD_SCOPE_BLOCK, {0, 7, 8}, 5);
+        else
+            respond(f);
     };
     scope_start_measurement();
     run_ms(1500);

@@ -14,7 +14,8 @@ TEST(ScopeTexts, Description) {
     };
     const std::vector<Case> cases = {
         {{0, SCOPE_KIND_SINGLE, SCOPE_SECTION_PERIOD, 6, 0}, "Dimmer 1, Einzelmessung, Volle Periode"},
-        {{1, SCOPE_KIND_START_UP, SCOPE_SECTION_SWITCHING, 6, 7}, "Dimmer 2, Messung bei Start, Schaltvorgang"},
+        {{1, SCOPE_KIND_START_UP, SCOPE_SECTION_SWITCHING, 6, 7},
+         "Dimmer 2, Messung bei Start, Schaltvorgang"},
         {{1, SCOPE_KIND_CONTINUOUS, SCOPE_SECTION_ZERO, 6, 0}, "Dimmer 2, Dauermessung, Nulldurchgang"},
         // The fault capture and the load test name no section, whatever is selected.
         {{0, SCOPE_KIND_FAULT, SCOPE_SECTION_SWITCHING, 6, 0}, "Dimmer 1, Messung bei/nach Fehler"},

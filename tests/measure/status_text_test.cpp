@@ -151,7 +151,7 @@ TEST(StatusTexts, PotentiometerScaling) {
         const char* percent;
     };
     const std::vector<Case> cases = {
-        {0, 0, "0 %"}, {20, 0, "0 %"}, {21, 16, "0 %"}, {2047, 32759, "49 %"},
+        {0, 0, "0 %"},         {20, 0, "0 %"},         {21, 16, "0 %"},        {2047, 32759, "49 %"},
         {4074, 65518, "99 %"}, {4075, 65535, "100 %"}, {4095, 65535, "100 %"}, {65535, 65535, "100 %"},
     };
     for (const Case& c : cases) {
@@ -202,15 +202,16 @@ TEST(StatusDiagnostics, TheWholeBlock) {
     put_u16le(s.rx_counter[0], 12);
     put_u16le(s.tx_counter[1], 21);
     put_u16le(s.rx_counter[1], 22);
-    EXPECT_EQ(status_diagnostics(s),
-              "Mode: TARVIX\r\n"
-              "Board temperature error , U warning \r\n"
-              "Cnt-idle 80000 Cnt-tim 7\r\n"
-              "Dim1 CommStat 1 DimStat 2 Flags ab Warnings 10 Master/slave ff Ctrl/T 4660/16 "
-              "CtrlMode/r-s/TMode 5/6/1\r\n"
-              "Cnt-Tx 11 Cnt-Rx 12\r\n"
-              "Dim2 CommStat 0 DimStat 0 Flags 0 Warnings 0 Master/slave 0 Ctrl/T 0/0 CtrlMode/r-s/TMode 0/0/0\r\n"
-              "Cnt-Tx 21 Cnt-Rx 22\r\n");
+    EXPECT_EQ(
+        status_diagnostics(s),
+        "Mode: TARVIX\r\n"
+        "Board temperature error , U warning \r\n"
+        "Cnt-idle 80000 Cnt-tim 7\r\n"
+        "Dim1 CommStat 1 DimStat 2 Flags ab Warnings 10 Master/slave ff Ctrl/T 4660/16 "
+        "CtrlMode/r-s/TMode 5/6/1\r\n"
+        "Cnt-Tx 11 Cnt-Rx 12\r\n"
+        "Dim2 CommStat 0 DimStat 0 Flags 0 Warnings 0 Master/slave 0 Ctrl/T 0/0 CtrlMode/r-s/TMode 0/0/0\r\n"
+        "Cnt-Tx 21 Cnt-Rx 22\r\n");
 
     s.board_warnings = 0xf9;  // only bits 0..2 count
     const std::string text = status_diagnostics(s);

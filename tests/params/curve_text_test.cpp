@@ -20,7 +20,7 @@ struct ScanCase {
     std::string text;
     CurveImportOutcome outcome;
     int count;
-    std::vector<int> first; // expected first points
+    std::vector<int> first;  // expected first points
 };
 
 TEST(CurveImport, ScansDigitRunsAsNumbers) {
@@ -31,14 +31,28 @@ TEST(CurveImport, ScansDigitRunsAsNumbers) {
         {"255 numbers are too few", numbers_text(255, " "), CurveImportOutcome::too_few, 255, {0, 1}},
         {"decimal point splits", "1.5", CurveImportOutcome::too_few, 2, {1, 5}},
         {"minus sign ignored", "-7", CurveImportOutcome::too_few, 1, {7}},
-        {"large numbers saturate", "1000 256 255 0000000000000000000042", CurveImportOutcome::too_few, 4, {255, 255, 255, 42}},
+        {"large numbers saturate",
+         "1000 256 255 0000000000000000000042",
+         CurveImportOutcome::too_few,
+         4,
+         {255, 255, 255, 42}},
         {"long digit run cannot wrap", long_run, CurveImportOutcome::too_few, 1, {255}},
         {"4294967296 is not 0", "4294967296", CurveImportOutcome::too_few, 1, {255}},
         {"last number without a line end", "3\r\n4", CurveImportOutcome::too_few, 2, {3, 4}},
-        {"letters and high bytes end numbers", "a1b2\xC3\xA4" "3\xFF" "4", CurveImportOutcome::too_few, 4, {1, 2, 3, 4}},
+        {"letters and high bytes end numbers",
+         "a1b2\xC3\xA4"
+         "3\xFF"
+         "4",
+         CurveImportOutcome::too_few,
+         4,
+         {1, 2, 3, 4}},
         {"nothing numeric", "no numbers here", CurveImportOutcome::too_few, 0, {}},
         {"empty file", "", CurveImportOutcome::too_few, 0, {}},
-        {"data text counts the brackets too", "0(control 0) 22(1)", CurveImportOutcome::too_few, 4, {0, 0, 22, 1}},
+        {"data text counts the brackets too",
+         "0(control 0) 22(1)",
+         CurveImportOutcome::too_few,
+         4,
+         {0, 0, 22, 1}},
     };
     for (const ScanCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,7 +84,8 @@ TEST(CurveImport, FileOutcomesAndOnlySuccessReplacesTheCurve) {
     const CurveImport too_few = import_curve_file(short_file);
     EXPECT_EQ(too_few.outcome, CurveImportOutcome::too_few);
     EXPECT_FALSE(apply_curve_import(r, 1, too_few));
-    EXPECT_EQ(curve_import_message(too_few, short_file), "Fehler: Datei \"" + short_file + "\" ist fehlerhaft");
+    EXPECT_EQ(curve_import_message(too_few, short_file),
+              "Fehler: Datei \"" + short_file + "\" ist fehlerhaft");
     EXPECT_EQ(std::memcmp(&r, &before, sizeof r), 0) << "a failed import changed the record";
 
     const std::string good_file = dir.file("good.txt");
@@ -96,7 +111,8 @@ TEST(CurveDataText, ListsEveryPointWithItsControlValue) {
     uint8_t ramp[CURVE_POINTS];
     for (int x = 0; x < CURVE_POINTS; ++x) ramp[x] = uint8_t(x);
     std::string expected = "0(control 0)";
-    for (int x = 1; x < CURVE_POINTS; ++x) expected.append(" ").append(std::to_string(x)).append("(").append(std::to_string(x)).append(")");
+    for (int x = 1; x < CURVE_POINTS; ++x)
+        expected.append(" ").append(std::to_string(x)).append("(").append(std::to_string(x)).append(")");
     EXPECT_EQ(curve_data_text(ramp), expected);
     uint8_t full[CURVE_POINTS];
     std::memset(full, 255, sizeof full);
@@ -148,4 +164,4 @@ TEST(CurvePlotVertices, KeepsOnlyTheEndsOfStraightRuns) {
     EXPECT_LE(bent.size(), 256u);
 }
 
-} // namespace
+}  // namespace

@@ -31,13 +31,14 @@ struct Snapshot {
         return {live_record(), saved_copy(), current_path(), last_directory(), set_open(), has_name()};
     }
     bool operator==(const Snapshot& o) const {
-        return std::memcmp(&live, &o.live, sizeof live) == 0 && std::memcmp(&saved, &o.saved, sizeof saved) == 0 &&
-               path == o.path && dir == o.dir && open == o.open && named == o.named;
+        return std::memcmp(&live, &o.live, sizeof live) == 0 &&
+               std::memcmp(&saved, &o.saved, sizeof saved) == 0 && path == o.path && dir == o.dir &&
+               open == o.open && named == o.named;
     }
 };
 
 class FileCommands : public ::testing::Test {
-protected:
+  protected:
     TempDir dir;
 
     void SetUp() override {
@@ -155,7 +156,8 @@ TEST_F(FileCommands, DialogsAskWhatTheUserExpects) {
     EXPECT_FALSE(open.save);
     EXPECT_EQ(open.title, "KV-310-R-Parameterdatei öffnen");
     ASSERT_EQ(open.filters.size(), 2u);
-    EXPECT_EQ(open.filters[0], (std::pair<std::string, std::string>{"KV-310-R-Parameterdatei (*.ini)", "*.ini"}));
+    EXPECT_EQ(open.filters[0],
+              (std::pair<std::string, std::string>{"KV-310-R-Parameterdatei (*.ini)", "*.ini"}));
     EXPECT_EQ(open.filters[1], (std::pair<std::string, std::string>{"Alle Dateien (*.*)", "*.*"}));
     EXPECT_EQ(open.filter_index, 1);
     EXPECT_EQ(open.initial_dir, "");
@@ -189,10 +191,10 @@ TEST_F(FileCommands, DialogsAskWhatTheUserExpects) {
 struct AskCase {
     std::string name;
     bool has_file;
-    std::vector<int> answers;      // to the question
-    bool choose_file;              // answer to a save dialog, if one comes
+    std::vector<int> answers;  // to the question
+    bool choose_file;          // answer to a save dialog, if one comes
     bool proceed;
-    bool saved;                    // changes now on disk
+    bool saved;  // changes now on disk
 };
 
 TEST_F(FileCommands, AskSaveChangesFollowsTheAnswer) {
@@ -253,7 +255,7 @@ TEST_F(FileCommands, FailuresLeaveTheSetAsItWas) {
     EXPECT_FALSE(open_parameter_path(nullptr, missing, true));
     EXPECT_FALSE(open_parameter_path(nullptr, "", true));
     EXPECT_FALSE(open_parameter_path(nullptr, incomplete, true));
-    EXPECT_FALSE(open_parameter_path(nullptr, incomplete, false)); // silent
+    EXPECT_FALSE(open_parameter_path(nullptr, incomplete, false));  // silent
     fake_ui_choose_file(incomplete);
     EXPECT_FALSE(open_parameter_file(nullptr));
     fake_ui_cancel_file_dialog();
@@ -276,7 +278,8 @@ TEST_F(FileCommands, FailuresLeaveTheSetAsItWas) {
         EXPECT_EQ(fake_ui().messages[i].type, KV_MB_ERROR);
         EXPECT_EQ(fake_ui().messages[i].text, expected[i]);
     }
-    EXPECT_EQ(read_bytes(good).find("d1_K_3_a=9\r\n") != std::string::npos, true) << "the open file was touched";
+    EXPECT_EQ(read_bytes(good).find("d1_K_3_a=9\r\n") != std::string::npos, true)
+        << "the open file was touched";
     EXPECT_EQ(recent_paths(), std::vector<std::string>{good}) << "only files really opened are listed";
 }
 
@@ -306,7 +309,8 @@ TEST_F(FileCommands, MessagesCutLongPathsTo128Characters) {
     fake_ui_reset();
     const std::string umlauts = std::string(127, 'b') + "äöü";
     EXPECT_FALSE(open_parameter_path(nullptr, umlauts, true));
-    EXPECT_EQ(fake_ui().messages.at(0).text, "Fehler: Datei \"" + std::string(127, 'b') + "ä\" ist nicht lesbar");
+    EXPECT_EQ(fake_ui().messages.at(0).text,
+              "Fehler: Datei \"" + std::string(127, 'b') + "ä\" ist nicht lesbar");
 }
 
 TEST_F(FileCommands, LastFileIsRememberedAcrossRuns) {
@@ -343,4 +347,4 @@ TEST_F(FileCommands, LastFileIsRememberedAcrossRuns) {
     EXPECT_FALSE(has_name());
 }
 
-} // namespace
+}  // namespace

@@ -19,7 +19,9 @@ ParameterRecord defaults() {
     return r;
 }
 
-bool same_bytes(const ParameterRecord& a, const ParameterRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same_bytes(const ParameterRecord& a, const ParameterRecord& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // The file text with the line of key replaced by "key=value".
 std::string with_value(const std::string& text, const std::string& key, const std::string& value) {
@@ -45,12 +47,12 @@ TEST(ParamFileKeys, AreTheStoredNamesInFileOrder) {
     for (const ParamFileKey& k : keys) names.insert(k.name);
     EXPECT_EQ(names.size(), keys.size()) << "duplicate key";
 
-    const std::vector<std::string> first = {"w32_ver", "d_A_5", "d_A_3", "d1_K_3_a", "d1_K_3_b", "d1_K_3_c",
-                                            "d1_K_3_d", "d1_K_3e_a"};
+    const std::vector<std::string> first = {"w32_ver",  "d_A_5",    "d_A_3",    "d1_K_3_a",
+                                            "d1_K_3_b", "d1_K_3_c", "d1_K_3_d", "d1_K_3e_a"};
     for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(keys[i].name, first[i]);
     // Dimmer 1's block of keys ends with these, then dimmer 2 starts over.
-    const std::vector<std::string> block_end = {"d1_K_20", "d1_BTN_SP_ONOFF", "d1_K_18a", "d1_K_18", "d1_K_1",
-                                                "d1_K_2", "d1_K_15", "d2_K_3_a"};
+    const std::vector<std::string> block_end = {"d1_K_20", "d1_BTN_SP_ONOFF", "d1_K_18a", "d1_K_18",
+                                                "d1_K_1",  "d1_K_2",          "d1_K_15",  "d2_K_3_a"};
     for (size_t i = 0; i < block_end.size(); ++i) EXPECT_EQ(keys[3 + 24 + i].name, block_end[i]);
     EXPECT_EQ(keys[3 + 2 * 31].name, "u1_v_0");
     EXPECT_EQ(keys[3 + 2 * 31 + 255].name, "u2_v_0");
@@ -61,7 +63,8 @@ TEST(ParamFileKeys, AreTheStoredNamesInFileOrder) {
         const int expected_width = k.name == "w32_ver" ? 32 : k.name.ends_with("_K_18") ? 16 : 8;
         EXPECT_EQ(k.width, expected_width) << k.name;
     }
-    EXPECT_EQ(keys[3 + 25].offset, offsetof(ParameterRecord, dimmer) + offsetof(DimmerBlock, one_button_onoff_fade));
+    EXPECT_EQ(keys[3 + 25].offset,
+              offsetof(ParameterRecord, dimmer) + offsetof(DimmerBlock, one_button_onoff_fade));
     EXPECT_EQ(keys.back().offset, offsetof(ParameterRecord, user_curve) + 2 * CURVE_POINTS - 2);
 }
 
@@ -102,7 +105,7 @@ TEST(ParamFile, WriteThenReadGivesTheSameRecord) {
 
 struct ReadCase {
     std::string name;
-    std::function<std::string(const std::string&)> edit; // of the default file text
+    std::function<std::string(const std::string&)> edit;  // of the default file text
     bool ok;
     std::function<void(const ParameterRecord&)> check;
 };
@@ -116,28 +119,42 @@ TEST(ParamFile, ReadsOddFilesAsTheDeviceProgramAlwaysHas) {
              set_file_version(expected, 101);
              EXPECT_TRUE(same_bytes(r, expected));
          }},
-        {"8-bit field keeps the low bits", [](const std::string& t) { return with_value(t, "d1_K_3_a", "300"); }, true,
+        {"8-bit field keeps the low bits",
+         [](const std::string& t) { return with_value(t, "d1_K_3_a", "300"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].minimum[0], 44); }},
         {"256 gives 0", [](const std::string& t) { return with_value(t, "d2_K_8", "256"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[1].preheat_time, 0); }},
-        {"value validated after reading", [](const std::string& t) { return with_value(t, "d1_K_3_a", "150"); }, true,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].minimum[0], 100); EXPECT_EQ(r.dimmer[0].maximum[0], 100); }},
-        {"fade time keeps 16 bits", [](const std::string& t) { return with_value(t, "d1_K_18", "70000"); }, true,
-         [](const ParameterRecord& r) { EXPECT_EQ(fade_time(r.dimmer[0]), 4464); }},
-        {"text after the number ignored", [](const std::string& t) { return with_value(t, "d1_K_6", "12abc"); }, true,
+        {"value validated after reading",
+         [](const std::string& t) { return with_value(t, "d1_K_3_a", "150"); }, true,
+         [](const ParameterRecord& r) {
+             EXPECT_EQ(r.dimmer[0].minimum[0], 100);
+             EXPECT_EQ(r.dimmer[0].maximum[0], 100);
+         }},
+        {"fade time keeps 16 bits", [](const std::string& t) { return with_value(t, "d1_K_18", "70000"); },
+         true, [](const ParameterRecord& r) { EXPECT_EQ(fade_time(r.dimmer[0]), 4464); }},
+        {"text after the number ignored",
+         [](const std::string& t) { return with_value(t, "d1_K_6", "12abc"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].nondim_threshold, 12); }},
-        {"blanks and a sign before the number", [](const std::string& t) { return with_value(t, "d_A_5", " \t+7"); }, true,
+        {"blanks and a sign before the number",
+         [](const std::string& t) { return with_value(t, "d_A_5", " \t+7"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.bus_failure_delay, 7); }},
         {"minus wraps like %u", [](const std::string& t) { return with_value(t, "d_A_5", "-1"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.bus_failure_delay, 255); }},
-        {"more than 32 bits wrap", [](const std::string& t) { return with_value(t, "w32_ver", "4294967397"); }, true,
+        {"more than 32 bits wrap",
+         [](const std::string& t) { return with_value(t, "w32_ver", "4294967397"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(file_version(r), 101u); }},
-        {"key names without regard to case", [](const std::string& t) {
+        {"key names without regard to case",
+         [](const std::string& t) {
              std::string s = without_key(t, "d2_K_13");
-             return s + "D2_k_13=1\r\n"; }, true,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[1].pot_activity, 1); }},
-        {"version 100 without the on/off fade opens", [](const std::string& t) {
-             return without_key(without_key(with_value(t, "w32_ver", "100"), "d1_BTN_SP_ONOFF"), "d2_BTN_SP_ONOFF"); }, true,
+             return s + "D2_k_13=1\r\n";
+         },
+         true, [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[1].pot_activity, 1); }},
+        {"version 100 without the on/off fade opens",
+         [](const std::string& t) {
+             return without_key(without_key(with_value(t, "w32_ver", "100"), "d1_BTN_SP_ONOFF"),
+                                "d2_BTN_SP_ONOFF");
+         },
+         true,
          [](const ParameterRecord& r) {
              EXPECT_EQ(file_version(r), 100u);
              EXPECT_EQ(r.dimmer[0].one_button_onoff_fade, 0);
@@ -145,14 +162,22 @@ TEST(ParamFile, ReadsOddFilesAsTheDeviceProgramAlwaysHas) {
              EXPECT_EQ(fade_time(r.dimmer[1]), 10);
              EXPECT_EQ(r.user_curve[1][254], default_user_curve(1)[254]);
          }},
-        {"version 100 ignores an on/off fade present", [](const std::string& t) {
-             return with_value(with_value(t, "w32_ver", "100"), "d1_BTN_SP_ONOFF", "33"); }, true,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].one_button_onoff_fade, 0); }},
-        {"version 101 reads the on/off fade", [](const std::string& t) { return with_value(t, "d2_BTN_SP_ONOFF", "33"); }, true,
+        {"version 100 ignores an on/off fade present",
+         [](const std::string& t) {
+             return with_value(with_value(t, "w32_ver", "100"), "d1_BTN_SP_ONOFF", "33");
+         },
+         true, [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].one_button_onoff_fade, 0); }},
+        {"version 101 reads the on/off fade",
+         [](const std::string& t) { return with_value(t, "d2_BTN_SP_ONOFF", "33"); }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[1].one_button_onoff_fade, 33); }},
-        {"version 101 without the on/off fade fails", [](const std::string& t) { return without_key(t, "d1_BTN_SP_ONOFF"); }, false,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].nondim_threshold, 10); EXPECT_EQ(fade_time(r.dimmer[0]), 0); }},
-        {"missing key: earlier fields kept, later ones 0", [](const std::string& t) { return without_key(t, "d1_K_6"); }, false,
+        {"version 101 without the on/off fade fails",
+         [](const std::string& t) { return without_key(t, "d1_BTN_SP_ONOFF"); }, false,
+         [](const ParameterRecord& r) {
+             EXPECT_EQ(r.dimmer[0].nondim_threshold, 10);
+             EXPECT_EQ(fade_time(r.dimmer[0]), 0);
+         }},
+        {"missing key: earlier fields kept, later ones 0",
+         [](const std::string& t) { return without_key(t, "d1_K_6"); }, false,
          [](const ParameterRecord& r) {
              EXPECT_EQ(r.bus_failure_delay, 20);
              EXPECT_EQ(r.dimmer[0].maximum[3], 100);
@@ -165,13 +190,23 @@ TEST(ParamFile, ReadsOddFilesAsTheDeviceProgramAlwaysHas) {
              EXPECT_EQ(marker_head(r), MARKER_HEAD);
              EXPECT_EQ(marker_tail(r), MARKER_TAIL);
          }},
-        {"empty value fails", [](const std::string& t) { return with_value(t, "d2_K_15", ""); }, false, nullptr},
-        {"value without digits fails", [](const std::string& t) { return with_value(t, "u1_v_7", "abc"); }, false,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.user_curve[0][6], default_user_curve(0)[6]); EXPECT_EQ(r.user_curve[0][7], 0); }},
-        {"lone sign fails", [](const std::string& t) { return with_value(t, "d1_K_1", "-"); }, false, nullptr},
+        {"empty value fails", [](const std::string& t) { return with_value(t, "d2_K_15", ""); }, false,
+         nullptr},
+        {"value without digits fails", [](const std::string& t) { return with_value(t, "u1_v_7", "abc"); },
+         false,
+         [](const ParameterRecord& r) {
+             EXPECT_EQ(r.user_curve[0][6], default_user_curve(0)[6]);
+             EXPECT_EQ(r.user_curve[0][7], 0);
+         }},
+        {"lone sign fails", [](const std::string& t) { return with_value(t, "d1_K_1", "-"); }, false,
+         nullptr},
         {"truncated file fails", [](const std::string& t) { return t.substr(0, t.find("u2_v_100=")); }, false,
-         [](const ParameterRecord& r) { EXPECT_EQ(r.user_curve[1][99], default_user_curve(1)[99]); EXPECT_EQ(r.user_curve[1][100], 0); }},
-        {"empty file fails with all zeros but the unstored points", [](const std::string&) { return std::string(); }, false,
+         [](const ParameterRecord& r) {
+             EXPECT_EQ(r.user_curve[1][99], default_user_curve(1)[99]);
+             EXPECT_EQ(r.user_curve[1][100], 0);
+         }},
+        {"empty file fails with all zeros but the unstored points",
+         [](const std::string&) { return std::string(); }, false,
          [](const ParameterRecord& r) {
              ParameterRecord zeros;
              std::memset(&zeros, 0, sizeof zeros);
@@ -180,12 +215,15 @@ TEST(ParamFile, ReadsOddFilesAsTheDeviceProgramAlwaysHas) {
              validate_record(zeros);
              EXPECT_TRUE(same_bytes(r, zeros));
          }},
-        {"keys in another section do not count", [](const std::string& t) {
+        {"keys in another section do not count",
+         [](const std::string& t) {
              std::string s = t;
              s.replace(0, 8, "[OTHER]");
-             return s; }, false, nullptr},
-        {"other sections and comments are no obstacle", [](const std::string& t) {
-             return "[A]\r\nd1_K_6=99\r\n; note\r\n" + t + "[B]\r\nx=1\r\n"; }, true,
+             return s;
+         },
+         false, nullptr},
+        {"other sections and comments are no obstacle",
+         [](const std::string& t) { return "[A]\r\nd1_K_6=99\r\n; note\r\n" + t + "[B]\r\nx=1\r\n"; }, true,
          [](const ParameterRecord& r) { EXPECT_EQ(r.dimmer[0].nondim_threshold, 10); }},
     };
     TempDir dir;
@@ -258,4 +296,4 @@ TEST(ParamFile, FailedSaveLeavesEverythingAsItWas) {
     EXPECT_EQ(entries, 2u);
 }
 
-} // namespace
+}  // namespace

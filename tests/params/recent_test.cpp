@@ -15,50 +15,39 @@ namespace {
 // Each test gets its own settings folder and an unloaded list.
 struct RecentTest : ::testing::Test {
     TempDir tmp;
-    void SetUp() override
-    {
+    void SetUp() override {
         settings_set_directory(TempDir::utf8(tmp.path));
         recent_reset();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         recent_reset();
         settings_set_directory("");
     }
 };
 
-std::vector<std::string> paths()
-{
+std::vector<std::string> paths() {
     std::vector<std::string> out;
     for (const RecentEntry& e : recent_entries())
-        if (!e.path.empty())
-            out.push_back(e.path);
+        if (!e.path.empty()) out.push_back(e.path);
     return out;
 }
 
-bool listed(const std::string& path)
-{
+bool listed(const std::string& path) {
     std::vector<std::string> all = paths();
     return std::find(all.begin(), all.end(), path) != all.end();
 }
 
-uint32_t age_of(const std::string& path)
-{
+uint32_t age_of(const std::string& path) {
     for (const RecentEntry& e : recent_entries())
-        if (e.path == path)
-            return e.age;
+        if (e.path == path) return e.age;
     ADD_FAILURE() << path << " not listed";
     return 0;
 }
 
-std::string file_n(int n)
-{
-    return "C:\\Daten\\Datei" + std::string(1, static_cast<char>('A' + n)) + ".ini";
-}
+std::string file_n(int n) { return "C:\\Daten\\Datei" + std::string(1, static_cast<char>('A' + n)) + ".ini"; }
 
-TEST_F(RecentTest, AddsOnlyNewUsablePaths)
-{
-    EXPECT_FALSE(recent_add("C:\\a.ini", 1, 0)); // not loaded yet
+TEST_F(RecentTest, AddsOnlyNewUsablePaths) {
+    EXPECT_FALSE(recent_add("C:\\a.ini", 1, 0));  // not loaded yet
     recent_load();
     EXPECT_TRUE(recent_is_ready());
     EXPECT_TRUE(paths().empty());
@@ -78,36 +67,31 @@ TEST_F(RecentTest, AddsOnlyNewUsablePaths)
     EXPECT_TRUE(recent_add(std::string(511, 'x'), 1, 0));
     EXPECT_TRUE(recent_menu_outdated());
     // Sorted by bytes: capitals before the backslash-free 'x' path.
-    EXPECT_EQ(paths(), (std::vector<std::string>{"C:\\Daten\\Prüfung.ini", "C:\\Daten\\b.ini", std::string(511, 'x')}));
+    EXPECT_EQ(paths(), (std::vector<std::string>{"C:\\Daten\\Prüfung.ini", "C:\\Daten\\b.ini",
+                                                 std::string(511, 'x')}));
 }
 
-TEST_F(RecentTest, EleventhFileReplacesTheOldestAndTheListStaysSorted)
-{
+TEST_F(RecentTest, EleventhFileReplacesTheOldestAndTheListStaysSorted) {
     recent_load();
-    const std::vector<int> order = {7, 2, 9, 0, 5, 3, 8, 1, 6, 4}; // first added: 7
-    for (int n : order)
-        ASSERT_TRUE(recent_add(file_n(n), 1, 0));
+    const std::vector<int> order = {7, 2, 9, 0, 5, 3, 8, 1, 6, 4};  // first added: 7
+    for (int n : order) ASSERT_TRUE(recent_add(file_n(n), 1, 0));
     EXPECT_EQ(age_of(file_n(7)), 9u);
     EXPECT_EQ(age_of(file_n(4)), 0u);
 
     EXPECT_TRUE(recent_add(file_n(10), 1, 0));
     std::vector<std::string> expected;
-    for (int n : {0, 1, 2, 3, 4, 5, 6, 8, 9, 10})
-        expected.push_back(file_n(n));
+    for (int n : {0, 1, 2, 3, 4, 5, 6, 8, 9, 10}) expected.push_back(file_n(n));
     EXPECT_EQ(paths(), expected);
 
-    EXPECT_TRUE(recent_add(file_n(11), 1, 0)); // next oldest: 2
+    EXPECT_TRUE(recent_add(file_n(11), 1, 0));  // next oldest: 2
     EXPECT_FALSE(listed(file_n(2)));
     EXPECT_EQ(paths().size(), 10u);
 }
 
-TEST_F(RecentTest, FullListOfMixedKindsKeepsFiveOfEach)
-{
+TEST_F(RecentTest, FullListOfMixedKindsKeepsFiveOfEach) {
     recent_load();
-    for (int n = 0; n < 6; ++n)
-        ASSERT_TRUE(recent_add(file_n(n), 2, 0));
-    for (int n = 6; n < 10; ++n)
-        ASSERT_TRUE(recent_add(file_n(n), 1, 0));
+    for (int n = 0; n < 6; ++n) ASSERT_TRUE(recent_add(file_n(n), 2, 0));
+    for (int n = 6; n < 10; ++n) ASSERT_TRUE(recent_add(file_n(n), 1, 0));
     // Only four of kind 1: the oldest of the other kind makes room.
     ASSERT_TRUE(recent_add(file_n(10), 1, 0));
     EXPECT_FALSE(listed(file_n(0)));
@@ -117,13 +101,11 @@ TEST_F(RecentTest, FullListOfMixedKindsKeepsFiveOfEach)
     EXPECT_TRUE(listed(file_n(1)));
 }
 
-TEST_F(RecentTest, RemoveMatchesExactlyAndCloseTheGap)
-{
+TEST_F(RecentTest, RemoveMatchesExactlyAndCloseTheGap) {
     recent_load();
-    for (int n = 0; n < 3; ++n)
-        recent_add(file_n(n), 1, 0);
+    for (int n = 0; n < 3; ++n) recent_add(file_n(n), 1, 0);
     recent_menu_rebuilt();
-    EXPECT_FALSE(recent_remove("c:\\daten\\dateia.ini")); // letter case counts here
+    EXPECT_FALSE(recent_remove("c:\\daten\\dateia.ini"));  // letter case counts here
     EXPECT_FALSE(recent_remove(""));
     EXPECT_FALSE(recent_menu_outdated());
     EXPECT_TRUE(recent_remove(file_n(0)));
@@ -136,31 +118,32 @@ TEST_F(RecentTest, RemoveMatchesExactlyAndCloseTheGap)
     EXPECT_FALSE(recent_remove(file_n(1)));
 }
 
-TEST_F(RecentTest, SavedAndLoadedThroughTheSettingsFile)
-{
+TEST_F(RecentTest, SavedAndLoadedThroughTheSettingsFile) {
     recent_load();
-    recent_save(); // unchanged: no file written
+    recent_save();  // unchanged: no file written
     EXPECT_FALSE(file_exists(settings_path()));
 
     recent_add("C:\\b.ini", 1, 0);
     recent_add("C:\\a.ini", 1, 0);
     recent_save();
-    EXPECT_EQ(read_file(settings_path()), "[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=0\r\n"
-                                          "FOP2=C:\\b.ini\r\nTOP2=1\r\nCOP2=1\r\n");
+    EXPECT_EQ(read_file(settings_path()),
+              "[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=0\r\n"
+              "FOP2=C:\\b.ini\r\nTOP2=1\r\nCOP2=1\r\n");
 
     // Foreign kinds, gaps and duplicates are dropped on loading; the stored
     // ages stay as they are and an unchanged list is not written back.
-    ASSERT_TRUE(write_file_atomic(settings_path(), "[KVDLG]\r\nFILE=x\r\n[FOP]\r\n"
-                                                   "FOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=4\r\n"
-                                                   "FOP2=C:\\other\r\nTOP2=2\r\nCOP2=0\r\n"
-                                                   "FOP3=C:\\Z.INI\r\nTOP3=1\r\nCOP3=0\r\n"
-                                                   "FOP9=C:\\z.ini\r\nTOP9=1\r\nCOP9=-5\r\n"
-                                                   "FOP10=\r\nTOP10=1\r\nCOP10=0\r\n"));
+    ASSERT_TRUE(write_file_atomic(settings_path(),
+                                  "[KVDLG]\r\nFILE=x\r\n[FOP]\r\n"
+                                  "FOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=4\r\n"
+                                  "FOP2=C:\\other\r\nTOP2=2\r\nCOP2=0\r\n"
+                                  "FOP3=C:\\Z.INI\r\nTOP3=1\r\nCOP3=0\r\n"
+                                  "FOP9=C:\\z.ini\r\nTOP9=1\r\nCOP9=-5\r\n"
+                                  "FOP10=\r\nTOP10=1\r\nCOP10=0\r\n"));
     recent_reset();
     recent_load();
     EXPECT_TRUE(recent_menu_outdated());
     EXPECT_EQ(paths(), (std::vector<std::string>{"C:\\a.ini", "C:\\z.ini"}));
-    EXPECT_EQ(age_of("C:\\z.ini"), 0u); // negative ages count as 0
+    EXPECT_EQ(age_of("C:\\z.ini"), 0u);  // negative ages count as 0
     std::string before = *read_file(settings_path());
     recent_save();
     EXPECT_EQ(read_file(settings_path()), before);
@@ -168,15 +151,14 @@ TEST_F(RecentTest, SavedAndLoadedThroughTheSettingsFile)
     // A change rewrites the whole section.
     recent_remove("C:\\z.ini");
     recent_save();
-    EXPECT_EQ(read_file(settings_path()), "[KVDLG]\r\nFILE=x\r\n[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=4\r\n");
+    EXPECT_EQ(read_file(settings_path()),
+              "[KVDLG]\r\nFILE=x\r\n[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=4\r\n");
 }
 
-TEST_F(RecentTest, OldestFileStillGoesFirstAfterARestart)
-{
+TEST_F(RecentTest, OldestFileStillGoesFirstAfterARestart) {
     recent_load();
     // Added in reverse alphabetical order: the alphabetically last is oldest.
-    for (int n = 9; n >= 0; --n)
-        recent_add(file_n(n), 1, 0);
+    for (int n = 9; n >= 0; --n) recent_add(file_n(n), 1, 0);
     recent_save();
     recent_reset();
     recent_load();
@@ -187,8 +169,7 @@ TEST_F(RecentTest, OldestFileStillGoesFirstAfterARestart)
     EXPECT_TRUE(listed(file_n(0)));
 }
 
-TEST(RecentMenu, Labels)
-{
+TEST(RecentMenu, Labels) {
     EXPECT_EQ(recent_menu_label(0, "C:\\Daten\\Anlage.ini"), "&1 C:\\Daten\\Anlage.ini");
     EXPECT_EQ(recent_menu_label(9, "C:\\a.ini"), "&10 C:\\a.ini");
 
@@ -209,9 +190,8 @@ TEST(RecentMenu, Labels)
     EXPECT_EQ(recent_menu_label(4, std::string(80, 'p')), "&5 " + std::string(64, 'p') + "...");
     // Umlauts count as one character each and are not split.
     std::string umlauts;
-    for (int i = 0; i < 70; ++i)
-        umlauts += "ä";
+    for (int i = 0; i < 70; ++i) umlauts += "ä";
     EXPECT_EQ(recent_menu_label(5, umlauts), "&6 " + umlauts.substr(0, 64 * 2) + "...");
 }
 
-} // namespace
+}  // namespace

@@ -33,7 +33,8 @@ struct Sim {
     std::vector<DecodedFrame> ask(uint8_t code, std::vector<uint8_t> payload = {}, uint32_t now_ms = 1000) {
         return decode_all(feed(request(dev.cfg.address, code, payload), now_ms).wire);
     }
-    std::vector<uint8_t> status(std::vector<uint8_t> drive = std::vector<uint8_t>(8), uint32_t now_ms = 1000) {
+    std::vector<uint8_t> status(std::vector<uint8_t> drive = std::vector<uint8_t>(8),
+                                uint32_t now_ms = 1000) {
         auto replies = ask(CMD_STATUS, drive, now_ms);
         EXPECT_EQ(replies.size(), 1u);
         return replies.empty() ? std::vector<uint8_t>() : replies[0].payload;
@@ -55,7 +56,8 @@ constexpr size_t CTRL1 = 8, CTRL2 = 20;   // DimmerControlState
 TEST(SimDevice, VersionReplyOnTheWireAndInTheLog) {
     Sim full;
     SimOutput out = full.feed({0x7f, 0x01, 0x08, 0xf7, 0x7f});
-    EXPECT_EQ(out.wire, (std::vector<uint8_t>{0x7f, 0x01, 0x08, 0x02, 0x01, 0x01, 0x04, 0x01, 0x04, 0xea, 0x7f}));
+    EXPECT_EQ(out.wire,
+              (std::vector<uint8_t>{0x7f, 0x01, 0x08, 0x02, 0x01, 0x01, 0x04, 0x01, 0x04, 0xea, 0x7f}));
     ASSERT_EQ(out.log.size(), 2u);
     EXPECT_EQ(out.log[0], "RX 7f 01 08 f7 7f");
     EXPECT_EQ(out.log[1], "TX 7f 01 08 02 01 01 04 01 04 ea 7f");
@@ -140,7 +142,8 @@ TEST(SimDevice, StoreBlocksPersistAndResetRestoresFactoryState) {
     ASSERT_EQ(read[0].payload.size(), 130u);
     EXPECT_EQ(read[0].payload[0], 1);
     EXPECT_EQ(read[0].payload[1], 5);
-    EXPECT_TRUE(std::equal(read[0].payload.begin() + 2, read[0].payload.end(), cfg.factory_store.begin() + 5 * 128));
+    EXPECT_TRUE(
+        std::equal(read[0].payload.begin() + 2, read[0].payload.end(), cfg.factory_store.begin() + 5 * 128));
 
     // Write: index then 128 bytes; the reply is 1, index. 7E and 7F in the data
     // exercise the stuffing both ways.
@@ -195,7 +198,7 @@ TEST(SimDevice, BadMarkersSpoilOnlyWhatIsRead) {
     EXPECT_NE(u32(image, 0), MARKER_HEAD);
     EXPECT_NE(u32(image, 592), MARKER_TAIL);
     EXPECT_EQ(u32(image, 4), get_u32le(cfg.factory_store.data() + 4));  // the rest is the store
-    EXPECT_EQ(get_u32le(sim.dev.store), MARKER_HEAD);                    // the store itself is intact
+    EXPECT_EQ(get_u32le(sim.dev.store), MARKER_HEAD);                   // the store itself is intact
 }
 
 TEST(SimDevice, StatusRecordCarriesVersionsDipAndPlausibleValues) {
@@ -208,17 +211,18 @@ TEST(SimDevice, StatusRecordCarriesVersionsDipAndPlausibleValues) {
     std::vector<uint8_t> s = sim.status();
     ASSERT_EQ(s.size(), STATUS_BYTES);
     EXPECT_EQ(std::vector<uint8_t>(s.begin(), s.begin() + 6), (std::vector<uint8_t>{2, 1, 1, 4, 1, 4}));
-    EXPECT_EQ(std::vector<uint8_t>(s.begin() + 48, s.begin() + 52), (std::vector<uint8_t>{0x1, 0x8, 0xF, 0xF}));
-    EXPECT_EQ(s[CTRL1 + 7], 0);  // control mode DMX
+    EXPECT_EQ(std::vector<uint8_t>(s.begin() + 48, s.begin() + 52),
+              (std::vector<uint8_t>{0x1, 0x8, 0xF, 0xF}));
+    EXPECT_EQ(s[CTRL1 + 7], 0);                           // control mode DMX
     EXPECT_NEAR(u16(s, 32) * 3.3 / 4095 * 2, 5.0, 0.05);  // supply
-    EXPECT_NEAR(u16(s, 34) / 10.0, 31, 2);               // front plate °C
+    EXPECT_NEAR(u16(s, 34) / 10.0, 31, 2);                // front plate °C
     EXPECT_LE(u16(s, 36), 4095);
     EXPECT_LE(u16(s, 40), 4095);
     for (size_t m : {MEAS1, MEAS2}) {
-        EXPECT_EQ(s[m], 1);                              // present
-        EXPECT_NEAR(u16(s, m + 3) / 10.0, 230, 2);        // input voltage
-        EXPECT_NEAR(u16(s, m + 17) / 100.0, 50, 0.05);    // mains frequency
-        EXPECT_EQ(u16(s, m + 7), 0);                      // no drive, no power
+        EXPECT_EQ(s[m], 1);                             // present
+        EXPECT_NEAR(u16(s, m + 3) / 10.0, 230, 2);      // input voltage
+        EXPECT_NEAR(u16(s, m + 17) / 100.0, 50, 0.05);  // mains frequency
+        EXPECT_EQ(u16(s, m + 7), 0);                    // no drive, no power
     }
 
     // Slowly changing: a few seconds later the control input has moved, a
@@ -236,11 +240,11 @@ TEST(SimDevice, StatusFollowsTheTestDrive) {
     std::vector<uint8_t> s = sim.status(drive_payload(1, 32768, 1, 65535));
     EXPECT_EQ(u16(s, CTRL1 + 5), 32768);
     EXPECT_EQ(u16(s, CTRL2 + 5), 65535);
-    EXPECT_NEAR(u16(s, CTRL1 + 9), 5000, 2);        // on-time, µs
-    EXPECT_NEAR(u16(s, MEAS1 + 7), 250, 8);         // 500 W lamp at half drive
-    EXPECT_NEAR(u16(s, MEAS2 + 7), 300, 8);         // 300 W lamp at full drive
-    EXPECT_NEAR(u16(s, MEAS1 + 5), 3074, 60);       // crest current, mA
-    EXPECT_GT(u16(s, MEAS1 + 11), 0);               // some loss in the switch
+    EXPECT_NEAR(u16(s, CTRL1 + 9), 5000, 2);   // on-time, µs
+    EXPECT_NEAR(u16(s, MEAS1 + 7), 250, 8);    // 500 W lamp at half drive
+    EXPECT_NEAR(u16(s, MEAS2 + 7), 300, 8);    // 300 W lamp at full drive
+    EXPECT_NEAR(u16(s, MEAS1 + 5), 3074, 60);  // crest current, mA
+    EXPECT_GT(u16(s, MEAS1 + 11), 0);          // some loss in the switch
     EXPECT_GE(u32(s, MEAS1 + 13), u16(s, MEAS1 + 11));
 
     // Without the flag the value is not taken: the drive stays.

@@ -32,12 +32,40 @@ TEST(SimOptions, DefaultsAnswerAddressOneUnderRs485Control) {
 }
 
 TEST(SimOptions, ValuesAndFlags) {
-    SimArgs a = parse_ok({"--address", "128", "--version=3.2,1.0,0.0", "--short-version", "--link", "com7",
-                          "--log", "traffic.txt", "--pace", "--turnaround", "5", "--exit-after", "2.5",
-                          "--drop-rate", "0.1", "--corrupt-rate=0.2", "--noise-rate", "0.3", "--seed", "42",
-                          "--wrong-subaddress", "--short-payload", "--silent", "--stop-after", "3",
-                          "--bad-markers", "--load-watts", "100,60", "--scope-delay", "50", "--load", "in.ini",
-                          "--save", "out.ini"});
+    SimArgs a = parse_ok({"--address",
+                          "128",
+                          "--version=3.2,1.0,0.0",
+                          "--short-version",
+                          "--link",
+                          "com7",
+                          "--log",
+                          "traffic.txt",
+                          "--pace",
+                          "--turnaround",
+                          "5",
+                          "--exit-after",
+                          "2.5",
+                          "--drop-rate",
+                          "0.1",
+                          "--corrupt-rate=0.2",
+                          "--noise-rate",
+                          "0.3",
+                          "--seed",
+                          "42",
+                          "--wrong-subaddress",
+                          "--short-payload",
+                          "--silent",
+                          "--stop-after",
+                          "3",
+                          "--bad-markers",
+                          "--load-watts",
+                          "100,60",
+                          "--scope-delay",
+                          "50",
+                          "--load",
+                          "in.ini",
+                          "--save",
+                          "out.ini"});
     EXPECT_EQ(a.device.address, 128);
     // The DIP switches follow the address: 128 is switch 2, bit 0.
     EXPECT_EQ(dip(a), (std::vector<uint8_t>{0x4, 0x0, 0x1, 0x0}));
@@ -73,11 +101,11 @@ TEST(SimOptions, ValuesAndFlags) {
 
 TEST(SimOptions, RejectsBadInput) {
     std::vector<std::vector<std::string>> bad = {
-        {"--address", "256"},   {"--address", "-1"},        {"--address"},
-        {"--version", "2"},     {"--version", "2.1,1.0"},   {"--version", "2.1,1.x,1.0"},
-        {"--dip", "123"},       {"--dip", "12g4"},          {"--drop-rate", "1.5"},
-        {"--noise-rate", "x"},  {"--stop-after", "-2"},     {"--load-watts", "100"},
-        {"--silent=1"},         {"--frobnicate"},           {"stray"},
+        {"--address", "256"},  {"--address", "-1"},      {"--address"},
+        {"--version", "2"},    {"--version", "2.1,1.0"}, {"--version", "2.1,1.x,1.0"},
+        {"--dip", "123"},      {"--dip", "12g4"},        {"--drop-rate", "1.5"},
+        {"--noise-rate", "x"}, {"--stop-after", "-2"},   {"--load-watts", "100"},
+        {"--silent=1"},        {"--frobnicate"},         {"stray"},
         {"--log", ""},
     };
     for (const auto& args : bad) {

@@ -29,7 +29,8 @@ inline std::vector<DecodedFrame> decode_all(const std::vector<uint8_t>& wire) {
         if (!frame_parser_push(p, b)) continue;
         Frame f;
         if (frame_decode(p, &f)) {
-            frames.push_back({f.address, f.sub_address, f.code, std::vector<uint8_t>(f.payload, f.payload + f.length)});
+            frames.push_back(
+                {f.address, f.sub_address, f.code, std::vector<uint8_t>(f.payload, f.payload + f.length)});
         }
     }
     return frames;

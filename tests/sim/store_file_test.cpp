@@ -23,7 +23,7 @@ TEST(SimStore, SavedStoreLoadsBackAndMissingFileFails) {
     TempDir dir;
     std::array<uint8_t, STORE_BYTES> store = factory_store();
     // A changed field and a changed curve point survive the trip.
-    store[DEVICE_IMAGE_OFFSET + 10] = 99;                                    // user curve 1
+    store[DEVICE_IMAGE_OFFSET + 10] = 99;  // user curve 1
     store[offsetof(ParameterRecord, bus_failure_delay) - DEVICE_IMAGE_OFFSET] = 42;
     std::string path = dir.file("Parameter.ini");
     ASSERT_TRUE(save_store(path, store.data()));

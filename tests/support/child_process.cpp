@@ -15,8 +15,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto TIME_LIMIT = std::chrono::seconds(5);
 
-std::string read_first_line(int fd)
-{
+std::string read_first_line(int fd) {
     std::string line;
     const Clock::time_point end = Clock::now() + TIME_LIMIT;
     while (Clock::now() < end) {
@@ -30,10 +29,9 @@ std::string read_first_line(int fd)
     return {};
 }
 
-} // namespace
+}  // namespace
 
-ChildProcess::~ChildProcess()
-{
+ChildProcess::~ChildProcess() {
     if (pid > 0) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
@@ -42,8 +40,7 @@ ChildProcess::~ChildProcess()
 }
 
 bool start_child(ChildProcess& child, const std::string& program, const std::vector<std::string>& args,
-                 const std::string& out_file, const std::string& err_file)
-{
+                 const std::string& out_file, const std::string& err_file) {
     int fds[2] = {-1, -1};
     if (out_file.empty() && pipe(fds) != 0) return false;
     std::vector<std::string> text = {program};
@@ -73,8 +70,7 @@ bool start_child(ChildProcess& child, const std::string& program, const std::vec
     return true;
 }
 
-int wait_child(ChildProcess& child, std::chrono::milliseconds limit)
-{
+int wait_child(ChildProcess& child, std::chrono::milliseconds limit) {
     const Clock::time_point end = Clock::now() + limit;
     while (Clock::now() < end) {
         int status = 0;
@@ -87,21 +83,18 @@ int wait_child(ChildProcess& child, std::chrono::milliseconds limit)
     return -1;
 }
 
-int stop_child(ChildProcess& child)
-{
+int stop_child(ChildProcess& child) {
     kill(child.pid, SIGTERM);
     return wait_child(child, TIME_LIMIT);
 }
 
-bool start_sim(SimProcess& sim, const std::string& exe, const std::vector<std::string>& args)
-{
+bool start_sim(SimProcess& sim, const std::string& exe, const std::vector<std::string>& args) {
     if (!start_child(sim, exe, args)) return false;
     sim.pty = read_first_line(sim.out_fd);
     return !sim.pty.empty();
 }
 
-bool file_holds(const std::string& path, const std::string& text)
-{
+bool file_holds(const std::string& path, const std::string& text) {
     const Clock::time_point end = Clock::now() + TIME_LIMIT;
     while (Clock::now() < end) {
         if (read_bytes(path).find(text) != std::string::npos) return true;

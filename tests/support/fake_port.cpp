@@ -93,4 +93,3 @@ void port_wait_readable(PortHandle, unsigned max_ms) {
 }
 
 uint32_t tick_count_ms() { return g_port.now; }
-

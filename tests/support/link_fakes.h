@@ -25,7 +25,7 @@ struct WrittenFrame {
 };
 
 struct FakePort {
-    uint32_t now = 0;               // the fake tick count
+    uint32_t now = 0;  // the fake tick count
     bool refuse_open = false;
     // When set, only the names it accepts open (port search tests).
     std::function<bool(const std::string&)> opens;

@@ -7,8 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-inline ParameterRecord noise_record(uint32_t& seed)
-{
+inline ParameterRecord noise_record(uint32_t& seed) {
     ParameterRecord r;
     auto* bytes = reinterpret_cast<uint8_t*>(&r);
     for (size_t i = 0; i < sizeof r; ++i) {

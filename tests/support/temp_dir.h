@@ -24,7 +24,8 @@ struct TempDir {
     ~TempDir() {
         std::error_code ec;
         // A test may have made the folder read-only to provoke a failed write.
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path, ec);
     }
     TempDir(const TempDir&) = delete;

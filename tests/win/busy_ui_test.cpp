@@ -10,10 +10,9 @@ int g_status_steps = 0;
 int g_scope_steps = 0;
 bool g_nest = false;
 
-void count_status_step()
-{
+void count_status_step() {
     ++g_status_steps;
-    if (g_nest) // a tick dispatched from a message pump inside this step
+    if (g_nest)  // a tick dispatched from a message pump inside this step
         timer_tick(nullptr, WM_TIMER, 0, 0);
 }
 
@@ -21,8 +20,7 @@ void count_scope_step() { ++g_scope_steps; }
 
 void tick() { timer_tick(nullptr, WM_TIMER, 0, 0); }
 
-std::string title_of(HWND window)
-{
+std::string title_of(HWND window) {
     wchar_t text[128] = {};
     GetWindowTextW(window, text, 128);
     char out[256] = {};
@@ -31,25 +29,22 @@ std::string title_of(HWND window)
 }
 
 struct BusyTest : ShellTest {
-    void SetUp() override
-    {
+    void SetUp() override {
         ShellTest::SetUp();
         g_status_steps = g_scope_steps = 0;
         g_nest = false;
         set_timer_steps(count_status_step, count_scope_step);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Busy_Close();
         set_timer_steps(nullptr, nullptr);
         ShellTest::TearDown();
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost)
-{
+TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost) {
     start();
     tick();
     EXPECT_EQ(g_status_steps, 1);
@@ -63,20 +58,21 @@ TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost)
     EXPECT_EQ(g_status_steps, 2);
 
     g_nest = true;
-    tick(); // the nested tick does nothing
+    tick();  // the nested tick does nothing
     EXPECT_EQ(g_status_steps, 3);
     EXPECT_EQ(g_scope_steps, 3);
 }
 
-TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed)
-{
+TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
     start();
-    EXPECT_TRUE(Busy_Cancelled()); // no busy window: a wait ends at once
+    EXPECT_TRUE(Busy_Cancelled());  // no busy window: a wait ends at once
     const struct {
         int template_id;
         const char* title;
-    } templates[] = {{0, "Anschluss"}, {BUSY_TEMPLATE_STATUS, "KV-310-R-Status"},
-                     {BUSY_TEMPLATE_TEST, "Test"}, {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
+    } templates[] = {{0, "Anschluss"},
+                     {BUSY_TEMPLATE_STATUS, "KV-310-R-Status"},
+                     {BUSY_TEMPLATE_TEST, "Test"},
+                     {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
     for (const auto& t : templates) {
         SCOPED_TRACE(t.title);
         Busy_Open(main_window(), t.template_id);
@@ -88,15 +84,15 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed)
         EXPECT_EQ(title_of(GetDlgItem(busy, IDCANCEL)), "Abbruch");
         EXPECT_FALSE(Busy_Cancelled());
 
-        Busy_Open(main_window(), BUSY_TEMPLATE_TEST); // a second one changes nothing
+        Busy_Open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
         EXPECT_EQ(Busy_Window(), busy);
 
         Busy_SetText("Kommunikation mit KV-310-R");
         EXPECT_EQ(title_of(GetDlgItem(busy, IDC_BUSY_TEXT)), "Kommunikation mit KV-310-R");
 
-        SendMessageW(busy, WM_COMMAND, IDCANCEL, 0); // "Abbruch"
+        SendMessageW(busy, WM_COMMAND, IDCANCEL, 0);  // "Abbruch"
         EXPECT_TRUE(Busy_Cancelled());
-        EXPECT_TRUE(IsWindow(busy)); // the operation closes it, not the button
+        EXPECT_TRUE(IsWindow(busy));  // the operation closes it, not the button
         EXPECT_TRUE(Busy_Cancelled());
 
         Busy_Close();
@@ -105,16 +101,14 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed)
         EXPECT_TRUE(IsWindowEnabled(main_window()));
     }
     EnableWindow(main_window(), FALSE);
-    Busy_Close(); // none open: only gives the owner back
+    Busy_Close();  // none open: only gives the owner back
     EXPECT_TRUE(IsWindowEnabled(main_window()));
 }
 
-TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery)
-{
+TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     start();
     Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
-    for (int i = 0; i < 3; ++i)
-        PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
+    for (int i = 0; i < 3; ++i) PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
     Busy_Cancelled();
     EXPECT_EQ(selected_tab(), 1);
     Busy_SetText("COM1");

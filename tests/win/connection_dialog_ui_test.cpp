@@ -29,20 +29,17 @@ struct Robot {
 Robot* g_robot = nullptr;
 HHOOK g_busy_hook = nullptr;
 
-HWND waiting_dialog()
-{
+HWND waiting_dialog() {
     HWND dialog = FindWindowW(L"#32770", L"Hardwareanschluss");
     return dialog && IsWindowVisible(dialog) && IsWindowEnabled(dialog) ? dialog : nullptr;
 }
 
-void CALLBACK robot_tick(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK robot_tick(HWND, UINT, UINT_PTR, DWORD) {
     Robot* robot = g_robot;
     HWND dialog = waiting_dialog();
-    if (!robot || robot->acting || !dialog)
-        return;
+    if (!robot || robot->acting || !dialog) return;
     robot->acting = true;
-    if (robot->steps.empty()) { // more dialogs than planned: leave
+    if (robot->steps.empty()) {  // more dialogs than planned: leave
         ++robot->unexpected_dialogs;
         SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
@@ -53,15 +50,13 @@ void CALLBACK robot_tick(HWND, UINT, UINT_PTR, DWORD)
     robot->acting = false;
 }
 
-LRESULT CALLBACK note_busy_text(int code, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK note_busy_text(int code, WPARAM wparam, LPARAM lparam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
     HWND busy = static_cast<HWND>(Busy_Window());
-    if (code == HC_ACTION && g_robot && busy && sent->message == WM_SETTEXT && GetParent(sent->hwnd) == busy &&
-        GetDlgCtrlID(sent->hwnd) == IDC_BUSY_TEXT && sent->lParam) {
+    if (code == HC_ACTION && g_robot && busy && sent->message == WM_SETTEXT &&
+        GetParent(sent->hwnd) == busy && GetDlgCtrlID(sent->hwnd) == IDC_BUSY_TEXT && sent->lParam) {
         const std::string text = narrow(reinterpret_cast<const wchar_t*>(sent->lParam));
-        if (!text.empty())
-            g_robot->busy_texts.push_back(text);
+        if (!text.empty()) g_robot->busy_texts.push_back(text);
         if (text == g_robot->cancel_at)
             PostMessageW(busy, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(busy, IDCANCEL)));
@@ -69,8 +64,7 @@ LRESULT CALLBACK note_busy_text(int code, WPARAM wparam, LPARAM lparam)
     return CallNextHookEx(g_busy_hook, code, wparam, lparam);
 }
 
-void type(HWND dialog, int item, const std::string& text)
-{
+void type(HWND dialog, int item, const std::string& text) {
     HWND edit = GetDlgItem(dialog, item);
     SetFocus(edit);
     SetWindowTextW(edit, widen(text).c_str());
@@ -85,23 +79,20 @@ struct ConnectionDialogTest : LinkUiTest {
     Robot robot;
     UINT_PTR timer = 0;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         LinkUiTest::SetUp();
         g_robot = &robot;
         timer = SetTimer(nullptr, 0, 20, robot_tick);
         g_busy_hook = SetWindowsHookExW(WH_CALLWNDPROC, note_busy_text, nullptr, GetCurrentThreadId());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         KillTimer(nullptr, timer);
         UnhookWindowsHookEx(g_busy_hook);
         g_robot = nullptr;
         LinkUiTest::TearDown();
     }
     // Command 21520 from start to end; every planned step must have run.
-    void run_dialog()
-    {
+    void run_dialog() {
         robot.busy_texts.clear();
         dispatch_command(CMD_HARDWARE);
         EXPECT_TRUE(robot.steps.empty());
@@ -110,18 +101,16 @@ struct ConnectionDialogTest : LinkUiTest {
         EXPECT_EQ(Busy_Window(), nullptr);
         EXPECT_FALSE(link_port_is_open());
     }
-    void expect_live(const char* name, uint32_t address)
-    {
+    void expect_live(const char* name, uint32_t address) {
         EXPECT_STREQ(g_port_settings.name, name);
         EXPECT_EQ(g_port_settings.address, address);
         EXPECT_EQ(status_field(3), std::string(name) + " / " + std::to_string(address));
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing)
-{
+TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing) {
     start_with_port("COM7", 0);
     robot.steps.push_back([](HWND d) {
         EXPECT_EQ(window_text(d), "Hardwareanschluss");
@@ -135,7 +124,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing)
         expect_places(d, {{-1, "Port", 10, 10, 30, 8},
                           {IDC_HW_PORT, "COM7", 45, 10, 100, 12},
                           {-1, "RS485-Adresse", 10, 30, 80, 16},
-                          {IDC_HW_ADDRESS, "", 95, 30, 50, 12}, // address 0 shows empty
+                          {IDC_HW_ADDRESS, "", 95, 30, 50, 12},  // address 0 shows empty
                           {IDC_HW_TEST, "Testen", 160, 10, 60, 15},
                           {IDOK, "OK", 160, 100, 60, 15},
                           {IDCANCEL, "Abbruch", 160, 120, 60, 15}});
@@ -149,7 +138,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing)
             {IDC_HW_PORT, "  COM3 rest", "COM3"},
             {IDC_HW_PORT, "\t\\\\.\\COM12", "\\\\.\\COM12"},
             {IDC_HW_PORT, "   ", ""},
-            {IDC_HW_ADDRESS, "300", "255"}, // frames carry eight bits
+            {IDC_HW_ADDRESS, "300", "255"},  // frames carry eight bits
             {IDC_HW_ADDRESS, "  12abc", "12"},
             {IDC_HW_ADDRESS, "abc", ""},
             {IDC_HW_ADDRESS, "-5", "255"},
@@ -159,7 +148,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing)
         for (const auto& c : cases) {
             SCOPED_TRACE(c.typed);
             type(d, c.item, c.typed);
-            EXPECT_EQ(item_text(d, c.item), c.typed); // nothing taken while typing
+            EXPECT_EQ(item_text(d, c.item), c.typed);  // nothing taken while typing
             SetFocus(GetDlgItem(d, c.item == IDC_HW_PORT ? IDC_HW_ADDRESS : IDC_HW_PORT));
             EXPECT_EQ(item_text(d, c.item), c.shown);
         }
@@ -175,35 +164,33 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing)
     robot.steps.push_back([](HWND d) {
         EXPECT_EQ(item_text(d, IDC_HW_ADDRESS), "300");
         EXPECT_EQ(g_port_settings.address, 0u);
-        SendMessageW(d, WM_CLOSE, 0, 0); // closing the window cancels too
+        SendMessageW(d, WM_CLOSE, 0, 0);  // closing the window cancels too
     });
     run_dialog();
     EXPECT_EQ(g_port_settings.address, 0u);
 }
 
-TEST_F(ConnectionDialogTest, OkMakesTheValuesLiveAndTestsTheConnection)
-{
+TEST_F(ConnectionDialogTest, OkMakesTheValuesLiveAndTestsTheConnection) {
     const bool dimmers = virtual_dimmers_present();
     const struct {
         const char* port;
         const char* address;
-        bool enter; // Enter in the address field instead of a click on "OK"
+        bool enter;  // Enter in the address field instead of a click on "OK"
         const char* live_name;
         uint32_t live_address;
-        const char* message; // empty: none
+        const char* message;  // empty: none
         bool needs_dimmers;
     } cases[] = {
         {"", "1", false, "", 1, "Kommunikationsport muss ausgewählt werden", false},
         {" COM99 x", "300", true, "COM99", 255, "Kommunikationsport ist nicht geeignet", false},
         {"COM3", "1", true, "COM3", 1, "", true},
-        {"COM3", "2", false, "COM3", 2, "Kommunikation mit KV-310-R ist fehlerhaft", true}, // no dimmer at 2
-        {"COM2", "1", false, "COM2", 1, "Kommunikation mit KV-310-R ist fehlerhaft", true}, // silent
+        {"COM3", "2", false, "COM3", 2, "Kommunikation mit KV-310-R ist fehlerhaft", true},  // no dimmer at 2
+        {"COM2", "1", false, "COM2", 1, "Kommunikation mit KV-310-R ist fehlerhaft", true},  // silent
     };
     start_with_port("COM7", 9);
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.port) + " / " + c.address);
-        if (c.needs_dimmers && !dimmers)
-            continue;
+        if (c.needs_dimmers && !dimmers) continue;
         messages.clear();
         robot.steps.push_back([&c](HWND d) {
             type(d, IDC_HW_PORT, c.port);
@@ -227,8 +214,7 @@ TEST_F(ConnectionDialogTest, OkMakesTheValuesLiveAndTestsTheConnection)
     }
 }
 
-TEST_F(ConnectionDialogTest, SearchTakesTheFirstPortWhoseDimmerAnswersAndShowsEachProbe)
-{
+TEST_F(ConnectionDialogTest, SearchTakesTheFirstPortWhoseDimmerAnswersAndShowsEachProbe) {
     REQUIRE_VIRTUAL_DIMMERS();
     start_with_port("COM9", 1);
     dispatch_command(CMD_MONITOR);
@@ -239,7 +225,7 @@ TEST_F(ConnectionDialogTest, SearchTakesTheFirstPortWhoseDimmerAnswersAndShowsEa
     robot.steps.push_back([](HWND d) {
         EXPECT_EQ(item_text(d, IDC_HW_PORT), "COM3");
         EXPECT_EQ(item_text(d, IDC_HW_ADDRESS), "1");
-        click(d, IDCANCEL); // the found port stays live all the same
+        click(d, IDCANCEL);  // the found port stays live all the same
     });
     run_dialog();
     EXPECT_EQ(robot.busy_texts, (std::vector<std::string>{"COM1", "COM2", "COM3"}));
@@ -251,16 +237,15 @@ TEST_F(ConnectionDialogTest, SearchTakesTheFirstPortWhoseDimmerAnswersAndShowsEa
     const std::string request = frame_line("Tx", 1, 0x08, {});
     EXPECT_EQ(request, "Tx 7f 01 08 f7 7f");
     EXPECT_EQ(list_lines(GetDlgItem(monitor, IDC_MONITOR_LIST)),
-              (std::vector<std::string>{"{PORT COM2}", request, "Rx", "{TIMEOUT 1000}", "{PORT COM3}", request,
-                                        frame_line("Rx", 1, 0x08, {2, 1, 1, 4, 1, 4})}));
+              (std::vector<std::string>{"{PORT COM2}", request, "Rx", "{TIMEOUT 1000}", "{PORT COM3}",
+                                        request, frame_line("Rx", 1, 0x08, {2, 1, 1, 4, 1, 4})}));
 }
 
-TEST_F(ConnectionDialogTest, SearchWithoutAnswerTriesEveryNameAndRestoresTheDialogValues)
-{
+TEST_F(ConnectionDialogTest, SearchWithoutAnswerTriesEveryNameAndRestoresTheDialogValues) {
     REQUIRE_VIRTUAL_DIMMERS();
     start_with_port("COM9", 1);
     robot.steps.push_back([](HWND d) {
-        type(d, IDC_HW_ADDRESS, "7"); // no dimmer has this address
+        type(d, IDC_HW_ADDRESS, "7");  // no dimmer has this address
         click(d, IDC_HW_TEST);
     });
     robot.steps.push_back([](HWND d) {
@@ -274,20 +259,17 @@ TEST_F(ConnectionDialogTest, SearchWithoutAnswerTriesEveryNameAndRestoresTheDial
                 static_cast<unsigned long>(GetTickCount() - started));
 
     std::vector<std::string> names;
-    for (int n = 1; n <= 128; ++n)
-        names.push_back("COM" + std::to_string(n));
-    for (int n = 10; n <= 128; ++n)
-        names.push_back("\\\\.\\COM" + std::to_string(n));
+    for (int n = 1; n <= 128; ++n) names.push_back("COM" + std::to_string(n));
+    for (int n = 10; n <= 128; ++n) names.push_back("\\\\.\\COM" + std::to_string(n));
     EXPECT_EQ(robot.busy_texts, names);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Kommunikationsport wurde nicht erkannt");
     EXPECT_EQ(messages[0].type, KV_MB_ERROR);
     EXPECT_EQ(messages[0].owner, main_window());
-    expect_live("COM9", 7); // the dialog's values
+    expect_live("COM9", 7);  // the dialog's values
 }
 
-TEST_F(ConnectionDialogTest, CancelledSearchReopensTheDialogSilently)
-{
+TEST_F(ConnectionDialogTest, CancelledSearchReopensTheDialogSilently) {
     start_with_port("COM9", 1);
     robot.cancel_at = "COM2";
     robot.steps.push_back([](HWND d) {

@@ -19,8 +19,7 @@ struct Ports {
 };
 
 // Nothing when the tests run without virtual dimmers.
-std::optional<Ports> ports()
-{
+std::optional<Ports> ports() {
     const char* all = std::getenv("KV_TEST_COMS");
     const char* log = std::getenv("KV_TEST_SIM_LOG");
     if (!all || !log) return std::nullopt;
@@ -33,8 +32,7 @@ std::optional<Ports> ports()
 }
 
 // The request frames the working dimmer received since `from` lines.
-std::vector<std::string> received(const std::string& log, size_t from)
-{
+std::vector<std::string> received(const std::string& log, size_t from) {
     std::ifstream in(log);
     std::vector<std::string> lines;
     size_t n = 0;
@@ -43,32 +41,28 @@ std::vector<std::string> received(const std::string& log, size_t from)
     return lines;
 }
 
-size_t line_count(const std::string& log)
-{
+size_t line_count(const std::string& log) {
     std::ifstream in(log);
     size_t n = 0;
     for (std::string line; std::getline(in, line);) ++n;
     return n;
 }
 
-void use_port(ShellTest& t, const std::string& port)
-{
+void use_port(ShellTest& t, const std::string& port) {
     t.write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=1\r\n");
 }
 
 // Presses "Abbruch" in the busy window once the transfer is under way.
-void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD)
-{
+void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD) {
     if (HWND busy = static_cast<HWND>(Busy_Window())) {
         KillTimer(nullptr, id);
         PostMessageW(busy, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(busy, IDCANCEL)));
     }
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer)
-{
+TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
     const auto p = ports();
     if (!p) GTEST_SKIP() << "no virtual dimmers on COM ports";
     use_port(*this, p->working);
@@ -88,7 +82,8 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer)
     std::vector<std::string> rx = received(p->log, mark);
     ASSERT_EQ(rx.size(), 9u);
     EXPECT_EQ(rx[0], "RX 7f 01 40 bf 7f");
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(rx[size_t(i) + 1].substr(0, 14), "RX 7f 01 50 0" + std::to_string(i));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(rx[size_t(i) + 1].substr(0, 14), "RX 7f 01 50 0" + std::to_string(i));
 
     // Back to the defaults, then read: eight 0x48 requests in block order, and
     // the set counts as changed because the dimmer's values differ.
@@ -103,9 +98,9 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
     rx = received(p->log, mark);
-    const std::vector<std::string> reads = {"RX 7f 01 48 00 b7 7f", "RX 7f 01 48 01 b6 7f", "RX 7f 01 48 02 b5 7f",
-                                            "RX 7f 01 48 03 b4 7f", "RX 7f 01 48 04 b3 7f", "RX 7f 01 48 05 b2 7f",
-                                            "RX 7f 01 48 06 b1 7f", "RX 7f 01 48 07 b0 7f"};
+    const std::vector<std::string> reads = {
+        "RX 7f 01 48 00 b7 7f", "RX 7f 01 48 01 b6 7f", "RX 7f 01 48 02 b5 7f", "RX 7f 01 48 03 b4 7f",
+        "RX 7f 01 48 04 b3 7f", "RX 7f 01 48 05 b2 7f", "RX 7f 01 48 06 b1 7f", "RX 7f 01 48 07 b0 7f"};
     EXPECT_EQ(rx, reads);
     EXPECT_EQ(std::memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
     EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
@@ -117,8 +112,7 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer)
     EXPECT_EQ(messages[0].text, "KV-310-R-Firmware-Version V2.1\r\nDimmer 1 1.4\r\nDimmer 2 1.4");
 }
 
-TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage)
-{
+TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
     const auto p = ports();
     if (!p) GTEST_SKIP() << "no virtual dimmers on COM ports";
     use_port(*this, p->silent);
@@ -133,8 +127,7 @@ TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage)
     EXPECT_TRUE(IsWindowEnabled(main_window()));
 }
 
-TEST_F(ShellTest, AbbruchStopsATransferSilently)
-{
+TEST_F(ShellTest, AbbruchStopsATransferSilently) {
     const auto p = ports();
     if (!p) GTEST_SKIP() << "no virtual dimmers on COM ports";
     use_port(*this, p->paced);

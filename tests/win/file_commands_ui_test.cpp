@@ -15,27 +15,22 @@ namespace {
 
 const char* const QUESTION = "KV-310-R-Parameterdatei wurde verändert, Änderungen abspeichern?";
 
-void change_a_value()
-{
+void change_a_value() {
     ParameterRecord& r = live_record();
     r.dimmer[0].minimum[0] = r.dimmer[0].minimum[0] == 10 ? 11 : 10;
 }
 
-void tick()
-{
-    timer_tick(nullptr, WM_TIMER, 0, 0);
-}
+void tick() { timer_tick(nullptr, WM_TIMER, 0, 0); }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified)
-{
+TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified) {
     // Built as UTF-8 text: the program's paths are UTF-8.
     const std::string path = dir.path.string() + "\\Anlage Süd.ini";
     write_default_parameter_file(path);
     start();
     file_answers.push_back(FileDialogResult{path, 1});
-    dispatch_command(21002); // toolbar "Öffnen"
+    dispatch_command(21002);  // toolbar "Öffnen"
     ASSERT_EQ(file_requests.size(), 1u);
     EXPECT_FALSE(file_requests[0].save);
     EXPECT_EQ(file_requests[0].title, "KV-310-R-Parameterdatei öffnen");
@@ -43,16 +38,15 @@ TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified)
     EXPECT_EQ(status_field(1), "Anlage Süd.ini");
     EXPECT_EQ(recent_entries()[0].path, path);
 
-    change_a_value(); // as a page edit does
+    change_a_value();  // as a page edit does
     tick();
     EXPECT_EQ(status_field(1), "* Anlage Süd.ini");
-    dispatch_command(21103); // "&Speichern" to the same file
+    dispatch_command(21103);  // "&Speichern" to the same file
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(status_field(1), "Anlage Süd.ini");
 }
 
-TEST_F(ShellTest, ReplacingAChangedSetAsksFirst)
-{
+TEST_F(ShellTest, ReplacingAChangedSetAsksFirst) {
     start();
     struct Case {
         const char* what;
@@ -84,11 +78,10 @@ TEST_F(ShellTest, ReplacingAChangedSetAsksFirst)
         EXPECT_EQ(memcmp(&live_record(), &changed, sizeof changed) != 0, c.replaced);
         EXPECT_EQ(status_field(1), c.status_after);
     }
-    ASSERT_EQ(file_requests.size(), 0u); // the last case saves nothing
+    ASSERT_EQ(file_requests.size(), 0u);  // the last case saves nothing
 }
 
-TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported)
-{
+TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported) {
     const std::string missing = dir.file("fehlt.ini");
     const std::string partial = dir.file("halb.ini");
     write_bytes(partial, "[KV310R]\r\nw32_ver=101\r\nd_A_5=3\r\n");
@@ -102,7 +95,8 @@ TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported)
     };
     const Case cases[] = {
         {21102, missing, "Fehler: Datei \"" + missing + "\" ist nicht lesbar", "Parameterdatei KV-310-R.ini"},
-        {21102, partial, "Fehler: Datei \"" + partial + "\" ist nicht vollständig", "Parameterdatei KV-310-R.ini"},
+        {21102, partial, "Fehler: Datei \"" + partial + "\" ist nicht vollständig",
+         "Parameterdatei KV-310-R.ini"},
         // A set without a file keeps the name the save dialog proposed.
         {21104, unwritable, "Fehler: Datei \"" + unwritable + "\" konnte nicht abgespeichert werden",
          "KV-310-R-Parameterdatei.ini"},
@@ -116,12 +110,11 @@ TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported)
         EXPECT_EQ(messages[0].type, KV_MB_ERROR);
         EXPECT_EQ(messages[0].owner, main_window());
         EXPECT_EQ(messages[0].text, c.message);
-        EXPECT_EQ(status_field(1), c.status_after); // the open set stays
+        EXPECT_EQ(status_field(1), c.status_after);  // the open set stays
     }
 }
 
-TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit)
-{
+TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit) {
     const std::string path = dir.file("zuletzt.ini");
     write_default_parameter_file(path);
     write_settings("[KVDLG]\r\nFILE= " + path + " \r\n");
@@ -136,8 +129,7 @@ TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit)
     EXPECT_EQ(stored, path);
 }
 
-TEST_F(ShellTest, OscilloscopeSettingsAreLoadedCorrectedAndStoredAgain)
-{
+TEST_F(ShellTest, OscilloscopeSettingsAreLoadedCorrectedAndStoredAgain) {
     write_settings("[SCOPE]\r\nDM=3\r\nTYPE=9\r\nSPEC=5\r\nI=0\r\nHPER=7\r\n");
     start();
     destroy_window();
@@ -150,11 +142,10 @@ TEST_F(ShellTest, OscilloscopeSettingsAreLoadedCorrectedAndStoredAgain)
     EXPECT_EQ(settings_int("SCOPE", "HPER"), 7);
 }
 
-TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst)
-{
+TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst) {
     struct Case {
         const char* what;
-        bool by_menu; // "&Programm beenden", else closing the window
+        bool by_menu;  // "&Programm beenden", else closing the window
         int answer;
         bool ends;
     };
@@ -189,8 +180,7 @@ TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst)
     }
 }
 
-TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses)
-{
+TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses) {
     const std::string path = dir.file("sichern.ini");
     write_default_parameter_file(path);
     write_settings("[KVDLG]\r\nFILE=" + path + "\r\n");
@@ -203,19 +193,18 @@ TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses)
     EXPECT_NE(read_bytes(path).find("d1_K_3_a=" + std::to_string(minimum) + "\r\n"), std::string::npos);
 }
 
-TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst)
-{
+TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst) {
     write_settings("[SHOWCMD]\r\nTAB=3\r\n");
     start();
     ASSERT_EQ(selected_tab(), 3);
     const ParameterRecord before = live_record();
-    dispatch_command(21111); // no port configured: the link says so
+    dispatch_command(21111);  // no port configured: the link says so
     EXPECT_EQ(selected_tab(), 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].type, KV_MB_ERROR);
     EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
     EXPECT_EQ(memcmp(&live_record(), &before, sizeof before), 0);
-    EXPECT_TRUE(IsWindowEnabled(main_window())); // the busy window is gone
+    EXPECT_TRUE(IsWindowEnabled(main_window()));  // the busy window is gone
 
     select_tab(4);
     messages.clear();

@@ -8,31 +8,25 @@
 
 #include <cstdlib>
 
-bool virtual_dimmers_present()
-{
+bool virtual_dimmers_present() {
     const char* ports = std::getenv("KV_TEST_COMS");
     return ports && std::string(ports) == "COM1 COM2 COM3";
 }
 
-void LinkUiTest::SetUp()
-{
+void LinkUiTest::SetUp() {
     ShellTest::SetUp();
     monitor_set_log_folder(dir.path.string() + "\\");
 }
 
-void LinkUiTest::TearDown()
-{
-    if (HWND monitor = monitor_window())
-        DestroyWindow(monitor);
-    if (g_status_poll.page_active)
-        status_page_deactivate(g_status_poll);
+void LinkUiTest::TearDown() {
+    if (HWND monitor = monitor_window()) DestroyWindow(monitor);
+    if (g_status_poll.page_active) status_page_deactivate(g_status_poll);
     Link_Close();
     monitor_set_log_folder("");
     ShellTest::TearDown();
 }
 
-void LinkUiTest::start_with_port(const std::string& port, unsigned address)
-{
+void LinkUiTest::start_with_port(const std::string& port, unsigned address) {
     write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=" + std::to_string(address) + "\r\n");
     start();
 }
@@ -41,8 +35,7 @@ std::string LinkUiTest::log_text() { return read_bytes(dir.file("ComMon.txt")); 
 
 bool LinkUiTest::log_exists() { return std::filesystem::exists(dir.path / "ComMon.txt"); }
 
-std::string window_text(HWND window)
-{
+std::string window_text(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
     return narrow(text);
@@ -52,18 +45,15 @@ std::string item_text(HWND dialog, int item) { return window_text(GetDlgItem(dia
 
 namespace {
 
-HWND child_with_text(HWND dialog, const char* text)
-{
+HWND child_with_text(HWND dialog, const char* text) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (window_text(child) == text)
-            return child;
+        if (window_text(child) == text) return child;
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
-void expect_places(HWND dialog, const std::vector<ControlPlace>& places)
-{
+void expect_places(HWND dialog, const std::vector<ControlPlace>& places) {
     for (const ControlPlace& p : places) {
         SCOPED_TRACE(p.text ? p.text : std::to_string(p.item).c_str());
         HWND control = p.item == -1 ? child_with_text(dialog, p.text) : GetDlgItem(dialog, p.item);
@@ -83,8 +73,7 @@ void expect_places(HWND dialog, const std::vector<ControlPlace>& places)
     }
 }
 
-std::vector<std::string> list_lines(HWND list)
-{
+std::vector<std::string> list_lines(HWND list) {
     std::vector<std::string> lines;
     const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < n; ++i) {
@@ -95,8 +84,7 @@ std::vector<std::string> list_lines(HWND list)
     return lines;
 }
 
-std::string frame_line(const char* marker, uint8_t address, uint8_t code, std::vector<uint8_t> payload)
-{
+std::string frame_line(const char* marker, uint8_t address, uint8_t code, std::vector<uint8_t> payload) {
     uint8_t frame[FRAME_MAX_STUFFED];
     const size_t length = frame_encode(address, 0, code, payload.data(), payload.size(), frame);
     std::string line = marker;
@@ -108,8 +96,7 @@ std::string frame_line(const char* marker, uint8_t address, uint8_t code, std::v
     return line;
 }
 
-void pump_for(ShellTest& test, DWORD ms)
-{
+void pump_for(ShellTest& test, DWORD ms) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < ms) {
         MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

@@ -11,8 +11,8 @@
 // COM1, a dimmer that never answers on COM2 and a working dimmer at RS485
 // address 1 on COM3, so a port search finds COM3 after one time-out.
 bool virtual_dimmers_present();
-#define REQUIRE_VIRTUAL_DIMMERS()                                                                  \
-    if (!virtual_dimmers_present())                                                                \
+#define REQUIRE_VIRTUAL_DIMMERS()   \
+    if (!virtual_dimmers_present()) \
     GTEST_SKIP() << "needs KV_TEST_COMS=\"COM1 COM2 COM3\": nothing, a silent and a working dimmer"
 
 // The monitor writes its log into the test's folder; whatever a test leaves

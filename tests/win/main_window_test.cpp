@@ -15,25 +15,21 @@ namespace {
 
 using Notes = std::vector<std::pair<int, UINT>>;
 
-Notes as_pairs(const std::vector<PageNote>& notes)
-{
+Notes as_pairs(const std::vector<PageNote>& notes) {
     Notes out;
-    for (const PageNote& n : notes)
-        out.emplace_back(n.page, n.code);
+    for (const PageNote& n : notes) out.emplace_back(n.page, n.code);
     return out;
 }
 
-std::string window_text(HWND window)
-{
+std::string window_text(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
     return narrow(text);
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst)
-{
+TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
     start();
     ASSERT_NE(main_window(), nullptr);
     EXPECT_EQ(window_text(main_window()), "KV-310-R PC-Testprogramm");
@@ -45,8 +41,9 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst)
         const char* title;
         DLGPROC proc;
     } expected[] = {
-        {"Grundeinstellung", KvDlg_FuncDsc}, {"Sonderfunktionen", KvDlg_Standalone},
-        {"Userkurve 1 und 2", KvDlg_UserTab}, {"Dimmerstatus", KvDlg_Stat}, {"Oszilloskop", KvDlg_Scope},
+        {"Grundeinstellung", KvDlg_FuncDsc},  {"Sonderfunktionen", KvDlg_Standalone},
+        {"Userkurve 1 und 2", KvDlg_UserTab}, {"Dimmerstatus", KvDlg_Stat},
+        {"Oszilloskop", KvDlg_Scope},
     };
     ASSERT_EQ(TabCtrl_GetItemCount(tab_control()), 5);
     RECT first_page{};
@@ -83,7 +80,7 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst)
     EXPECT_EQ(as_pairs(notes).back(), std::make_pair(0, PAGE_SETACTIVE));
 
     EXPECT_EQ(status_field(0), "Parameterdatei");
-    EXPECT_EQ(status_field(1), "Parameterdatei KV-310-R.ini"); // no last file: a new set
+    EXPECT_EQ(status_field(1), "Parameterdatei KV-310-R.ini");  // no last file: a new set
     EXPECT_EQ(status_field(2), "KV-310-R-Anschluss");
     EXPECT_EQ(status_field(3), " / 0");
     EXPECT_EQ(GetDlgCtrlID(tool_bar()), 500);
@@ -91,16 +88,20 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst)
     EXPECT_EQ(GetDlgCtrlID(tab_control()), 502);
 }
 
-TEST_F(ShellTest, ToolbarHasSixButtonsAndASeparator)
-{
+TEST_F(ShellTest, ToolbarHasSixButtonsAndASeparator) {
     start();
     const struct {
         int command;
         int image;
         const char* label;
     } expected[] = {
-        {21001, 0, "Neu"}, {21002, 1, "Öffnen"}, {21003, 2, "Speichern"}, {21004, 2, "Speichern unter..."},
-        {0, -1, nullptr}, {21111, 10, "Parameter auslesen"}, {21112, 9, "Parameter schreiben"},
+        {21001, 0, "Neu"},
+        {21002, 1, "Öffnen"},
+        {21003, 2, "Speichern"},
+        {21004, 2, "Speichern unter..."},
+        {0, -1, nullptr},
+        {21111, 10, "Parameter auslesen"},
+        {21112, 9, "Parameter schreiben"},
     };
     ASSERT_EQ(SendMessageW(tool_bar(), TB_BUTTONCOUNT, 0, 0), 7);
     for (int i = 0; i < 7; ++i) {
@@ -120,8 +121,7 @@ TEST_F(ShellTest, ToolbarHasSixButtonsAndASeparator)
     }
 }
 
-TEST_F(ShellTest, StartTabComesFromTheSettings)
-{
+TEST_F(ShellTest, StartTabComesFromTheSettings) {
     const struct {
         const char* tab;
         int shown;
@@ -138,8 +138,7 @@ TEST_F(ShellTest, StartTabComesFromTheSettings)
     }
 }
 
-TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow)
-{
+TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow) {
     start();
     const UINT S = PAGE_SETACTIVE, K = PAGE_KILLACTIVE;
     struct Step {
@@ -153,22 +152,36 @@ TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow)
         {"menu entry of the tab shown", [](ShellTest&) { dispatch_command(21402); }, 1, {{1, K}, {1, S}}},
         {"Ctrl+End", [](ShellTest& t) { t.press(VK_END, true, false); }, 4, {{1, K}, {4, S}}},
         {"Ctrl+Right on the last tab", [](ShellTest& t) { t.press(VK_RIGHT, true, false); }, 4, {}},
-        {"Ctrl+Tab on the last tab wraps", [](ShellTest& t) { t.press(VK_TAB, true, false); }, 0, {{4, K}, {0, S}}},
+        {"Ctrl+Tab on the last tab wraps",
+         [](ShellTest& t) { t.press(VK_TAB, true, false); },
+         0,
+         {{4, K}, {0, S}}},
         {"Ctrl+Left on the first tab", [](ShellTest& t) { t.press(VK_LEFT, true, true); }, 0, {}},
-        {"Ctrl+Shift+Tab on the first wraps", [](ShellTest& t) { t.press(VK_TAB, true, true); }, 4, {{0, K}, {4, S}}},
+        {"Ctrl+Shift+Tab on the first wraps",
+         [](ShellTest& t) { t.press(VK_TAB, true, true); },
+         4,
+         {{0, K}, {4, S}}},
         {"Ctrl+Page Down wraps", [](ShellTest& t) { t.press(VK_NEXT, true, false); }, 0, {{4, K}, {0, S}}},
         {"Ctrl+Page Up wraps", [](ShellTest& t) { t.press(VK_PRIOR, true, false); }, 4, {{0, K}, {4, S}}},
         {"Ctrl+Home", [](ShellTest& t) { t.press(VK_HOME, true, true); }, 0, {{4, K}, {0, S}}},
         {"Ctrl+Right", [](ShellTest& t) { t.press(VK_RIGHT, true, false); }, 1, {{0, K}, {1, S}}},
         {"Ctrl+Shift+Left", [](ShellTest& t) { t.press(VK_LEFT, true, true); }, 0, {{1, K}, {0, S}}},
         {"menu Dimmerstatus", [](ShellTest&) { dispatch_command(21404); }, 3, {{0, K}, {3, S}}},
-        {"tab strip: Page Down", [](ShellTest& t) { t.press(VK_NEXT, false, false, tab_control()); }, 4,
+        {"tab strip: Page Down",
+         [](ShellTest& t) { t.press(VK_NEXT, false, false, tab_control()); },
+         4,
          {{3, K}, {4, S}}},
-        {"tab strip: Tab wraps", [](ShellTest& t) { t.press(VK_TAB, false, false, tab_control()); }, 0,
+        {"tab strip: Tab wraps",
+         [](ShellTest& t) { t.press(VK_TAB, false, false, tab_control()); },
+         0,
          {{4, K}, {0, S}}},
-        {"tab strip: Shift+Tab wraps", [](ShellTest& t) { t.press(VK_TAB, false, true, tab_control()); }, 4,
+        {"tab strip: Shift+Tab wraps",
+         [](ShellTest& t) { t.press(VK_TAB, false, true, tab_control()); },
+         4,
          {{0, K}, {4, S}}},
-        {"tab strip: Page Up", [](ShellTest& t) { t.press(VK_PRIOR, false, false, tab_control()); }, 3,
+        {"tab strip: Page Up",
+         [](ShellTest& t) { t.press(VK_PRIOR, false, false, tab_control()); },
+         3,
          {{4, K}, {3, S}}},
         {"command 21405", [](ShellTest&) { dispatch_command(21405); }, 4, {{3, K}, {4, S}}},
     };
@@ -184,40 +197,41 @@ TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow)
     }
 }
 
-TEST_F(ShellTest, LeavingAPageLetsTheControlBeingEditedStoreItsValueFirst)
-{
+TEST_F(ShellTest, LeavingAPageLetsTheControlBeingEditedStoreItsValueFirst) {
     start();
-    HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 80, 20, pages[0],
-                                reinterpret_cast<HMENU>(4711), GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 80, 20,
+                                pages[0], reinterpret_cast<HMENU>(4711), GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
     ASSERT_EQ(GetFocus(), edit);
     watched_control = edit;
 
     notes.clear();
-    dispatch_command(21103); // Speichern: the typed value must be in the record first
+    dispatch_command(21103);  // Speichern: the typed value must be in the record first
     ASSERT_FALSE(notes.empty());
     EXPECT_EQ(notes.front().code, static_cast<UINT>(WM_KILLFOCUS));
-    EXPECT_EQ(GetFocus(), edit); // and the focus is back where it was
+    EXPECT_EQ(GetFocus(), edit);  // and the focus is back where it was
 
     notes.clear();
     press(VK_TAB, true, false);
     EXPECT_EQ(as_pairs(notes), (Notes{{-1, WM_KILLFOCUS}, {0, PAGE_KILLACTIVE}, {1, PAGE_SETACTIVE}}));
 }
 
-TEST_F(ShellTest, MenusHoldTheGermanTexts)
-{
+TEST_F(ShellTest, MenusHoldTheGermanTexts) {
     start();
     HMENU menu = GetMenu(main_window());
     ASSERT_NE(menu, nullptr);
-    const std::vector<std::string> titles = {"&Parameterdatei", "KV-310-R-Parametersatz", "&Bearbeiten", "&Extras",
-                                             "&?"};
+    const std::vector<std::string> titles = {"&Parameterdatei", "KV-310-R-Parametersatz", "&Bearbeiten",
+                                             "&Extras", "&?"};
     ASSERT_EQ(GetMenuItemCount(menu), 5);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(menu_item_text(menu, i), titles[i]);
-    const std::vector<std::pair<std::string, UINT>> file_menu = {
-        {"&Neu", 21101}, {"&Öffnen", 21102}, {"&Speichern", 21103}, {"Speichern unter..", 21104},
-        {"Schließen", 21105}, {"", 0}, {"&Programm beenden", 21010}};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(menu_item_text(menu, i), titles[i]);
+    const std::vector<std::pair<std::string, UINT>> file_menu = {{"&Neu", 21101},
+                                                                 {"&Öffnen", 21102},
+                                                                 {"&Speichern", 21103},
+                                                                 {"Speichern unter..", 21104},
+                                                                 {"Schließen", 21105},
+                                                                 {"", 0},
+                                                                 {"&Programm beenden", 21010}};
     HMENU menus[] = {GetSubMenu(menu, 0), nullptr};
     HMENU context = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
     ASSERT_NE(context, nullptr);
@@ -244,8 +258,7 @@ TEST_F(ShellTest, MenusHoldTheGermanTexts)
     }
 }
 
-TEST_F(ShellTest, PageEntryOfTheTabShownIsMarked)
-{
+TEST_F(ShellTest, PageEntryOfTheTabShownIsMarked) {
     start();
     HMENU menu = GetMenu(main_window());
     HMENU edit_menu = GetSubMenu(menu, 2);
@@ -260,23 +273,23 @@ TEST_F(ShellTest, PageEntryOfTheTabShownIsMarked)
     }
 }
 
-TEST_F(ShellTest, RecentFilesAreListedAlphabeticallyAtTheEndOfTheFileMenu)
-{
+TEST_F(ShellTest, RecentFilesAreListedAlphabeticallyAtTheEndOfTheFileMenu) {
     const std::string long_name = std::string(70, 'n') + ".ini";
-    write_settings("[FOP]\r\nFOP1=C:\\b\\zweite.ini\r\nTOP1=1\r\nCOP1=3\r\n"
-                   "FOP2=C:\\a\\erste.ini\r\nTOP2=1\r\nCOP2=1\r\n"
-                   "FOP3=C:\\x\\andere.ini\r\nTOP3=2\r\nCOP3=0\r\n"
-                   "FOP4=C:\\y\\" + long_name + "\r\nTOP4=1\r\nCOP4=0\r\n");
+    write_settings(
+        "[FOP]\r\nFOP1=C:\\b\\zweite.ini\r\nTOP1=1\r\nCOP1=3\r\n"
+        "FOP2=C:\\a\\erste.ini\r\nTOP2=1\r\nCOP2=1\r\n"
+        "FOP3=C:\\x\\andere.ini\r\nTOP3=2\r\nCOP3=0\r\n"
+        "FOP4=C:\\y\\" +
+        long_name + "\r\nTOP4=1\r\nCOP4=0\r\n");
     start();
     HMENU file_menu = GetSubMenu(GetMenu(main_window()), 0);
     SendMessageW(main_window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file_menu), 0);
     ASSERT_EQ(GetMenuItemCount(file_menu), 7 + 1 + 3);
-    EXPECT_EQ(GetMenuItemID(file_menu, 7), 0u); // separator
+    EXPECT_EQ(GetMenuItemID(file_menu, 7), 0u);  // separator
     EXPECT_EQ(menu_item_text(file_menu, 8), "&1 C:\\a\\erste.ini");
     EXPECT_EQ(menu_item_text(file_menu, 9), "&2 C:\\b\\zweite.ini");
     EXPECT_EQ(menu_item_text(file_menu, 10), "&3 \\" + long_name.substr(0, 63) + "...");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(GetMenuItemID(file_menu, 8 + i), static_cast<UINT>(21020 + i));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(GetMenuItemID(file_menu, 8 + i), static_cast<UINT>(21020 + i));
 
     // A file opened since goes into the list; the menu follows the next time it opens.
     const std::string path = dir.file("mitte.ini");
@@ -289,12 +302,12 @@ TEST_F(ShellTest, RecentFilesAreListedAlphabeticallyAtTheEndOfTheFileMenu)
     EXPECT_EQ(menu_item_text(file_menu, 10), path.size() > 64 ? "&3 \\mitte.ini" : "&3 " + path);
 }
 
-TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped)
-{
+TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped) {
     const std::string good = dir.file("gut.ini");
     const std::string gone = dir.file("weg.ini");
     write_default_parameter_file(good);
-    write_settings("[FOP]\r\nFOP1=" + good + "\r\nTOP1=1\r\nFOP2=" + gone + "\r\nTOP2=1\r\n[SHOWCMD]\r\nTAB=3\r\n");
+    write_settings("[FOP]\r\nFOP1=" + good + "\r\nTOP1=1\r\nFOP2=" + gone +
+                   "\r\nTOP2=1\r\n[SHOWCMD]\r\nTAB=3\r\n");
     start();
     ASSERT_EQ(recent_entries()[0].path, good);
     ASSERT_EQ(recent_entries()[1].path, gone);
@@ -302,7 +315,7 @@ TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped)
     dispatch_command(21020);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
-    EXPECT_EQ(selected_tab(), 0); // a measurement page does not show the set
+    EXPECT_EQ(selected_tab(), 0);  // a measurement page does not show the set
 
     dispatch_command(21021);
     ASSERT_EQ(messages.size(), 1u);
@@ -320,11 +333,9 @@ struct AboutSeen {
     std::string caption, lines[3];
 } g_about;
 
-void CALLBACK close_about(HWND, UINT, UINT_PTR timer, DWORD)
-{
+void CALLBACK close_about(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = FindWindowW(L"#32770", L"KV-310-R PC-Testprogramm");
-    if (!dialog)
-        return;
+    if (!dialog) return;
     KillTimer(nullptr, timer);
     g_about.found = true;
     for (int i = 0; i < 3; ++i) {
@@ -335,21 +346,19 @@ void CALLBACK close_about(HWND, UINT, UINT_PTR timer, DWORD)
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, AboutDialogShowsTheProgramVersion)
-{
+TEST_F(ShellTest, AboutDialogShowsTheProgramVersion) {
     start();
     SetTimer(nullptr, 0, 50, close_about);
-    dispatch_command(21601); // modal; the timer closes it
+    dispatch_command(21601);  // modal; the timer closes it
     ASSERT_TRUE(g_about.found);
     EXPECT_EQ(g_about.lines[0], "KV-310-R PC-Testprogramm");
     EXPECT_EQ(g_about.lines[2], "PC-Programmversion 2.3 15.2.2017");
     EXPECT_NE(main_window(), nullptr);
 }
 
-TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique)
-{
+TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique) {
     start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int y) {
@@ -370,28 +379,27 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique)
         pump();
         return r;
     };
-    EXPECT_EQ(menu_char(L'q'), 0);                 // nobody's mnemonic
+    EXPECT_EQ(menu_char(L'q'), 0);  // nobody's mnemonic
     EXPECT_EQ(menu_char(L'w'), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(GetFocus(), value);                  // a label leads to the control after it
+    EXPECT_EQ(GetFocus(), value);  // a label leads to the control after it
     EXPECT_TRUE(notes.empty());
     EXPECT_EQ(menu_char(L'A'), MAKELRESULT(0, MNC_CLOSE));
     EXPECT_EQ(GetFocus(), alpha);
-    ASSERT_EQ(notes.size(), 1u);                   // clicked
+    ASSERT_EQ(notes.size(), 1u);  // clicked
     EXPECT_EQ(notes[0].code, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(notes[0].item, 102);
     EXPECT_EQ(menu_char(L'b'), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(GetFocus(), beta1);                  // ambiguous: the first one, not clicked
+    EXPECT_EQ(GetFocus(), beta1);  // ambiguous: the first one, not clicked
     EXPECT_TRUE(notes.empty());
 }
 
-TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers)
-{
+TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers) {
     start();
     HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20, pages[0],
                                 reinterpret_cast<HMENU>(4712), GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     dlg_set_uint(pages[0], 4712, 0);
-    EXPECT_EQ(dlg_get_text(pages[0], 4712), ""); // 0 shows as an empty field
+    EXPECT_EQ(dlg_get_text(pages[0], 4712), "");  // 0 shows as an empty field
     dlg_set_uint(pages[0], 4712, 4294967295u);
     EXPECT_EQ(dlg_get_text(pages[0], 4712), "4294967295");
     dlg_set_text(pages[0], 4712, "Größe µ");
@@ -417,21 +425,17 @@ namespace {
 
 std::string g_box_caption, g_box_text;
 
-BOOL CALLBACK collect_text(HWND child, LPARAM)
-{
+BOOL CALLBACK collect_text(HWND child, LPARAM) {
     wchar_t text[512] = {};
     GetWindowTextW(child, text, 512);
     std::string t = narrow(text);
-    if (t.find("Datei") != std::string::npos)
-        g_box_text = t;
+    if (t.find("Datei") != std::string::npos) g_box_text = t;
     return TRUE;
 }
 
-void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD)
-{
+void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(L"#32770", nullptr);
-    if (!box)
-        return;
+    if (!box) return;
     KillTimer(nullptr, timer);
     wchar_t caption[256] = {};
     GetWindowTextW(box, caption, 256);
@@ -440,12 +444,11 @@ void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD)
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, MessageBoxShowsUmlautsAndTheProgramCaption)
-{
+TEST_F(ShellTest, MessageBoxShowsUmlautsAndTheProgramCaption) {
     start();
-    set_message_box_hook(nullptr); // the real one, closed by the timer
+    set_message_box_hook(nullptr);  // the real one, closed by the timer
     SetTimer(nullptr, 0, 50, close_message_box);
     const std::string text = "Fehler: Datei \"Maße für Ölheizung.ini\" ist nicht lesbar";
     EXPECT_EQ(message_box(main_window(), KV_MB_ERROR, text), KV_IDOK);

@@ -19,19 +19,16 @@ void tick(HWND monitor) { SendMessageW(monitor, WM_TIMER, 1, 0); }
 
 // The firmware query as the link feeds it: the port opened afresh, the
 // request to address 1 and the virtual dimmer's version reply.
-std::string firmware_query_feed()
-{
+std::string firmware_query_feed() {
     return "\r\n{PORT COM3}\r\n\r\n" + frame_line("Tx", 1, 0x08, {}) + "\r\n" +
            frame_line("Rx", 1, 0x08, {2, 1, 1, 4, 1, 4}) + "\r\n";
 }
 
-std::vector<std::string> firmware_query_lines()
-{
+std::vector<std::string> firmware_query_lines() {
     return {"{PORT COM3}", "Tx 7f 01 08 f7 7f", frame_line("Rx", 1, 0x08, {2, 1, 1, 4, 1, 4})};
 }
 
-POINT centre_of(HWND window)
-{
+POINT centre_of(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -39,10 +36,9 @@ POINT centre_of(HWND window)
 
 using MonitorTest = LinkUiTest;
 
-} // namespace
+}  // namespace
 
-TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused)
-{
+TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     REQUIRE_VIRTUAL_DIMMERS();
     start_with_port("COM3", 1);
     dispatch_command(CMD_MONITOR);
@@ -81,7 +77,7 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused)
     EXPECT_EQ(list_lines(list_of(monitor)), firmware_query_lines());
     EXPECT_EQ(SendMessageW(list_of(monitor), LB_GETCURSEL, 0, 0), 2);
 
-    Link_Close(); // the fields follow the link
+    Link_Close();  // the fields follow the link
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_PORT), "COM3");
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "");
 
@@ -102,8 +98,7 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused)
     EXPECT_EQ(list_lines(list_of(monitor)), twice);
 }
 
-TEST_F(MonitorTest, ClosedMonitorLeavesNoTrace)
-{
+TEST_F(MonitorTest, ClosedMonitorLeavesNoTrace) {
     REQUIRE_VIRTUAL_DIMMERS();
     start_with_port("COM3", 1);
     dispatch_command(CMD_FIRMWARE);
@@ -113,7 +108,7 @@ TEST_F(MonitorTest, ClosedMonitorLeavesNoTrace)
     dispatch_command(CMD_MONITOR);
     HWND monitor = monitor_window();
     ASSERT_NE(monitor, nullptr);
-    SendMessageW(GetDlgItem(monitor, IDCANCEL), BM_CLICK, 0, 0); // "Abbruch"
+    SendMessageW(GetDlgItem(monitor, IDCANCEL), BM_CLICK, 0, 0);  // "Abbruch"
     EXPECT_EQ(monitor_window(), nullptr);
     EXPECT_FALSE(IsWindow(monitor));
     EXPECT_FALSE(monitor_feed_active());
@@ -123,8 +118,7 @@ TEST_F(MonitorTest, ClosedMonitorLeavesNoTrace)
     EXPECT_EQ(log_text(), LOG_HEADER);
 }
 
-TEST_F(MonitorTest, SecondOpenBringsTheSameWindowBackAndEscClosesIt)
-{
+TEST_F(MonitorTest, SecondOpenBringsTheSameWindowBackAndEscClosesIt) {
     start();
     SetWindowPos(main_window(), nullptr, 40, 30, 1000, 800, SWP_NOZORDER);
     dispatch_command(CMD_MONITOR);
@@ -148,7 +142,7 @@ TEST_F(MonitorTest, SecondOpenBringsTheSameWindowBackAndEscClosesIt)
     EXPECT_NEAR(centre_of(monitor).y, centre.y, 1);
     HWND focus = GetFocus();
     EXPECT_TRUE(focus == monitor || IsChild(monitor, focus));
-    EXPECT_EQ(log_text(), log); // not recreated
+    EXPECT_EQ(log_text(), log);  // not recreated
 
     // The main loop hands the monitor its keys: Esc is "Abbruch".
     press(VK_ESCAPE, false, false, list_of(monitor));
@@ -156,20 +150,18 @@ TEST_F(MonitorTest, SecondOpenBringsTheSameWindowBackAndEscClosesIt)
     EXPECT_FALSE(IsWindow(monitor));
     EXPECT_FALSE(monitor_feed_active());
 
-    dispatch_command(CMD_MONITOR); // a new window starts a new log
+    dispatch_command(CMD_MONITOR);  // a new window starts a new log
     EXPECT_NE(monitor_window(), nullptr);
     EXPECT_EQ(log_text(), LOG_HEADER);
 }
 
-TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters)
-{
+TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters) {
     start();
     dispatch_command(CMD_MONITOR);
     HWND monitor = monitor_window();
     ASSERT_NE(monitor, nullptr);
     std::string feed;
-    for (int i = 0; i < 1010; ++i)
-        feed.append("L").append(std::to_string(i)).append("\r\n");
+    for (int i = 0; i < 1010; ++i) feed.append("L").append(std::to_string(i)).append("\r\n");
     Monitor_Feed(feed.data(), feed.size());
     tick(monitor);
     std::vector<std::string> lines = list_lines(list_of(monitor));
@@ -179,8 +171,7 @@ TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters)
     EXPECT_EQ(SendMessageW(list_of(monitor), LB_GETCURSEL, 0, 0), 1000);
 
     Monitor_Feed("\r\nRx");
-    for (int i = 0; i < 30; ++i)
-        Monitor_Feed(" a5");
+    for (int i = 0; i < 30; ++i) Monitor_Feed(" a5");
     Monitor_Feed("\r\n");
     tick(monitor);
     lines = list_lines(list_of(monitor));
@@ -191,8 +182,7 @@ TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters)
     EXPECT_EQ(log_text().size(), std::string(LOG_HEADER).size() + feed.size() + 4 + 90 + 2);
 }
 
-TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown)
-{
+TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     REQUIRE_VIRTUAL_DIMMERS();
     start_with_port("COM3", 1);
     dispatch_command(CMD_MONITOR);
@@ -214,7 +204,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown)
     EXPECT_EQ(lines[1].substr(0, 11), "Tx 7f 01 10");
     EXPECT_EQ(lines[2].substr(0, 11), "Rx 7f 01 10");
 
-    select_tab(0); // leaving the page closes the port
+    select_tab(0);  // leaving the page closes the port
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "");
 }

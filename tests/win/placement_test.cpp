@@ -18,24 +18,20 @@ const Rect desktop{0, 0, 1920, 1080};
 
 struct PlacementTest : ::testing::Test {
     TempDir tmp;
-    void SetUp() override
-    {
+    void SetUp() override {
         settings_set_directory(TempDir::utf8(tmp.path));
         placement_reset();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         placement_reset();
         settings_set_directory("");
     }
-    void settings_file(const std::string& showcmd)
-    {
+    void settings_file(const std::string& showcmd) {
         ASSERT_TRUE(write_file_atomic(settings_path(), "[SHOWCMD]\r\n" + showcmd));
     }
 };
 
-TEST_F(PlacementTest, NoSettingsFileOpensAtTheDefaultPlace)
-{
+TEST_F(PlacementTest, NoSettingsFileOpensAtTheDefaultPlace) {
     placement_load(SW_SHOWNORMAL_, desktop);
     const WindowPlacement& p = placement_get();
     EXPECT_FALSE(p.use_stored);
@@ -54,14 +50,18 @@ struct LoadCase {
     int start_tab;
 };
 
-TEST_F(PlacementTest, StoredRectangleCountsOnlyWhenUsable)
-{
+TEST_F(PlacementTest, StoredRectangleCountsOnlyWhenUsable) {
     const std::vector<LoadCase> cases = {
-        {"stored and on the desktop", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", true, 1, 0},
-        {"edges on the desktop's edges", "DEFAULT=1\r\nLEFT=0\r\nTOP=0\r\nRIGHT=1920\r\nBOTTOM=1080\r\n", true, 1, 0},
-        {"not marked as stored", "DEFAULT=0\r\nLEFT=100\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", false, 1, 0},
-        {"left of the desktop", "DEFAULT=1\r\nLEFT=-10\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", false, 1, 0},
-        {"beyond the right edge", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=1921\r\nBOTTOM=650\r\n", false, 1, 0},
+        {"stored and on the desktop", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", true,
+         1, 0},
+        {"edges on the desktop's edges", "DEFAULT=1\r\nLEFT=0\r\nTOP=0\r\nRIGHT=1920\r\nBOTTOM=1080\r\n",
+         true, 1, 0},
+        {"not marked as stored", "DEFAULT=0\r\nLEFT=100\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", false, 1,
+         0},
+        {"left of the desktop", "DEFAULT=1\r\nLEFT=-10\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=650\r\n", false, 1,
+         0},
+        {"beyond the right edge", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=1921\r\nBOTTOM=650\r\n", false, 1,
+         0},
         {"below the bottom", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=900\r\nBOTTOM=2000\r\n", false, 1, 0},
         {"empty", "DEFAULT=1\r\nLEFT=100\r\nTOP=50\r\nRIGHT=100\r\nBOTTOM=650\r\n", false, 1, 0},
         {"inverted", "DEFAULT=1\r\nLEFT=900\r\nTOP=650\r\nRIGHT=100\r\nBOTTOM=50\r\n", false, 1, 0},
@@ -90,14 +90,14 @@ TEST_F(PlacementTest, StoredRectangleCountsOnlyWhenUsable)
     EXPECT_EQ(placement_get().height, 600);
 }
 
-TEST_F(PlacementTest, UntouchedDefaultWindowStoresNoRectangle)
-{
+TEST_F(PlacementTest, UntouchedDefaultWindowStoresNoRectangle) {
     placement_load(SW_SHOWNORMAL_, desktop);
     placement_set_snapshot(Rect{600, 300, 1320, 780});
     placement_store(2, false, false, Rect{600, 300, 1320, 780});
     const std::string path = settings_path();
-    EXPECT_EQ(read_file(path), "[SHOWCMD]\r\nTAB=2\r\nZOOM=0\r\nICON=0\r\nDEFAULT=0\r\n"
-                               "LEFT=0\r\nTOP=0\r\nRIGHT=0\r\nBOTTOM=0\r\n");
+    EXPECT_EQ(read_file(path),
+              "[SHOWCMD]\r\nTAB=2\r\nZOOM=0\r\nICON=0\r\nDEFAULT=0\r\n"
+              "LEFT=0\r\nTOP=0\r\nRIGHT=0\r\nBOTTOM=0\r\n");
     EXPECT_FALSE(placement_get().use_stored);
 
     placement_load(SW_SHOWNORMAL_, desktop);
@@ -105,8 +105,7 @@ TEST_F(PlacementTest, UntouchedDefaultWindowStoresNoRectangle)
     EXPECT_EQ(placement_get().start_tab, 2);
 }
 
-TEST_F(PlacementTest, MovedWindowStoresItsRectangle)
-{
+TEST_F(PlacementTest, MovedWindowStoresItsRectangle) {
     placement_load(SW_SHOWNORMAL_, desktop);
     placement_set_snapshot(Rect{600, 300, 1320, 780});
     // Closed while maximized: the rectangle it had before.
@@ -129,20 +128,21 @@ TEST_F(PlacementTest, MovedWindowStoresItsRectangle)
     EXPECT_EQ(profile_get_int(settings_path(), "SHOWCMD", "DEFAULT", 0), 1u);
     EXPECT_EQ(profile_get_int(settings_path(), "SHOWCMD", "LEFT", 0), 610u);
     EXPECT_EQ(profile_get_int(settings_path(), "SHOWCMD", "ICON", 0), 1u);
-    EXPECT_EQ(profile_get_int(settings_path(), "SHOWCMD", "TAB", 0), 4u); // no tab control: kept
+    EXPECT_EQ(profile_get_int(settings_path(), "SHOWCMD", "TAB", 0), 4u);  // no tab control: kept
 }
 
-TEST_F(PlacementTest, ExtremeStoredValuesAreRejectedSafely)
-{
-    settings_file("DEFAULT=1\r\nLEFT=-2147483648\r\nTOP=-2147483648\r\nRIGHT=2147483647\r\nBOTTOM=2147483647\r\n");
+TEST_F(PlacementTest, ExtremeStoredValuesAreRejectedSafely) {
+    settings_file(
+        "DEFAULT=1\r\nLEFT=-2147483648\r\nTOP=-2147483648\r\nRIGHT=2147483647\r\nBOTTOM=2147483647\r\n");
     placement_load(SW_SHOWNORMAL_, desktop);
     EXPECT_FALSE(placement_get().use_stored);
     settings_file("DEFAULT=1\r\nLEFT=2147483647\r\nTOP=0\r\nRIGHT=-2147483648\r\nBOTTOM=10\r\n");
     placement_load(SW_SHOWNORMAL_, Rect{-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647});
     EXPECT_FALSE(placement_get().use_stored);
-    settings_file("DEFAULT=1\r\nLEFT=99999999999\r\nTOP=10\r\nRIGHT=20\r\nBOTTOM=20\r\n"); // wraps on reading
+    settings_file(
+        "DEFAULT=1\r\nLEFT=99999999999\r\nTOP=10\r\nRIGHT=20\r\nBOTTOM=20\r\n");  // wraps on reading
     placement_load(SW_SHOWNORMAL_, desktop);
     EXPECT_FALSE(placement_get().use_stored);
 }
 
-} // namespace
+}  // namespace

@@ -6,20 +6,18 @@
 
 namespace {
 
-RECT window_rect(HWND window)
-{
+RECT window_rect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return r;
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, WithoutSettingsTheWindowFitsThePagesAndIsCentred)
-{
+TEST_F(ShellTest, WithoutSettingsTheWindowFitsThePagesAndIsCentred) {
     start();
     RECT client{}, tab = window_rect(tab_control()), toolbar = window_rect(tool_bar()),
-               status = window_rect(status_bar());
+                   status = window_rect(status_bar());
     GetClientRect(main_window(), &client);
     EXPECT_EQ(client.bottom, (toolbar.bottom - toolbar.top) + (tab.bottom - tab.top) +
                                  (status.bottom - status.top) + GetSystemMetrics(SM_CYBORDER));
@@ -37,8 +35,7 @@ TEST_F(ShellTest, WithoutSettingsTheWindowFitsThePagesAndIsCentred)
     EXPECT_EQ(settings_int("SHOWCMD", "ICON"), 0);
 }
 
-TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime)
-{
+TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime) {
     start();
     SetWindowPos(main_window(), nullptr, 40, 50, 700, 480, SWP_NOZORDER);
     select_tab(3);
@@ -60,8 +57,7 @@ TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime)
     EXPECT_EQ(selected_tab(), 3);
 }
 
-TEST_F(ShellTest, MaximizedWindowKeepsItsRestoredRectangle)
-{
+TEST_F(ShellTest, MaximizedWindowKeepsItsRestoredRectangle) {
     write_settings("[SHOWCMD]\r\nDEFAULT=1\r\nLEFT=30\r\nTOP=20\r\nRIGHT=630\r\nBOTTOM=470\r\n");
     start();
     ShowWindow(main_window(), SW_MAXIMIZE);
@@ -83,8 +79,7 @@ TEST_F(ShellTest, MaximizedWindowKeepsItsRestoredRectangle)
     EXPECT_EQ(wp.rcNormalPosition.right, 630);
 }
 
-TEST_F(ShellTest, RectangleOffTheDesktopIsIgnored)
-{
+TEST_F(ShellTest, RectangleOffTheDesktopIsIgnored) {
     write_settings("[SHOWCMD]\r\nDEFAULT=1\r\nLEFT=-500\r\nTOP=20\r\nRIGHT=100\r\nBOTTOM=470\r\n");
     start();
     EXPECT_FALSE(placement_get().use_stored);
@@ -92,8 +87,7 @@ TEST_F(ShellTest, RectangleOffTheDesktopIsIgnored)
     EXPECT_GE(r.left, 0);
 }
 
-TEST_F(ShellTest, WindowCannotBeMadeSmallerThan400By300)
-{
+TEST_F(ShellTest, WindowCannotBeMadeSmallerThan400By300) {
     start();
     MINMAXINFO info{};
     SendMessageW(main_window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));

@@ -16,31 +16,26 @@ namespace {
 
 HHOOK g_hook = nullptr;
 
-int answer_message(WindowRef owner, unsigned type, const std::string& text)
-{
+int answer_message(WindowRef owner, unsigned type, const std::string& text) {
     ShellTest* t = ShellTest::current;
     t->messages.push_back({static_cast<HWND>(owner), type, text});
-    if (t->answers.empty())
-        return type == KV_MB_QUESTION_YNC ? KV_IDNO : KV_IDOK;
+    if (t->answers.empty()) return type == KV_MB_QUESTION_YNC ? KV_IDNO : KV_IDOK;
     int answer = t->answers.front();
     t->answers.pop_front();
     return answer;
 }
 
-std::optional<FileDialogResult> answer_file_dialog(WindowRef, const FileDialogRequest& request)
-{
+std::optional<FileDialogResult> answer_file_dialog(WindowRef, const FileDialogRequest& request) {
     ShellTest* t = ShellTest::current;
     t->file_requests.push_back(request);
-    if (t->file_answers.empty())
-        return std::nullopt;
+    if (t->file_answers.empty()) return std::nullopt;
     auto answer = t->file_answers.front();
     t->file_answers.pop_front();
     return answer;
 }
 
 // Sees every message sent to a window of this thread before the window does.
-LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam) {
     ShellTest* t = ShellTest::current;
     if (code == HC_ACTION && t) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
@@ -51,8 +46,7 @@ LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam)
                 t->notes.push_back({page, header->code});
         } else if (sent->message == WM_COMMAND && HIWORD(sent->wParam) == BN_CLICKED) {
             int page = t->page_index(sent->hwnd);
-            if (page >= 0)
-                t->notes.push_back({page, WM_COMMAND, LOWORD(sent->wParam)});
+            if (page >= 0) t->notes.push_back({page, WM_COMMAND, LOWORD(sent->wParam)});
         } else if (sent->message == WM_KILLFOCUS && sent->hwnd == t->watched_control && sent->hwnd) {
             t->notes.push_back({-1, WM_KILLFOCUS});
         }
@@ -60,29 +54,24 @@ LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam)
     return CallNextHookEx(g_hook, code, wparam, lparam);
 }
 
-} // namespace
+}  // namespace
 
-void write_default_parameter_file(const std::string& path)
-{
+void write_default_parameter_file(const std::string& path) {
     ParameterRecord record{};
     apply_defaults(record);
     ASSERT_TRUE(write_parameter_file(record, path));
 }
 
-int ShellTest::page_index(HWND page) const
-{
+int ShellTest::page_index(HWND page) const {
     for (int i = 0; i < 5; ++i)
-        if (page && pages[i] == page)
-            return i;
+        if (page && pages[i] == page) return i;
     // Pages still being created at start-up.
     for (int i = 0; i < 5; ++i)
-        if (page && page_window(i) == page)
-            return i;
+        if (page && page_window(i) == page) return i;
     return -1;
 }
 
-void ShellTest::SetUp()
-{
+void ShellTest::SetUp() {
     static bool platform_ready = false;
     if (!platform_ready) {
         shell_init_platform();
@@ -99,8 +88,7 @@ void ShellTest::SetUp()
     ASSERT_NE(g_hook, nullptr);
 }
 
-void ShellTest::TearDown()
-{
+void ShellTest::TearDown() {
     destroy_window();
     UnhookWindowsHookEx(g_hook);
     g_hook = nullptr;
@@ -110,56 +98,42 @@ void ShellTest::TearDown()
     current = nullptr;
 }
 
-void ShellTest::write_settings(std::string_view text)
-{
-    write_bytes(settings_path(), text);
-}
+void ShellTest::write_settings(std::string_view text) { write_bytes(settings_path(), text); }
 
-std::string ShellTest::settings_text()
-{
-    return read_bytes(settings_path());
-}
+std::string ShellTest::settings_text() { return read_bytes(settings_path()); }
 
-int ShellTest::settings_int(const char* section, const char* key)
-{
+int ShellTest::settings_int(const char* section, const char* key) {
     return settings_read_int(section, key, -12345);
 }
 
-void ShellTest::start()
-{
+void ShellTest::start() {
     ASSERT_TRUE(shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL));
-    for (int i = 0; i < 5; ++i)
-        pages[i] = page_window(i);
+    for (int i = 0; i < 5; ++i) pages[i] = page_window(i);
     SetForegroundWindow(main_window());
     pump();
 }
 
-void ShellTest::destroy_window()
-{
-    if (HWND window = main_window())
-        DestroyWindow(window);
+void ShellTest::destroy_window() {
+    if (HWND window = main_window()) DestroyWindow(window);
     // Handle what is left, the quit message of the destroyed window included.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT)
-            DispatchMessageW(&msg);
+        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
     }
 }
 
-void ShellTest::pump()
-{
+void ShellTest::pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam)); // leave it for the test to see
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the test to see
             return;
         }
         shell_process_message(msg);
     }
 }
 
-void ShellTest::press(UINT vk, bool ctrl, bool shift, HWND target)
-{
+void ShellTest::press(UINT vk, bool ctrl, bool shift, HWND target) {
     BYTE keys[256] = {};
     keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
     keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
@@ -175,15 +149,13 @@ void ShellTest::press(UINT vk, bool ctrl, bool shift, HWND target)
     pump();
 }
 
-std::string ShellTest::status_field(int field)
-{
+std::string ShellTest::status_field(int field) {
     wchar_t text[512] = {};
     SendMessageW(status_bar(), SB_GETTEXTW, field, reinterpret_cast<LPARAM>(text));
     return narrow(text);
 }
 
-std::string ShellTest::menu_item_text(HMENU menu, int position)
-{
+std::string ShellTest::menu_item_text(HMENU menu, int position) {
     wchar_t text[512] = {};
     GetMenuStringW(menu, position, text, 512, MF_BYPOSITION);
     return narrow(text);

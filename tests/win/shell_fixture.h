@@ -21,14 +21,14 @@ struct UiMessage {
 };
 
 struct PageNote {
-    int page;     // 0..4
-    UINT code;    // PAGE_SETACTIVE, PAGE_KILLACTIVE, WM_COMMAND for a button click on
-                  // the page, or WM_KILLFOCUS for the watched control (page -1)
-    int item = 0; // the button clicked
+    int page;      // 0..4
+    UINT code;     // PAGE_SETACTIVE, PAGE_KILLACTIVE, WM_COMMAND for a button click on
+                   // the page, or WM_KILLFOCUS for the watched control (page -1)
+    int item = 0;  // the button clicked
 };
 
 class ShellTest : public testing::Test {
-public:
+  public:
     TempDir dir;
 
     void SetUp() override;
@@ -59,7 +59,7 @@ public:
     std::vector<FileDialogRequest> file_requests;
 
     std::vector<PageNote> notes;
-    HWND watched_control = nullptr; // its WM_KILLFOCUS is noted too
+    HWND watched_control = nullptr;  // its WM_KILLFOCUS is noted too
     int page_index(HWND page) const;
     HWND pages[5] = {};
 

@@ -7,23 +7,22 @@
 namespace {
 
 // Every entry point the plots use, in binding order.
-std::vector<const void*> entry_points()
-{
+std::vector<const void*> entry_points() {
     const GdiplusApi& g = g_gdiplus;
-    return {reinterpret_cast<const void*>(g.Startup),         reinterpret_cast<const void*>(g.Shutdown),
-            reinterpret_cast<const void*>(g.CreateFromHDC),   reinterpret_cast<const void*>(g.DrawLine),
-            reinterpret_cast<const void*>(g.DrawLineI),       reinterpret_cast<const void*>(g.DrawLines),
-            reinterpret_cast<const void*>(g.DrawLinesI),      reinterpret_cast<const void*>(g.DrawBezierI),
-            reinterpret_cast<const void*>(g.DrawBeziersI),    reinterpret_cast<const void*>(g.SetSmoothingMode),
-            reinterpret_cast<const void*>(g.CreatePen1),      reinterpret_cast<const void*>(g.DeletePen),
-            reinterpret_cast<const void*>(g.SetPenStartCap),  reinterpret_cast<const void*>(g.SetPenEndCap),
-            reinterpret_cast<const void*>(g.SetPenLineJoin),  reinterpret_cast<const void*>(g.DeleteGraphics)};
+    return {
+        reinterpret_cast<const void*>(g.Startup),        reinterpret_cast<const void*>(g.Shutdown),
+        reinterpret_cast<const void*>(g.CreateFromHDC),  reinterpret_cast<const void*>(g.DrawLine),
+        reinterpret_cast<const void*>(g.DrawLineI),      reinterpret_cast<const void*>(g.DrawLines),
+        reinterpret_cast<const void*>(g.DrawLinesI),     reinterpret_cast<const void*>(g.DrawBezierI),
+        reinterpret_cast<const void*>(g.DrawBeziersI),   reinterpret_cast<const void*>(g.SetSmoothingMode),
+        reinterpret_cast<const void*>(g.CreatePen1),     reinterpret_cast<const void*>(g.DeletePen),
+        reinterpret_cast<const void*>(g.SetPenStartCap), reinterpret_cast<const void*>(g.SetPenEndCap),
+        reinterpret_cast<const void*>(g.SetPenLineJoin), reinterpret_cast<const void*>(g.DeleteGraphics)};
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(ShellTest, ASecondInstanceIsRefusedWithoutAWindow)
-{
+TEST_F(ShellTest, ASecondInstanceIsRefusedWithoutAWindow) {
     // The first instance holds the named mutex for its whole life.
     HANDLE first = CreateMutexW(nullptr, FALSE, L"Kv310rXPUniqueClassMutex");
     ASSERT_NE(first, nullptr);
@@ -42,8 +41,7 @@ TEST_F(ShellTest, ASecondInstanceIsRefusedWithoutAWindow)
     EXPECT_EQ(main_window(), nullptr);
 }
 
-TEST_F(ShellTest, GdiPlusIsBoundByNameWithAllEntryPoints)
-{
+TEST_F(ShellTest, GdiPlusIsBoundByNameWithAllEntryPoints) {
     gdiplus_unload();
     for (const void* p : entry_points()) EXPECT_EQ(p, nullptr);
     EXPECT_EQ(gdiplus_available, 0);
@@ -51,6 +49,6 @@ TEST_F(ShellTest, GdiPlusIsBoundByNameWithAllEntryPoints)
     ASSERT_EQ(gdiplus_load(), 1);
     for (const void* p : entry_points()) EXPECT_NE(p, nullptr);
     EXPECT_EQ(gdiplus_available, 1);
-    EXPECT_EQ(gdiplus_load(), 1); // already loaded: nothing happens
+    EXPECT_EQ(gdiplus_load(), 1);  // already loaded: nothing happens
     EXPECT_EQ(gdiplus_available, 1);
 }
