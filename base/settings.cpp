@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "base/cp1252.h"
 #include "base/profile.h"
+#include "base/text.h"
 
 namespace {
 
@@ -31,7 +33,13 @@ int32_t settings_read_int(const char* section, const char* key, int32_t def) {
 }
 
 bool settings_read_text(const char* section, const char* key, std::string& out, size_t size) {
-    out = profile_get_string(settings_path(), section, key, "", size);
+    if (size == 0) {
+        out.clear();
+        return false;
+    }
+    // The whole stored value decides its encoding; the limit counts characters.
+    const std::string stored = profile_get_string(settings_path(), section, key, "", std::string::npos);
+    out = cut_chars(stored_text_to_utf8(stored), size - 1);
     return !out.empty();
 }
 
@@ -41,5 +49,10 @@ void settings_write_int(const char* section, const char* key, int32_t value) {
 }
 
 void settings_write_text(const char* section, const char* key, const char* text) {
-    profile_write_string(settings_path(), section, key, text);
+    if (key == nullptr || text == nullptr) {
+        profile_write_string(settings_path(), section, key, text);
+        return;
+    }
+    const std::string stored = utf8_to_stored_text(text);
+    profile_write_string(settings_path(), section, key, stored.c_str());
 }

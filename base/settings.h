@@ -12,6 +12,8 @@ void settings_set_directory(const std::string& dir);
 std::string settings_path();
 
 int32_t settings_read_int(const char* section, const char* key, int32_t def);
+// Text values are stored in code page 1252, or in UTF-8 when a character has
+// no form there (see base/cp1252.h); both read back as UTF-8.
 // True when the text read is not empty; at most size - 1 characters.
 bool settings_read_text(const char* section, const char* key, std::string& out, size_t size);
 void settings_write_int(const char* section, const char* key, int32_t value);

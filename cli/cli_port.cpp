@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "base/cp1252.h"
 #include "base/profile.h"
 #include "base/text.h"
 #include "link/link.h"
@@ -26,7 +27,7 @@ bool cli_parse_number(const std::string& text, unsigned long max, unsigned long&
 
 bool cli_set_up_port(const CliArgs& args) {
     const std::string ini = cli_tool_directory() + "Kv310r.ini";
-    std::string name = profile_get_string(ini, "PROP", "PORT", "", 128);
+    std::string name = cut_chars(stored_text_to_utf8(profile_get_string(ini, "PROP", "PORT", "", 1024)), 127);
     uint32_t address = profile_get_int(ini, "PROP", "RS485ADR", 0);
     if (address > 255) address = 0;
     if (auto port = cli_option(args, "--port")) name = *port;

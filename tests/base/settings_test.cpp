@@ -62,6 +62,35 @@ TEST(Settings, ProgramFolderOfAnyLengthAndWithUmlauts) {
     settings_set_directory("");
 }
 
+TEST(Settings, TextsAreStoredInCodePage1252AndReadInEitherEncoding) {
+    TempDir tmp;
+    settings_set_directory(TempDir::utf8(tmp.path));
+    write_bytes(settings_path(),
+                "; Kv310r.ini\r\n[KVDLG]\r\nFILE=C:\\M\xFCller\\anlage.ini\r\n"
+                "DIR=C:\\M\xC3\xBCller\r\n[CHARIMP]\r\nFILE=\x80\xE4\xF6\xFC\r\n");
+    std::string text;
+    EXPECT_TRUE(settings_read_text("KVDLG", "FILE", text, 512));
+    EXPECT_EQ(text, "C:\\Müller\\anlage.ini");
+    EXPECT_TRUE(settings_read_text("KVDLG", "DIR", text, 512));
+    EXPECT_EQ(text, "C:\\Müller");
+    // The limit counts characters, in either encoding.
+    EXPECT_TRUE(settings_read_text("CHARIMP", "FILE", text, 3));
+    EXPECT_EQ(text, "€ä");
+    EXPECT_TRUE(settings_read_text("KVDLG", "DIR", text, 5));
+    EXPECT_EQ(text, "C:\\M");
+
+    settings_write_text("KVDLG", "DIR", "C:\\Prüfung");
+    settings_write_text("PROP", "PORT", "COM1 Łódź");
+    EXPECT_EQ(read_file(settings_path()),
+              "; Kv310r.ini\r\n[KVDLG]\r\nFILE=C:\\M\xFCller\\anlage.ini\r\n"
+              "DIR=C:\\Pr\xFC"
+              "fung\r\n[CHARIMP]\r\nFILE=\x80\xE4\xF6\xFC\r\n"
+              "[PROP]\r\nPORT=COM1 Łódź\r\n");
+    EXPECT_TRUE(settings_read_text("PROP", "PORT", text, 128));
+    EXPECT_EQ(text, "COM1 Łódź");
+    settings_set_directory("");
+}
+
 TEST(Settings, UnwritableFileBehavesLikeAnEmptyOne) {
     TempDir tmp;
     fs::create_directory(tmp.path / "Kv310r.ini");  // a folder where the file should be
