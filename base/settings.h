@@ -19,3 +19,14 @@ bool settings_read_text(const char* section, const char* key, std::string& out, 
 void settings_write_int(const char* section, const char* key, int32_t value);
 // key null deletes the whole section, text null deletes the key.
 void settings_write_text(const char* section, const char* key, const char* text);
+
+// The stores of the program's exit go out in one piece, so a slow or network
+// drive is written once and a crash cannot leave a half-updated file: after
+// settings_batch_begin every read and write above works on a copy of the file
+// in memory, and settings_batch_commit replaces the file once, atomically (not
+// at all when nothing changed). The file ends up byte for byte as the same
+// writes one by one would leave it. Beginning an open batch does nothing;
+// settings_set_directory drops an open batch.
+void settings_batch_begin();
+// False when the file could not be replaced (it is then as it was).
+bool settings_batch_commit();

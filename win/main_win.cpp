@@ -157,12 +157,14 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
 }
 
 void shell_store_settings() {
+    settings_batch_begin();  // usually begun with the placement when the window went
     store_last_file();
     import_file_store();
     Link_Close();
     recent_save();
     port_settings_store();
     scope_save_settings();
+    settings_batch_commit();
     help_quit();
 }
 
