@@ -3,6 +3,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -59,37 +60,48 @@ std::string curve_import_message(const CurveImport& result, const std::string& p
     return std::string();
 }
 
-std::string curve_data_text(const uint8_t* curve) {
-    std::string text = format_text("%u(control %u)", unsigned(curve[0]), 0u);
-    for (int x = 1; x < CURVE_POINTS; ++x) text += format_text(" %u(%u)", unsigned(curve[x]), unsigned(x));
-    return text;
-}
-
 namespace {
 
-// Point k lies on the line from a to b, compared in thousandths as the plot
-// has always done it (the quotient truncated toward zero).
-bool on_line(const uint8_t* curve, int a, int b, int k) {
-    const int64_t va = curve[a];
-    const int64_t lhs = 1000 * (int64_t(curve[k]) - va);
-    const int64_t rhs = 1000 * int64_t(k - a) * (int64_t(curve[b]) - va) / int64_t(b - a);
-    return lhs == rhs;
-}
-
-bool straight_run(const uint8_t* curve, int a, int b) {
-    for (int k = a + 1; k < b; ++k)
-        if (!on_line(curve, a, b, k)) return false;
-    return true;
+// A number below 1000 in decimal; returns the end.
+char* put_number(char* p, unsigned value) {
+    if (value >= 100) *p++ = char('0' + value / 100);
+    if (value >= 10) *p++ = char('0' + value / 10 % 10);
+    *p++ = char('0' + value % 10);
+    return p;
 }
 
 }  // namespace
 
+std::string curve_data_text(const uint8_t* curve) {
+    // At most "255(control 0)" and 255 times " 255(255)": one buffer, filled
+    // in one pass (the page sets this text whenever a curve changes).
+    char text[2400];
+    char* p = put_number(text, curve[0]);
+    constexpr std::string_view first_label = "(control 0)";
+    p = std::copy(first_label.begin(), first_label.end(), p);
+    for (unsigned x = 1; x < CURVE_POINTS; ++x) {
+        *p++ = ' ';
+        p = put_number(p, curve[x]);
+        *p++ = '(';
+        p = put_number(p, x);
+        *p++ = ')';
+    }
+    return std::string(text, p);
+}
+
 std::vector<int> curve_plot_vertices(const uint8_t* curve) {
+    // A run from a to b is straight when every point between lies on the line
+    // from a to b, compared in thousandths with the quotient truncated, as the
+    // plot has always done it. Over fewer than 1000 points of whole numbers
+    // that test passes only for points exactly on the line, and points at
+    // x = a, a+1, ..., b lie on one line exactly when they all rise by the same
+    // step. So a run grows while the step stays the same: one pass.
     std::vector<int> vertices{0};
     int a = 0;
     while (a < CURVE_POINTS - 1) {
+        const int step = int(curve[a + 1]) - int(curve[a]);
         int e = a + 1;
-        while (e + 1 <= CURVE_POINTS - 1 && straight_run(curve, a, e + 1)) ++e;
+        while (e + 1 <= CURVE_POINTS - 1 && int(curve[e + 1]) - int(curve[e]) == step) ++e;
         vertices.push_back(e);
         a = e;
     }

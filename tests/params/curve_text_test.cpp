@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,6 +166,50 @@ TEST(CurvePlotVertices, KeepsOnlyTheEndsOfStraightRuns) {
     const std::vector<int> bent = curve_plot_vertices(default_user_curve(0));
     EXPECT_GT(bent.size(), 100u);
     EXPECT_LE(bent.size(), 256u);
+}
+
+// The plot's rule as first written: a run from a to b is straight when every
+// point between lies on the line from a to b in thousandths, the quotient
+// truncated toward zero; the run is extended point by point.
+std::vector<int> vertices_point_by_point(const uint8_t* curve) {
+    auto on_line = [curve](int a, int b, int k) {
+        const int64_t va = curve[a];
+        return 1000 * (int64_t(curve[k]) - va) == 1000 * int64_t(k - a) * (int64_t(curve[b]) - va) / (b - a);
+    };
+    auto straight = [&](int a, int b) {
+        for (int k = a + 1; k < b; ++k)
+            if (!on_line(a, b, k)) return false;
+        return true;
+    };
+    std::vector<int> vertices{0};
+    for (int a = 0; a < CURVE_POINTS - 1;) {
+        int e = a + 1;
+        while (e + 1 <= CURVE_POINTS - 1 && straight(a, e + 1)) ++e;
+        vertices.push_back(e);
+        a = e;
+    }
+    return vertices;
+}
+
+TEST(CurvePlotVertices, AgreeWithThePointByPointRule) {
+    std::mt19937 random(310);
+    std::vector<std::vector<uint8_t>> curves = {
+        std::vector<uint8_t>(default_user_curve(0), default_user_curve(0) + 256),
+        std::vector<uint8_t>(default_user_curve(1), default_user_curve(1) + 256)};
+    for (int n = 0; n < 400; ++n) {
+        // Lines of random slopes with random kinks, jitter and clipping.
+        std::vector<uint8_t> c(CURVE_POINTS);
+        double y = double(random() % 256), slope = double(int(random() % 11) - 5) / double(1 + random() % 4);
+        for (int x = 0; x < CURVE_POINTS; ++x) {
+            if (random() % 40 == 0) slope = double(int(random() % 11) - 5) / double(1 + random() % 4);
+            y += slope;
+            const int jitter = n % 3 == 0 && random() % 10 == 0 ? int(random() % 3) - 1 : 0;
+            c[size_t(x)] = uint8_t(std::clamp(int(std::lround(y)) + jitter, 0, 255));
+        }
+        curves.push_back(c);
+    }
+    for (const std::vector<uint8_t>& c : curves)
+        EXPECT_EQ(curve_plot_vertices(c.data()), vertices_point_by_point(c.data()));
 }
 
 }  // namespace
