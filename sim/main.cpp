@@ -166,6 +166,7 @@ int run(const SimArgs& args) {
         sim_receive(dev, buf, size_t(n), now_ms, out);
         write_log(out.log);
         if (!out.wire.empty()) line.queue.push_back({out.wire, 0, line.rx_free + turnaround});
+        if (dev.vanished) break;  // unplugged: the terminal closes below
     }
 
     if (!args.link_path.empty()) remove_symlink_to(args.link_path, pty.slave_path);
