@@ -363,21 +363,26 @@ TEST_F(FileCommands, LastFileWithUmlautsReopensFromEitherEncoding) {
         SCOPED_TRACE(c.what);
         std::filesystem::create_directories(dir.path / TempDir::as_u8(c.folder));
         const std::string file = make_file(c.folder + "/anlage.ini", 44);
-        const std::string base = TempDir::utf8(dir.path) + "/";
-        write_bytes(settings_path(), "; Einstellungen\r\n[KVDLG]\r\nFILE=" + base + c.stored_folder +
-                                         "/anlage.ini\r\nDIR=" + base + c.stored_folder + "\r\n");
+        // The path as the settings file holds it, with the folder in the given form.
+        auto stored = [&](const std::string& path, const std::string& folder) {
+            std::string s = path;
+            return s.replace(s.find(c.folder), c.folder.size(), folder);
+        };
+        const std::string folder_path = directory_part(file);
+        write_bytes(settings_path(), "; Einstellungen\r\n[KVDLG]\r\nFILE=" + stored(file, c.stored_folder) +
+                                         "\r\nDIR=" + stored(folder_path, c.stored_folder) + "\r\n");
         reset_file_command_state();
         reset_parameter_records();
         restore_last_file();
         EXPECT_TRUE(has_name());
         EXPECT_EQ(current_path(), file);
         EXPECT_EQ(live_record().dimmer[0].minimum[0], 44);
-        EXPECT_EQ(last_directory(), directory_part(file));
+        EXPECT_EQ(last_directory(), folder_path);
 
         store_last_file();
-        EXPECT_EQ(read_bytes(settings_path()), "; Einstellungen\r\n[KVDLG]\r\nFILE=" + base +
-                                                   c.written_folder + "/anlage.ini\r\nDIR=" + base +
-                                                   c.written_folder + "\r\n");
+        EXPECT_EQ(read_bytes(settings_path()),
+                  "; Einstellungen\r\n[KVDLG]\r\nFILE=" + stored(file, c.written_folder) +
+                      "\r\nDIR=" + stored(folder_path, c.written_folder) + "\r\n");
     }
 }
 
