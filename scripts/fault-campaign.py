@@ -67,6 +67,16 @@ def read_bytes(path):
         return None
 
 
+def make_set(path):
+    """A parameter file that differs from the dimmer's factory set, so a
+    completed read changes the record and a completed write the dimmer."""
+    subprocess.run([CLI, "new", path], check=True, stdout=subprocess.DEVNULL)
+    with open(path, "rb") as f:
+        text = f.read()
+    with open(path, "wb") as f:
+        f.write(text.replace(b"\r\nd1_K_8=60\r\n", b"\r\nd1_K_8=45\r\n"))
+
+
 def folder_state(folder):
     return {name: read_bytes(os.path.join(folder, name)) for name in sorted(os.listdir(folder))}
 
@@ -87,7 +97,7 @@ def cli_cell(operation, bound, sim_args, work, baseline):
     holds the fault-free results (None while they are made)."""
     folder = tempfile.mkdtemp(dir=work)
     set_file = os.path.join(folder, "set.ini")
-    subprocess.run([CLI, "new", set_file], check=True, stdout=subprocess.DEVNULL)
+    make_set(set_file)
     # A file the operation may replace holds something else first, so a
     # change on failure shows.
     target = {"read": os.path.join(folder, "read.ini"), "scope capture": os.path.join(folder, "capture.csv")}
@@ -160,15 +170,17 @@ def cli_cell(operation, bound, sim_args, work, baseline):
     return Cell(message, seconds, bound, files, fault_found), None
 
 
-def wine_cell(operation, bound, sim_args, work):
+def wine_cell(operation, bound, sim_args, work, baseline):
     """One operation of the Windows program under Wine (tests/bench/fault_cell_win.cpp)."""
     folder = tempfile.mkdtemp(dir=work)
     set_file = os.path.join(folder, "set.ini")
-    subprocess.run([CLI, "new", set_file], check=True, stdout=subprocess.DEVNULL)
+    make_set(set_file)
+    store = os.path.join(work, os.path.basename(folder) + "-store.ini")
     env = dict(os.environ)
     env["WINEPREFIX"] = env["KV_GUI_WINEPREFIX"] = os.path.join(ROOT, "build/win/wineprefix-gui")
     windows_folder = "Z:" + folder.replace("/", "\\")
-    command = [os.path.join(ROOT, "scripts/with-sim-com.sh"), SIM, "COM5", "--pace", "--seed", "1", *sim_args,
+    command = [os.path.join(ROOT, "scripts/with-sim-com.sh"), SIM, "COM5", "--pace", "--seed", "1", "--save", store,
+               *sim_args,
                "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"), FAULT_CELL,
                "read" if operation == "read" else "write", windows_folder]
     try:
@@ -191,8 +203,12 @@ def wine_cell(operation, bound, sim_args, work):
     if files == "changed":
         fault_found = "a file changed"
     if completed:
-        note = "record replaced" if operation == "read" else "record unchanged" if record == "unchanged" else "RECORD CHANGED"
-        return Cell("completed", seconds, bound, f"{note}, files unchanged" if files == "unchanged" else note, fault_found)
+        # A read replaces the record with the dimmer's set; a write leaves the
+        # dimmer holding what the fault-free write left there.
+        right = record == "changed" if operation == "read" else read_bytes(store) == baseline.get("write")
+        if not right:
+            fault_found = "completed with a wrong result"
+        return Cell("completed", seconds, bound, "", fault_found)
     return Cell(message, seconds, bound, f"record {record}, files {files}", fault_found)
 
 
@@ -228,7 +244,7 @@ def main():
                     if fault_name == "none":
                         baseline[operation] = result
                 else:
-                    cell = wine_cell(operation, bound, args, work)
+                    cell = wine_cell(operation, bound, args, work, baseline)
                 if fault_name == "none" and cell.outcome != "completed":
                     cell.fault_found = cell.fault_found or "fails without a fault"
                 if cell.fault_found:
