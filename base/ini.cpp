@@ -195,6 +195,8 @@ std::optional<std::string> ini_get(const IniDocument& doc, std::string_view sect
     return std::string(unquote(classify_at(doc, *line).value));
 }
 
+bool ini_same_name(std::string_view a, std::string_view b) { return equal_no_case(a, b); }
+
 std::string ini_key_for_lookup(std::string_view key) {
     std::string k(trim(key));
     for (char& c : k)

@@ -39,6 +39,8 @@ std::vector<IniEntry> ini_section_entries(std::string_view text, std::string_vie
 
 // A key with its ASCII letters in lower case, as names are compared.
 std::string ini_key_for_lookup(std::string_view key);
+// Whether two section or key names match: ASCII letters without regard to case.
+bool ini_same_name(std::string_view a, std::string_view b);
 
 // GetPrivateProfileIntA: leading number of the value, wrapping at 32 bits;
 // `def` when the key is missing.

@@ -24,10 +24,6 @@ if [ ${#targets[@]} -eq 0 ]; then
     < <(find build/fuzz -maxdepth 3 -type f -name 'fuzz_*' -perm -u+x | sort)
 fi
 
-cpu_seconds() { # pid: user + system seconds of a finished child, from /usr/bin/time's output file
-  awk '{print $1 + $2}' "$1"
-}
-
 echo "| target | executions | wall s | exec/s | CPU s | exec per CPU s | corpus files | crashes |"
 echo "|---|---|---|---|---|---|---|---|"
 failed=0
@@ -41,14 +37,19 @@ for name in "${targets[@]}"; do
   [ -f "tests/data/fuzz/$name.options" ] && read -r -a options < "tests/data/fuzz/$name.options"
   log="$out/$name.log"
   status=0
-  /usr/bin/time -f '%U %S' -o "$out/$name.time" \
-    "$target" -runs="$runs" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$out/$name-" \
+  # One process per corpus: no need to reread the corpus folder for units
+  # found by others (-reload=0).
+  /usr/bin/time -f '%e %U %S' -o "$out/$name.time" \
+    "$target" -runs="$runs" -rss_limit_mb=2048 -reload=0 -print_final_stats=1 -artifact_prefix="$out/$name-" \
     "${options[@]}" "$corpus" $seeds >"$log" 2>&1 || status=$?
   executed=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
-  wall=$(awk '/stat::average_exec_per_sec/ {rate=$2} /stat::number_of_executed_units/ {n=$2} END {if (rate > 0) printf "%.0f", n / rate; else print "?"}' "$log")
-  rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log")
-  cpu=$(cpu_seconds "$out/$name.time")
-  per_cpu=$(awk -v n="${executed:-0}" -v c="$cpu" 'BEGIN {if (c > 0) printf "%.0f", n / c; else print "?"}')
+  # The last line holds the times (a failed run has a line about it first).
+  read -r wall user system < <(tail -n 1 "$out/$name.time")
+  figures() { awk -v n="${executed:-0}" -v w="$wall" -v u="$user" -v s="$system" "BEGIN {$1}"; }
+  cpu=$(figures 'printf "%.0f", u + s')
+  rate=$(figures 'if (w > 0) printf "%.0f", n / w; else print "?"')
+  per_cpu=$(figures 'if (u + s > 0) printf "%.0f", n / (u + s); else print "?"')
+  wall=$(figures 'printf "%.0f", w')
   files=$(find "$corpus" -type f | wc -l)
   crashes=$(find "$out" -maxdepth 1 -name "$name-*" -type f | wc -l)
   if [ "$status" -ne 0 ]; then failed=1; [ "$crashes" -gt 0 ] || crashes="exit $status"; fi

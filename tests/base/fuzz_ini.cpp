@@ -29,10 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         const std::vector<IniEntry> entries = ini_section_entries(data, section);
         for (size_t n = 0; n < std::size(names) && (n == 0 || !entries.empty()); ++n) {
             const std::string& key = names[n];
-            const std::string wanted = ini_key_for_lookup(key);
+            const std::string wanted = ini_key_for_lookup(key);  // trimmed, as the lookup takes it
             std::optional<std::string> first;
-            for (const IniEntry& e : entries)
-                if (!first && ini_key_for_lookup(e.key) == wanted) first = std::string(e.value);
+            for (const IniEntry& e : entries) {
+                if (!ini_same_name(e.key, wanted)) continue;
+                first = std::string(e.value);
+                break;
+            }
             const std::optional<std::string> one = ini_get(doc, section, key);
             fuzz_check(one == first);
             if (one) ini_get_int(doc, section, key, -7);  // the number read must not trip the sanitizers
