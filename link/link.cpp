@@ -1,9 +1,9 @@
 #include "link/link.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "base/ticks.h"
 #include "link/busy.h"
 #include "link/codec.h"
 #include "link/monitor_feed.h"
@@ -114,9 +114,7 @@ int Link_ReadByte() {
 }
 
 bool Link_TimedOut(uint32_t limit_ms, uint32_t start) {
-    const int32_t difference = int32_t(tick_count_ms() - start);
-    const int64_t elapsed = std::llabs(int64_t(difference));
-    if (elapsed <= int64_t(limit_ms)) return false;
+    if (ticks_elapsed(start, tick_count_ms()) <= limit_ms) return false;
     char line[48];
     const int n = std::snprintf(line, sizeof line, "\r\n{TIMEOUT %u}\r\n", unsigned(limit_ms));
     Monitor_Feed(line, size_t(n));

@@ -1,9 +1,9 @@
 #include "measure/scope.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "base/settings.h"
+#include "base/ticks.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "port/port.h"
@@ -229,8 +229,7 @@ void scope_step() {
     if (!s.page_active || s.page == nullptr) return;
     const uint32_t now = tick_count_ms();
     ++s.ticks;
-    // Signed difference, so a wrap of the tick counter does not stop the periods.
-    if (std::llabs(int64_t(int32_t(now - s.last_period_tick))) >= SCOPE_PERIOD_MS) period_step(now);
+    if (ticks_elapsed(s.last_period_tick, now) >= SCOPE_PERIOD_MS) period_step(now);
     tick_step();
 }
 

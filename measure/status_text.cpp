@@ -1,8 +1,7 @@
 #include "measure/status_text.h"
 
-#include <cstdlib>
-
 #include "base/text.h"
+#include "base/ticks.h"
 #include "link/commands.h"
 #include "link/link.h"
 #include "params/record.h"
@@ -208,9 +207,7 @@ StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active
     }
     // The oscilloscope page does its own receiving.
     if (!state.page_has_window) return result;
-    // Signed difference, so a wrap of the tick counter does not stop the requests.
-    const int64_t since = int32_t(now - state.last_request_tick);
-    if (std::llabs(since) >= STATUS_POLL_PERIOD_MS) {
+    if (ticks_elapsed(state.last_request_tick, now) >= STATUS_POLL_PERIOD_MS) {
         state.last_request_tick = now;
         send_status_with_drive(g_test_drive);
     }
