@@ -146,9 +146,9 @@ int count_lines(const std::string& text) {
 // report replaces the last; otherwise they follow each other, one blank line
 // apart. Ctrl+C ends it.
 int watch_status() {
-    const int opened = Link_Open();
+    const LinkStatus opened = Link_Open();
     if (link_is_error(opened)) {
-        Link_ReportError(nullptr);
+        Link_ReportError(nullptr, opened);
         return cli_finish(false);
     }
     const bool terminal = isatty(STDOUT_FILENO) != 0;
@@ -285,7 +285,7 @@ int run_acquisition() {
         }
         if (cli_interrupted()) {
             std::fputs("\nAbbruch\n", stderr);
-            scope_stop();  // as "Reset": the dimmer drops the capture
+            (void)scope_stop();  // as "Reset": the dimmer drops the capture
             return 1;
         }
         wait_next_tick(now);

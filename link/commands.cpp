@@ -34,10 +34,10 @@ void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_
     put_u16le(payload + 6, value2);
 }
 
-int connection_test() {
+LinkStatus connection_test() {
     g_version = {};
     Frame reply;
-    const int code =
+    const LinkStatus code =
         waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION_REPLY, VERSION_WAIT_MS, &reply);
     if (code != LINK_OK) return code;
     g_version.controller_major = reply.payload[0];
@@ -51,23 +51,23 @@ int connection_test() {
     return LINK_OK;
 }
 
-int status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
+LinkStatus status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     clear_slot(g_status_fetched);
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     Frame reply;
-    const int code =
+    const LinkStatus code =
         waiting_transaction(false, CMD_STATUS, payload, sizeof payload, STATUS_REPLY, STATUS_WAIT_MS, &reply);
     if (code == LINK_OK) fill_slot(g_status_fetched, reply);
     return code;
 }
 
-int reset_transaction() {
+LinkStatus reset_transaction() {
     Frame reply;
     return waiting_transaction(false, CMD_RESET, nullptr, 0, RESET_REPLY, PARAMETER_WAIT_MS, &reply);
 }
 
-int write_block(int index, const uint8_t* block) {
+LinkStatus write_block(int index, const uint8_t* block) {
     uint8_t payload[1 + PARAMETER_BLOCK_SIZE];
     payload[0] = uint8_t(index);
     std::memcpy(payload + 1, block, PARAMETER_BLOCK_SIZE);
@@ -77,25 +77,25 @@ int write_block(int index, const uint8_t* block) {
                                &reply);
 }
 
-int read_block(int index, uint8_t* block) {
+LinkStatus read_block(int index, uint8_t* block) {
     const uint8_t payload[1] = {uint8_t(index)};
     // The block follows the status byte and the index. A reply too short to
     // carry all of it is not taken; the wait goes on as for any other frame.
     const ReplyMatch answer = {CMD_READ_BLOCK, 2 + PARAMETER_BLOCK_SIZE, {1, uint8_t(index)}, 2};
     Frame reply;
-    const int code = waiting_transaction(false, CMD_READ_BLOCK, payload, sizeof payload, answer,
-                                         PARAMETER_WAIT_MS, &reply);
+    const LinkStatus code = waiting_transaction(false, CMD_READ_BLOCK, payload, sizeof payload, answer,
+                                                PARAMETER_WAIT_MS, &reply);
     if (code == LINK_OK) std::memcpy(block, reply.payload + 2, PARAMETER_BLOCK_SIZE);
     return code;
 }
 
-int send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
+LinkStatus send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     return send_only_transaction(CMD_STATUS, payload, sizeof payload);
 }
 
-int poll_status_reply() {
+LinkStatus poll_status_reply() {
     clear_slot(g_status_polled);
     Frame reply;
     if (poll_reply(&reply) != LINK_OK || !reply_matches(reply, STATUS_REPLY)) return LINK_ERR_COMM;

@@ -22,6 +22,10 @@ void report_progress(int done) {
 
 uint8_t* transfer_block(int index) { return g_transfer_image + index * PARAMETER_BLOCK_SIZE; }
 
+// A cancellation during the drain is not acted on here: the busy window's
+// cancel flag stays set, so the first wait that follows ends the operation.
+void drain_late_replies() { (void)Link_Drain(DRAIN_MS); }
+
 void open_busy(int template_id, const char* text) {
     Busy_Open(link_main_window(), template_id);
     Busy_SetText(text);
@@ -37,8 +41,8 @@ void dimmer_version_text(int dimmer, char* out, size_t size) {
 
 bool fetch(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     open_busy(BUSY_TEMPLATE_STATUS, "Status..");
-    Link_Drain(DRAIN_MS);
-    const int code = status_transaction(flag1, value1, flag2, value2);
+    drain_late_replies();
+    const LinkStatus code = status_transaction(flag1, value1, flag2, value2);
     if (operation_failed(code, owner)) return false;
     Link_Close();
     Busy_Close();
@@ -75,7 +79,7 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
     open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
     std::memset(g_transfer_image, 0, sizeof g_transfer_image);
     std::memcpy(g_transfer_image, device_image(record), DEVICE_IMAGE_SIZE);
-    Link_Drain(DRAIN_MS);
+    drain_late_replies();
     // The dimmer takes the blocks only into a freshly reset parameter set.
     if (operation_failed(reset_transaction(), owner)) return false;
     for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
@@ -89,7 +93,7 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
 
 bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
     open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
-    Link_Drain(DRAIN_MS);
+    drain_late_replies();
     std::memset(g_transfer_image, 0, sizeof g_transfer_image);
     for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
         if (operation_failed(read_block(i, transfer_block(i)), owner)) return false;

@@ -69,15 +69,15 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     return result;
 }
 
-int port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
+LinkStatus port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings = dialog_copy;
     Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
     Busy_SetText("Hardware-Test..");
-    const int code = connection_test();
+    const LinkStatus code = connection_test();
     Busy_Close();
     if (link_is_error(code)) {
         Link_Close();
-        Link_ReportError(owner);
+        Link_ReportError(owner, code);
     }
     Link_Close();
     return code;

@@ -37,7 +37,8 @@ void clear_receive() {
 }
 
 void request_next_block() {
-    scope_data_request(uint8_t(g_scope.received / SCOPE_BLOCK_SIZE));
+    // A request that does not go out is repeated when the countdown runs out.
+    (void)scope_data_request(uint8_t(g_scope.received / SCOPE_BLOCK_SIZE));
     g_scope.countdown = RETRY_PERIODS;
 }
 
@@ -105,7 +106,7 @@ void period_step(uint32_t now) {
             }
             break;
         case SCOPE_STOP:
-            scope_stop();
+            (void)scope_stop();  // the dimmer drops its capture; nothing more to wait for
             s.state = SCOPE_IDLE;
             s.countdown = RETRY_PERIODS;
             set_progress(0);
@@ -161,7 +162,7 @@ void tick_step() {
             break;
         default:
             // Keeps the receive path drained and the polled status slot current.
-            poll_status_reply();
+            (void)poll_status_reply();
             break;
     }
 }

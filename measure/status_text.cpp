@@ -190,19 +190,18 @@ void clamp_test_drive(TestDrive& drive) {
         if (v > 65535) v = 65535;
 }
 
-int send_status_with_drive(TestDrive& drive) {
+void send_status_with_drive(TestDrive& drive) {
     clamp_test_drive(drive);
-    const int result = send_status_request(uint8_t(drive.pending[0]), uint16_t(drive.value[0]),
-                                           uint8_t(drive.pending[1]), uint16_t(drive.value[1]));
+    (void)send_status_request(uint8_t(drive.pending[0]), uint16_t(drive.value[0]), uint8_t(drive.pending[1]),
+                              uint16_t(drive.value[1]));
     drive.pending[0] = drive.pending[1] = 0;
-    return result;
 }
 
 StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now) {
     StatusPollResult result = {false, 0};
     if (!state.page_active && !scope_page_active) {
         // Nobody shows the status: only keep the receive path drained.
-        poll_status_reply();
+        (void)poll_status_reply();
         return result;
     }
     // The oscilloscope page does its own receiving.
@@ -224,7 +223,9 @@ void status_page_activate(StatusPollState& state) {
     g_test_drive.pending[0] = g_test_drive.pending[1] = 0;
     state.page_active = true;
     state.page_has_window = true;
-    Link_Open();
+    // A port that does not open shows nothing: requests are not sent while it
+    // is closed, and the page stays empty.
+    (void)Link_Open();
 }
 
 void status_page_deactivate(StatusPollState& state) {

@@ -83,8 +83,9 @@ uint32_t drive_position_from_value(uint32_t value);
 void clamp_test_drive(TestDrive& drive);
 
 // Sends a status request carrying both pending flags and drive values, then
-// clears both flags whether or not the request went out. The link's result.
-int send_status_with_drive(TestDrive& drive);
+// clears both flags whether or not the request went out (nothing goes out
+// while the port is closed).
+void send_status_with_drive(TestDrive& drive);
 
 // ---- poll step
 

@@ -413,8 +413,8 @@ TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
 }
 
 // A poll takes at most 128 bytes; the scope step polls again on its next tick.
-int poll_scope_until_done() {
-    int code = LINK_ERR_COMM;
+LinkStatus poll_scope_until_done() {
+    LinkStatus code = LINK_ERR_COMM;
     for (int i = 0; i < 5 && code != LINK_OK && !fake_port().incoming.empty(); ++i) code = scope_poll();
     return code;
 }

@@ -95,7 +95,7 @@ void reset_scope_world() {
                      },
                      [] { ++g_seen.clears; }});
     fake_port().responder = respond;
-    Link_Open();
+    ASSERT_EQ(Link_Open(), LINK_OK);
 }
 
 void run_ms(int ms) {

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "base/ui.h"
 #include "link/frame.h"
+#include "link/link.h"
+
+// Test failures show a link status as its code.
+inline void PrintTo(LinkStatus status, std::ostream* out) { *out << int32_t(status); }
 
 // ---- port and clock
 
