@@ -67,7 +67,8 @@ int cli_drive(const CliArgs& args) {
         return usage_error("Aufruf: kv310r-cli drive 1|2 WERT (0..65535) [--port NAME] [--address N]");
     if (!cli_set_up_port(args)) return 2;
     const bool first = dimmer == 1;
-    const bool ok = status_fetch_drive(nullptr, first ? 1 : 0, first ? uint16_t(value) : 0, first ? 0 : 1,
-                                       first ? 0 : uint16_t(value));
+    StatusSlots slots = {};
+    const bool ok = status_fetch_drive(nullptr, slots, first ? 1 : 0, first ? uint16_t(value) : 0,
+                                       first ? 0 : 1, first ? 0 : uint16_t(value));
     return cli_finish(ok);
 }

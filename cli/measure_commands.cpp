@@ -12,6 +12,7 @@
 #include "measure/scope.h"
 #include "link/scope_reply.h"
 #include "measure/scope_text.h"
+#include "measure/status_poll.h"
 #include "measure/status_text.h"
 
 #include <cstdio>
@@ -152,17 +153,18 @@ int watch_status() {
         return cli_finish(false);
     }
     const bool terminal = isatty(STDOUT_FILENO) != 0;
-    StatusPollState state = {};
-    status_page_activate(state);
+    StatusPoll poll = {};
+    TestDrive drive = {};
+    status_page_activate(poll, drive);
     uint32_t now = tick_count_ms();
-    state.last_request_tick = now - STATUS_POLL_PERIOD_MS;  // the first request goes out at once
+    poll.last_request_tick = now - STATUS_POLL_PERIOD_MS;  // the first request goes out at once
     uint32_t last_reply = now;
     int shown_lines = 0;
     while (!cli_interrupted()) {
         now = tick_count_ms();
-        if (status_poll_step(state, false, now).shown) {
+        if (status_poll_step(poll, drive, false, now).shown) {
             last_reply = now;
-            const std::string report = status_report(status_texts(g_status_shown));
+            const std::string report = status_report(status_texts(poll.slots.shown));
             if (terminal && shown_lines > 0)
                 std::printf("\x1b[%dA\x1b[J", shown_lines);
             else if (shown_lines > 0)
@@ -171,13 +173,13 @@ int watch_status() {
             std::fflush(stdout);
             shown_lines = count_lines(report);
         } else if (now - last_reply > g_silence_limit_ms) {
-            status_page_deactivate(state);
+            status_page_deactivate(poll);
             report_silence();
             return 1;
         }
         wait_next_tick(now);
     }
-    status_page_deactivate(state);
+    status_page_deactivate(poll);
     return 0;  // Ctrl+C is how watching ends
 }
 
@@ -197,10 +199,10 @@ bool word_index(const std::string& word, const char* const (&words)[N], uint32_t
 
 // The settings of the capture: those of the settings file beside the tool,
 // changed by the options. False with a message for a bad option.
-bool scope_settings_from(const CliArgs& args, ScopeSettings& s) {
+bool scope_settings_from(const CliArgs& args, ScopeSession& session) {
     settings_set_directory(cli_tool_directory());
-    scope_load_settings();
-    s = g_scope_edited;
+    scope_load_settings(session);
+    ScopeSettings& s = session.edited;
     unsigned long n = 0;
     if (auto v = cli_option(args, "--dimmer")) {
         if (!cli_parse_number(*v, 2, n) || n < 1) return option_error("--dimmer", "1 oder 2");
@@ -236,48 +238,45 @@ std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
     return out;
 }
 
-bool g_capture_done = false;
-
 void show_scope_progress(uint32_t value) {
     std::fprintf(stderr, "\rOszilloskop: %3u %%", value);
     std::fflush(stderr);
 }
 
 // Any counting oscilloscope reply the last poll got: the dimmer is alive.
-bool scope_reply_seen() {
-    const ScopeReply& r = g_scope_reply;
+bool scope_reply_seen(const ScopeReply& r) {
     return r.start_ack != 0 || r.data_length != 0 || r.state_count != 0;
 }
 
-// Runs the acquisition state machine as the page's timer would, about once a
-// millisecond, waiting on the port in between. 0 when the capture is complete.
-int run_acquisition() {
-    static int page_token;  // the state machine runs only for a page with a window
-    g_scope.page_active = true;
-    g_scope.page = &page_token;
-    g_capture_done = false;
-    scope_set_hooks({show_scope_progress, [] { g_capture_done = true; }, nullptr});
+// Runs the acquisition state machine as the page's timer would while the page
+// is shown, about once a millisecond, waiting on the port in between. 0 when
+// the capture is complete: the session's shown capture holds it.
+int run_acquisition(ScopeSession& session) {
+    StatusSlots slots = {};
+    TestDrive drive = {};
+    session.page_active = true;
+    session.hooks = {show_scope_progress, nullptr, nullptr};
     uint32_t now = tick_count_ms();
-    g_scope.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
+    session.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
     uint32_t last_sign_of_life = now;
-    scope_start_measurement();
+    scope_start_measurement(session);
     for (;;) {
-        const uint32_t before = g_scope.state;
-        scope_step();
+        const ScopeState before = session.state;
         now = tick_count_ms();
-        if (g_capture_done) {
+        scope_step(session, slots, drive, nullptr, now);
+        if (session.state == ScopeState::complete) {
             show_scope_progress(100);
             std::fputc('\n', stderr);
             return 0;
         }
-        if (g_scope.state == SCOPE_IDLE) {
+        if (session.state == ScopeState::idle) {
             std::fputc('\n', stderr);
             // A failing start command has shown its message already.
-            if (before == SCOPE_FETCHING)
+            if (before == ScopeState::fetching)
                 message_box(nullptr, KV_MB_ERROR, "Keine Messdaten: der Dimmer hat die Messung beendet");
             return 1;
         }
-        if (scope_reply_seen()) last_sign_of_life = now;
+        if (scope_reply_seen(session.reply)) last_sign_of_life = now;
         if (now - last_sign_of_life > g_silence_limit_ms) {
             std::fputc('\n', stderr);
             report_silence();
@@ -301,9 +300,10 @@ int cli_status(const CliArgs& args) {
     if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
     if (cli_option(args, "--watch")) return watch_status();
-    if (!status_fetch(nullptr)) return cli_finish(false);
-    g_status_shown = g_status_fetched;
-    std::fputs(status_report(status_texts(g_status_shown)).c_str(), stdout);
+    StatusSlots slots = {};
+    if (!status_fetch(nullptr, slots)) return cli_finish(false);
+    slots.shown = slots.fetched;
+    std::fputs(status_report(status_texts(slots.shown)).c_str(), stdout);
     return cli_finish(true);
 }
 
@@ -316,16 +316,13 @@ int cli_scope(const CliArgs& args) {
             "Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
             "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
     if (!set_silence_limit(args)) return 2;
-    ScopeSettings settings;
-    if (!scope_settings_from(args, settings)) return 2;
+    ScopeSession session = {};
+    if (!scope_settings_from(args, session)) return 2;
     if (!cli_set_up_port(args)) return 2;
-    g_scope_edited = settings;
-    if (run_acquisition() != 0) {
-        Link_Close();
-        return 1;
-    }
+    const int result = run_acquisition(session);
     Link_Close();
-    if (!write_file_atomic(*output, capture_csv(g_scope_capture_shown, g_scope_displayed))) {
+    if (result != 0) return 1;
+    if (!write_file_atomic(*output, capture_csv(session.shown_capture, session.displayed))) {
         message_box(nullptr, KV_MB_ERROR,
                     format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
                                 cut_chars(*output, 128).c_str()));

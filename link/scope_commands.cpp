@@ -53,8 +53,7 @@ LinkStatus scope_data_request(uint8_t index) {
     return send_only_transaction(CMD_SCOPE_REQUEST, payload, sizeof payload);
 }
 
-LinkStatus scope_poll() {
-    ScopeReply& r = g_scope_reply;
+LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
     std::memset(&r, 0, sizeof r);
     Frame reply;
     if (poll_reply(&reply) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
@@ -62,10 +61,8 @@ LinkStatus scope_poll() {
     switch (reply.code) {
         case CMD_STATUS:
             if (reply.length < STATUS_RECORD_SIZE) break;
-            r.status.valid = 1;
-            std::memcpy(&r.status.status, p, STATUS_RECORD_SIZE);
-            std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
-            g_status_polled = r.status;
+            store_polled_status(slots, reply);
+            r.status = slots.polled;
             return LINK_OK;
         case CMD_SCOPE:
             if (reply.length < 6) break;

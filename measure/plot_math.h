@@ -54,8 +54,6 @@ struct ScopePlot {
     int32_t peak_current;            // mA, with its sign
 };
 
-inline ScopePlot g_scope_plot;
-
 // A sample in plot units: scaled so the range spans 60000 units, truncated
 // toward zero, clamped to ±30000; 0 when the range is empty or upside down.
 int32_t sample_to_plot(int32_t sample, float minimum, float maximum);

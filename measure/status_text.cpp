@@ -1,9 +1,6 @@
 #include "measure/status_text.h"
 
 #include "base/text.h"
-#include "base/ticks.h"
-#include "link/commands.h"
-#include "link/link.h"
 #include "params/record.h"
 
 namespace {
@@ -188,48 +185,4 @@ uint32_t drive_position_from_value(uint32_t value) {
 void clamp_test_drive(TestDrive& drive) {
     for (uint32_t& v : drive.value)
         if (v > 65535) v = 65535;
-}
-
-void send_status_with_drive(TestDrive& drive) {
-    clamp_test_drive(drive);
-    (void)send_status_request(uint8_t(drive.pending[0]), uint16_t(drive.value[0]), uint8_t(drive.pending[1]),
-                              uint16_t(drive.value[1]));
-    drive.pending[0] = drive.pending[1] = 0;
-}
-
-StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now) {
-    StatusPollResult result = {false, 0};
-    if (!state.page_active && !scope_page_active) {
-        // Nobody shows the status: only keep the receive path drained.
-        (void)poll_status_reply();
-        return result;
-    }
-    // The oscilloscope page does its own receiving.
-    if (!state.page_has_window) return result;
-    if (ticks_elapsed(state.last_request_tick, now) >= STATUS_POLL_PERIOD_MS) {
-        state.last_request_tick = now;
-        send_status_with_drive(g_test_drive);
-    }
-    if (poll_status_reply() != LINK_OK) return result;
-    state.heartbeat = (state.heartbeat + 3) % 100000;
-    g_status_shown = g_status_polled;
-    result.shown = true;
-    result.heartbeat_position = state.heartbeat % 100;
-    return result;
-}
-
-void status_page_activate(StatusPollState& state) {
-    state.heartbeat = 1;
-    g_test_drive.pending[0] = g_test_drive.pending[1] = 0;
-    state.page_active = true;
-    state.page_has_window = true;
-    // A port that does not open shows nothing: requests are not sent while it
-    // is closed, and the page stays empty.
-    (void)Link_Open();
-}
-
-void status_page_deactivate(StatusPollState& state) {
-    state.page_active = false;
-    state.page_has_window = false;
-    Link_Close();
 }

@@ -1,7 +1,7 @@
 // What the dimmer-status page shows, as text: every field from a status slot,
-// the control source selected by the DIP switches, the diagnostic text block,
-// the test-drive arithmetic of the trackbars and the page's poll step. The
-// Win32 page puts these texts into its controls; kv310r-cli prints them.
+// the control source selected by the DIP switches, the diagnostic text block
+// and the test-drive arithmetic of the trackbars. The Win32 page puts these
+// texts into its controls; kv310r-cli prints them.
 #pragma once
 
 #include <cstdint>
@@ -81,38 +81,3 @@ uint32_t drive_value_from_position(uint32_t position);
 uint32_t drive_position_from_value(uint32_t value);
 // Both drive values clamped to 65535, as every refresh of a drive control does.
 void clamp_test_drive(TestDrive& drive);
-
-// Sends a status request carrying both pending flags and drive values, then
-// clears both flags whether or not the request went out (nothing goes out
-// while the port is closed).
-void send_status_with_drive(TestDrive& drive);
-
-// ---- poll step
-
-struct StatusPollState {
-    bool page_active;  // the status page is the page shown
-    bool page_has_window;
-    uint32_t last_request_tick;  // when the last periodic request went out
-    uint32_t heartbeat;          // advances with each reply shown; starts at 1
-};
-
-inline StatusPollState g_status_poll;
-
-// What the page around the poll step must do.
-struct StatusPollResult {
-    bool shown;                   // a reply was copied into the shown slot: display it
-    uint32_t heartbeat_position;  // 0..99, for the status-bar indicator when shown
-};
-
-constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
-
-// One timer tick. While neither measurement page is active it only drains the
-// receive path. On the status page it sends a request with the test drive at
-// most every 100 ms, and shows each status reply as it completes.
-StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now);
-
-// The page becoming active: heartbeat back to 1, pending drive flags cleared,
-// page active with its window, port opened. Leaving it: page inactive, port
-// closed. The Win32 page adds its status-bar indicator and refresh around these.
-void status_page_activate(StatusPollState& state);
-void status_page_deactivate(StatusPollState& state);

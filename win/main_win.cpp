@@ -8,7 +8,7 @@
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "link/port_settings.h"
-#include "measure/scope.h"
+#include "win/program_state_win.h"
 #include "params/recent.h"
 #include "base/settings.h"
 #include "win/status_fields.h"
@@ -28,8 +28,8 @@ HACCEL g_accelerators = nullptr;
 UINT_PTR g_timer = 0;
 int g_timer_nesting = 0;  // > 1 while a tick runs inside another tick's message pump
 HANDLE g_instance_lock = nullptr;
-TimerStep g_status_step = status_poll_step;
-TimerStep g_scope_step = scope_step;
+TimerStep g_status_step = status_timer_step;
+TimerStep g_scope_step = scope_timer_step;
 
 constexpr wchar_t INSTANCE_MUTEX[] = L"Kv310rXPUniqueClassMutex";
 constexpr wchar_t MAIN_TITLE[] = L"KV-310-R PC-Testprogramm";
@@ -91,9 +91,14 @@ int run_message_loop() {
 
 HINSTANCE app_instance() { return g_instance; }
 
-void set_timer_steps(TimerStep status_step, TimerStep scope) {
-    g_status_step = status_step ? status_step : status_poll_step;
-    g_scope_step = scope ? scope : scope_step;
+ProgramState& program_state() {
+    static ProgramState state;
+    return state;
+}
+
+void set_timer_steps(TimerStep status, TimerStep scope) {
+    g_status_step = status ? status : status_timer_step;
+    g_scope_step = scope ? scope : scope_timer_step;
 }
 
 void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -130,7 +135,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     if (!register_main_class(instance)) return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
-    scope_load_settings();
+    scope_load_settings(program_state().scope);
     recent_load();
     Link_Init();
     link_set_idle_wait(wait_for_messages);
@@ -162,7 +167,7 @@ void shell_store_settings() {
     Link_Close();
     recent_save();
     port_settings_store();
-    scope_save_settings();
+    scope_save_settings(program_state().scope);
     help_quit();
 }
 

@@ -3,22 +3,22 @@
 // its status; the fields that show the replies come with the page itself.
 #include "win/pages_win.h"
 
+#include "win/program_state_win.h"
 #include "win/shell_win.h"
 #include "port/port.h"
-#include "measure/scope.h"
-#include "measure/status_text.h"
 
 INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
+    ProgramState& state = program_state();
     switch (message) {
         case WM_INITDIALOG:
             return TRUE;
         case WM_NOTIFY:
             switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
                 case PAGE_SETACTIVE:
-                    status_page_activate(g_status_poll);
+                    status_page_activate(state.status, state.drive);
                     break;
                 case PAGE_KILLACTIVE:
-                    status_page_deactivate(g_status_poll);
+                    status_page_deactivate(state.status);
                     break;
             }
             SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
@@ -27,4 +27,7 @@ INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     return FALSE;
 }
 
-void status_poll_step() { status_poll_step(g_status_poll, g_scope.page_active, tick_count_ms()); }
+void status_timer_step() {
+    ProgramState& state = program_state();
+    status_poll_step(state.status, state.drive, state.scope.page_active, tick_count_ms());
+}

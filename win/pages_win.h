@@ -27,10 +27,12 @@ inline INT_PTR placeholder_page_proc(HWND dialog, UINT message) {
     return FALSE;
 }
 
-// Timer steps: each decides from its page's state whether it has work.
-void status_poll_step();
+// Timer steps on the program's measurement state (program_state_win.h): each
+// decides from its page's state whether it has work.
+void status_timer_step();
+void scope_timer_step();
 
-// The oscilloscope's timer step and its settings ("SCOPE") are the capture's
-// own (measure/scope.h). The last imported curve file ("CHARIMP"/"FILE"):
+// The oscilloscope's settings ("SCOPE") are the capture's own
+// (measure/scope.h). The last imported curve file ("CHARIMP"/"FILE"):
 void import_file_load();
 void import_file_store();

@@ -31,10 +31,11 @@ class SerialSim : public ::testing::Test {
 
 TEST_F(SerialSim, ConnectionTestReadAndWrite) {
     Busy_Open(nullptr, BUSY_TEMPLATE_TEST);
-    EXPECT_EQ(connection_test(), LINK_OK);
+    VersionData version;
+    EXPECT_EQ(connection_test(version), LINK_OK);
     Busy_Close();
-    EXPECT_EQ(g_version.controller_major, 2);
-    EXPECT_EQ(g_version.controller_minor, 1);
+    EXPECT_EQ(version.controller_major, 2);
+    EXPECT_EQ(version.controller_minor, 1);
 
     ParameterRecord record;
     std::memset(&record, 0, sizeof record);

@@ -2,12 +2,9 @@
 #include "tests/support/link_fakes.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "link/link.h"
 #include "link/monitor_feed.h"
-#include "link/scope_reply.h"
-#include "link/status_record.h"
 
 void reset_link_world(uint32_t start_time) {
     Link_Init();
@@ -22,10 +19,6 @@ void reset_link_world(uint32_t start_time) {
     link_set_main_window(nullptr);
     set_port_name(g_port_settings, "COM7");
     g_port_settings.address = 1;
-    std::memset(&g_status_shown, 0, sizeof g_status_shown);
-    std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
-    std::memset(&g_status_polled, 0, sizeof g_status_polled);
-    std::memset(&g_scope_reply, 0, sizeof g_scope_reply);
 }
 
 std::string take_feed() {

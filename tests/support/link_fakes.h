@@ -92,8 +92,8 @@ std::vector<ShownMessage>& shown_messages();
 
 // ---- the whole link world
 
-// Resets fakes, link, codec, monitor feed (active, empty), slots and settings:
-// port "COM7", address 1, clock at start_time.
+// Resets fakes, link, codec, monitor feed (active, empty) and settings: port
+// "COM7", address 1, clock at start_time.
 void reset_link_world(uint32_t start_time = 0);
 // Takes everything out of the monitor feed.
 std::string take_feed();

@@ -4,7 +4,7 @@
 #include "link/frame.h"
 #include "link/link.h"
 #include "win/monitor_win.h"
-#include "measure/status_text.h"
+#include "win/program_state_win.h"
 
 #include <cstdlib>
 
@@ -20,7 +20,7 @@ void LinkUiTest::SetUp() {
 
 void LinkUiTest::TearDown() {
     if (HWND monitor = monitor_window()) DestroyWindow(monitor);
-    if (g_status_poll.page_active) status_page_deactivate(g_status_poll);
+    if (program_state().status.page_active) status_page_deactivate(program_state().status);
     Link_Close();
     monitor_set_log_folder("");
     ShellTest::TearDown();

@@ -6,7 +6,7 @@
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "win/monitor_win.h"
-#include "link/status_record.h"
+#include "win/program_state_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -188,15 +188,16 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     dispatch_command(CMD_MONITOR);
     HWND monitor = monitor_window();
     ASSERT_NE(monitor, nullptr);
-    g_status_shown.valid = 0;
+    StatusSlot& shown = program_state().status.slots.shown;
+    shown.valid = 0;
     select_tab(3);
     EXPECT_TRUE(link_port_is_open());
     const DWORD started = GetTickCount();
-    while (!g_status_shown.valid && GetTickCount() - started < 3000) {
-        status_poll_step();
+    while (!shown.valid && GetTickCount() - started < 3000) {
+        status_timer_step();
         pump_for(*this, 5);
     }
-    EXPECT_EQ(g_status_shown.valid, 1u);
+    EXPECT_EQ(shown.valid, 1u);
     tick(monitor);
     const std::vector<std::string> lines = list_lines(list_of(monitor));
     ASSERT_GE(lines.size(), 3u);

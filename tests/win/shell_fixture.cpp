@@ -2,6 +2,7 @@
 
 #include "win/message_box_win.h"
 #include "win/placement.h"
+#include "win/program_state_win.h"
 #include "params/recent.h"
 #include "base/settings.h"
 #include "port/utf16_win.h"
@@ -82,6 +83,7 @@ void ShellTest::SetUp() {
     recent_reset();
     placement_reset();
     reset_file_command_state();
+    program_state() = ProgramState{};  // a fresh run's measurement state
     set_message_box_hook(answer_message);
     set_file_dialog_hook(answer_file_dialog);
     g_hook = SetWindowsHookExW(WH_CALLWNDPROC, watch_sent_messages, nullptr, GetCurrentThreadId());

@@ -1,0 +1,97 @@
+// The dimmer-status page's poll step against a scripted dimmer on the fake
+// port, stepped on the fake clock.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/commands.h"
+#include "link/link.h"
+#include "measure/status_poll.h"
+#include "tests/support/link_fakes.h"
+
+namespace {
+
+std::vector<uint8_t> status_payload(uint8_t marker) {
+    std::vector<uint8_t> p(STATUS_RECORD_SIZE, 0);
+    p[0] = marker;
+    return p;
+}
+
+// The poll and the test drive as the program owns them, fresh for every case.
+struct PollWorld {
+    StatusPoll poll;
+    TestDrive drive;
+};
+PollWorld g_world;
+
+void reset_poll_world() {
+    reset_link_world(5000);
+    g_world = {};
+    ASSERT_EQ(Link_Open(), LINK_OK);
+}
+
+StatusPollResult step(bool scope_page_active = false) {
+    return status_poll_step(g_world.poll, g_world.drive, scope_page_active, fake_port().now);
+}
+
+TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_EQ(g_world.poll.heartbeat, 1u);
+    g_world.poll.last_request_tick = fake_port().now;
+    g_world.drive = {{0, 1}, {1234, 70000}};
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
+    };
+
+    std::vector<uint32_t> positions;
+    for (int ms = 1; ms <= 350; ++ms) {
+        ++fake_port().now;
+        const StatusPollResult r = step();
+        if (r.shown) positions.push_back(r.heartbeat_position);
+    }
+    const std::vector<Request> requests = fake_port_requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].time, 5100u);
+    EXPECT_EQ(requests[1].time, 5200u);
+    EXPECT_EQ(requests[2].time, 5300u);
+    // The first request carries the pending drive of dimmer 2, clamped; the
+    // flags are cleared after it, the values stay.
+    EXPECT_EQ(hex(requests[0].payload), "00 00 d2 04 01 00 ff ff");
+    EXPECT_EQ(hex(requests[1].payload), "00 00 d2 04 00 00 ff ff");
+    EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], 3);
+}
+
+TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
+    reset_poll_world();
+    // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(step().shown);
+    EXPECT_TRUE(fake_port().incoming.empty());
+    EXPECT_EQ(g_world.poll.slots.polled.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+
+    // The oscilloscope page shown: the status page leaves the line alone.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(step(true).shown);
+    EXPECT_FALSE(fake_port().incoming.empty());
+    EXPECT_TRUE(fake_port().writes.empty());
+
+    // A reply that does not count (sub-address 1, short payload) shows nothing.
+    fake_port().incoming.clear();
+    status_page_activate(g_world.poll, g_world.drive);
+    fake_port_reply(CMD_STATUS, status_payload(1), 0, 1);
+    fake_port_reply(CMD_STATUS, std::vector<uint8_t>(110, 0));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(step().shown);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+
+    status_page_deactivate(g_world.poll);
+    EXPECT_FALSE(link_port_is_open());
+}
+
+}  // namespace
