@@ -43,9 +43,7 @@ int cli_read(const CliArgs& args) {
     apply_defaults(record);
     set_transfer_progress_hook(show_progress);
     if (!read_parameter_set(nullptr, record)) return cli_finish(false);
-    // An image without both markers was zeroed: the dimmer holds no valid set.
-    if (marker_head(record) != MARKER_HEAD || marker_tail(record) != MARKER_TAIL) apply_defaults(record);
-    validate_record(record);
+    finish_parameter_read(record);
     Link_Close();
     return cli_save_parameter_file(record, args.operands[0]) ? 0 : 1;
 }

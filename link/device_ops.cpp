@@ -111,3 +111,8 @@ bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
     }
     return true;
 }
+
+void finish_parameter_read(ParameterRecord& record) {
+    if (marker_head(record) != MARKER_HEAD || marker_tail(record) != MARKER_TAIL) apply_defaults(record);
+    validate_record(record);
+}

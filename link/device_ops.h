@@ -38,6 +38,11 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record);
 // the record's; otherwise the record's device image is zeroed (the caller then
 // applies the defaults). The record is untouched unless all blocks arrived.
 bool read_parameter_set(WindowRef owner, ParameterRecord& record);
+// What the program and kv310r-cli do with the record after a read that
+// reported success: a dimmer without a valid set (its image was zeroed, so
+// the markers are missing) gives the default set; then every field is kept
+// to its limits.
+void finish_parameter_read(ParameterRecord& record);
 
 // Called after each parameter block that crossed the link (done of total), so
 // a front end can show progress. Null (the default) shows nothing.

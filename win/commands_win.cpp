@@ -54,10 +54,7 @@ void read_from_dimmer() {
     commit_pending_edit();
     refresh_after_load();
     ParameterRecord& record = live_record();
-    if (read_parameter_set(main_window(), record) &&
-        (marker_head(record) != MARKER_HEAD || marker_tail(record) != MARKER_TAIL))
-        apply_defaults(record);  // the dimmer holds no valid set
-    validate_record(record);
+    if (read_parameter_set(main_window(), record)) finish_parameter_read(record);
     refresh_current_page();
 }
 

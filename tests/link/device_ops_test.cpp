@@ -259,6 +259,25 @@ TEST(ReadParameterSet, MissingMarkerZeroesTheImage) {
     }
 }
 
+TEST(ReadParameterSet, FinishingGivesTheDefaultsOrKeepsToTheLimits) {
+    // Markers missing (the read zeroed the image): the default set.
+    ParameterRecord defaults;
+    apply_defaults(defaults);
+    ParameterRecord record = {};
+    finish_parameter_read(record);
+    EXPECT_EQ(std::memcmp(&record, &defaults, sizeof record), 0);
+
+    // A valid set keeps its values, corrected to their limits.
+    record = sample_record();
+    record.dimmer[1].characteristic[2] = 9;
+    ParameterRecord expected = record;
+    validate_record(expected);
+    finish_parameter_read(record);
+    EXPECT_EQ(record.dimmer[1].characteristic[2], 0);
+    EXPECT_EQ(std::memcmp(&record, &expected, sizeof record), 0);
+    EXPECT_EQ(std::memcmp(record.user_curve, sample_record().user_curve, sizeof record.user_curve), 0);
+}
+
 TEST(ReadParameterSet, FailureLeavesTheRecordAlone) {
     reset_world();
     g_dimmer = ParameterDimmer{};
