@@ -171,11 +171,12 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             a.turnaround_ms = int(n);
         } else if (name == "--exit-after") {
             ok = parse_real(value, 0, 1e7, a.exit_after_s);
-        } else if (std::string* path = name == "--link"   ? &a.link_path
-                                       : name == "--log"  ? &a.log_path
-                                       : name == "--load" ? &a.load_path
-                                       : name == "--save" ? &a.save_path
-                                                          : nullptr) {
+        } else if (std::string* path = name == "--link"          ? &a.link_path
+                                       : name == "--log"         ? &a.log_path
+                                       : name == "--load"        ? &a.load_path
+                                       : name == "--save"        ? &a.save_path
+                                       : name == "--status-file" ? &a.status_path
+                                                                 : nullptr) {
             ok = !value.empty();
             *path = value;
         } else {
@@ -210,6 +211,9 @@ const char* sim_usage() {
            "  --scope-delay MS    oscilloscope recording time before data are ready (default 400)\n"
            "  --load FILE         fill the parameter store from a parameter file\n"
            "  --save FILE         write the parameter store to a parameter file at exit\n"
+           "  --status-file FILE  answer status requests with the 111 bytes FILE holds, read\n"
+           "                      anew for each request (modelled values while it is missing\n"
+           "                      or of another size), so a test can script the status\n"
            "\n"
            "The parameter store starts in factory state: the default parameter set with\n"
            "both markers, zeros after it. The reset command restores that state.\n"
