@@ -30,8 +30,12 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
         }
         if (poll.unanswered < STATUS_SILENCE_REQUESTS) ++poll.unanswered;
         send_status_with_drive(drive);
+        poll.awaiting_reply = true;
     }
+    if (!poll.awaiting_reply || ticks_elapsed(poll.last_request_tick, now) < STATUS_REPLY_MIN_MS)
+        return result;
     if (poll_status_reply(poll.slots) != LINK_OK) return result;
+    poll.awaiting_reply = false;
     poll.unanswered = 0;
     poll.heartbeat = (poll.heartbeat + 3) % 100000;
     poll.slots.shown = poll.slots.polled;

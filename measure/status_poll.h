@@ -16,6 +16,7 @@ struct StatusPoll {
     uint32_t last_request_tick;  // when the last periodic request went out
     uint32_t heartbeat;          // advances with each reply shown; starts at 1
     uint32_t unanswered;         // periodic requests sent since the last reply shown
+    bool awaiting_reply;         // a request went out and its reply has not been shown yet
 };
 
 // What the page around the poll step must do.
@@ -26,6 +27,10 @@ struct StatusPollResult {
 };
 
 constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
+// No status reply is complete sooner than its frame of at least 116 bytes
+// takes on the line at 38400 baud with 11 bits a byte (33 ms): the port is
+// first read that long after the request.
+constexpr uint32_t STATUS_REPLY_MIN_MS = 30;
 // A dimmer that has left this many periodic requests in a row unanswered (a
 // second) is gone: its last status is cleared rather than shown as if it
 // were current. The fields fill again with its next reply.
@@ -35,7 +40,9 @@ constexpr uint32_t STATUS_SILENCE_REQUESTS = 10;
 // drains the receive path. While the oscilloscope page is active it leaves the
 // line to the oscilloscope. On the status page it sends a request with the
 // test drive at most every 100 ms, and shows each status reply as it
-// completes.
+// completes. A reply only ever follows a request, and takes its time on the
+// line: the port is read from STATUS_REPLY_MIN_MS after a request until its
+// reply is shown, not on every tick (each read is a system call).
 StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope_page_active, uint32_t now);
 
 // The page becoming active: heartbeat back to 1, pending drive flags cleared,

@@ -39,6 +39,7 @@ HWND g_page = nullptr;
 std::vector<std::string> g_field_texts;
 std::string g_diagnostics;
 uint32_t g_bar_positions[4];
+uint32_t g_bar_widths[4];  // pixels
 
 // Every text field of the page with its text, in a fixed order.
 std::vector<std::pair<int, const std::string*>> text_fields(const StatusTexts& t) {
@@ -102,12 +103,16 @@ void display(HWND dialog, const StatusSlot& shown) {
         g_diagnostics = t.diagnostics;
         SetDlgItemTextW(dialog, IDC_STAT_DIAGNOSTICS, widen(t.diagnostics).c_str());
     }
+    // A bar moves only when its new position is a pixel or more away: a
+    // count that wobbles by a few steps repaints no bar.
     const uint32_t bars[4] = {t.control_input_bar[0], t.control_input_bar[1], t.potentiometer_bar[0],
                               t.potentiometer_bar[1]};
     for (int i = 0; i < 4; ++i) {
-        if (g_bar_positions[i] == bars[i]) continue;
-        g_bar_positions[i] = bars[i];
-        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETPOS, bars[i], 0);
+        const uint32_t w = g_bar_widths[i];
+        const uint32_t to = bars[i] > ADC_FULL_SCALE ? ADC_FULL_SCALE : bars[i];
+        if (g_bar_positions[i] * w / ADC_FULL_SCALE == to * w / ADC_FULL_SCALE) continue;
+        g_bar_positions[i] = to;
+        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETPOS, to, 0);
     }
 }
 
@@ -125,9 +130,12 @@ void refresh(HWND dialog) {
 }
 
 void on_init(HWND dialog) {
-    for (int id : LEVEL_BAR) {
-        SendDlgItemMessageW(dialog, id, PBM_SETRANGE32, 0, ADC_FULL_SCALE);
-        SendDlgItemMessageW(dialog, id, PBM_SETSTEP, 1, 0);
+    for (int i = 0; i < 4; ++i) {
+        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETRANGE32, 0, ADC_FULL_SCALE);
+        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETSTEP, 1, 0);
+        RECT r{};
+        GetClientRect(GetDlgItem(dialog, LEVEL_BAR[i]), &r);
+        g_bar_widths[i] = uint32_t(r.right > 0 ? r.right : 0);
     }
     for (int id : DRIVE_BAR) {
         SendDlgItemMessageW(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));

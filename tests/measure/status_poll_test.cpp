@@ -63,6 +63,24 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
     EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
     EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
     EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], 3);
+
+    // The port is read only while a reply can be on its way: not between a
+    // reply and the next request, nor in the 30 ms a reply takes on the line.
+    fake_port_queue({0x55});
+    (void)take_feed();
+    for (int ms = 351; ms < 400; ++ms) {
+        ++fake_port().now;
+        EXPECT_FALSE(step().shown);
+    }
+    EXPECT_EQ(take_feed(), "");  // nothing read, nothing sent
+    for (int ms = 400; ms < 430; ++ms) {
+        ++fake_port().now;
+        step();  // the request of 5400 goes out
+    }
+    EXPECT_EQ(take_feed().find("55"), std::string::npos);
+    ++fake_port().now;
+    step();
+    EXPECT_EQ(take_feed().substr(0, 9), " 55 7f 01");  // then the reply itself
 }
 
 TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
