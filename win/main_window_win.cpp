@@ -267,12 +267,24 @@ void on_tab_key(const NMTCKEYDOWN* key) {
     }
 }
 
-LRESULT on_notify(const NMHDR* header) {
-    if (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA) {
-        // Tips are string resources numbered like the button's command.
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
-        info->hinst = app_instance();
-        info->lpszText = MAKEINTRESOURCEW(header->idFrom);
+// Tool tips are string resources numbered like the button's command. The
+// ANSI and the wide request carry structures of different sizes (their text
+// buffers differ), so each is answered through its own.
+template <typename DispInfo>
+void answer_tip(NMHDR* header) {
+    auto* info = reinterpret_cast<DispInfo*>(header);
+    info->hinst = app_instance();
+    info->lpszText =
+        reinterpret_cast<decltype(info->lpszText)>(static_cast<ULONG_PTR>(LOWORD(header->idFrom)));
+}
+
+LRESULT on_notify(NMHDR* header) {
+    if (header->code == TTN_GETDISPINFOW) {
+        answer_tip<NMTTDISPINFOW>(header);
+        return 0;
+    }
+    if (header->code == TTN_GETDISPINFOA) {
+        answer_tip<NMTTDISPINFOA>(header);
         return 0;
     }
     if (header->hwndFrom != g_tab || !g_tab) return 0;
@@ -483,7 +495,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             return 1;
         }
         case WM_NOTIFY:
-            return on_notify(reinterpret_cast<const NMHDR*>(lparam));
+            return on_notify(reinterpret_cast<NMHDR*>(lparam));
         case WM_CONTEXTMENU:
             if (on_context_menu(window, lparam)) return 0;
             break;

@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 namespace {
 
 using Notes = std::vector<std::pair<int, UINT>>;
@@ -119,6 +121,32 @@ TEST_F(ShellTest, ToolbarHasSixButtonsAndASeparator) {
         SendMessageW(tool_bar(), TB_GETBUTTONTEXTW, b.idCommand, reinterpret_cast<LPARAM>(label));
         EXPECT_EQ(narrow(label), expected[i].label);
     }
+}
+
+namespace {
+
+// A tool tip asks for its text in the ANSI or the wide form; each structure
+// must be answered within its own size (the ANSI one is the smaller).
+template <typename DispInfo, typename Text>
+void expect_tip_answered(UINT code, Text expected_text) {
+    struct {
+        DispInfo info;
+        unsigned char canary[256];
+    } request;
+    std::memset(&request, 0xA5, sizeof request);
+    request.info.hdr = NMHDR{tool_bar(), 21111, code};
+    SendMessageW(main_window(), WM_NOTIFY, 21111, reinterpret_cast<LPARAM>(&request.info));
+    EXPECT_EQ(request.info.hinst, app_instance());
+    EXPECT_EQ(request.info.lpszText, expected_text);
+    for (unsigned char c : request.canary) ASSERT_EQ(c, 0xA5) << "written past the request";
+}
+
+}  // namespace
+
+TEST_F(ShellTest, ToolTipTextsAreAskedForInTheRequestsOwnForm) {
+    start();
+    expect_tip_answered<NMTTDISPINFOA>(TTN_GETDISPINFOA, MAKEINTRESOURCEA(21111));
+    expect_tip_answered<NMTTDISPINFOW>(TTN_GETDISPINFOW, MAKEINTRESOURCEW(21111));
 }
 
 TEST_F(ShellTest, StartTabComesFromTheSettings) {
