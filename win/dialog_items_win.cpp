@@ -41,7 +41,7 @@ std::string program_directory() {
     }
 }
 
-void help_quit() {
+void help_quit(HWND window) {
     std::string help = program_directory() + "Kv310r.hlp";
-    WinHelpW(main_window(), widen(help).c_str(), HELP_QUIT, 0);
+    WinHelpW(window, widen(help).c_str(), HELP_QUIT, 0);
 }

@@ -163,7 +163,6 @@ void shell_store_settings() {
     recent_save();
     port_settings_store();
     scope_save_settings();
-    help_quit();
 }
 
 int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {

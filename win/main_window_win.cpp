@@ -3,6 +3,7 @@
 // control, created once and shown one at a time.
 #include "win/shell_win.h"
 
+#include "win/dialog_items_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "win/status_fields.h"
@@ -351,6 +352,9 @@ void on_destroy(HWND window) {
     const RECT& n = wp.rcNormalPosition;
     placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE,
                     Rect{n.left, n.top, n.right, n.bottom});
+    // Now, not with the stores after the message loop: by then the window the
+    // help viewer knows us by is gone.
+    help_quit(window);
     PostQuitMessage(0);
 }
 

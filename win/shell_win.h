@@ -20,7 +20,8 @@ void shell_init_platform();
 // window cannot be created. Tests call this without the message loop.
 bool shell_create_main_window(HINSTANCE instance, int show_command);
 // The stores at exit, in order, after the loop has ended (from store_last_file
-// to the help viewer).
+// to the oscilloscope settings). The window placement is stored and the help
+// viewer told to close when the main window is destroyed.
 void shell_store_settings();
 
 // One message of the loop: accelerators first, then the page shown, then the
