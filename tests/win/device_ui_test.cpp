@@ -75,9 +75,9 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
     const ParameterRecord written = record;
     size_t mark = line_count(p->log);
     dispatch_command(21112);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-    EXPECT_EQ(messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(ui.messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
     EXPECT_TRUE(IsWindowEnabled(main_window()));
     std::vector<std::string> rx = received(p->log, mark);
     ASSERT_EQ(rx.size(), 9u);
@@ -87,16 +87,16 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
 
     // Back to the defaults, then read: eight 0x48 requests in block order, and
     // the set counts as changed because the dimmer's values differ.
-    answers = {KV_IDNO};
+    ui.message_answers = {KV_IDNO};
     dispatch_command(21101);
     EXPECT_EQ(status_field(1), "Parameterdatei KV-310-R.ini");
-    messages.clear();
+    ui.messages.clear();
     mark = line_count(p->log);
     const DWORD started = GetTickCount();
     dispatch_command(21111);
     EXPECT_GE(GetTickCount() - started, 500u);  // input is drained for 500 ms first
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Dimmerparameter wurden zum PC übertragen");
     rx = received(p->log, mark);
     const std::vector<std::string> reads = {
         "RX 7f 01 48 00 b7 7f", "RX 7f 01 48 01 b6 7f", "RX 7f 01 48 02 b5 7f", "RX 7f 01 48 03 b4 7f",
@@ -105,11 +105,11 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
     EXPECT_EQ(std::memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
     EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
 
-    messages.clear();
+    ui.messages.clear();
     dispatch_command(21550);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-    EXPECT_EQ(messages[0].text, "KV-310-R-Firmware-Version V2.1\r\nDimmer 1 1.4\r\nDimmer 2 1.4");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(ui.messages[0].text, "KV-310-R-Firmware-Version V2.1\r\nDimmer 1 1.4\r\nDimmer 2 1.4");
 }
 
 TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
@@ -119,9 +119,9 @@ TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
     start();
     const ParameterRecord before = live_record();
     dispatch_command(21111);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_EQ(Busy_Window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
@@ -138,7 +138,7 @@ TEST_F(ShellTest, AbbruchStopsATransferSilently) {
     dispatch_command(21111);
     KillTimer(nullptr, timer);
     EXPECT_LT(GetTickCount() - started, 2500u);  // eight slow blocks would take longer
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_EQ(Busy_Window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));

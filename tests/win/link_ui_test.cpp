@@ -35,14 +35,6 @@ std::string LinkUiTest::log_text() { return read_bytes(dir.file("ComMon.txt")); 
 
 bool LinkUiTest::log_exists() { return std::filesystem::exists(dir.path / "ComMon.txt"); }
 
-std::string window_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return narrow(text);
-}
-
-std::string item_text(HWND dialog, int item) { return window_text(GetDlgItem(dialog, item)); }
-
 namespace {
 
 HWND child_with_text(HWND dialog, const char* text) {

@@ -25,8 +25,6 @@ struct LinkUiTest : ShellTest {
     bool log_exists();
 };
 
-std::string window_text(HWND window);
-std::string item_text(HWND dialog, int item);
 // Checks each control's text and place: left, top, width and height in
 // dialog units, converted with the dialog's own font. Labels (item -1) are
 // found by their text; text null skips the text check.

@@ -23,12 +23,6 @@ Notes as_pairs(const std::vector<PageNote>& notes) {
     return out;
 }
 
-std::string window_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return narrow(text);
-}
-
 }  // namespace
 
 TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
@@ -322,7 +316,7 @@ TEST_F(ShellTest, RecentFilesAreListedAlphabeticallyAtTheEndOfTheFileMenu) {
     // A file opened since goes into the list; the menu follows the next time it opens.
     const std::string path = dir.file("mitte.ini");
     write_default_parameter_file(path);
-    file_answers.push_back(FileDialogResult{path, 1});
+    fake_ui_choose_file(path);
     dispatch_command(21102);
     SendMessageW(main_window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file_menu), 0);
     ASSERT_EQ(GetMenuItemCount(file_menu), 7 + 1 + 4);
@@ -341,15 +335,15 @@ TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped) {
     ASSERT_EQ(recent_entries()[1].path, gone);
 
     dispatch_command(21020);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
     EXPECT_EQ(selected_tab(), 0);  // a measurement page does not show the set
 
     dispatch_command(21021);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].owner, main_window());
-    EXPECT_EQ(messages[0].text, "Fehler: Datei \"" + gone + "\" ist nicht lesbar");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].owner, main_window());
+    EXPECT_EQ(ui.messages[0].text, "Fehler: Datei \"" + gone + "\" ist nicht lesbar");
     EXPECT_TRUE(recent_entries()[1].path.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
 }
@@ -366,11 +360,7 @@ void CALLBACK close_about(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!dialog) return;
     KillTimer(nullptr, timer);
     g_about.found = true;
-    for (int i = 0; i < 3; ++i) {
-        wchar_t text[256] = {};
-        GetDlgItemTextW(dialog, IDC_ABOUT_LINE1 + i, text, 256);
-        g_about.lines[i] = narrow(text);
-    }
+    for (int i = 0; i < 3; ++i) g_about.lines[i] = item_text(dialog, IDC_ABOUT_LINE1 + i);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
@@ -454,9 +444,7 @@ namespace {
 std::string g_box_caption, g_box_text;
 
 BOOL CALLBACK collect_text(HWND child, LPARAM) {
-    wchar_t text[512] = {};
-    GetWindowTextW(child, text, 512);
-    std::string t = narrow(text);
+    std::string t = window_text(child);
     if (t.find("Datei") != std::string::npos) g_box_text = t;
     return TRUE;
 }
@@ -465,9 +453,7 @@ void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(L"#32770", nullptr);
     if (!box) return;
     KillTimer(nullptr, timer);
-    wchar_t caption[256] = {};
-    GetWindowTextW(box, caption, 256);
-    g_box_caption = narrow(caption);
+    g_box_caption = window_text(box);
     EnumChildWindows(box, collect_text, 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }

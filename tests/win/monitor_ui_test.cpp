@@ -68,8 +68,8 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     EXPECT_EQ(log_text(), LOG_HEADER);
 
     dispatch_command(CMD_FIRMWARE);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_PORT), "COM3");
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "38400,n,8,2");
     tick(monitor);

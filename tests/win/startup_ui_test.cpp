@@ -112,16 +112,16 @@ TEST_F(ShellTest, ASecondInstanceIsRefusedWithoutAWindow) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(kv310r_main(GetModuleHandleW(nullptr), nullptr, SW_SHOWNORMAL), 0);
     CloseHandle(first);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].text, "Programm ist bereits gestartet!");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, "Programm ist bereits gestartet!");
     EXPECT_EQ(main_window(), nullptr);
 
     // A previous-instance handle from the system is refused the same way.
-    messages.clear();
+    ui.messages.clear();
     EXPECT_EQ(kv310r_main(GetModuleHandleW(nullptr), GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Programm ist bereits gestartet!");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Programm ist bereits gestartet!");
     EXPECT_EQ(main_window(), nullptr);
 }
 
