@@ -10,11 +10,18 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace {
 
 HWND g_busy = nullptr;
 HWND g_owner = nullptr;
 bool g_cancelled = false;
+// A quit message taken from the queue while an operation waits, held until
+// the busy window closes. Posted back at once, it would stay in the queue and
+// wake every idle wait of the operation at once: the rest of the wait would
+// spin a core.
+std::optional<int> g_held_quit;
 
 INT_PTR CALLBACK BusyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
@@ -35,7 +42,7 @@ void pump_one_message() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+        g_held_quit = static_cast<int>(msg.wParam);  // for the main loop, once the operation is done
         return;
     }
     if (g_busy && IsDialogMessageW(g_busy, &msg)) return;
@@ -80,6 +87,10 @@ void Busy_Close() {
         HWND busy = g_busy;
         g_busy = nullptr;
         DestroyWindow(busy);
+    }
+    if (g_held_quit) {
+        PostQuitMessage(*g_held_quit);
+        g_held_quit.reset();
     }
 }
 

@@ -24,6 +24,10 @@ bool shell_create_main_window(HINSTANCE instance, int show_command);
 // viewer told to close when the main window is destroyed.
 void shell_store_settings();
 
+// The device link's wait loops sleep here between empty polls of the port,
+// waking at once for a window message.
+void wait_for_messages(unsigned max_ms);
+
 // One message of the loop: accelerators first, then the page shown, then the
 // window itself.
 void shell_process_message(MSG& msg);

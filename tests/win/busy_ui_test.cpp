@@ -109,3 +109,17 @@ TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     EXPECT_EQ(selected_tab(), 3);
     Busy_Close();
 }
+
+TEST_F(BusyTest, AQuitTakenWhileBusyWaitsForTheWindowToClose) {
+    start();
+    Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
+    PostQuitMessage(3);
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(Busy_Cancelled());  // the operation goes on
+    MSG msg;
+    // Not back in the queue yet, so the waits in between can sleep.
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    Busy_Close();
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}

@@ -5,6 +5,7 @@
 #include "tests/win/shell_fixture.h"
 
 #include "link/busy.h"
+#include "link/link.h"
 #include "params/file_commands.h"
 
 #include <cstdlib>
@@ -58,6 +59,21 @@ void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         PostMessageW(busy, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(busy, IDCANCEL)));
     }
+}
+
+// Ends the program from outside once a wait is under way.
+void CALLBACK post_quit(HWND, UINT, UINT_PTR id, DWORD) {
+    if (Busy_Window()) {
+        KillTimer(nullptr, id);
+        PostQuitMessage(0);
+    }
+}
+
+// The program's idle wait, counted.
+int g_idle_waits = 0;
+void counted_wait(unsigned max_ms) {
+    ++g_idle_waits;
+    wait_for_messages(max_ms);
 }
 
 }  // namespace
@@ -142,4 +158,29 @@ TEST_F(ShellTest, AbbruchStopsATransferSilently) {
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_EQ(Busy_Window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
+}
+
+TEST_F(ShellTest, AQuitDuringAWaitIsHeldUntilTheOperationEndsWithoutSpinning) {
+    const auto p = ports();
+    if (!p) GTEST_SKIP() << "no virtual dimmers on COM ports";
+    use_port(*this, p->silent);
+    start();
+    g_idle_waits = 0;
+    link_set_idle_wait(counted_wait);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, post_quit);
+    const DWORD started = GetTickCount();
+    dispatch_command(21550);  // the firmware version: waits 1 s for a reply that never comes
+    const DWORD elapsed = GetTickCount() - started;
+    KillTimer(nullptr, timer);
+    link_set_idle_wait(wait_for_messages);
+    EXPECT_GE(elapsed, 1000u);  // the wait ran to its end
+    // Each idle wait sleeps up to 1 ms unless a message comes; a quit left in
+    // the queue would end every one of them at once (thousands a second).
+    EXPECT_LT(g_idle_waits, int(elapsed)) << "the wait spun";
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    // The quit is there again for the main loop, once.
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
