@@ -28,11 +28,11 @@ struct PageInfo {
 };
 
 const PageInfo k_pages[PAGE_COUNT] = {
-    {L"Grundeinstellung", IDD_PAGE_BASE, KvDlg_FuncDsc},
-    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, KvDlg_Standalone},
-    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, KvDlg_UserTab},
-    {L"Dimmerstatus", IDD_PAGE_STATUS, KvDlg_Stat},
-    {L"Oszilloskop", IDD_PAGE_SCOPE, KvDlg_Scope},
+    {L"Grundeinstellung", IDD_PAGE_BASE, page_base_proc},
+    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, page_special_proc},
+    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, page_curves_proc},
+    {L"Dimmerstatus", IDD_PAGE_STATUS, page_status_proc},
+    {L"Oszilloskop", IDD_PAGE_SCOPE, page_scope_proc},
 };
 
 constexpr wchar_t FILE_LABEL[] = L"Parameterdatei";

@@ -8,7 +8,7 @@
 #include "measure/scope.h"
 #include "measure/status_text.h"
 
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
+INT_PTR CALLBACK page_status_proc(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return TRUE;

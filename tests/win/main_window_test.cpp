@@ -37,9 +37,9 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         const char* title;
         DLGPROC proc;
     } expected[] = {
-        {"Grundeinstellung", KvDlg_FuncDsc},  {"Sonderfunktionen", KvDlg_Standalone},
-        {"Userkurve 1 und 2", KvDlg_UserTab}, {"Dimmerstatus", KvDlg_Stat},
-        {"Oszilloskop", KvDlg_Scope},
+        {"Grundeinstellung", page_base_proc},    {"Sonderfunktionen", page_special_proc},
+        {"Userkurve 1 und 2", page_curves_proc}, {"Dimmerstatus", page_status_proc},
+        {"Oszilloskop", page_scope_proc},
     };
     ASSERT_EQ(TabCtrl_GetItemCount(tab_control()), 5);
     RECT first_page{};
