@@ -12,6 +12,13 @@
 
 #include <optional>
 
+// The resource script cannot read the link's constants: its template ids are
+// kept equal here.
+static_assert(BUSY_TEMPLATE_CONNECTION == IDD_BUSY_CONNECTION);
+static_assert(BUSY_TEMPLATE_STATUS == IDD_BUSY_STATUS);
+static_assert(BUSY_TEMPLATE_TEST == IDD_BUSY_TEST);
+static_assert(BUSY_TEMPLATE_CONFIG == IDD_BUSY_CONFIG);
+
 namespace {
 
 HWND g_busy = nullptr;
