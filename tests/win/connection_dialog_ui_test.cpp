@@ -115,11 +115,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing) {
     robot.steps.push_back([](HWND d) {
         EXPECT_EQ(window_text(d), "Hardwareanschluss");
         EXPECT_EQ(GetWindow(d, GW_OWNER), main_window());
-        RECT size{0, 0, 230, 145}, client{};
-        MapDialogRect(d, &size);
-        GetClientRect(d, &client);
-        EXPECT_EQ(client.right, size.right);
-        EXPECT_EQ(client.bottom, size.bottom);
+        expect_client_size(d, 230, 145);
         EXPECT_TRUE(GetWindowLongW(d, GWL_STYLE) & WS_MINIMIZEBOX);
         expect_places(d, {{-1, "Port", 10, 10, 30, 8},
                           {IDC_HW_PORT, "COM7", 45, 10, 100, 12},

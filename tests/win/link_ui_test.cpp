@@ -65,6 +65,14 @@ void expect_places(HWND dialog, const std::vector<ControlPlace>& places) {
     }
 }
 
+void expect_client_size(HWND dialog, int width, int height) {
+    RECT expected{0, 0, width, height}, client{};
+    MapDialogRect(dialog, &expected);
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, expected.right);
+    EXPECT_EQ(client.bottom, expected.bottom);
+}
+
 std::vector<std::string> list_lines(HWND list) {
     std::vector<std::string> lines;
     const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);

@@ -47,11 +47,7 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     EXPECT_EQ(window_text(monitor), "Kommunikationsmonitor");
     EXPECT_TRUE(IsWindowVisible(monitor));
     EXPECT_EQ(GetWindow(monitor, GW_OWNER), main_window());
-    RECT size{0, 0, 470, 360}, client{};
-    MapDialogRect(monitor, &size);
-    GetClientRect(monitor, &client);
-    EXPECT_EQ(client.right, size.right);
-    EXPECT_EQ(client.bottom, size.bottom);
+    expect_client_size(monitor, 470, 360);
     expect_places(monitor, {{-1, "Port", 10, 13, 30, 8},
                             {IDC_MONITOR_PORT, "", 45, 13, 50, 8},
                             {-1, "Mode", 115, 13, 30, 8},
