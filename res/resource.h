@@ -29,7 +29,8 @@
 #define IDD_PAGE_STATUS 22200
 #define IDD_PAGE_SCOPE 22500
 
-// Small dialogs.
+// Small dialogs. The busy window's templates are the link's BUSY_TEMPLATE_*
+// (link/busy.h; win/busy_win.cpp checks they agree).
 #define IDD_ABOUT 26000
 #define IDD_BUSY_CONNECTION 27200
 #define IDD_BUSY_STATUS 27201
@@ -55,8 +56,8 @@
 
 // Commands: menu, toolbar, context menu.
 #define CMD_EXIT 21010
-#define CMD_RECENT_FIRST 21020
-#define CMD_RECENT_LAST 21029
+// The recent files have RECENT_FIRST_COMMAND .. + RECENT_COUNT - 1 (21020..21029,
+// params/recent.h).
 #define CMD_TB_NEW 21001
 #define CMD_TB_OPEN 21002
 #define CMD_TB_SAVE 21003
