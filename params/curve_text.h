@@ -1,5 +1,5 @@
-// User curves as text: importing 256 numbers from any text file, the "Daten"
-// line shown beside each plot, and the vertices the plot draws.
+// User curves as text: importing 256 numbers from any text file, and the
+// "Daten" line shown beside each plot.
 #pragma once
 
 #include "params/record.h"
@@ -47,7 +47,3 @@ std::string curve_import_message(const CurveImport& result, const std::string& p
 
 // "v0(control 0) v1(1) v2(2) ... v255(255)".
 std::string curve_data_text(const uint8_t* curve);
-
-// The points the plot's polyline passes through: 0, the ends of every straight
-// run (checked in integers at 1/1000 resolution), and 255.
-std::vector<int> curve_plot_vertices(const uint8_t* curve);

@@ -119,49 +119,4 @@ TEST(CurveDataText, ListsEveryPointWithItsControlValue) {
     EXPECT_LE(curve_data_text(full).size(), 2400u);
 }
 
-struct VertexCase {
-    std::string name;
-    std::vector<uint8_t> curve;
-    std::vector<int> vertices;
-};
-
-std::vector<uint8_t> curve_from(uint8_t (*f)(int)) {
-    std::vector<uint8_t> c(CURVE_POINTS);
-    for (int x = 0; x < CURVE_POINTS; ++x) c[size_t(x)] = f(x);
-    return c;
-}
-
-std::vector<int> all_points() {
-    std::vector<int> v(CURVE_POINTS);
-    for (int x = 0; x < CURVE_POINTS; ++x) v[size_t(x)] = x;
-    return v;
-}
-
-TEST(CurvePlotVertices, KeepsOnlyTheEndsOfStraightRuns) {
-    const std::vector<VertexCase> cases = {
-        {"identity", curve_from([](int x) { return uint8_t(x); }), {0, 255}},
-        {"flat", curve_from([](int) { return uint8_t(77); }), {0, 255}},
-        {"falling line", curve_from([](int x) { return uint8_t(255 - x); }), {0, 255}},
-        {"knee at 100", curve_from([](int x) { return uint8_t(x < 100 ? x : 100); }), {0, 100, 255}},
-        {"up then down", curve_from([](int x) { return uint8_t(x <= 128 ? x : 256 - x); }), {0, 128, 255}},
-        {"single spike", curve_from([](int x) { return uint8_t(x == 50 ? 200 : 0); }), {0, 49, 50, 51, 255}},
-        // Half steps 0, 0, 1, 1, 2, 2, ... never lie on one line: every point
-        // is its own vertex.
-        {"staircase", curve_from([](int x) { return uint8_t(x / 2); }), all_points()},
-    };
-    for (const VertexCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::vector<int> v = curve_plot_vertices(c.curve.data());
-        EXPECT_EQ(v, c.vertices);
-        ASSERT_GE(v.size(), 2u);
-        EXPECT_EQ(v.front(), 0);
-        EXPECT_EQ(v.back(), 255);
-        for (size_t i = 1; i < v.size(); ++i) EXPECT_LT(v[i - 1], v[i]);
-    }
-    // The default curves bend everywhere: nearly every point is a vertex.
-    const std::vector<int> bent = curve_plot_vertices(default_user_curve(0));
-    EXPECT_GT(bent.size(), 100u);
-    EXPECT_LE(bent.size(), 256u);
-}
-
 }  // namespace
