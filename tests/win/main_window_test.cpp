@@ -41,8 +41,10 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         const char* title;
         DLGPROC proc;
     } expected[] = {
-        {"Grundeinstellung", KvDlg_FuncDsc},  {"Sonderfunktionen", KvDlg_Standalone},
-        {"Userkurve 1 und 2", KvDlg_UserTab}, {"Dimmerstatus", KvDlg_Stat},
+        {"Grundeinstellung", page_base_proc},
+        {"Sonderfunktionen", page_special_proc},
+        {"Userkurve 1 und 2", page_curves_proc},
+        {"Dimmerstatus", KvDlg_Stat},
         {"Oszilloskop", KvDlg_Scope},
     };
     ASSERT_EQ(TabCtrl_GetItemCount(tab_control()), 5);
@@ -61,8 +63,12 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         EXPECT_EQ(GetParent(pages[i]), tab_control());
         EXPECT_EQ(reinterpret_cast<DLGPROC>(GetWindowLongPtrW(pages[i], DWLP_DLGPROC)), expected[i].proc);
         EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
-        // The page's title line from its template.
-        EXPECT_EQ(window_text(GetWindow(pages[i], GW_CHILD)), expected[i].title);
+        // Made from its own template: a control only that page has.
+        const int own_control[] = {IDC_MINIMUM, IDC_BUS_FAILURE_DELAY, IDC_CURVE_PLOT1};
+        if (i < 3)
+            EXPECT_NE(GetDlgItem(pages[i], own_control[i]), nullptr);
+        else
+            EXPECT_EQ(window_text(GetWindow(pages[i], GW_CHILD)), expected[i].title);
     }
     EXPECT_EQ(current_page(), pages[0]);
     EXPECT_EQ(selected_tab(), 0);

@@ -58,6 +58,9 @@ class ShellTest : public testing::Test {
     std::vector<UiMessage> messages;
     std::vector<FileDialogRequest> file_requests;
 
+    // Stops noting what the main window sends its pages (a hook on every
+    // message sent in this thread, which costs time under Wine).
+    void stop_watching();
     std::vector<PageNote> notes;
     HWND watched_control = nullptr;  // its WM_KILLFOCUS is noted too
     int page_index(HWND page) const;
