@@ -3,6 +3,8 @@
 // to stderr with exit status 1, usage errors exit with status 2.
 #include "cli/cli_args.h"
 #include "cli/device_commands.h"
+#include "cli/diff_command.h"
+#include "cli/export_curve_command.h"
 #include "cli/measure_commands.h"
 #include "cli/param_commands.h"
 
@@ -30,6 +32,17 @@ const Command commands[] = {
      "kv310r-cli import-curve DATEI 1|2 TEXTDATEI\n"
      "  Importiert die 256 Zahlen aus TEXTDATEI in Userkurve 1 oder 2 des Parametersatzes\n"
      "  in DATEI und speichert DATEI. Bei einem Fehler bleibt DATEI unverändert.\n"},
+    {"export-curve", cli_export_curve,
+     "kv310r-cli export-curve DATEI 1|2 TEXTDATEI\n"
+     "  Schreibt Userkurve 1 oder 2 aus DATEI als 256 Zahlen, eine je Zeile, nach\n"
+     "  TEXTDATEI; import-curve liest sie unverändert zurück.\n"},
+    {"diff", cli_diff,
+     "kv310r-cli diff DATEI_A DATEI_B | DATEI_A --device [--port NAME] [--address N]\n"
+     "  Zeigt je Zeile ein Feld, das verschieden ist, benannt wie auf den Seiten\n"
+     "  (Seite, Dimmer, Spalte, Beschriftung), mit beiden Werten; bei den Userkurven\n"
+     "  die Zahl der verschiedenen Punkte. Mit --device statt DATEI_B wird mit dem\n"
+     "  Parametersatz des Dimmers verglichen. Rückgabe wie diff: 0 gleich,\n"
+     "  1 verschieden, 2 Aufruf- oder Lesefehler.\n"},
     {"version", cli_version,
      "kv310r-cli version [--port NAME] [--address N]\n"
      "  Fragt die Firmware-Version des KV-310-R ab.\n"},

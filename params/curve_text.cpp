@@ -64,3 +64,9 @@ std::string curve_data_text(const uint8_t* curve) {
     for (int x = 1; x < CURVE_POINTS; ++x) text += format_text(" %u(%u)", unsigned(curve[x]), unsigned(x));
     return text;
 }
+
+std::string curve_export_text(const uint8_t* curve) {
+    std::string text;
+    for (int x = 0; x < CURVE_POINTS; ++x) text += format_text("%u\r\n", unsigned(curve[x]));
+    return text;
+}

@@ -119,4 +119,20 @@ TEST(CurveDataText, ListsEveryPointWithItsControlValue) {
     EXPECT_LE(curve_data_text(full).size(), 2400u);
 }
 
+TEST(CurveExportText, OneNumberALineThatImportsBackUnchanged) {
+    uint8_t ramp[CURVE_POINTS];
+    for (int x = 0; x < CURVE_POINTS; ++x) ramp[x] = uint8_t(255 - x);
+    const std::string text = curve_export_text(ramp);
+    EXPECT_EQ(text.substr(0, 15), "255\r\n254\r\n253\r\n");
+    EXPECT_EQ(text.substr(text.size() - 6), "1\r\n0\r\n");
+    for (const uint8_t* curve :
+         {default_user_curve(0), default_user_curve(1), static_cast<const uint8_t*>(ramp)}) {
+        const CurveImport back = import_curve_bytes(curve_export_text(curve));
+        ASSERT_EQ(back.outcome, CurveImportOutcome::ok);
+        EXPECT_EQ(std::memcmp(back.points.data(), curve, CURVE_POINTS), 0);
+    }
+    // The "Daten" text is no such file: its brackets hold numbers too.
+    EXPECT_NE(import_curve_bytes(curve_data_text(ramp)).points[1], ramp[1]);
+}
+
 }  // namespace
