@@ -15,15 +15,15 @@
 
 namespace {
 
-// Tab stops at the ticked button of each radio group only. A radio button
-// reports a click whenever the focus reaches it unticked, so Tab must land on
-// the ticked one, or walking through the page would change the record.
 std::string window_text(HWND control) {
     wchar_t text[128] = {};
     GetWindowTextW(control, text, 128);
     return narrow(text);
 }
 
+// Tab stops at the ticked button of each radio group only. A radio button
+// reports a click whenever the focus reaches it unticked, so Tab must land on
+// the ticked one, or walking through the page would change the record.
 void set_tab_stop(HWND control, bool stop) {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));

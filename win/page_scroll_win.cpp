@@ -113,9 +113,9 @@ LRESULT CALLBACK scroll_proc(HWND page, UINT message, WPARAM wparam, LPARAM lpar
             on_scroll(page, s, message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wparam));
             return 0;
         case WM_MOUSEWHEEL: {
-            const bool vertical = s.full.cy > 0 && (GetWindowLongW(page, GWL_STYLE) & WS_VSCROLL);
-            const int bar = vertical ? SB_VERT : SB_HORZ;
-            if (!(GetWindowLongW(page, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL))) break;
+            const LONG style = GetWindowLongW(page, GWL_STYLE);
+            if (!(style & (WS_VSCROLL | WS_HSCROLL))) break;
+            const int bar = (style & WS_VSCROLL) ? SB_VERT : SB_HORZ;  // sideways when only that scrolls
             scroll_to(page, s, bar,
                       offset_of(s, bar) - GET_WHEEL_DELTA_WPARAM(wparam) * 3 * LINE_PIXELS / WHEEL_DELTA);
             return 0;
