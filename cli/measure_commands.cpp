@@ -1,6 +1,7 @@
 #include "cli/measure_commands.h"
 
 #include "cli/cli_port.h"
+#include "cli/usage.h"
 #include "base/file_io.h"
 #include "base/settings.h"
 #include "base/text.h"
@@ -19,30 +20,13 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <initializer_list>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 // Without a sign of life from the dimmer for this long, a command gives up
 // (--timeout in seconds changes it).
 uint32_t g_silence_limit_ms = 10000;
-
-int usage_error(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return 2;
-}
-
-// An option the command does not know, or empty.
-std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known) {
-    for (const auto& [name, value] : args.options) {
-        bool found = false;
-        for (const char* k : known) found = found || name == k;
-        if (!found) return name;
-    }
-    return std::string();
-}
 
 bool option_error(const char* option, const char* allowed) {
     std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
@@ -57,7 +41,7 @@ void wait_next_tick(uint32_t tick) {
     for (;;) {
         link_idle_wait();
         if (tick_count_ms() != tick) return;
-        usleep(200);
+        cli_nap();
         if (tick_count_ms() != tick) return;
     }
 }
@@ -113,7 +97,7 @@ std::string status_report(const StatusTexts& t) {
     line("DIP-Schalter 2 Bit 4-7", t.dip[3]);
 
     constexpr size_t label_width = 37, value_width = 14;
-    out += "\n" + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
+    out += '\n' + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
     auto pair = [&](const char* label, std::string DimmerStatusTexts::*field, bool second = true) {
         std::string text =
             padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
@@ -158,8 +142,7 @@ std::string local_time_text() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local = {};
-    localtime_r(&seconds, &local);
+    const std::tm local = cli_local_time(seconds);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return format_text("%s.%03d", text, int(ms));
@@ -181,7 +164,7 @@ bool csv_write(CsvLog& log, const std::string& text) {
 }
 
 bool csv_open(CsvLog& log) {
-    log.file = std::fopen(log.path.c_str(), "wb");
+    log.file = create_file_for_writing(log.path);
     if (!log.file) {
         report_not_saved(log.path);
         return false;
@@ -216,7 +199,7 @@ int watch_status(CsvLog& csv) {
         return cli_finish(false);
     }
     if (!csv.path.empty() && !csv_open(csv)) return cli_finish(false);
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    const bool terminal = cli_is_terminal(stdout);
     const bool report = terminal || csv.path.empty();
     StatusPoll poll = {};
     TestDrive drive = {};
@@ -367,12 +350,8 @@ int run_acquisition(ScopeSession& session) {
 }  // namespace
 
 int cli_status(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout", "--csv"});
     const auto csv_path = cli_option(args, "--csv");
-    if (!args.operands.empty() || !bad.empty() || (csv_path && csv_path->empty()))
-        return usage_error(
-            "Aufruf: kv310r-cli status [--watch [--timeout S]] [--csv DATEI.csv] [--port NAME] [--address "
-            "N]");
+    if (!args.operands.empty() || (csv_path && csv_path->empty())) return cli_usage_error("status");
     if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
     CsvLog csv;
@@ -390,13 +369,8 @@ int cli_status(const CliArgs& args) {
 }
 
 int cli_scope(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section",
-                                                  "--range", "--half-period", "-o", "--timeout"});
     const auto output = cli_option(args, "-o");
-    if (!args.operands.empty() || !bad.empty() || !output || output->empty())
-        return usage_error(
-            "Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
-            "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+    if (!args.operands.empty() || !output || output->empty()) return cli_usage_error("scope");
     if (!set_silence_limit(args)) return 2;
     ScopeSession session = {};
     if (!scope_settings_from(args, session)) return 2;

@@ -84,6 +84,7 @@ struct SimDevice {
     std::vector<uint8_t> scripted_status;
     ScopeSession scope;
     SimRng rng;
+    bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears
 };
 
 // A reply before it goes on the wire; send = false means no answer.

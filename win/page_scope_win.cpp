@@ -12,7 +12,7 @@ constexpr int SCOPE_PAGE = 4;  // the fifth tab; its window owns the start comma
 
 }  // namespace
 
-INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK page_scope_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
     return placeholder_page_proc(dialog, message);
 }
 

@@ -227,7 +227,7 @@ void on_trackbar(HWND dialog, HWND bar, int code) {
 
 }  // namespace
 
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK page_status_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             on_init(dialog);

@@ -13,6 +13,7 @@
 #include "win/message_box_win.h"
 #include "base/settings.h"
 #include "win/shell_win.h"
+#include "tests/support/fake_ui.h"
 
 #include <commctrl.h>
 
@@ -30,8 +31,6 @@ double cpu_seconds() {
     };
     return value(kernel) + value(user);
 }
-
-int answer_ok(WindowRef, unsigned, const std::string&) { return IDOK; }
 
 void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
@@ -70,7 +69,7 @@ int main(int argc, char** argv) {
 
     shell_init_platform();
     if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(answer_ok);
+    set_message_box_hook(fake_message_box);  // every message answered with OK
     if (HWND heartbeat = FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr))
         g_progress_proc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(heartbeat, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_heartbeats)));

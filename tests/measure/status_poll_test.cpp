@@ -178,9 +178,9 @@ TEST(StatusPageFetch, TopButtonShowsTheStatusOrBlanksThePage) {
     // the poll sends nothing until the page is shown again.
     fake_port().responder = nullptr;
     EXPECT_FALSE(status_page_fetch(g_world.poll, &owner));
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, static_cast<WindowRef>(&owner));
-    EXPECT_EQ(shown_messages()[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, static_cast<WindowRef>(&owner));
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
     EXPECT_FALSE(link_port_is_open());
     const size_t writes = fake_port().writes.size();
@@ -226,7 +226,7 @@ TEST(StatusPageFetch, DriveButtonSendsThatDimmersValueAtOnce) {
     status_page_activate(g_world.poll, g_world.drive);
     int owner = 0;
     status_page_fetch_drive(g_world.poll, g_world.drive, 1, &owner);
-    EXPECT_EQ(shown_messages().size(), 1u);
+    EXPECT_EQ(fake_ui().messages.size(), 1u);
     EXPECT_EQ(g_world.drive.pending[1], 0u);
     EXPECT_TRUE(link_port_is_open());
 }

@@ -305,7 +305,7 @@ TEST_F(StatusPageTest, TypedValueIsClampedAndSentOnlyByItsButton) {
     // The button beside the edit sends it at once, in a fetch of its own.
     mark = line_count(sim.log);
     click(IDC_STAT_DRIVE_SEND1);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     const std::vector<std::string> sent = status_requests(sim.log, mark);
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back(), "01 00 ff ff 00 00 00 00");
@@ -319,7 +319,7 @@ TEST_F(StatusPageTest, TopButtonFetchesOrBlanksThePageUntilShownAgain) {
     StatusRecord status = known_status();
     start_on_status_page(status);
     click(IDC_STAT_REFRESH);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "V2.13");  // shown at once, not by the poll
     EXPECT_TRUE(link_port_is_open());
 
@@ -327,9 +327,9 @@ TEST_F(StatusPageTest, TopButtonFetchesOrBlanksThePageUntilShownAgain) {
     // the port stays closed while the page is shown.
     g_port_settings.address = 2;
     click(IDC_STAT_REFRESH);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
     EXPECT_EQ(text(IDC_STAT_TEMPERATURE), "");
     EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "");
@@ -363,7 +363,7 @@ TEST_F(StatusPageTest, SilentDimmerBlanksTheFieldsAndTheyReturnWithIt) {
     EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "");
     EXPECT_EQ(item_message(IDC_STAT_UE1_BAR, PBM_GETPOS), 0);
     EXPECT_TRUE(link_port_is_open());
-    EXPECT_TRUE(messages.empty());  // the view just keeps polling
+    EXPECT_TRUE(ui.messages.empty());  // the view just keeps polling
 
     // Heard again: the fields return.
     g_port_settings.address = 1;
