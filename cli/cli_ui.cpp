@@ -2,12 +2,26 @@
 // errors to stderr; there are no file dialogs (every path is an argument).
 #include "base/ui.h"
 
+#include "cli/cli_ui.h"
+
 #include <cstdio>
 
+namespace {
+
+std::vector<std::string>* g_gathered = nullptr;
+
+}  // namespace
+
+void cli_gather_messages(std::vector<std::string>* into) { g_gathered = into; }
+
 int message_box(WindowRef, unsigned type, const std::string& text) {
-    std::FILE* out = (type == KV_MB_ERROR) ? stderr : stdout;
-    std::fprintf(out, "%s\n", text.c_str());
-    std::fflush(out);
+    if (g_gathered) {
+        g_gathered->push_back(text);
+    } else {
+        std::FILE* out = (type == KV_MB_ERROR) ? stderr : stdout;
+        std::fprintf(out, "%s\n", text.c_str());
+        std::fflush(out);
+    }
     // Questions are never asked on the command line: the caller's safe choice is Cancel.
     return type == KV_MB_QUESTION_YNC ? KV_IDCANCEL : KV_IDOK;
 }

@@ -1,6 +1,7 @@
 #include "cli/measure_commands.h"
 
 #include "cli/cli_port.h"
+#include "cli/usage.h"
 #include "base/settings.h"
 #include "base/ui.h"
 #include "link/device_ops.h"
@@ -13,30 +14,13 @@
 #include "measure/status_text.h"
 
 #include <cstdio>
-#include <initializer_list>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 // Without a sign of life from the dimmer for this long, a command gives up
 // (--timeout in seconds changes it).
 uint32_t g_silence_limit_ms = 10000;
-
-int usage_error(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return 2;
-}
-
-// An option the command does not know, or empty.
-std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known) {
-    for (const auto& [name, value] : args.options) {
-        bool found = false;
-        for (const char* k : known) found = found || name == k;
-        if (!found) return name;
-    }
-    return std::string();
-}
 
 bool option_error(const char* option, const char* allowed) {
     std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
@@ -51,7 +35,7 @@ void wait_next_tick(uint32_t tick) {
     for (;;) {
         link_idle_wait();
         if (tick_count_ms() != tick) return;
-        usleep(200);
+        cli_nap();
         if (tick_count_ms() != tick) return;
     }
 }
@@ -107,7 +91,7 @@ std::string status_report(const StatusTexts& t) {
     line("DIP-Schalter 2 Bit 4-7", t.dip[3]);
 
     constexpr size_t label_width = 37, value_width = 14;
-    out += "\n" + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
+    out += '\n' + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
     auto pair = [&](const char* label, std::string DimmerStatusTexts::*field, bool second = true) {
         std::string text =
             padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
@@ -149,7 +133,7 @@ int watch_status() {
         Link_ReportError(nullptr, opened);
         return cli_finish(false);
     }
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    const bool terminal = cli_is_terminal(stdout);
     StatusPoll poll = {};
     TestDrive drive = {};
     status_page_activate(poll, drive);
@@ -277,9 +261,7 @@ int run_acquisition(ScopeSession& session) {
 }  // namespace
 
 int cli_status(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout"});
-    if (!args.operands.empty() || !bad.empty())
-        return usage_error("Aufruf: kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]");
+    if (!args.operands.empty()) return cli_usage_error("status");
     if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
     if (cli_option(args, "--watch")) return watch_status();
@@ -291,13 +273,8 @@ int cli_status(const CliArgs& args) {
 }
 
 int cli_scope(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section",
-                                                  "--range", "--half-period", "-o", "--timeout"});
     const auto output = cli_option(args, "-o");
-    if (!args.operands.empty() || !bad.empty() || !output || output->empty())
-        return usage_error(
-            "Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
-            "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+    if (!args.operands.empty() || !output || output->empty()) return cli_usage_error("scope");
     if (!set_silence_limit(args)) return 2;
     ScopeSession session = {};
     if (!scope_settings_from(args, session)) return 2;

@@ -179,7 +179,7 @@ void sim_receive(SimDevice& dev, const uint8_t* bytes, size_t count, uint32_t no
         if (!dev.rx_wire.empty() && dev.rx_wire.size() < 2 * FRAME_MAX_STUFFED) dev.rx_wire.push_back(b);
         if (b != FRAME_FLAG) continue;
         if (complete) {
-            out.log.push_back(hex_line("RX", dev.rx_wire.data(), dev.rx_wire.size()));
+            if (dev.logs_requests) out.log.push_back(hex_line("RX", dev.rx_wire.data(), dev.rx_wire.size()));
             on_frame(dev, now_ms, out);
         }
         dev.rx_wire.assign(1, FRAME_FLAG);

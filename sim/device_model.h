@@ -81,6 +81,7 @@ struct SimDevice {
     int64_t frames_for_us;  // valid frames addressed to this dimmer
     ScopeSession scope;
     SimRng rng;
+    bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears
 };
 
 // A reply before it goes on the wire; send = false means no answer.

@@ -4,15 +4,16 @@
 #include "params/param_file.h"
 #include "params/record.h"
 #include "tests/cli/cli_run.h"
+#include "tests/cli/wire_log.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,47 +32,8 @@ struct Sim {
     }
     bool started = false;
 
-    std::vector<std::string> log_lines(const char* prefix) const {
-        std::vector<std::string> lines;
-        std::istringstream in(read_bytes(log));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> log_lines(const char* prefix) const { return ::log_lines(log, prefix); }
 };
-
-std::string hex(const std::string& bytes) {
-    std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, " %02x", c);
-        out += buf;
-    }
-    return out;
-}
-
-// One request frame as the sim logs it: 7f, address, command, payload,
-// checksum, 7f, with 7e/7f stuffed.
-std::string frame_line(uint8_t address, uint8_t command, const std::string& payload) {
-    std::string body;
-    body += char(address);
-    body += char(command);
-    body += payload;
-    uint8_t sum = 0;
-    for (unsigned char c : body) sum = uint8_t(sum + c);
-    body += char(uint8_t(-sum));
-    std::string wire = "\x7f";
-    for (unsigned char c : body) {
-        if (c == 0x7e || c == 0x7f) {
-            wire += '\x7e';
-            wire += char(c == 0x7e ? 0xfe : 0xff);
-        } else {
-            wire += char(c);
-        }
-    }
-    wire += '\x7f';
-    return "RX" + hex(wire);
-}
 
 TEST(CliDevice, VersionQueryOnTheWireAndItsMessage) {
     Sim sim({"--address", "7", "--version", "3.2,1.5,0.0"});
@@ -216,6 +178,20 @@ TEST(CliDevice, ImageWithoutMarkersGivesTheDefaultSet) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("Parametersatz in Standardvoreinstellung\n"), std::string::npos);
     EXPECT_EQ(read_bytes(file), golden());
+}
+
+TEST(CliDevice, CtrlCEndsAListOfAddressesAtItsAddress) {
+    Sim sim({"--silent"});
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    ChildProcess cli;
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, {"version", "--port", sim.process.pty, "--address", "1,2"},
+                            dir.file("out"), dir.file("err")));
+    ASSERT_TRUE(file_holds(sim.log, frame_line(1, 0x08, "")));
+    kill(cli.pid, SIGINT);
+    EXPECT_EQ(wait_child(cli, std::chrono::seconds(5)), 1);
+    EXPECT_EQ(read_bytes(dir.file("out")), "Adresse 1: Abbruch\nErgebnis: 0 von 2 Adressen OK; Abbruch\n");
+    EXPECT_EQ(sim.log_lines("RX"), std::vector<std::string>{frame_line(1, 0x08, "")});  // 2 was never asked
 }
 
 }  // namespace

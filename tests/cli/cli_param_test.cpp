@@ -117,6 +117,13 @@ TEST(CliParamFile, UsageErrorsAndHelp) {
         {{"new", "--help"}, 0},
         {{"show", "--help"}, 0},
         {{"import-curve", "--help"}, 0},
+        {{"version", "--help"}, 0},
+        {{"read", "--help"}, 0},
+        {{"write", "--help"}, 0},
+        {{"drive", "--help"}, 0},
+        {{"status", "--help"}, 0},
+        {{"scope", "--help"}, 0},
+        {{"new", "a.ini", "--port", "COM1"}, 2},  // an option the command does not take
     };
     for (const Case& c : cases) {
         const CliResult r = run_cli(c.args);
