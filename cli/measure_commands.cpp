@@ -224,9 +224,8 @@ int run_acquisition(ScopeSession& session) {
     session.page_active = true;
     session.hooks = {show_scope_progress, nullptr, nullptr};
     uint32_t now = tick_count_ms();
-    session.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
     uint32_t last_sign_of_life = now;
-    scope_start_measurement(session);
+    scope_start_measurement_at(session, now);
     for (;;) {
         const ScopeState before = session.state;
         now = tick_count_ms();

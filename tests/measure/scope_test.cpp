@@ -237,6 +237,20 @@ TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
     EXPECT_EQ(g_seen.completions, 1);
 }
 
+TEST(ScopeAcquisition, MessenSendsTheStartWithTheNextTick) {
+    reset_scope_world();
+    run_ms(30);  // in the middle of a period
+    scope_start_measurement_at(g_world.scope, fake_port().now);
+    run_ms(1);
+    const std::vector<Request> starts = requests_with(CMD_SCOPE);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].time, 1031u);
+    // The periods go on from there: the acknowledgement is looked for 100 ms later.
+    run_ms(100);
+    ASSERT_EQ(requested_blocks(), (std::vector<int>{0}));
+    EXPECT_EQ(requests_with(CMD_SCOPE_REQUEST)[0].time, 1131u);
+}
+
 TEST(ScopeAcquisition, BlockWithTheWrongIndexIsRequestedAgain) {
     reset_scope_world();
     g_dimmer.wrong_index_for = 3;
