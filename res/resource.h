@@ -63,7 +63,8 @@
 #define CMD_SCOPE_SAVE_PNG 25361
 #define CMD_SCOPE_COPY 25362
 
-// Small dialogs.
+// Small dialogs. The busy window's templates are the link's BUSY_TEMPLATE_*
+// (link/busy.h; win/busy_win.cpp checks they agree).
 #define IDD_ABOUT 26000
 #define IDD_BUSY_CONNECTION 27200
 #define IDD_BUSY_STATUS 27201
@@ -89,8 +90,8 @@
 
 // Commands: menu, toolbar, context menu.
 #define CMD_EXIT 21010
-#define CMD_RECENT_FIRST 21020
-#define CMD_RECENT_LAST 21029
+// The recent files have RECENT_FIRST_COMMAND .. + RECENT_COUNT - 1 (21020..21029,
+// params/recent.h).
 #define CMD_TB_NEW 21001
 #define CMD_TB_OPEN 21002
 #define CMD_TB_SAVE 21003

@@ -32,7 +32,7 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
 
 std::string program_directory() { return program_directory_of(executable_path()); }
 
-void help_quit() {
+void help_quit(HWND window) {
     std::string help = program_directory() + "Kv310r.hlp";
-    WinHelpW(main_window(), widen(help).c_str(), HELP_QUIT, 0);
+    WinHelpW(window, widen(help).c_str(), HELP_QUIT, 0);
 }

@@ -18,5 +18,7 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
 
 // The program's folder, ending with a backslash (empty: the current folder).
 std::string program_directory();
-// Asks the help viewer to close the program's help file "Kv310r.hlp".
-void help_quit();
+// Asks the help viewer to close the program's help file "Kv310r.hlp". The
+// viewer knows its callers by their window, so this needs the main window
+// while it still exists.
+void help_quit(HWND window);

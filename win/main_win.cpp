@@ -76,12 +76,6 @@ Rect desktop_rect() {
     return Rect{r.left, r.top, r.right, r.bottom};
 }
 
-// The device link's wait loops sleep here between empty polls of the port,
-// waking at once for a window message.
-void wait_for_messages(unsigned max_ms) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
 int run_message_loop() {
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) shell_process_message(msg);
@@ -91,6 +85,10 @@ int run_message_loop() {
 }  // namespace
 
 HINSTANCE app_instance() { return g_instance; }
+
+void wait_for_messages(unsigned max_ms) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
 
 ProgramState& program_state() {
     static ProgramState state;
@@ -170,7 +168,6 @@ void shell_store_settings() {
     recent_save();
     port_settings_store();
     scope_save_settings(program_state().scope);
-    help_quit();
 }
 
 int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {

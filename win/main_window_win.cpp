@@ -3,6 +3,7 @@
 // control, created once and shown one at a time.
 #include "win/shell_win.h"
 
+#include "win/dialog_items_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "win/status_fields.h"
@@ -27,11 +28,11 @@ struct PageInfo {
 };
 
 const PageInfo k_pages[PAGE_COUNT] = {
-    {L"Grundeinstellung", IDD_PAGE_BASE, KvDlg_FuncDsc},
-    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, KvDlg_Standalone},
-    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, KvDlg_UserTab},
-    {L"Dimmerstatus", IDD_PAGE_STATUS, KvDlg_Stat},
-    {L"Oszilloskop", IDD_PAGE_SCOPE, KvDlg_Scope},
+    {L"Grundeinstellung", IDD_PAGE_BASE, page_base_proc},
+    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, page_special_proc},
+    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, page_curves_proc},
+    {L"Dimmerstatus", IDD_PAGE_STATUS, page_status_proc},
+    {L"Oszilloskop", IDD_PAGE_SCOPE, page_scope_proc},
 };
 
 constexpr wchar_t FILE_LABEL[] = L"Parameterdatei";
@@ -267,12 +268,24 @@ void on_tab_key(const NMTCKEYDOWN* key) {
     }
 }
 
-LRESULT on_notify(const NMHDR* header) {
-    if (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA) {
-        // Tips are string resources numbered like the button's command.
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
-        info->hinst = app_instance();
-        info->lpszText = MAKEINTRESOURCEW(header->idFrom);
+// Tool tips are string resources numbered like the button's command. The
+// ANSI and the wide request carry structures of different sizes (their text
+// buffers differ), so each is answered through its own.
+template <typename DispInfo>
+void answer_tip(NMHDR* header) {
+    auto* info = reinterpret_cast<DispInfo*>(header);
+    info->hinst = app_instance();
+    info->lpszText =
+        reinterpret_cast<decltype(info->lpszText)>(static_cast<ULONG_PTR>(LOWORD(header->idFrom)));
+}
+
+LRESULT on_notify(NMHDR* header) {
+    if (header->code == TTN_GETDISPINFOW) {
+        answer_tip<NMTTDISPINFOW>(header);
+        return 0;
+    }
+    if (header->code == TTN_GETDISPINFOA) {
+        answer_tip<NMTTDISPINFOA>(header);
         return 0;
     }
     if (header->hwndFrom != g_tab || !g_tab) return 0;
@@ -339,6 +352,9 @@ void on_destroy(HWND window) {
     const RECT& n = wp.rcNormalPosition;
     placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE,
                     Rect{n.left, n.top, n.right, n.bottom});
+    // Now, not with the stores after the message loop: by then the window the
+    // help viewer knows us by is gone.
+    help_quit(window);
     PostQuitMessage(0);
 }
 
@@ -483,7 +499,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             return 1;
         }
         case WM_NOTIFY:
-            return on_notify(reinterpret_cast<const NMHDR*>(lparam));
+            return on_notify(reinterpret_cast<NMHDR*>(lparam));
         case WM_CONTEXTMENU:
             if (on_context_menu(window, lparam)) return 0;
             break;

@@ -12,7 +12,7 @@ namespace {
 std::string g_last_import_file;
 }  // namespace
 
-INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK page_curves_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
     return placeholder_page_proc(dialog, message);
 }
 

@@ -321,7 +321,7 @@ bool on_context_menu(LPARAM lparam) {
 
 }  // namespace
 
-INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK page_scope_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             init_dialog(dialog);

@@ -2,6 +2,6 @@
 // their handling come with the page itself.
 #include "win/pages_win.h"
 
-INT_PTR CALLBACK KvDlg_Standalone(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK page_special_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
     return placeholder_page_proc(dialog, message);
 }

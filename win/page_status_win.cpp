@@ -7,7 +7,7 @@
 #include "win/shell_win.h"
 #include "port/port.h"
 
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
+INT_PTR CALLBACK page_status_proc(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     ProgramState& state = program_state();
     switch (message) {
         case WM_INITDIALOG:

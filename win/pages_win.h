@@ -5,14 +5,13 @@
 
 #include <windows.h>
 
-INT_PTR CALLBACK KvDlg_FuncDsc(HWND dialog, UINT message, WPARAM wparam,
-                               LPARAM lparam);  // "Grundeinstellung"
-INT_PTR CALLBACK KvDlg_Standalone(HWND dialog, UINT message, WPARAM wparam,
-                                  LPARAM lparam);  // "Sonderfunktionen"
-INT_PTR CALLBACK KvDlg_UserTab(HWND dialog, UINT message, WPARAM wparam,
-                               LPARAM lparam);                                          // "Userkurve 1 und 2"
-INT_PTR CALLBACK KvDlg_Stat(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);   // "Dimmerstatus"
-INT_PTR CALLBACK KvDlg_Scope(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);  // "Oszilloskop"
+// Dialog procedures of the pages, in tab order. Each page's procedure has
+// long been known by the name in its comment.
+INT_PTR CALLBACK page_base_proc(HWND, UINT, WPARAM, LPARAM);     // KvDlg_FuncDsc, "Grundeinstellung"
+INT_PTR CALLBACK page_special_proc(HWND, UINT, WPARAM, LPARAM);  // KvDlg_Standalone, "Sonderfunktionen"
+INT_PTR CALLBACK page_curves_proc(HWND, UINT, WPARAM, LPARAM);   // KvDlg_UserTab, "Userkurve 1 und 2"
+INT_PTR CALLBACK page_status_proc(HWND, UINT, WPARAM, LPARAM);   // KvDlg_Stat, "Dimmerstatus"
+INT_PTR CALLBACK page_scope_proc(HWND, UINT, WPARAM, LPARAM);    // KvDlg_Scope, "Oszilloskop"
 
 // A page that so far shows only its title: it takes the notifications
 // (PAGE_SETACTIVE, PAGE_KILLACTIVE) without fields to fill.

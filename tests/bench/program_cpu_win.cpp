@@ -10,6 +10,7 @@
 #include "win/message_box_win.h"
 #include "base/settings.h"
 #include "win/shell_win.h"
+#include "tests/support/fake_ui.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +26,6 @@ double cpu_seconds() {
     };
     return value(kernel) + value(user);
 }
-
-int answer_ok(WindowRef, unsigned, const std::string&) { return IDOK; }
 
 void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
@@ -52,7 +51,7 @@ int main(int argc, char** argv) {
 
     shell_init_platform();
     if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(answer_ok);
+    set_message_box_hook(fake_message_box);  // every message answered with OK
     const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
 
     const double cpu_start = cpu_seconds();

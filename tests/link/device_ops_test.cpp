@@ -69,10 +69,10 @@ void expect_busy_used(int template_id, const char* text) {
 }
 
 void expect_one_message(unsigned type, const std::string& text) {
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &g_owner);
-    EXPECT_EQ(shown_messages()[0].type, type);
-    EXPECT_EQ(shown_messages()[0].text, text);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &g_owner);
+    EXPECT_EQ(fake_ui().messages[0].type, type);
+    EXPECT_EQ(fake_ui().messages[0].text, text);
 }
 
 TEST(FirmwareVersion, ShowsTheVersions) {
@@ -134,7 +134,7 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
     reset_world();
     fake_busy().cancel_after = 50;
     EXPECT_TRUE(firmware_version(&g_owner));
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
 }
@@ -205,7 +205,7 @@ TEST(WriteParameterSet, CancelDuringTheDrain) {
     fake_port().responder = parameter_responder;
     fake_busy().cancel_after = 200;
     EXPECT_FALSE(write_parameter_set(&g_owner, sample_record()));
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
     // The reset request still goes out; its wait then stops at once.
@@ -340,7 +340,7 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
     StatusSlots slots = {};
     EXPECT_TRUE(status_fetch(&g_owner, slots));
     expect_busy_used(BUSY_TEMPLATE_STATUS, "Status..");
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(slots.fetched.valid, 1u);
     EXPECT_EQ(slot_bytes(slots.fetched), status_payload(7));

@@ -117,12 +117,12 @@ TEST(LinkStatus, ClassificationAndMessages) {
         int owner = 0;
         Link_ReportError(&owner, status);
         if (c.error) {
-            ASSERT_EQ(shown_messages().size(), 1u) << c.code;
-            EXPECT_EQ(shown_messages()[0].owner, &owner);
-            EXPECT_EQ(shown_messages()[0].type, KV_MB_ERROR);
-            EXPECT_EQ(shown_messages()[0].text, c.message);
+            ASSERT_EQ(fake_ui().messages.size(), 1u) << c.code;
+            EXPECT_EQ(fake_ui().messages[0].owner, &owner);
+            EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
+            EXPECT_EQ(fake_ui().messages[0].text, c.message);
         } else {
-            EXPECT_TRUE(shown_messages().empty()) << c.code;
+            EXPECT_TRUE(fake_ui().messages.empty()) << c.code;
         }
     }
 }
@@ -320,8 +320,8 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &owner);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &owner);
 
     reset_link_world();
     Busy_Open(nullptr, 0);
@@ -329,7 +329,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
 
     reset_link_world();
     Busy_Open(nullptr, 0);

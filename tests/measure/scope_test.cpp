@@ -449,9 +449,9 @@ TEST(ScopeAcquisition, FailingStartShowsTheMessageAndGoesIdle) {
     scope_start_measurement(g_world.scope);
     run_ms(300);
     EXPECT_EQ(g_world.scope.state, ScopeState::idle);
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &g_page);
-    EXPECT_EQ(shown_messages()[0].text, "Kommunikationsport ist nicht geeignet");
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &g_page);
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikationsport ist nicht geeignet");
     EXPECT_EQ(fake_port().writes.size(), 0u);
 }
 

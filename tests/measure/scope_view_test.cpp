@@ -8,6 +8,7 @@
 #include "base/bytes.h"
 #include "measure/scope_csv.h"
 #include "measure/scope_view.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/link_fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -197,13 +198,13 @@ TEST(ScopeCsv, TheCaptureAsText) {
     const std::string path = dir.file("Messung.csv");
     ASSERT_TRUE(save_capture_csv(nullptr, path, capture, {0, 0, 0, 6, 0}));
     EXPECT_EQ(read_bytes(path), capture_csv(capture, {0, 0, 0, 6, 0}));
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
 
     const std::string unreachable = dir.file("fehlt/Messung.csv");
     EXPECT_FALSE(save_capture_csv(nullptr, unreachable, capture, {0, 0, 0, 6, 0}));
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].type, KV_MB_ERROR);
-    EXPECT_EQ(shown_messages()[0].text,
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(fake_ui().messages[0].text,
               "Fehler: Datei \"" + unreachable + "\" konnte nicht abgespeichert werden");
 }
 

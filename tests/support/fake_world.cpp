@@ -11,7 +11,7 @@ void reset_link_world(uint32_t start_time) {
     fake_port() = FakePort{};
     fake_port().now = start_time;
     fake_busy() = FakeBusy{};
-    shown_messages().clear();
+    fake_ui_reset();
     monitor_feed_reset();
     monitor_feed_set_active(true);
     link_set_idle_wait(nullptr);

@@ -1,6 +1,6 @@
 // Test doubles for the link's seams: a scripted serial port with a fake
-// millisecond clock, a busy window that can cancel after a number of queries,
-// and message boxes that are recorded instead of shown.
+// millisecond clock and a busy window that can cancel after a number of
+// queries. Message boxes go to the one fake of tests/support/fake_ui.h.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@
 
 // Test failures show a link status as its code.
 inline void PrintTo(LinkStatus status, std::ostream* out) { *out << int32_t(status); }
+#include "tests/support/fake_ui.h"
 
 // ---- port and clock
 
@@ -79,16 +80,6 @@ struct FakeBusy {
 };
 
 FakeBusy& fake_busy();
-
-// ---- message boxes
-
-struct ShownMessage {
-    WindowRef owner;
-    unsigned type;
-    std::string text;
-};
-
-std::vector<ShownMessage>& shown_messages();
 
 // ---- the whole link world
 

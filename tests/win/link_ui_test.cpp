@@ -35,14 +35,6 @@ std::string LinkUiTest::log_text() { return read_bytes(dir.file("ComMon.txt")); 
 
 bool LinkUiTest::log_exists() { return std::filesystem::exists(dir.path / "ComMon.txt"); }
 
-std::string window_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return narrow(text);
-}
-
-std::string item_text(HWND dialog, int item) { return window_text(GetDlgItem(dialog, item)); }
-
 namespace {
 
 HWND child_with_text(HWND dialog, const char* text) {
@@ -71,6 +63,14 @@ void expect_places(HWND dialog, const std::vector<ControlPlace>& places) {
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
     }
+}
+
+void expect_client_size(HWND dialog, int width, int height) {
+    RECT expected{0, 0, width, height}, client{};
+    MapDialogRect(dialog, &expected);
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, expected.right);
+    EXPECT_EQ(client.bottom, expected.bottom);
 }
 
 std::vector<std::string> list_lines(HWND list) {

@@ -488,7 +488,7 @@ TEST_F(ScopeTest, SilentDimmerIsAskedAgainUntilItAnswers) {
     EXPECT_NE(scope().state, ScopeState::complete);
     EXPECT_GE(requests(d->silent_log, "80", mark).size(), 3u);  // the start, every 300 ms
     EXPECT_EQ(SendMessageW(item(IDC_SCOPE_PROGRESS), PBM_GETPOS, 0, 0), 0);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     // The line clean again: the capture completes.
     ASSERT_TRUE(run_until_complete());
     EXPECT_TRUE(program_state().scope_plot.shown);
@@ -512,7 +512,7 @@ TEST_F(ScopeTest, CorruptedRepliesAreAskedForAgain) {
     const size_t starts = requests(d->corrupt_log, "80", mark).size();
     const size_t blocks = requests(d->corrupt_log, "90", mark).size();
     EXPECT_TRUE(starts > 1 || blocks > 11) << starts << " starts, " << blocks << " block requests";
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(program_state().scope_plot.shown);
 }
 
@@ -529,7 +529,7 @@ TEST_F(ScopeTest, ExportsOfTheShownCapture) {
         EXPECT_TRUE(GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(menu);
     click(CMD_SCOPE_SAVE_CSV);
-    EXPECT_TRUE(file_requests.empty());
+    EXPECT_TRUE(ui.file_requests.empty());
 
     click(IDC_SCOPE_MEASURE);
     ASSERT_TRUE(run_until_complete());
@@ -540,12 +540,12 @@ TEST_F(ScopeTest, ExportsOfTheShownCapture) {
 
     // CSV: the same text as kv310r-cli writes.
     const std::string csv = dir.file("Messung ä.csv");
-    file_answers.push_back(FileDialogResult{csv, 1});
+    ui.file_answers.push_back(FileDialogResult{csv, 1});
     click(CMD_SCOPE_SAVE_CSV);
-    ASSERT_EQ(file_requests.size(), 1u);
-    EXPECT_TRUE(file_requests[0].save);
-    EXPECT_EQ(file_requests[0].title, "Messung als CSV speichern");
-    EXPECT_EQ(file_requests[0].default_ext, "csv");
+    ASSERT_EQ(ui.file_requests.size(), 1u);
+    EXPECT_TRUE(ui.file_requests[0].save);
+    EXPECT_EQ(ui.file_requests[0].title, "Messung als CSV speichern");
+    EXPECT_EQ(ui.file_requests[0].default_ext, "csv");
     EXPECT_EQ(read_bytes(csv), capture_csv(scope().shown_capture, scope().displayed));
     EXPECT_EQ(read_bytes(csv).rfind("# KV-310-R Oszilloskop: Dimmer 1, Einzelmessung, Volle Periode, "
                                     "I-Messbereich [A] \u00b14\n",
@@ -554,7 +554,7 @@ TEST_F(ScopeTest, ExportsOfTheShownCapture) {
 
     // PNG: the plot with its labels, at the size it has on the page.
     const std::string png = dir.file("Bild.png");
-    file_answers.push_back(FileDialogResult{png, 1});
+    ui.file_answers.push_back(FileDialogResult{png, 1});
     click(CMD_SCOPE_SAVE_PNG);
     const std::string image = read_bytes(png);
     ASSERT_GT(image.size(), 33u);
@@ -576,7 +576,7 @@ TEST_F(ScopeTest, ExportsOfTheShownCapture) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
     CloseClipboard();
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 
     // A save that fails says so and leaves the file there as it was.
     for (int command : {CMD_SCOPE_SAVE_CSV, CMD_SCOPE_SAVE_PNG}) {
@@ -584,20 +584,21 @@ TEST_F(ScopeTest, ExportsOfTheShownCapture) {
         const std::string locked = dir.file(command == CMD_SCOPE_SAVE_CSV ? "alt.csv" : "alt.png");
         write_bytes(locked, "alt");
         SetFileAttributesW(widen(locked).c_str(), FILE_ATTRIBUTE_READONLY);
-        messages.clear();
-        file_answers.push_back(FileDialogResult{locked, 1});
+        ui.messages.clear();
+        ui.file_answers.push_back(FileDialogResult{locked, 1});
         click(command);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-        EXPECT_EQ(messages[0].text, "Fehler: Datei \"" + locked + "\" konnte nicht abgespeichert werden");
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+        EXPECT_EQ(ui.messages[0].text, "Fehler: Datei \"" + locked + "\" konnte nicht abgespeichert werden");
         EXPECT_EQ(read_bytes(locked), "alt");
         SetFileAttributesW(widen(locked).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
     // Cancelled: nothing written, nothing said.
-    messages.clear();
+    ui.messages.clear();
+    fake_ui_cancel_file_dialog();
     click(CMD_SCOPE_SAVE_PNG);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ScopeTest, ReadoutOfTheSampleUnderTheMouse) {
