@@ -260,6 +260,16 @@ TEST_F(ScopeTest, ControlsEditTheSettings) {
     EXPECT_EQ(text(IDC_SCOPE_HALF_PERIOD), "500");
     type_half_period("7");
     EXPECT_EQ(edited.half_period, 7u);
+    // A number being typed is not overwritten when a capture arrives; it is
+    // taken when the edit loses the focus.
+    SetFocus(item(IDC_SCOPE_HALF_PERIOD));
+    dlg_set_text(page(), IDC_SCOPE_HALF_PERIOD, "42");
+    scope().hooks.capture_complete();
+    pump();
+    EXPECT_EQ(text(IDC_SCOPE_HALF_PERIOD), "42");
+    SetFocus(item(IDC_SCOPE_MEASURE));
+    pump();
+    EXPECT_EQ(edited.half_period, 42u);
 
     move_trackbar(IDC_SCOPE_RANGE, 3);
     EXPECT_EQ(edited.current_range, 3u);
