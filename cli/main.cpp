@@ -3,6 +3,8 @@
 // stderr with exit status 1, usage errors exit with status 2.
 #include "cli/cli_args.h"
 #include "cli/device_commands.h"
+#include "cli/diff_command.h"
+#include "cli/export_curve_command.h"
 #include "cli/measure_commands.h"
 #include "cli/param_commands.h"
 #include "cli/platform.h"
@@ -19,9 +21,17 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"new", cli_new},         {"show", cli_show},     {"import-curve", cli_import_curve},
-    {"version", cli_version}, {"read", cli_read},     {"write", cli_write},
-    {"drive", cli_drive},     {"status", cli_status}, {"scope", cli_scope},
+    {"new", cli_new},
+    {"show", cli_show},
+    {"import-curve", cli_import_curve},
+    {"export-curve", cli_export_curve},
+    {"diff", cli_diff},
+    {"version", cli_version},
+    {"read", cli_read},
+    {"write", cli_write},
+    {"drive", cli_drive},
+    {"status", cli_status},
+    {"scope", cli_scope},
 };
 
 // The first option the command does not take, or empty.

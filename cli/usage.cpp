@@ -21,6 +21,19 @@ const CommandUsage usages[] = {
      "  Importiert die 256 Zahlen aus TEXTDATEI in Userkurve 1 oder 2 des Parametersatzes\n"
      "  in DATEI und speichert DATEI. Bei einem Fehler bleibt DATEI unverändert.\n",
      {}},
+    {"export-curve",
+     "kv310r-cli export-curve DATEI 1|2 TEXTDATEI",
+     "  Schreibt Userkurve 1 oder 2 aus DATEI als 256 Zahlen, eine je Zeile, nach\n"
+     "  TEXTDATEI; import-curve liest sie unverändert zurück.\n",
+     {}},
+    {"diff",
+     "kv310r-cli diff DATEI_A DATEI_B | DATEI_A --device [--port NAME] [--address N]",
+     "  Zeigt je Zeile ein Feld, das verschieden ist, benannt wie auf den Seiten\n"
+     "  (Seite, Dimmer, Spalte, Beschriftung), mit beiden Werten; bei den Userkurven\n"
+     "  die Zahl der verschiedenen Punkte. Mit --device statt DATEI_B wird mit dem\n"
+     "  Parametersatz des Dimmers verglichen. Rückgabe wie diff: 0 gleich,\n"
+     "  1 verschieden, 2 Aufruf- oder Lesefehler.\n",
+     {"--device", "--port", "--address"}},
     {"version", "kv310r-cli version [--port NAME] [--address LISTE]",
      "  Fragt die Firmware-Version des KV-310-R ab.\n", device_options},
     {"read", "kv310r-cli read DATEI [--port NAME] [--address LISTE]",

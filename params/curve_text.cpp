@@ -65,33 +65,8 @@ std::string curve_data_text(const uint8_t* curve) {
     return text;
 }
 
-namespace {
-
-// Point k lies on the line from a to b, compared in thousandths as the plot
-// has always done it (the quotient truncated toward zero).
-bool on_line(const uint8_t* curve, int a, int b, int k) {
-    const int64_t va = curve[a];
-    const int64_t lhs = 1000 * (int64_t(curve[k]) - va);
-    const int64_t rhs = 1000 * int64_t(k - a) * (int64_t(curve[b]) - va) / int64_t(b - a);
-    return lhs == rhs;
-}
-
-bool straight_run(const uint8_t* curve, int a, int b) {
-    for (int k = a + 1; k < b; ++k)
-        if (!on_line(curve, a, b, k)) return false;
-    return true;
-}
-
-}  // namespace
-
-std::vector<int> curve_plot_vertices(const uint8_t* curve) {
-    std::vector<int> vertices{0};
-    int a = 0;
-    while (a < CURVE_POINTS - 1) {
-        int e = a + 1;
-        while (e + 1 <= CURVE_POINTS - 1 && straight_run(curve, a, e + 1)) ++e;
-        vertices.push_back(e);
-        a = e;
-    }
-    return vertices;
+std::string curve_export_text(const uint8_t* curve) {
+    std::string text;
+    for (int x = 0; x < CURVE_POINTS; ++x) text += format_text("%u\r\n", unsigned(curve[x]));
+    return text;
 }

@@ -29,6 +29,41 @@
 #define IDD_PAGE_STATUS 22200
 #define IDD_PAGE_SCOPE 22500
 
+// "Grundeinstellung": the first id of each control group. A group has one
+// control per dimmer, CD column and value, numbered in that order:
+// first + dimmer * (columns * values) + column * values + value.
+#define IDC_MINIMUM 22010              // edit per CD column
+#define IDC_ZERO_OUTPUT 22020          // "0%" / "Minimum" per CD column
+#define IDC_MAXIMUM 22040              // edit per CD column
+#define IDC_CHARACTERISTIC 22050       // five buttons per CD column
+#define IDC_PREHEAT_TIME 22115         // edit
+#define IDC_OFF_WITH_FADE 22135        // "sofort, ohne Blendzeit" / "mit Blendzeit"
+#define IDC_FADE_TIME 22310            // edit
+#define IDC_FADE_TIME_MODE 22312       // three buttons
+#define IDC_DEFAULT_MODE 22302         // "ABschnitt" / "ANschnitt"
+#define IDC_AUTO_MODE_SWITCH 22306     // check box
+#define IDC_VOLTAGE_INPUT_RANGE 12002  // "0 - 10V" / "1 - 10V"
+
+// "Sonderfunktionen", numbered the same way.
+#define IDC_BUS_FAILURE_DELAY 12010       // edit, device-wide
+#define IDC_MASTER_SLAVE 12013            // check box, device-wide
+#define IDC_BUS_FAILURE_ACTION 22340      // eight buttons
+#define IDC_POT_ACTIVITY 22360            // three buttons
+#define IDC_VOLTAGE_INPUT_ACTIVITY 22370  // three buttons
+#define IDC_NONDIM_THRESHOLD 22105        // edit
+#define IDC_NONDIM_HYSTERESIS 22110       // edit
+#define IDC_ONE_BUTTON_START 22180        // edit
+#define IDC_ONE_BUTTON_DIM_FADE 22182     // edit
+#define IDC_ONE_BUTTON_ONOFF_FADE 22186   // edit
+
+// "Userkurve 1 und 2": plot, import button and data text of each curve.
+#define IDC_CURVE_PLOT1 23110
+#define IDC_CURVE_PLOT2 23111
+#define IDC_CURVE_IMPORT1 23112
+#define IDC_CURVE_IMPORT2 23113
+#define IDC_CURVE_DATA1 23114
+#define IDC_CURVE_DATA2 23115
+
 // "Oszilloskop" page.
 #define IDC_SCOPE_PLOT 22501
 #define IDC_SCOPE_TIME_UNIT 22502

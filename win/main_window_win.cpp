@@ -4,10 +4,12 @@
 #include "win/shell_win.h"
 
 #include "win/dialog_items_win.h"
+#include "win/page_scroll_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "win/status_fields.h"
 #include "win/tabs.h"
+#include "win/toolbar_images_win.h"
 #include "base/text.h"
 #include "port/utf16_win.h"
 #include "link/link.h"
@@ -61,8 +63,10 @@ void send_page_notification(HWND page, UINT code) {
 }
 
 HWND create_page(int index) {
-    return CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
-                              k_pages[index].proc, 0);
+    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
+                                   k_pages[index].proc, 0);
+    if (page) page_scroll_attach(page);
+    return page;
 }
 
 bool set_page_of_tab(int index, HWND page) {
@@ -128,9 +132,15 @@ bool create_toolbar(HWND window) {
                         window, reinterpret_cast<HMENU>(IDC_TOOLBAR), app_instance(), nullptr);
     if (!g_toolbar) return false;
     SendMessageW(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(TOOLBAR_IMAGE_WIDTH, TOOLBAR_IMAGE_HEIGHT));
-    TBADDBITMAP bitmap{app_instance(), IDB_TOOLBAR};
-    SendMessageW(g_toolbar, TB_ADDBITMAP, TOOLBAR_IMAGE_COUNT, reinterpret_cast<LPARAM>(&bitmap));
+    // The icons at the size the DPI setting asks for, beside text that grows with it.
+    const ToolbarImages images = toolbar_images(app_instance());
+    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.width, images.height));
+    if (images.list) {
+        SendMessageW(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.list));
+    } else {
+        TBADDBITMAP bitmap{app_instance(), IDB_TOOLBAR};
+        SendMessageW(g_toolbar, TB_ADDBITMAP, TOOLBAR_IMAGE_COUNT, reinterpret_cast<LPARAM>(&bitmap));
+    }
     auto button = [](int image, int command, const wchar_t* label) {
         TBBUTTON b{};
         b.iBitmap = image;
@@ -197,7 +207,8 @@ bool create_tab_control(HWND window) {
 }
 
 // Without a stored placement: make the window just large enough for the tab
-// control and centre it on the desktop.
+// control, but no larger than the monitor's work area (the pages scroll
+// then), and centre it there.
 void fit_window_to_pages(HWND window) {
     RECT client{}, outer{}, tab{};
     GetClientRect(window, &client);
@@ -207,14 +218,14 @@ void fit_window_to_pages(HWND window) {
     client.bottom -= height_of(g_status) + GetSystemMetrics(SM_CYBORDER);
     int width = (outer.right - outer.left) - (client.right - client.left) + (tab.right - tab.left);
     int height = (outer.bottom - outer.top) - (client.bottom - client.top) + (tab.bottom - tab.top);
-    RECT desktop{};
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    int x = outer.left, y = outer.top;
-    if (width <= desktop.right - desktop.left && height <= desktop.bottom - desktop.top) {
-        x = desktop.left + (desktop.right - desktop.left - width) / 2;
-        y = desktop.top + (desktop.bottom - desktop.top - height) / 2;
-    }
-    MoveWindow(window, x, y, width, height, TRUE);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        GetWindowRect(GetDesktopWindow(), &monitor.rcWork);
+    const RECT& w = monitor.rcWork;
+    const Rect r = fit_to_work_area(width, height, Rect{w.left, w.top, w.right, w.bottom},
+                                    GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 LRESULT on_create(HWND window, const CREATESTRUCTW* create) {

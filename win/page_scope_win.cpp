@@ -44,6 +44,17 @@ void set_trackbar(int id, uint32_t position) {
         SendMessageW(item(id), TBM_SETPOS, TRUE, LPARAM(position));
 }
 
+// Ticks button first + index of a radio group (none for -1), with the tab
+// stop on it.
+void tick_radio(int first, int last, int index) {
+    for (int id = first; id <= last; ++id) {
+        const bool ticked = id - first == index;
+        set_tab_stop(item(id), ticked);
+        if ((IsDlgButtonChecked(g_page, id) == BST_CHECKED) != ticked)
+            CheckDlgButton(g_page, id, ticked ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
 HWND range_tooltip() {
     return reinterpret_cast<HWND>(SendMessageW(item(IDC_SCOPE_RANGE), TBM_GETTOOLTIPS, 0, 0));
 }
@@ -108,13 +119,11 @@ void update_controls() {
     set_text(IDC_SCOPE_PEAK, c.peak_current);
     set_text(IDC_SCOPE_ZERO_TIME, c.zero_time);
     set_text(IDC_SCOPE_SWITCHING_TIME, c.switching_time);
-    CheckRadioButton(g_page, IDC_SCOPE_DIMMER_FIRST, IDC_SCOPE_DIMMER_LAST,
-                     IDC_SCOPE_DIMMER_FIRST + int(c.dimmer));
-    CheckRadioButton(g_page, IDC_SCOPE_KIND_FIRST, IDC_SCOPE_KIND_LAST, IDC_SCOPE_KIND_FIRST + int(c.kind));
-    for (int i = 0; i <= IDC_SCOPE_SECTION_LAST - IDC_SCOPE_SECTION_FIRST; ++i) {
-        EnableWindow(item(IDC_SCOPE_SECTION_FIRST + i), c.sections_enabled);
-        CheckDlgButton(g_page, IDC_SCOPE_SECTION_FIRST + i, c.section == i ? BST_CHECKED : BST_UNCHECKED);
-    }
+    tick_radio(IDC_SCOPE_DIMMER_FIRST, IDC_SCOPE_DIMMER_LAST, int(c.dimmer));
+    tick_radio(IDC_SCOPE_KIND_FIRST, IDC_SCOPE_KIND_LAST, int(c.kind));
+    for (int id = IDC_SCOPE_SECTION_FIRST; id <= IDC_SCOPE_SECTION_LAST; ++id)
+        EnableWindow(item(id), c.sections_enabled);
+    tick_radio(IDC_SCOPE_SECTION_FIRST, IDC_SCOPE_SECTION_LAST, c.section);
     // A number being typed stays as typed; it is taken when the edit loses the focus.
     if (GetFocus() != item(IDC_SCOPE_HALF_PERIOD))
         set_text(IDC_SCOPE_HALF_PERIOD, format_text("%u", unsigned(c.half_period)));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Dialog procedures of the pages, in tab order. Each page's procedure has
 // long been known by the name in its comment.
 INT_PTR CALLBACK page_base_proc(HWND, UINT, WPARAM, LPARAM);     // KvDlg_FuncDsc, "Grundeinstellung"
@@ -25,6 +27,16 @@ inline INT_PTR placeholder_page_proc(HWND dialog, UINT message) {
     }
     return FALSE;
 }
+
+// What "Grundeinstellung" (page 0) and "Sonderfunktionen" (page 1) share:
+// filled from the live record, edits taken on focus loss, buttons on click.
+INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, int page);
+
+// "Userkurve 1 und 2": one curve plot drawn into a context of the given pixel
+// size (pixel mapping set), and the import of a text file into curve 0 or 1
+// through the open-file dialog, reporting a failure.
+void draw_curve_plot(HDC dc, int width, int height, const uint8_t* curve);
+void import_curve_text(int curve);
 
 // Timer steps on the program's measurement state (program_state_win.h): each
 // decides from its page's state whether it has work.

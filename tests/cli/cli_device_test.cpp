@@ -103,6 +103,33 @@ TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame) {
     EXPECT_EQ(read_bytes(back), text);
 }
 
+TEST(CliDevice, DiffAgainstTheSetInTheDimmer) {
+    Sim sim;
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    const std::string mine = dir.file("mein.ini"), plain = dir.file("standard.ini");
+    ParameterRecord record;
+    apply_defaults(record);
+    ASSERT_TRUE(write_parameter_file(record, plain));
+    record.dimmer[0].one_button_start = 70;
+    ASSERT_TRUE(write_parameter_file(record, mine));
+    ASSERT_EQ(run_cli({"write", mine, "--port", sim.process.pty, "--address", "1"}).status, 0);
+
+    CliResult r = run_cli({"diff", mine, "--device", "--port", sim.process.pty, "--address", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");  // the transfer's own messages go to stderr
+    EXPECT_NE(r.err.find("Dimmerparameter wurden zum PC übertragen\n"), std::string::npos);
+    r = run_cli({"diff", plain, "--device", "--port", sim.process.pty, "--address", "1"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "Sonderfunktionen, Dimmer 1, Startwert bei Ein-Tasten-Bedienung: 50 -> 70\n");
+
+    // No answer from the dimmer: its message, and trouble rather than a verdict.
+    r = run_cli({"diff", plain, "--device", "--port", sim.process.pty, "--address", "9"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(r.err.size() - 42), "Kommunikation mit KV-310-R ist fehlerhaft\n");
+}
+
 TEST(CliDevice, LinkFailuresEndInTheirMessages) {
     struct Case {
         const char* name;

@@ -254,6 +254,15 @@ TEST_F(ScopeTest, ControlsEditTheSettings) {
     click(IDC_SCOPE_KIND_FIRST + 4);
     EXPECT_TRUE(IsWindowEnabled(item(IDC_SCOPE_SECTION_FIRST + 1)));
     EXPECT_TRUE(checked(IDC_SCOPE_SECTION_FIRST + 1));
+    // Tab walks onto the ticked button of each group, so it changes nothing.
+    SetFocus(item(IDC_SCOPE_DIMMER_FIRST + 1));
+    press(VK_TAB, false, false);
+    EXPECT_EQ(GetFocus(), item(IDC_SCOPE_KIND_FIRST + 4));
+    press(VK_TAB, false, false);
+    press(VK_TAB, false, false);
+    EXPECT_EQ(GetFocus(), item(IDC_SCOPE_SECTION_FIRST + 1));
+    EXPECT_EQ(edited.kind, 4u);
+    EXPECT_EQ(edited.section, 1u);
 
     type_half_period("700");
     EXPECT_EQ(edited.half_period, 500u);
@@ -295,7 +304,9 @@ TEST_F(ScopeTest, ControlsEditTheSettings) {
     NMTTDISPINFOA ansi{};
     ansi.hdr = {tip, 0, TTN_GETDISPINFOA};
     SendMessageW(page(), WM_NOTIFY, 0, LPARAM(&ansi));
-    EXPECT_STREQ(ansi.lpszText, "\xb1" "2");
+    EXPECT_STREQ(ansi.lpszText,
+                 "\xb1"
+                 "2");
 
     // The drive trackbar drives the chosen dimmer: 1 % already gives 656.
     move_trackbar(IDC_SCOPE_DRIVE, 1);

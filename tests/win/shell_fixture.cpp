@@ -73,10 +73,14 @@ void ShellTest::SetUp() {
     ASSERT_NE(g_hook, nullptr);
 }
 
+void ShellTest::stop_watching() {
+    if (g_hook) UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+}
+
 void ShellTest::TearDown() {
     destroy_window();
-    UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    stop_watching();
     set_message_box_hook(nullptr);
     set_file_dialog_hook(nullptr);
     settings_set_directory("");

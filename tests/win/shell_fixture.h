@@ -48,6 +48,9 @@ class ShellTest : public testing::Test {
     // The "user": the scripted answers and what was shown, reset for each test.
     FakeUi& ui = fake_ui();
 
+    // Stops noting what the main window sends its pages (a hook on every
+    // message sent in this thread, which costs time under Wine).
+    void stop_watching();
     std::vector<PageNote> notes;
     HWND watched_control = nullptr;  // its WM_KILLFOCUS is noted too
     int page_index(HWND page) const;
