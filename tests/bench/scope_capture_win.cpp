@@ -5,9 +5,8 @@
 //
 //   scope_capture.exe COUNT
 //
-// Prints one line per capture ("capture N: complete S s, drawn S s", wall
-// seconds from the click to the last block received and to the end of the
-// plot's first paint with the new capture), then the paint
+// Prints one line per capture ("capture N: S s", wall seconds from the click
+// to the end of the plot's first paint with the new capture), then the paint
 // times: "paint: M ms" (the plot redrawn on the screen: off-screen drawing and
 // the block copy) and "draw: M ms" (the off-screen drawing alone).
 #include "win/message_box_win.h"
@@ -94,30 +93,11 @@ int main(int argc, char** argv) {
         const double start = seconds_now();
         SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_SCOPE_MEASURE, BN_CLICKED),
                      LPARAM(GetDlgItem(page, IDC_SCOPE_MEASURE)));
-        static double t0;
-        t0 = start;
-        static ScopeState last_state;
-        last_state = program_state().scope.state;
-        static uint32_t last_received;
-        last_received = 0;
-        if (!loop_until(
-                [] {
-                    const ScopeSession& s = program_state().scope;
-                    if (s.state != last_state || s.received != last_received) {
-                        std::printf("  %.1f ms state %u received %u\n", (seconds_now() - t0) * 1000,
-                                    unsigned(s.state), s.received);
-                        last_state = s.state;
-                        last_received = s.received;
-                    }
-                    return s.state == ScopeState::complete;
-                },
-                10)) {
+        if (!loop_until([] { return g_drawn; }, 10)) {
             std::printf("capture %d: no capture\n", i);
             return 1;
         }
-        const double complete = seconds_now() - start;
-        loop_until([] { return g_drawn; }, 1);
-        std::printf("capture %d: complete %.3f s, drawn %.3f s\n", i, complete, seconds_now() - start);
+        std::printf("capture %d: %.3f s\n", i, seconds_now() - start);
         std::fflush(stdout);
         loop_until(nullptr, 0.5);
     }
