@@ -272,7 +272,7 @@ bool on_command(int id, int code) {
         scope_export(g_page, id);
         return true;
     } else {
-        return id == IDCANCEL;
+        return id == IDCANCEL || id == IDC_SCOPE_DRIVE || id == IDC_SCOPE_RANGE;
     }
     update_controls();
     return true;

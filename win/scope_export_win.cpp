@@ -3,6 +3,7 @@
 #include "win/png_win.h"
 #include "win/program_state_win.h"
 #include "win/scope_plot_win.h"
+#include "win/shell_win.h"
 #include "base/file_io.h"
 #include "base/ui.h"
 #include "measure/scope_csv.h"
@@ -123,7 +124,7 @@ std::optional<std::string> ask_save_path(HWND page, const char* title, const cha
 }  // namespace
 
 HMENU scope_export_popup(bool capture_shown, HMENU& menu) {
-    menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_SCOPE_PLOT_MENU));
+    menu = LoadMenuW(app_instance(), MAKEINTRESOURCEW(IDR_SCOPE_PLOT_MENU));
     if (!menu) return nullptr;
     HMENU popup = GetSubMenu(menu, 0);
     const UINT state = MF_BYCOMMAND | (capture_shown ? MF_ENABLED : MF_GRAYED);
