@@ -8,8 +8,10 @@
 #
 # docs/page-<name>.png at 96 dpi, docs/page-<name>-150.png at 144 dpi, and
 # docs/main-window-150.png: the first page at 144 dpi with the screen around
-# it, to show the window staying on the screen. KV_SHOT_PAGES limits the pages
-# (tab indices, e.g. "0 2"), KV_SHOT_DPIS the resolutions.
+# it, to show the window staying on the screen. "Oszilloskop" (tab 4) is
+# taken with a capture: dimmer 1 driven at 70 %, one "Einzelmessung" of the
+# full period at ±4 A. KV_SHOT_PAGES limits the pages (tab indices, e.g.
+# "0 2 4"), KV_SHOT_DPIS the resolutions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,7 +24,7 @@ export WINEPREFIX="$root/build/win/wineprefix-shots"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/win -j 2 --target kv310r >/dev/null
+cmake --build build/win -j 2 --target kv310r kv_post_command >/dev/null
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j 2 --target kv310r-sim >/dev/null
 
@@ -43,14 +45,22 @@ for dpi in ${KV_SHOT_DPIS:-96 144}; do
   scripts/wine-run.sh reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -w 2>/dev/null || true
   suffix=""; [ "$dpi" = 96 ] || suffix="-$((dpi * 100 / 96))"
-  for tab in ${KV_SHOT_PAGES:-0 1 2}; do
-    printf '[PROP]\r\nPORT=COM1\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=%s\r\n' "$tab" >"$work/Kv310r.ini"
+  for tab in ${KV_SHOT_PAGES:-0 1 2 4}; do
+    printf '[PROP]\r\nPORT=COM1\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=%s\r\n[SCOPE]\r\nI=4\r\n' "$tab" \
+      >"$work/Kv310r.ini"
     rm -f "$work/shot.png"
-    KV_EXE="$work/kv310r.exe" KV_SHOT="$work/shot.png" \
+    KV_EXE="$work/kv310r.exe" KV_SHOT="$work/shot.png" KV_TAB="$tab" \
+      KV_POST="$root/build/win/tests/win/kv_post_command.exe" \
       scripts/with-sim-com.sh build/native/sim/kv310r-sim COM1 -- bash -c '
         scripts/wine-run.sh "$KV_EXE" &
         program=$!
         sleep "${KV_SHOT_WAIT:-6}"
+        if [ "$KV_TAB" = 4 ]; then
+          scripts/wine-run.sh "$KV_POST" page 22246 70   # test drive of dimmer 1
+          sleep 1
+          scripts/wine-run.sh "$KV_POST" page 25302      # "Messen"
+          sleep 4
+        fi
         import -window root "$KV_SHOT"
         kill $program 2>/dev/null; wineserver -k 2>/dev/null; wait' >/dev/null 2>&1 || true
     name="page-${names[$tab]}$suffix"

@@ -166,6 +166,10 @@ int run(const SimArgs& args) {
         line.rx_free = args.pace ? std::max(line.rx_free, now) + BYTE_TIME * n : now;
         uint32_t now_ms =
             uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count());
+        if (!args.fault_switch_path.empty()) {
+            const bool faulty = access(args.fault_switch_path.c_str(), F_OK) == 0;
+            for (SimDevice& dev : bus.devices) dev.faults_active = faulty;
+        }
         SimOutput out;
         sim_bus_receive(bus, buf, size_t(n), now_ms, out);
         write_log(out.log);

@@ -58,8 +58,8 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         EXPECT_EQ(reinterpret_cast<DLGPROC>(GetWindowLongPtrW(pages[i], DWLP_DLGPROC)), expected[i].proc);
         EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
         // Made from its own template: a control only that page has.
-        const int own_control[] = {IDC_MINIMUM, IDC_BUS_FAILURE_DELAY, IDC_CURVE_PLOT1};
-        if (i < 3)
+        const int own_control[] = {IDC_MINIMUM, IDC_BUS_FAILURE_DELAY, IDC_CURVE_PLOT1, 0, IDC_SCOPE_PLOT};
+        if (own_control[i])
             EXPECT_NE(GetDlgItem(pages[i], own_control[i]), nullptr);
         else
             EXPECT_EQ(window_text(GetWindow(pages[i], GW_CHILD)), expected[i].title);
