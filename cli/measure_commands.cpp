@@ -2,17 +2,14 @@
 
 #include "cli/cli_port.h"
 #include "cli/usage.h"
-#include "base/file_io.h"
 #include "base/settings.h"
-#include "base/text.h"
 #include "base/ui.h"
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "port/port.h"
-#include "measure/plot_math.h"
 #include "measure/scope.h"
 #include "link/scope_reply.h"
-#include "measure/scope_text.h"
+#include "measure/scope_csv.h"
 #include "measure/status_csv.h"
 #include "measure/status_poll.h"
 #include "measure/status_text.h"
@@ -280,20 +277,6 @@ bool scope_settings_from(const CliArgs& args, ScopeSession& session) {
     return true;
 }
 
-std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
-    std::string out = "# KV-310-R Oszilloskop: " + capture_description(s) + ", I-Messbereich [A] " +
-                      current_range_label(s.current_range) + "\n";
-    out += "# t=0 @ [ms]: " + capture_time_text(capture_zero_time_us(c)) + "\n";
-    out += "# Schaltzeit [ms]: " + capture_time_text(capture_switching_time_us(c)) + "\n";
-    out += "# " + peak_current_text(peak_current(c)) + "\n";
-    out += "time_ms;voltage_V;current_A\n";
-    const uint32_t section = ScopeSection(s);
-    for (int i = 0; i < SCOPE_SAMPLES; ++i)
-        out += format_text("%.3f;%.1f;%.3f\n", sample_time_ms(section, i), capture_voltage(c, i) / 10.0,
-                           capture_current(c, i) / 1000.0);
-    return out;
-}
-
 void show_scope_progress(uint32_t value) {
     std::fprintf(stderr, "\rOszilloskop: %3u %%", value);
     std::fflush(stderr);
@@ -313,9 +296,8 @@ int run_acquisition(ScopeSession& session) {
     session.page_active = true;
     session.hooks = {show_scope_progress, nullptr, nullptr};
     uint32_t now = tick_count_ms();
-    session.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
     uint32_t last_sign_of_life = now;
-    scope_start_measurement(session);
+    scope_start_measurement_at(session, now);
     for (;;) {
         const ScopeState before = session.state;
         now = tick_count_ms();
@@ -378,11 +360,5 @@ int cli_scope(const CliArgs& args) {
     const int result = run_acquisition(session);
     Link_Close();
     if (result != 0) return 1;
-    if (!write_file_atomic(*output, capture_csv(session.shown_capture, session.displayed))) {
-        message_box(nullptr, KV_MB_ERROR,
-                    format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
-                                cut_chars(*output, 128).c_str()));
-        return 1;
-    }
-    return 0;
+    return save_capture_csv(nullptr, *output, session.shown_capture, session.displayed) ? 0 : 1;
 }

@@ -234,6 +234,11 @@ void scope_start_measurement(ScopeSession& session) {
     session.countdown = 0;
 }
 
+void scope_start_measurement_at(ScopeSession& session, uint32_t now) {
+    scope_start_measurement(session);
+    session.last_period_tick = now - SCOPE_PERIOD_MS;
+}
+
 void scope_reset(ScopeSession& session) {
     session.state = ScopeState::stop;
     session.countdown = 0;

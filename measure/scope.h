@@ -131,6 +131,9 @@ void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, Win
 // "Messen": the edited settings become the active and displayed ones, the
 // receive buffer is emptied, the start command goes out on the next period.
 void scope_start_measurement(ScopeSession& session);
+// "Messen" at time now: as above, and the periods start over from now, so the
+// start command goes out with the next tick instead of up to a period later.
+void scope_start_measurement_at(ScopeSession& session, uint32_t now);
 // "Reset": the stop command goes out on the next period.
 void scope_reset(ScopeSession& session);
 // Sends a status request with the test drive if either dimmer has a drive

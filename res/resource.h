@@ -107,6 +107,40 @@
 #define IDC_CURVE_DATA1 23114
 #define IDC_CURVE_DATA2 23115
 
+// "Oszilloskop" page.
+#define IDC_SCOPE_PLOT 22501
+#define IDC_SCOPE_TIME_UNIT 22502
+#define IDC_SCOPE_DRIVE 22246
+#define IDC_SCOPE_VOLTAGE_LABEL_FIRST 25100  // 9 labels, top to bottom
+#define IDC_SCOPE_CURRENT_LABEL_FIRST 25150  // 9 labels, top to bottom
+#define IDC_SCOPE_TIME_LABEL_FIRST 25200     // 6 labels, left to right
+#define IDC_SCOPE_RESET 25301
+#define IDC_SCOPE_MEASURE 25302
+#define IDC_SCOPE_PROGRESS 25303
+#define IDC_SCOPE_KIND_FIRST 25310  // 5 radios, kind = id - 25310
+#define IDC_SCOPE_KIND_LAST 25314
+#define IDC_SCOPE_SECTION_FIRST 25320  // 3 radios, section = id - 25320
+#define IDC_SCOPE_SECTION_LAST 25322
+#define IDC_SCOPE_RANGE 25330
+#define IDC_SCOPE_RANGE_TEXT 25331
+#define IDC_SCOPE_DIMMER_FIRST 25340  // 2 radios, dimmer = id - 25340
+#define IDC_SCOPE_DIMMER_LAST 25341
+#define IDC_SCOPE_ZERO_TIME_LABEL 25345
+#define IDC_SCOPE_ZERO_TIME 25346
+#define IDC_SCOPE_SWITCHING_TIME 25347
+#define IDC_SCOPE_RANGE_LOW 25348
+#define IDC_SCOPE_RANGE_HIGH 25349
+#define IDC_SCOPE_HALF_PERIOD 25350
+#define IDC_SCOPE_VOLTAGE_KEY 25351
+#define IDC_SCOPE_CURRENT_KEY 25352
+#define IDC_SCOPE_DESCRIPTION 25353
+#define IDC_SCOPE_PEAK 25354
+// The plot's context menu and its commands.
+#define IDR_SCOPE_PLOT_MENU 22510
+#define CMD_SCOPE_SAVE_CSV 25360
+#define CMD_SCOPE_SAVE_PNG 25361
+#define CMD_SCOPE_COPY 25362
+
 // Small dialogs. The busy window's templates are the link's BUSY_TEMPLATE_*
 // (link/busy.h; win/busy_win.cpp checks they agree).
 #define IDD_ABOUT 26000

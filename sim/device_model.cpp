@@ -132,18 +132,19 @@ SimReply on_scope_data(SimDevice& dev, const uint8_t* p, size_t length, uint32_t
 // Puts a reply on the wire, with whatever faults are configured.
 void send_reply(SimDevice& dev, const SimReply& r, SimOutput& out) {
     const SimConfig& cfg = dev.cfg;
+    const bool faulty = dev.faults_active;
     size_t length = r.payload.size();
-    if (cfg.short_payload) length = std::min(length, minimum_reply_length(r.code) - 1);
+    if (faulty && cfg.short_payload) length = std::min(length, minimum_reply_length(r.code) - 1);
     uint8_t frame[FRAME_MAX_STUFFED];
-    size_t n =
-        frame_encode(cfg.address, cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(), length, frame);
+    size_t n = frame_encode(cfg.address, faulty && cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(),
+                            length, frame);
     std::vector<uint8_t> sent;
     for (size_t i = 0; i < n; ++i) {
-        if (rng_chance(dev.rng, cfg.drop_rate)) continue;
+        if (faulty && rng_chance(dev.rng, cfg.drop_rate)) continue;
         uint8_t b = frame[i];
-        if (rng_chance(dev.rng, cfg.corrupt_rate)) b ^= uint8_t(1 + rng_next(dev.rng) % 255);
+        if (faulty && rng_chance(dev.rng, cfg.corrupt_rate)) b ^= uint8_t(1 + rng_next(dev.rng) % 255);
         sent.push_back(b);
-        if (rng_chance(dev.rng, cfg.noise_rate)) sent.push_back(uint8_t(rng_next(dev.rng)));
+        if (faulty && rng_chance(dev.rng, cfg.noise_rate)) sent.push_back(uint8_t(rng_next(dev.rng)));
     }
     if (sent.empty()) return;
     out.log.push_back(hex_line("TX", sent.data(), sent.size()));
@@ -155,7 +156,7 @@ void on_frame(SimDevice& dev, uint32_t now_ms, SimOutput& out) {
     if (!frame_decode(dev.parser, &f)) return;
     if (f.address != dev.cfg.address || f.sub_address != 0) return;
     ++dev.frames_for_us;
-    if (dev.cfg.silent) return;
+    if (dev.cfg.silent && dev.faults_active) return;
     if (dev.cfg.stop_after >= 0 && dev.frames_for_us > dev.cfg.stop_after) return;
     SimReply r = sim_handle_request(dev, f.code, f.payload, f.length, now_ms);
     if (r.send) send_reply(dev, r, out);

@@ -85,6 +85,9 @@ struct SimDevice {
     ScopeSession scope;
     SimRng rng;
     bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears
+    // The line faults of the configuration (silent, wrong sub-address, short
+    // payload, dropped, altered and added bytes) apply only while this is set.
+    bool faults_active = true;
 };
 
 // A reply before it goes on the wire; send = false means no answer.

@@ -182,6 +182,10 @@ int run(const SimArgs& args) {
             const std::vector<uint8_t> scripted = read_scripted_status(args.status_path);
             for (SimDevice& dev : bus.devices) dev.scripted_status = scripted;
         }
+        if (!args.fault_switch_path.empty()) {
+            const bool faulty = access(args.fault_switch_path.c_str(), F_OK) == 0;
+            for (SimDevice& dev : bus.devices) dev.faults_active = faulty;
+        }
         SimOutput out;
         sim_bus_receive(bus, buf, size_t(n), now_ms, out);
         write_log(out.log);

@@ -178,12 +178,13 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             a.turnaround_ms = int(n);
         } else if (name == "--exit-after") {
             ok = parse_real(value, 0, 1e7, a.exit_after_s);
-        } else if (std::string* path = name == "--link"          ? &a.link_path
-                                       : name == "--log"         ? &a.log_path
-                                       : name == "--load"        ? &a.load_path
-                                       : name == "--save"        ? &a.save_path
-                                       : name == "--status-file" ? &a.status_path
-                                                                 : nullptr) {
+        } else if (std::string* path = name == "--link"           ? &a.link_path
+                                       : name == "--log"          ? &a.log_path
+                                       : name == "--load"         ? &a.load_path
+                                       : name == "--save"         ? &a.save_path
+                                       : name == "--status-file"  ? &a.status_path
+                                       : name == "--faults-while" ? &a.fault_switch_path
+                                                                  : nullptr) {
             ok = !value.empty();
             *path = value;
         } else {
@@ -262,6 +263,9 @@ const char* sim_usage() {
            "  --short-payload     replies are one byte shorter than the program accepts\n"
            "  --silent            never answer\n"
            "  --stop-after N      answer only the first N frames addressed to this dimmer\n"
+           "  --faults-while FILE the faults above apply only while FILE exists (a test\n"
+           "                      turns the line bad and clean again by making and\n"
+           "                      removing it)\n"
            "  --bad-markers       block reads carry no valid parameter markers\n"
            "\n"
            "  --help              this text\n";

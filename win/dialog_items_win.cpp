@@ -30,6 +30,12 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
     return take_word(dlg_get_text(dialog, item, size - 1), keep_inner_blanks, size);
 }
 
+void set_tab_stop(HWND control, bool stop) {
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
+    if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
+}
+
 std::string program_directory() { return program_directory_of(executable_path()); }
 
 void help_quit(HWND window) {

@@ -21,15 +21,6 @@ std::string window_text(HWND control) {
     return narrow(text);
 }
 
-// Tab stops at the ticked button of each radio group only. A radio button
-// reports a click whenever the focus reaches it unticked, so Tab must land on
-// the ticked one, or walking through the page would change the record.
-void set_tab_stop(HWND control, bool stop) {
-    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-    const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
-    if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
-}
-
 BOOL CALLBACK add_control(HWND control, LPARAM map) {
     (*reinterpret_cast<std::unordered_map<int, HWND>*>(map))[GetDlgCtrlID(control)] = control;
     return TRUE;

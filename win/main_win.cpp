@@ -5,6 +5,7 @@
 #include "win/dialog_items_win.h"
 #include "win/gdiplus_win.h"
 #include "win/message_box_win.h"
+#include "win/page_scope_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "link/port_settings.h"
@@ -133,6 +134,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     if (!register_main_class(instance)) return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
+    scope_page_attach(program_state().scope);
     scope_load_settings(program_state().scope);
     recent_load();
     Link_Init();

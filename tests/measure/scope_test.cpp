@@ -237,6 +237,20 @@ TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
     EXPECT_EQ(g_seen.completions, 1);
 }
 
+TEST(ScopeAcquisition, MessenSendsTheStartWithTheNextTick) {
+    reset_scope_world();
+    run_ms(30);  // in the middle of a period
+    scope_start_measurement_at(g_world.scope, fake_port().now);
+    run_ms(1);
+    const std::vector<Request> starts = requests_with(CMD_SCOPE);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].time, 1031u);
+    // The periods go on from there: the acknowledgement is looked for 100 ms later.
+    run_ms(100);
+    ASSERT_EQ(requested_blocks(), (std::vector<int>{0}));
+    EXPECT_EQ(requests_with(CMD_SCOPE_REQUEST)[0].time, 1131u);
+}
+
 TEST(ScopeAcquisition, BlockWithTheWrongIndexIsRequestedAgain) {
     reset_scope_world();
     g_dimmer.wrong_index_for = 3;
@@ -367,6 +381,66 @@ TEST(ScopeAcquisition, ResetSendsTheStopCommand) {
     EXPECT_EQ(g_world.scope.state, ScopeState::idle);
     EXPECT_EQ(fake_port().open_count, 3);  // initial, start, stop
     EXPECT_TRUE(link_port_is_open());
+}
+
+TEST(ScopeAcquisition, ResetAndMessenFromEveryState) {
+    struct Case {
+        const char* name;
+        ScopeState state;
+        bool start;  // "Messen" first
+        bool acknowledge;
+        bool send_blocks;
+        int run;  // ms before "Reset"
+    };
+    const std::vector<Case> cases = {
+        {"idle", ScopeState::idle, false, true, true, 0},
+        {"start", ScopeState::start, true, true, true, 0},
+        {"waiting", ScopeState::waiting, true, false, true, 150},
+        {"fetching", ScopeState::fetching, true, true, false, 350},
+        {"complete", ScopeState::complete, true, true, true, 1500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_scope_world();
+        g_dimmer.acknowledge = c.acknowledge;
+        g_dimmer.send_blocks = c.send_blocks;
+        if (c.start) scope_start_measurement(g_world.scope);
+        run_ms(c.run);
+        ASSERT_EQ(g_world.scope.state, c.state);
+        const size_t starts_before = requests_with(CMD_SCOPE).size();
+
+        // "Reset": the stop command on the next period, then idle with the bar at 0.
+        scope_reset(g_world.scope);
+        EXPECT_EQ(g_world.scope.state, ScopeState::stop);
+        run_ms(100);
+        const std::vector<Request> scope = requests_with(CMD_SCOPE);
+        ASSERT_EQ(scope.size(), starts_before + 1);
+        EXPECT_EQ(hex(scope.back().payload), "00 00 00 00 00 00");
+        EXPECT_EQ(g_world.scope.state, ScopeState::idle);
+        EXPECT_EQ(g_world.scope.progress, 0u);
+
+        // "Messen" after it starts afresh and completes.
+        const int completions = g_seen.completions;
+        g_dimmer.acknowledge = g_dimmer.send_blocks = true;
+        scope_start_measurement(g_world.scope);
+        EXPECT_EQ(g_world.scope.state, ScopeState::start);
+        EXPECT_EQ(g_world.scope.received, 0u);
+        run_ms(1500);
+        EXPECT_EQ(g_seen.completions, completions + 1);
+        EXPECT_EQ(g_world.scope.state, ScopeState::complete);
+    }
+
+    // "Messen" in the middle of a capture throws the blocks received away.
+    reset_scope_world();
+    scope_start_measurement(g_world.scope);
+    run_ms(260);
+    ASSERT_EQ(g_world.scope.state, ScopeState::fetching);
+    ASSERT_GT(g_world.scope.received, 0u);
+    scope_start_measurement(g_world.scope);
+    EXPECT_EQ(g_world.scope.received, 0u);
+    run_ms(1500);
+    EXPECT_EQ(g_seen.completions, 1);
+    EXPECT_EQ(requests_with(CMD_SCOPE).size(), 2u);
 }
 
 TEST(ScopeAcquisition, FailingStartShowsTheMessageAndGoesIdle) {

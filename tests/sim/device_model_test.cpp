@@ -462,6 +462,24 @@ TEST(SimDevice, ReplyFaults) {
     }
 }
 
+TEST(SimDevice, FaultsApplyOnlyWhileSwitchedOn) {
+    // A silent dimmer that corrupts every byte and answers with the wrong
+    // sub-address: while its faults are off, the line is clean.
+    SimConfig cfg = test_config();
+    cfg.silent = true;
+    cfg.corrupt_rate = 1.0;
+    cfg.wrong_subaddress = true;
+    Sim sim(cfg);
+    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
+    sim.dev.faults_active = false;
+    const auto clean = sim.ask(CMD_VERSION);
+    ASSERT_EQ(clean.size(), 1u);
+    EXPECT_EQ(clean[0].sub_address, 0);
+    EXPECT_EQ(clean[0].payload, (std::vector<uint8_t>{2, 1, 1, 4, 1, 4}));
+    sim.dev.faults_active = true;
+    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
+}
+
 TEST(SimDevice, ByteFaultsAtFullRateAndRepeatableBySeed) {
     std::vector<uint8_t> version = request(1, CMD_VERSION);
     const size_t reply_length = 11;

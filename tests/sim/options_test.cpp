@@ -67,7 +67,10 @@ TEST(SimOptions, ValuesAndFlags) {
                           "--save",
                           "out.ini",
                           "--status-file",
-                          "status.bin"});
+                          "status.bin",
+
+                          "--faults-while",
+                          "bad-line"});
     EXPECT_EQ(a.device.address, 128);
     // The DIP switches follow the address: 128 is switch 2, bit 0.
     EXPECT_EQ(dip(a), (std::vector<uint8_t>{0x4, 0x0, 0x1, 0x0}));
@@ -93,6 +96,7 @@ TEST(SimOptions, ValuesAndFlags) {
     EXPECT_EQ(a.load_path, "in.ini");
     EXPECT_EQ(a.save_path, "out.ini");
     EXPECT_EQ(a.status_path, "status.bin");
+    EXPECT_EQ(a.fault_switch_path, "bad-line");
 
     // Explicit DIP switches win over the address; the controller version alone
     // leaves the dimmer versions at 0.0.
