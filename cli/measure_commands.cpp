@@ -10,10 +10,13 @@
 #include "measure/scope.h"
 #include "link/scope_reply.h"
 #include "measure/scope_csv.h"
+#include "measure/status_csv.h"
 #include "measure/status_poll.h"
 #include "measure/status_text.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -123,17 +126,78 @@ int count_lines(const std::string& text) {
     return n;
 }
 
+void report_not_saved(const std::string& path) {
+    message_box(
+        nullptr, KV_MB_ERROR,
+        format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(path, 128).c_str()));
+}
+
+// The local time now, "2024-05-01 12:34:56.789": a spreadsheet reads it as a
+// date and time.
+std::string local_time_text() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const std::tm local = cli_local_time(seconds);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return format_text("%s.%03d", text, int(ms));
+}
+
+// The CSV file of a watch: the header first, then a line per status received,
+// each flushed at once, so whenever the watch ends (Ctrl+C, a silent dimmer,
+// a crash) the file holds every status up to the last one.
+struct CsvLog {
+    std::string path;
+    std::FILE* file = nullptr;
+    uint32_t started = 0;  // tick count when the watch began
+};
+
+bool csv_write(CsvLog& log, const std::string& text) {
+    if (std::fputs(text.c_str(), log.file) >= 0 && std::fflush(log.file) == 0) return true;
+    report_not_saved(log.path);
+    return false;
+}
+
+bool csv_open(CsvLog& log) {
+    log.file = create_file_for_writing(log.path);
+    if (!log.file) {
+        report_not_saved(log.path);
+        return false;
+    }
+    log.started = tick_count_ms();
+    return csv_write(log, status_csv_header());
+}
+
+// Closes the file; false (reported) when its last bytes could not be written.
+bool csv_close(CsvLog& log) {
+    if (!log.file) return true;
+    const bool ok = std::fclose(log.file) == 0;
+    log.file = nullptr;
+    if (!ok) report_not_saved(log.path);
+    return ok;
+}
+
+bool csv_add(CsvLog& log, const StatusRecord& status) {
+    if (!log.file) return true;
+    return csv_write(log, status_csv_line(local_time_text(), tick_count_ms() - log.started, status));
+}
+
 // Polls as the status page does while it is shown: a request with the test
 // drive every 100 ms, each reply shown as it completes. On a terminal each
 // report replaces the last; otherwise they follow each other, one blank line
-// apart. Ctrl+C ends it.
-int watch_status() {
+// apart, unless the statuses go to a CSV file (then only a terminal shows
+// them). Ctrl+C ends it.
+int watch_status(CsvLog& csv) {
     const LinkStatus opened = Link_Open();
     if (link_is_error(opened)) {
         Link_ReportError(nullptr, opened);
         return cli_finish(false);
     }
+    if (!csv.path.empty() && !csv_open(csv)) return cli_finish(false);
     const bool terminal = cli_is_terminal(stdout);
+    const bool report = terminal || csv.path.empty();
     StatusPoll poll = {};
     TestDrive drive = {};
     status_page_activate(poll, drive);
@@ -145,23 +209,31 @@ int watch_status() {
         now = tick_count_ms();
         if (status_poll_step(poll, drive, false, now).shown) {
             last_reply = now;
-            const std::string report = status_report(status_texts(poll.slots.shown));
-            if (terminal && shown_lines > 0)
-                std::printf("\x1b[%dA\x1b[J", shown_lines);
-            else if (shown_lines > 0)
-                std::fputs("\n", stdout);
-            std::fputs(report.c_str(), stdout);
-            std::fflush(stdout);
-            shown_lines = count_lines(report);
+            if (!csv_add(csv, poll.slots.shown.status)) {
+                status_page_deactivate(poll);
+                csv_close(csv);
+                return 1;
+            }
+            if (report) {
+                const std::string text = status_report(status_texts(poll.slots.shown));
+                if (terminal && shown_lines > 0)
+                    std::printf("\x1b[%dA\x1b[J", shown_lines);
+                else if (shown_lines > 0)
+                    std::fputs("\n", stdout);
+                std::fputs(text.c_str(), stdout);
+                std::fflush(stdout);
+                shown_lines = count_lines(text);
+            }
         } else if (now - last_reply > g_silence_limit_ms) {
             status_page_deactivate(poll);
+            csv_close(csv);
             report_silence();
             return 1;
         }
         wait_next_tick(now);
     }
     status_page_deactivate(poll);
-    return 0;  // Ctrl+C is how watching ends
+    return csv_close(csv) ? 0 : 1;  // Ctrl+C is how watching ends
 }
 
 // ---- scope
@@ -260,14 +332,21 @@ int run_acquisition(ScopeSession& session) {
 }  // namespace
 
 int cli_status(const CliArgs& args) {
-    if (!args.operands.empty()) return cli_usage_error("status");
+    const auto csv_path = cli_option(args, "--csv");
+    if (!args.operands.empty() || (csv_path && csv_path->empty())) return cli_usage_error("status");
     if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
-    if (cli_option(args, "--watch")) return watch_status();
+    CsvLog csv;
+    if (csv_path) csv.path = *csv_path;
+    if (cli_option(args, "--watch")) return watch_status(csv);
     StatusSlots slots = {};
     if (!status_fetch(nullptr, slots)) return cli_finish(false);
     slots.shown = slots.fetched;
     std::fputs(status_report(status_texts(slots.shown)).c_str(), stdout);
+    if (csv_path) {
+        const bool written = csv_open(csv) && csv_add(csv, slots.shown.status);
+        if (!csv_close(csv) || !written) return cli_finish(false);
+    }
     return cli_finish(true);
 }
 

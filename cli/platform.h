@@ -1,10 +1,11 @@
 // What differs between a Linux terminal and a Windows console: arguments and
-// output as UTF-8, Ctrl+C, whether a stream is a terminal, a short nap for
+// output as UTF-8, Ctrl+C, whether a stream is a terminal, local time, a short nap for
 // the wait loops, and the names ports are opened by. platform_posix.cpp or
 // platform_win.cpp is linked in.
 #pragma once
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ void cli_install_interrupt_handler();
 bool cli_interrupted();
 
 bool cli_is_terminal(std::FILE* stream);
+
+// The local time of a moment.
+std::tm cli_local_time(std::time_t moment);
 
 // Sleeps a fraction of a millisecond (a millisecond on Windows), so a wait
 // loop that has nothing to do never spins a core.

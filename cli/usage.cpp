@@ -46,11 +46,15 @@ const CommandUsage usages[] = {
     {"drive", "kv310r-cli drive 1|2 WERT [--port NAME] [--address LISTE]",
      "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n", device_options},
     {"status",
-     "kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]",
+     "kv310r-cli status [--watch [--timeout S]] [--csv DATEI.csv] [--port NAME] [--address N]",
      "  Fragt den Dimmerstatus einmal ab und zeigt ihn wie die Seite \"Dimmerstatus\".\n"
      "  Mit --watch wird er alle 100 ms neu abgefragt und angezeigt, bis Strg+C;\n"
-     "  antwortet der Dimmer S Sekunden lang nicht (Standard 10), endet er mit Fehler.\n",
-     {"--port", "--address", "--watch", "--timeout"}},
+     "  antwortet der Dimmer S Sekunden lang nicht (Standard 10), endet er mit Fehler.\n"
+     "  --csv schreibt jeden empfangenen Status als Zeile nach DATEI.csv (eine Kopfzeile,\n"
+     "  dann Zeitpunkt, Sekunden seit Beginn und die Felder der Seite in V, A, W, °C, Hz;\n"
+     "  Trennzeichen Semikolon, Dezimalpunkt; jede Zeile sofort geschrieben). Mit --csv\n"
+     "  zeigt --watch den Status nur in einem Terminal an.\n",
+     {"--port", "--address", "--watch", "--timeout", "--csv"}},
     {"scope",
      "kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] [--range 1..6]\n"
      "                 [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]",

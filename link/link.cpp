@@ -18,6 +18,17 @@ constexpr int32_t ERROR_RANGE_FIRST = 10000;
 constexpr int32_t ERROR_RANGE_LAST = 10006;
 
 PortHandle g_port = PORT_INVALID;
+
+// Bytes taken from the port in one read and handed out one at a time. A read
+// is a system call (under Wine a round trip to its server as well), so a
+// status reply of some 120 bytes costs one or two reads instead of 120.
+struct ReadAhead {
+    uint8_t bytes[256];
+    size_t count;
+    size_t next;
+};
+ReadAhead g_read_ahead;
+
 std::string g_port_text;
 std::string g_mode_text;
 MonitorTextHook g_monitor_text_hook = nullptr;
@@ -64,6 +75,7 @@ std::string link_status_message(LinkStatus status) {
 void Link_Init() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
+    g_read_ahead = {};
     g_port_text.clear();
     g_mode_text.clear();
     Codec_ResetReceiver();
@@ -75,6 +87,7 @@ LinkStatus Link_Open() {
     if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
     g_port = port_open(g_port_settings.name);
     if (g_port == PORT_INVALID) return LINK_ERR_PORT;
+    g_read_ahead = {};
     set_monitor_texts(g_port_settings.name, LINE_MODE);
     char line[80];
     const int n = std::snprintf(line, sizeof line, "\r\n{PORT %.64s}\r\n", g_port_settings.name);
@@ -86,6 +99,7 @@ LinkStatus Link_Open() {
 void Link_Close() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
+    g_read_ahead = {};  // what was read but not taken goes with the port
     set_monitor_texts(g_port_settings.name, "");
 }
 
@@ -100,8 +114,14 @@ LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count) {
 
 std::optional<uint8_t> Link_ReadByte() {
     if (g_port == PORT_INVALID) return std::nullopt;
-    uint8_t b;
-    if (port_read(g_port, &b, 1) != 1) return std::nullopt;
+    ReadAhead& r = g_read_ahead;
+    if (r.next == r.count) {
+        r.next = r.count = 0;
+        const int got = port_read(g_port, r.bytes, sizeof r.bytes);
+        if (got <= 0) return std::nullopt;
+        r.count = size_t(got);
+    }
+    const uint8_t b = r.bytes[r.next++];
     feed_hex(b);
     return b;
 }

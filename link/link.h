@@ -53,8 +53,9 @@ bool link_port_is_open();
 // LINK_ERR_PORT if the port is closed or the write fails or falls short, else
 // LINK_OK. Each byte goes to the monitor feed as " %02x" first.
 LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count);
-// One byte, or nothing when the port is closed or no byte is waiting. A byte
-// read goes to the monitor feed as " %02x".
+// One byte, or nothing when the port is closed or no byte is waiting. The
+// port is read for all that is waiting and the bytes handed out one by one;
+// each goes to the monitor feed as " %02x" when it is handed out.
 std::optional<uint8_t> Link_ReadByte();
 
 // True once the time since start (a tick count) exceeds limit_ms; then also

@@ -46,6 +46,11 @@ struct StatusTexts {
 
 StatusTexts status_texts(const StatusSlot& slot);
 
+// The supply of the communication processor from its ADC count, in volts.
+float supply_voltage_volts(uint32_t count);
+// A level 0..65535 as a whole percentage (rounded down).
+uint32_t level_percent(uint32_t level);
+
 // A potentiometer's raw 12-bit count as a level 0..65535: the ends of the
 // travel (20 counts at each side) are cut off.
 uint32_t potentiometer_level(uint32_t count);
@@ -69,6 +74,13 @@ struct ControlSource {
 // From the four DIP bytes (switch 1 bits 0-3, 4-7, switch 2 bits 0-3, 4-7).
 ControlSource decode_control_source(const uint8_t dip[4]);
 
+// The mode line's text after "Mode: ": the control source, e.g. "DMX, 8bit,
+// addr 511" or "RS485, addr 1", then " Master/slave" when the status says so.
+std::string control_mode_text(const StatusRecord& status);
+// The board warnings (bits 0..2), each text with its trailing blank, joined by
+// ", "; empty without warnings.
+std::string board_warnings_text(uint8_t warnings);
+
 // The diagnostic text block (at most 2047 characters, lines end in "\r\n").
 std::string status_diagnostics(const StatusRecord& status);
 
@@ -81,3 +93,10 @@ uint32_t drive_value_from_position(uint32_t position);
 uint32_t drive_position_from_value(uint32_t value);
 // Both drive values clamped to 65535, as every refresh of a drive control does.
 void clamp_test_drive(TestDrive& drive);
+// Dimmer 0 or 1's trackbar moved to position 0..100: its drive value, marked
+// for the next status request.
+void drive_from_trackbar(TestDrive& drive, int dimmer, uint32_t position);
+// A number typed into a dimmer's drive edit (read as the pages read numbers,
+// so a negative entry arrives as the largest integer): kept, clamped to
+// 65535, but not marked; the button beside the edit or the trackbar sends it.
+void drive_from_typed(TestDrive& drive, int dimmer, uint32_t typed);

@@ -29,6 +29,49 @@
 #define IDD_PAGE_STATUS 22200
 #define IDD_PAGE_SCOPE 22500
 
+// "Dimmerstatus" page. The per-dimmer fields are numbered dimmer 1, dimmer 2:
+// a dimmer-1 id + 1 is the dimmer-2 field (the input voltage has dimmer 1 only).
+#define IDC_STAT_REFRESH 22201
+#define IDC_STAT_DIAGNOSTICS 22202
+#define IDC_STAT_UE1 22206
+#define IDC_STAT_UE2 22207
+#define IDC_STAT_POT1 22208
+#define IDC_STAT_POT2 22209
+#define IDC_STAT_SUPPLY 22210
+#define IDC_STAT_FRONT_TEMPERATURE 22211
+#define IDC_STAT_UE1_PERCENT 22212
+#define IDC_STAT_UE2_PERCENT 22213
+#define IDC_STAT_POT1_PERCENT 22214
+#define IDC_STAT_POT2_PERCENT 22215
+#define IDC_STAT_UE1_BAR 22222
+#define IDC_STAT_UE2_BAR 22223
+#define IDC_STAT_POT1_BAR 22224
+#define IDC_STAT_POT2_BAR 22225
+#define IDC_STAT_DIP1_LOW 22230
+#define IDC_STAT_DIP1_HIGH 22231
+#define IDC_STAT_DIP2_LOW 22232
+#define IDC_STAT_DIP2_HIGH 22233
+#define IDC_STAT_VERSION_CONTROLLER 22235
+#define IDC_STAT_VERSION_DIMMER1 22236
+#define IDC_STAT_VERSION_DIMMER2 22237
+#define IDC_STAT_DRIVE_EDIT1 22242
+#define IDC_STAT_DRIVE_EDIT2 22243
+#define IDC_STAT_DRIVE_SEND1 22244
+#define IDC_STAT_DRIVE_SEND2 22245
+#define IDC_STAT_DRIVE_BAR1 22246
+#define IDC_STAT_DRIVE_BAR2 22247
+#define IDC_STAT_TEMPERATURE 12202
+#define IDC_STAT_INPUT_VOLTAGE 12204
+#define IDC_STAT_PEAK_CURRENT 12206
+#define IDC_STAT_EFFECTIVE_POWER 12208
+#define IDC_STAT_PEAK_POWER 12210
+#define IDC_STAT_POWER_LOSS 12212
+#define IDC_STAT_PEAK_POWER_LOSS 12214
+#define IDC_STAT_MAINS_FREQUENCY 12216
+#define IDC_STAT_PROCESSOR_CLOCK 12218
+#define IDC_STAT_ON_TIME 12220
+#define IDC_STAT_PHASE_MODE 12222
+
 // "Grundeinstellung": the first id of each control group. A group has one
 // control per dimmer, CD column and value, numbered in that order:
 // first + dimmer * (columns * values) + column * values + value.

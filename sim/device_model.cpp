@@ -59,6 +59,7 @@ SimReply on_status(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now
         OutputMeasurement m = measure_output(sim_output_state(dev, d), mains_rms_at(now_ms));
         dev.peak_loss_mw[d] = std::max(dev.peak_loss_mw[d], uint32_t(m.loss_w * 1000));
     }
+    if (dev.scripted_status.size() == STATUS_BYTES) return reply(CMD_STATUS, dev.scripted_status);
     std::vector<uint8_t> out(STATUS_BYTES);
     build_status(dev, now_ms, out.data());
     return reply(CMD_STATUS, std::move(out));

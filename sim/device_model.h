@@ -79,6 +79,9 @@ struct SimDevice {
     uint16_t dimmer_rx[2];     // controller <-> dimmer message counters
     uint16_t dimmer_tx[2];
     int64_t frames_for_us;  // valid frames addressed to this dimmer
+    // A status record scripted from outside (tests): while it holds 111
+    // bytes, status replies carry it instead of the modelled values.
+    std::vector<uint8_t> scripted_status;
     ScopeSession scope;
     SimRng rng;
     bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears

@@ -46,6 +46,18 @@ struct Line {
 
 FILE* g_log = nullptr;
 
+// The scripted status record, or nothing when the file is missing or not
+// exactly one record long (a test may be rewriting it).
+std::vector<uint8_t> read_scripted_status(const std::string& path) {
+    std::vector<uint8_t> bytes(STATUS_BYTES + 1);
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return {};
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    if (bytes.size() != STATUS_BYTES) bytes.clear();
+    return bytes;
+}
+
 void write_log(const std::vector<std::string>& lines) {
     if (!g_log) return;
     for (const std::string& line : lines) {
@@ -166,6 +178,10 @@ int run(const SimArgs& args) {
         line.rx_free = args.pace ? std::max(line.rx_free, now) + BYTE_TIME * n : now;
         uint32_t now_ms =
             uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count());
+        if (!args.status_path.empty()) {
+            const std::vector<uint8_t> scripted = read_scripted_status(args.status_path);
+            for (SimDevice& dev : bus.devices) dev.scripted_status = scripted;
+        }
         if (!args.fault_switch_path.empty()) {
             const bool faulty = access(args.fault_switch_path.c_str(), F_OK) == 0;
             for (SimDevice& dev : bus.devices) dev.faults_active = faulty;

@@ -182,6 +182,7 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
                                        : name == "--log"          ? &a.log_path
                                        : name == "--load"         ? &a.load_path
                                        : name == "--save"         ? &a.save_path
+                                       : name == "--status-file"  ? &a.status_path
                                        : name == "--faults-while" ? &a.fault_switch_path
                                                                   : nullptr) {
             ok = !value.empty();
@@ -237,6 +238,10 @@ const char* sim_usage() {
            "                      (every dimmer's, with several addresses)\n"
            "  --save FILE         write the parameter store to a parameter file at exit\n"
            "                      (one address only)\n"
+           "  --status-file FILE  answer status requests with the 111 bytes FILE holds, read\n"
+           "                      anew for each request (modelled values while it is missing\n"
+           "                      or of another size), so a test can script the status\n"
+           "                      (every dimmer's, with several addresses)\n"
            "\n"
            "The parameter store starts in factory state: the default parameter set with\n"
            "both markers, zeros after it. The reset command restores that state.\n"

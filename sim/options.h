@@ -14,6 +14,7 @@ struct SimArgs {
     std::string log_path;            // traffic log
     std::string load_path;           // parameter file loaded into the store at start
     std::string save_path;           // parameter file the store is saved to at exit
+    std::string status_path;         // scripted status record, read whenever a request arrives
     std::string fault_switch_path;   // the line faults apply only while this file exists
     double exit_after_s = 0;         // 0: serve until killed
     bool pace = false;               // send at the line rate of 38400 baud, 11 bits a byte

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/text.h"
 #include "measure/status_text.h"
 
 namespace {
@@ -232,6 +233,31 @@ TEST(TestDriveArithmetic, TrackbarAndValue) {
     clamp_test_drive(drive);
     EXPECT_EQ(drive.value[0], 65535u);
     EXPECT_EQ(drive.value[1], 65535u);
+}
+
+TEST(TestDriveArithmetic, TrackbarMarksTheValueTypingDoesNot) {
+    TestDrive drive = {};
+    drive_from_trackbar(drive, 1, 50);
+    EXPECT_EQ(drive.value[1], 32768u);
+    EXPECT_EQ(drive.pending[1], 1u);
+    EXPECT_EQ(drive.pending[0], 0u);
+    EXPECT_EQ(drive_position_from_value(drive.value[1]), 50u);  // the trackbar stays where it was put
+
+    struct Case {
+        const char* typed;
+        uint32_t value, position;
+    };
+    const std::vector<Case> cases = {
+        {"70000", 65535, 100}, {"  12abc", 12, 0}, {"abc", 0, 0},
+        {"-5", 65535, 100},    {"", 0, 0},         {"32768", 32768, 50},
+    };
+    for (const Case& c : cases) {
+        drive = {};
+        drive_from_typed(drive, 0, parse_dlg_int(c.typed, nullptr));
+        EXPECT_EQ(drive.value[0], c.value) << c.typed;
+        EXPECT_EQ(drive_position_from_value(drive.value[0]), c.position) << c.typed;
+        EXPECT_EQ(drive.pending[0], 0u) << c.typed;
+    }
 }
 
 }  // namespace

@@ -260,6 +260,20 @@ TEST(SimDevice, StatusFollowsTheTestDrive) {
     EXPECT_NEAR(u16(s, MEAS2 + 7), 300, 8);
 }
 
+TEST(SimDevice, ScriptedStatusRecordReplacesTheModelledOne) {
+    Sim sim;
+    std::vector<uint8_t> scripted(STATUS_BYTES);
+    for (size_t i = 0; i < scripted.size(); ++i) scripted[i] = uint8_t(i * 7);
+    sim.dev.scripted_status = scripted;
+    EXPECT_EQ(sim.status(drive_payload(1, 1000, 0, 0)), scripted);
+    EXPECT_EQ(sim.dev.drive[0], 1000);  // the drive is still taken
+
+    sim.dev.scripted_status.pop_back();  // not one record: the model answers
+    const std::vector<uint8_t> modelled = sim.status();
+    EXPECT_EQ(modelled.size(), STATUS_BYTES);
+    EXPECT_NE(modelled, scripted);
+}
+
 TEST(SimDevice, PhaseControlModeComesFromTheStoredParameterSet) {
     SimConfig cfg = test_config();
     std::memset(cfg.factory_store.data(), 0, STORE_BYTES);

@@ -66,6 +66,9 @@ TEST(SimOptions, ValuesAndFlags) {
                           "in.ini",
                           "--save",
                           "out.ini",
+                          "--status-file",
+                          "status.bin",
+
                           "--faults-while",
                           "bad-line"});
     EXPECT_EQ(a.device.address, 128);
@@ -92,6 +95,7 @@ TEST(SimOptions, ValuesAndFlags) {
     EXPECT_EQ(a.device.scope_record_ms, 50u);
     EXPECT_EQ(a.load_path, "in.ini");
     EXPECT_EQ(a.save_path, "out.ini");
+    EXPECT_EQ(a.status_path, "status.bin");
     EXPECT_EQ(a.fault_switch_path, "bad-line");
 
     // Explicit DIP switches win over the address; the controller version alone
