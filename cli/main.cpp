@@ -1,13 +1,16 @@
-// kv310r-cli: the KV-310-R core on the command line, for scripting and for
-// users without Windows. Messages are the program's own German texts; errors go
-// to stderr with exit status 1, usage errors exit with status 2.
+// kv310r-cli: the KV-310-R core on the command line, for scripting on Linux
+// and Windows. Messages are the program's own German texts; errors go to
+// stderr with exit status 1, usage errors exit with status 2.
 #include "cli/cli_args.h"
 #include "cli/device_commands.h"
+#include "cli/diff_command.h"
+#include "cli/export_curve_command.h"
 #include "cli/measure_commands.h"
 #include "cli/param_commands.h"
+#include "cli/platform.h"
+#include "cli/usage.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -15,85 +18,59 @@ namespace {
 struct Command {
     const char* name;
     int (*run)(const CliArgs&);
-    const char* usage;
 };
 
 const Command commands[] = {
-    {"new", cli_new,
-     "kv310r-cli new DATEI\n"
-     "  Schreibt den Standard-Parametersatz als KV-310-R-Parameterdatei nach DATEI.\n"},
-    {"show", cli_show,
-     "kv310r-cli show DATEI\n"
-     "  Liest DATEI wie das Programm beim Öffnen und gibt den geprüften Parametersatz\n"
-     "  als Parameterdatei-Text aus (Abschnitt KV310R, 575 Schlüssel).\n"},
-    {"import-curve", cli_import_curve,
-     "kv310r-cli import-curve DATEI 1|2 TEXTDATEI\n"
-     "  Importiert die 256 Zahlen aus TEXTDATEI in Userkurve 1 oder 2 des Parametersatzes\n"
-     "  in DATEI und speichert DATEI. Bei einem Fehler bleibt DATEI unverändert.\n"},
-    {"version", cli_version,
-     "kv310r-cli version [--port NAME] [--address N]\n"
-     "  Fragt die Firmware-Version des KV-310-R ab.\n"},
-    {"read", cli_read,
-     "kv310r-cli read DATEI [--port NAME] [--address N]\n"
-     "  Liest den Parametersatz des Dimmers und speichert ihn als Parameterdatei DATEI.\n"},
-    {"write", cli_write,
-     "kv310r-cli write DATEI [--port NAME] [--address N]\n"
-     "  Schreibt den Parametersatz aus DATEI in den Dimmer (setzt ihn vorher zurück).\n"},
-    {"drive", cli_drive,
-     "kv310r-cli drive 1|2 WERT [--port NAME] [--address N]\n"
-     "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n"},
-    {"status", cli_status,
-     "kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]\n"
-     "  Fragt den Dimmerstatus einmal ab und zeigt ihn wie die Seite \"Dimmerstatus\".\n"
-     "  Mit --watch wird er alle 100 ms neu abgefragt und angezeigt, bis Strg+C;\n"
-     "  antwortet der Dimmer S Sekunden lang nicht (Standard 10), endet er mit Fehler.\n"},
-    {"scope", cli_scope,
-     "kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] [--range 1..6]\n"
-     "                 [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]\n"
-     "  Nimmt eine Oszilloskop-Messung auf und schreibt sie nach DATEI.csv.\n"
-     "  ART: einzel (Einzelmessung), fehler (Messung bei/nach Fehler), start (Messung\n"
-     "  bei Start, Halbperiode Nr. N = 0..500), last (Last-Test), dauer (Dauermessung,\n"
-     "  hier die erste Messung). ABSCHNITT: periode (Volle Periode), null\n"
-     "  (Nulldurchgang), schalt (Schaltvorgang). I-Messbereich: 1..6 = ±0,5, ±1, ±2,\n"
-     "  ±4, ±8, ±16 A. Nicht angegebene Einstellungen kommen aus dem Abschnitt SCOPE\n"
-     "  der Kv310r.ini (sonst Dimmer 1, einzel, periode, 6, 0).\n"
-     "  DATEI.csv: Kommentarzeilen mit \"#\" (Messung, t=0 und Schaltzeit in ms, Imax),\n"
-     "  die Kopfzeile time_ms;voltage_V;current_A, dann 500 Zeilen je Abtastwert:\n"
-     "  Zeit in ms (3 Nachkommastellen), Spannung in V (1), Strom in A (3);\n"
-     "  Trennzeichen Semikolon, Dezimalpunkt. Die Zeitachse ist die des Abschnitts:\n"
-     "  0..25 ms (periode), -1..4 ms (null), -0,5..2 ms (schalt, last).\n"
-     "  Ohne Antwort des Dimmers für S Sekunden (Standard 10) endet der Befehl mit\n"
-     "  Fehler; Strg+C bricht ab und stoppt die Messung im Dimmer.\n"},
+    {"new", cli_new},
+    {"show", cli_show},
+    {"import-curve", cli_import_curve},
+    {"export-curve", cli_export_curve},
+    {"diff", cli_diff},
+    {"version", cli_version},
+    {"read", cli_read},
+    {"write", cli_write},
+    {"drive", cli_drive},
+    {"status", cli_status},
+    {"scope", cli_scope},
 };
 
-const char* const port_note =
-    "\nOhne --port und --address gelten Port und RS485-Adresse aus der Kv310r.ini neben\n"
-    "dem Programm (Abschnitt PROP). Strg+C bricht eine laufende Übertragung ab.\n";
-
-void print_usage(std::FILE* out) {
-    std::fputs("KV-310-R PC-Testprogramm, Kommandozeile\n\nAufruf:\n", out);
-    for (const Command& c : commands) std::fputs(c.usage, out);
-    std::fputs(port_note, out);
+// The first option the command does not take, or empty.
+std::string unknown_option(const CliArgs& args, const CommandUsage& usage) {
+    for (const auto& [name, value] : args.options) {
+        bool known = false;
+        for (const std::string& o : usage.options) known = known || name == o;
+        if (!known) return name;
+    }
+    return std::string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string error;
-    auto args = parse_cli_args(argc, argv, error);
+    auto args = parse_cli_args(cli_start(argc, argv), error);
     if (!args) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
+    }
+    if (args->version) {
+        print_version(stdout);
+        return 0;
     }
     if (args->command.empty()) {
         print_usage(args->help ? stdout : stderr);
         return args->help ? 0 : 2;
     }
+    const CommandUsage* usage = find_command_usage(args->command);
     for (const Command& c : commands) {
-        if (args->command != c.name) continue;
+        if (!usage || args->command != c.name) continue;
         if (args->help) {
-            std::fputs(c.usage, stdout);
+            print_command_help(*usage, stdout);
             return 0;
+        }
+        if (const std::string bad = unknown_option(*args, *usage); !bad.empty()) {
+            std::fprintf(stderr, "Unbekannte Option: %s\n", bad.c_str());
+            return cli_usage_error(c.name);
         }
         return c.run(*args);
     }

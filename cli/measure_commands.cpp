@@ -1,44 +1,29 @@
 #include "cli/measure_commands.h"
 
 #include "cli/cli_port.h"
-#include "base/file_io.h"
+#include "cli/usage.h"
 #include "base/settings.h"
-#include "base/text.h"
 #include "base/ui.h"
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "port/port.h"
-#include "measure/plot_math.h"
 #include "measure/scope.h"
 #include "link/scope_reply.h"
-#include "measure/scope_text.h"
+#include "measure/scope_csv.h"
+#include "measure/status_csv.h"
+#include "measure/status_poll.h"
 #include "measure/status_text.h"
 
+#include <chrono>
 #include <cstdio>
-#include <initializer_list>
+#include <ctime>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 // Without a sign of life from the dimmer for this long, a command gives up
 // (--timeout in seconds changes it).
 uint32_t g_silence_limit_ms = 10000;
-
-int usage_error(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return 2;
-}
-
-// An option the command does not know, or empty.
-std::string unknown_option(const CliArgs& args, std::initializer_list<const char*> known) {
-    for (const auto& [name, value] : args.options) {
-        bool found = false;
-        for (const char* k : known) found = found || name == k;
-        if (!found) return name;
-    }
-    return std::string();
-}
 
 bool option_error(const char* option, const char* allowed) {
     std::fprintf(stderr, "Ungültiger Wert für %s (erlaubt: %s)\n", option, allowed);
@@ -53,7 +38,7 @@ void wait_next_tick(uint32_t tick) {
     for (;;) {
         link_idle_wait();
         if (tick_count_ms() != tick) return;
-        usleep(200);
+        cli_nap();
         if (tick_count_ms() != tick) return;
     }
 }
@@ -109,7 +94,7 @@ std::string status_report(const StatusTexts& t) {
     line("DIP-Schalter 2 Bit 4-7", t.dip[3]);
 
     constexpr size_t label_width = 37, value_width = 14;
-    out += "\n" + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
+    out += '\n' + padded("", label_width) + padded("Dimmer 1", value_width) + "Dimmer 2\n";
     auto pair = [&](const char* label, std::string DimmerStatusTexts::*field, bool second = true) {
         std::string text =
             padded(std::string(label) + ":", label_width) + padded(t.dimmer[0].*field, value_width);
@@ -141,44 +126,114 @@ int count_lines(const std::string& text) {
     return n;
 }
 
+void report_not_saved(const std::string& path) {
+    message_box(
+        nullptr, KV_MB_ERROR,
+        format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(path, 128).c_str()));
+}
+
+// The local time now, "2024-05-01 12:34:56.789": a spreadsheet reads it as a
+// date and time.
+std::string local_time_text() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const std::tm local = cli_local_time(seconds);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return format_text("%s.%03d", text, int(ms));
+}
+
+// The CSV file of a watch: the header first, then a line per status received,
+// each flushed at once, so whenever the watch ends (Ctrl+C, a silent dimmer,
+// a crash) the file holds every status up to the last one.
+struct CsvLog {
+    std::string path;
+    std::FILE* file = nullptr;
+    uint32_t started = 0;  // tick count when the watch began
+};
+
+bool csv_write(CsvLog& log, const std::string& text) {
+    if (std::fputs(text.c_str(), log.file) >= 0 && std::fflush(log.file) == 0) return true;
+    report_not_saved(log.path);
+    return false;
+}
+
+bool csv_open(CsvLog& log) {
+    log.file = create_file_for_writing(log.path);
+    if (!log.file) {
+        report_not_saved(log.path);
+        return false;
+    }
+    log.started = tick_count_ms();
+    return csv_write(log, status_csv_header());
+}
+
+// Closes the file; false (reported) when its last bytes could not be written.
+bool csv_close(CsvLog& log) {
+    if (!log.file) return true;
+    const bool ok = std::fclose(log.file) == 0;
+    log.file = nullptr;
+    if (!ok) report_not_saved(log.path);
+    return ok;
+}
+
+bool csv_add(CsvLog& log, const StatusRecord& status) {
+    if (!log.file) return true;
+    return csv_write(log, status_csv_line(local_time_text(), tick_count_ms() - log.started, status));
+}
+
 // Polls as the status page does while it is shown: a request with the test
 // drive every 100 ms, each reply shown as it completes. On a terminal each
 // report replaces the last; otherwise they follow each other, one blank line
-// apart. Ctrl+C ends it.
-int watch_status() {
-    const int opened = Link_Open();
+// apart, unless the statuses go to a CSV file (then only a terminal shows
+// them). Ctrl+C ends it.
+int watch_status(CsvLog& csv) {
+    const LinkStatus opened = Link_Open();
     if (link_is_error(opened)) {
-        Link_ReportError(nullptr);
+        Link_ReportError(nullptr, opened);
         return cli_finish(false);
     }
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
-    StatusPollState state = {};
-    status_page_activate(state);
+    if (!csv.path.empty() && !csv_open(csv)) return cli_finish(false);
+    const bool terminal = cli_is_terminal(stdout);
+    const bool report = terminal || csv.path.empty();
+    StatusPoll poll = {};
+    TestDrive drive = {};
+    status_page_activate(poll, drive);
     uint32_t now = tick_count_ms();
-    state.last_request_tick = now - STATUS_POLL_PERIOD_MS;  // the first request goes out at once
+    poll.last_request_tick = now - STATUS_POLL_PERIOD_MS;  // the first request goes out at once
     uint32_t last_reply = now;
     int shown_lines = 0;
     while (!cli_interrupted()) {
         now = tick_count_ms();
-        if (status_poll_step(state, false, now).shown) {
+        if (status_poll_step(poll, drive, false, now).shown) {
             last_reply = now;
-            const std::string report = status_report(status_texts(g_status_shown));
-            if (terminal && shown_lines > 0)
-                std::printf("\x1b[%dA\x1b[J", shown_lines);
-            else if (shown_lines > 0)
-                std::fputs("\n", stdout);
-            std::fputs(report.c_str(), stdout);
-            std::fflush(stdout);
-            shown_lines = count_lines(report);
+            if (!csv_add(csv, poll.slots.shown.status)) {
+                status_page_deactivate(poll);
+                csv_close(csv);
+                return 1;
+            }
+            if (report) {
+                const std::string text = status_report(status_texts(poll.slots.shown));
+                if (terminal && shown_lines > 0)
+                    std::printf("\x1b[%dA\x1b[J", shown_lines);
+                else if (shown_lines > 0)
+                    std::fputs("\n", stdout);
+                std::fputs(text.c_str(), stdout);
+                std::fflush(stdout);
+                shown_lines = count_lines(text);
+            }
         } else if (now - last_reply > g_silence_limit_ms) {
-            status_page_deactivate(state);
+            status_page_deactivate(poll);
+            csv_close(csv);
             report_silence();
             return 1;
         }
         wait_next_tick(now);
     }
-    status_page_deactivate(state);
-    return 0;  // Ctrl+C is how watching ends
+    status_page_deactivate(poll);
+    return csv_close(csv) ? 0 : 1;  // Ctrl+C is how watching ends
 }
 
 // ---- scope
@@ -197,10 +252,10 @@ bool word_index(const std::string& word, const char* const (&words)[N], uint32_t
 
 // The settings of the capture: those of the settings file beside the tool,
 // changed by the options. False with a message for a bad option.
-bool scope_settings_from(const CliArgs& args, ScopeSettings& s) {
+bool scope_settings_from(const CliArgs& args, ScopeSession& session) {
     settings_set_directory(cli_tool_directory());
-    scope_load_settings();
-    s = g_scope_edited;
+    scope_load_settings(session);
+    ScopeSettings& s = session.edited;
     unsigned long n = 0;
     if (auto v = cli_option(args, "--dimmer")) {
         if (!cli_parse_number(*v, 2, n) || n < 1) return option_error("--dimmer", "1 oder 2");
@@ -222,62 +277,44 @@ bool scope_settings_from(const CliArgs& args, ScopeSettings& s) {
     return true;
 }
 
-std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
-    std::string out = "# KV-310-R Oszilloskop: " + capture_description(s) + ", I-Messbereich [A] " +
-                      current_range_label(s.current_range) + "\n";
-    out += "# t=0 @ [ms]: " + capture_time_text(capture_zero_time_us(c)) + "\n";
-    out += "# Schaltzeit [ms]: " + capture_time_text(capture_switching_time_us(c)) + "\n";
-    out += "# " + peak_current_text(peak_current(c)) + "\n";
-    out += "time_ms;voltage_V;current_A\n";
-    const uint32_t section = ScopeSection(s);
-    for (int i = 0; i < SCOPE_SAMPLES; ++i)
-        out += format_text("%.3f;%.1f;%.3f\n", sample_time_ms(section, i), capture_voltage(c, i) / 10.0,
-                           capture_current(c, i) / 1000.0);
-    return out;
-}
-
-bool g_capture_done = false;
-
 void show_scope_progress(uint32_t value) {
     std::fprintf(stderr, "\rOszilloskop: %3u %%", value);
     std::fflush(stderr);
 }
 
 // Any counting oscilloscope reply the last poll got: the dimmer is alive.
-bool scope_reply_seen() {
-    const ScopeReply& r = g_scope_reply;
+bool scope_reply_seen(const ScopeReply& r) {
     return r.start_ack != 0 || r.data_length != 0 || r.state_count != 0;
 }
 
-// Runs the acquisition state machine as the page's timer would, about once a
-// millisecond, waiting on the port in between. 0 when the capture is complete.
-int run_acquisition() {
-    static int page_token;  // the state machine runs only for a page with a window
-    g_scope.page_active = true;
-    g_scope.page = &page_token;
-    g_capture_done = false;
-    scope_set_hooks({show_scope_progress, [] { g_capture_done = true; }, nullptr});
+// Runs the acquisition state machine as the page's timer would while the page
+// is shown, about once a millisecond, waiting on the port in between. 0 when
+// the capture is complete: the session's shown capture holds it.
+int run_acquisition(ScopeSession& session) {
+    StatusSlots slots = {};
+    TestDrive drive = {};
+    session.page_active = true;
+    session.hooks = {show_scope_progress, nullptr, nullptr};
     uint32_t now = tick_count_ms();
-    g_scope.last_period_tick = now - SCOPE_PERIOD_MS;  // the start command goes out at once
     uint32_t last_sign_of_life = now;
-    scope_start_measurement();
+    scope_start_measurement_at(session, now);
     for (;;) {
-        const uint32_t before = g_scope.state;
-        scope_step();
+        const ScopeState before = session.state;
         now = tick_count_ms();
-        if (g_capture_done) {
+        scope_step(session, slots, drive, nullptr, now);
+        if (session.state == ScopeState::complete) {
             show_scope_progress(100);
             std::fputc('\n', stderr);
             return 0;
         }
-        if (g_scope.state == SCOPE_IDLE) {
+        if (session.state == ScopeState::idle) {
             std::fputc('\n', stderr);
             // A failing start command has shown its message already.
-            if (before == SCOPE_FETCHING)
+            if (before == ScopeState::fetching)
                 message_box(nullptr, KV_MB_ERROR, "Keine Messdaten: der Dimmer hat die Messung beendet");
             return 1;
         }
-        if (scope_reply_seen()) last_sign_of_life = now;
+        if (scope_reply_seen(session.reply)) last_sign_of_life = now;
         if (now - last_sign_of_life > g_silence_limit_ms) {
             std::fputc('\n', stderr);
             report_silence();
@@ -285,7 +322,7 @@ int run_acquisition() {
         }
         if (cli_interrupted()) {
             std::fputs("\nAbbruch\n", stderr);
-            scope_stop();  // as "Reset": the dimmer drops the capture
+            (void)scope_stop();  // as "Reset": the dimmer drops the capture
             return 1;
         }
         wait_next_tick(now);
@@ -295,41 +332,33 @@ int run_acquisition() {
 }  // namespace
 
 int cli_status(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--watch", "--timeout"});
-    if (!args.operands.empty() || !bad.empty())
-        return usage_error("Aufruf: kv310r-cli status [--watch [--timeout S]] [--port NAME] [--address N]");
+    const auto csv_path = cli_option(args, "--csv");
+    if (!args.operands.empty() || (csv_path && csv_path->empty())) return cli_usage_error("status");
     if (!set_silence_limit(args)) return 2;
     if (!cli_set_up_port(args)) return 2;
-    if (cli_option(args, "--watch")) return watch_status();
-    if (!status_fetch(nullptr)) return cli_finish(false);
-    g_status_shown = g_status_fetched;
-    std::fputs(status_report(status_texts(g_status_shown)).c_str(), stdout);
+    CsvLog csv;
+    if (csv_path) csv.path = *csv_path;
+    if (cli_option(args, "--watch")) return watch_status(csv);
+    StatusSlots slots = {};
+    if (!status_fetch(nullptr, slots)) return cli_finish(false);
+    slots.shown = slots.fetched;
+    std::fputs(status_report(status_texts(slots.shown)).c_str(), stdout);
+    if (csv_path) {
+        const bool written = csv_open(csv) && csv_add(csv, slots.shown.status);
+        if (!csv_close(csv) || !written) return cli_finish(false);
+    }
     return cli_finish(true);
 }
 
 int cli_scope(const CliArgs& args) {
-    const std::string bad = unknown_option(args, {"--port", "--address", "--dimmer", "--kind", "--section",
-                                                  "--range", "--half-period", "-o", "--timeout"});
     const auto output = cli_option(args, "-o");
-    if (!args.operands.empty() || !bad.empty() || !output || output->empty())
-        return usage_error(
-            "Aufruf: kv310r-cli scope [--dimmer 1|2] [--kind ART] [--section ABSCHNITT] "
-            "[--range 1..6] [--half-period N] [--timeout S] -o DATEI.csv [--port NAME] [--address N]");
+    if (!args.operands.empty() || !output || output->empty()) return cli_usage_error("scope");
     if (!set_silence_limit(args)) return 2;
-    ScopeSettings settings;
-    if (!scope_settings_from(args, settings)) return 2;
+    ScopeSession session = {};
+    if (!scope_settings_from(args, session)) return 2;
     if (!cli_set_up_port(args)) return 2;
-    g_scope_edited = settings;
-    if (run_acquisition() != 0) {
-        Link_Close();
-        return 1;
-    }
+    const int result = run_acquisition(session);
     Link_Close();
-    if (!write_file_atomic(*output, capture_csv(g_scope_capture_shown, g_scope_displayed))) {
-        message_box(nullptr, KV_MB_ERROR,
-                    format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
-                                cut_chars(*output, 128).c_str()));
-        return 1;
-    }
-    return 0;
+    if (result != 0) return 1;
+    return save_capture_csv(nullptr, *output, session.shown_capture, session.displayed) ? 0 : 1;
 }

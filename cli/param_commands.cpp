@@ -1,6 +1,7 @@
 #include "cli/param_commands.h"
 
 #include "cli/cli_files.h"
+#include "cli/usage.h"
 #include "base/ui.h"
 #include "params/curve_text.h"
 #include "params/param_file.h"
@@ -11,24 +12,19 @@
 
 namespace {
 
-int usage_error(const char* text) {
-    std::fprintf(stderr, "%s\n", text);
-    return 2;
-}
-
 void report_error(const std::string& text) { message_box(nullptr, KV_MB_ERROR, text); }
 
 }  // namespace
 
 int cli_new(const CliArgs& args) {
-    if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli new DATEI");
+    if (args.operands.size() != 1) return cli_usage_error("new");
     ParameterRecord record;
     apply_defaults(record);
     return cli_save_parameter_file(record, args.operands[0]) ? 0 : 1;
 }
 
 int cli_show(const CliArgs& args) {
-    if (args.operands.size() != 1) return usage_error("Aufruf: kv310r-cli show DATEI");
+    if (args.operands.size() != 1) return cli_usage_error("show");
     ParameterRecord record;
     if (!cli_open_parameter_file(args.operands[0], record)) return 1;
     std::fputs(parameter_file_text(record).c_str(), stdout);
@@ -37,7 +33,7 @@ int cli_show(const CliArgs& args) {
 
 int cli_import_curve(const CliArgs& args) {
     if (args.operands.size() != 3 || (args.operands[1] != "1" && args.operands[1] != "2"))
-        return usage_error("Aufruf: kv310r-cli import-curve DATEI 1|2 TEXTDATEI");
+        return cli_usage_error("import-curve");
     const std::string& path = args.operands[0];
     const int curve = args.operands[1] == "1" ? 0 : 1;
     const std::string& text_path = args.operands[2];

@@ -1,7 +1,5 @@
 #include "link/codec.h"
 
-#include "link/link.h"
-
 namespace {
 
 FrameEncoder g_encoder;
@@ -11,46 +9,50 @@ FrameParser g_parser;
 // regularly even while a long burst arrives.
 constexpr int RECEIVE_STEP_BYTES = 128;
 
+LinkStatus put(const uint8_t* bytes, size_t count) {
+    return frame_put(g_encoder, bytes, count) ? LINK_OK : LINK_ERR_COMM;
+}
+
 }  // namespace
 
-int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length, const uint8_t* payload) {
-    if (length > FRAME_MAX_PAYLOAD) return -1;
+LinkStatus Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                      const uint8_t* payload) {
+    if (length > FRAME_MAX_PAYLOAD) return LINK_ERR_COMM;
     Codec_Begin(address, sub_address, code);
-    for (size_t i = 0; i < length; ++i) Codec_PutU8(payload[i]);
+    (void)put(payload, length);  // at most 256 bytes always fit
     return Codec_Finish();
 }
 
-int Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code) {
+void Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code) {
     frame_begin(g_encoder, address, sub_address, code);
-    return 0;
 }
 
-int Codec_PutU8(uint8_t value) { return frame_put(g_encoder, &value, 1); }
+LinkStatus Codec_PutU8(uint8_t value) { return put(&value, 1); }
 
-int Codec_PutU16(uint16_t value) {
+LinkStatus Codec_PutU16(uint16_t value) {
     const uint8_t bytes[2] = {uint8_t(value), uint8_t(value >> 8)};
-    return frame_put(g_encoder, bytes, 2);
+    return put(bytes, 2);
 }
 
-int Codec_PutU32(uint32_t value) {
+LinkStatus Codec_PutU32(uint32_t value) {
     const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
                               uint8_t(value >> 24)};
-    return frame_put(g_encoder, bytes, 4);
+    return put(bytes, 4);
 }
 
-int Codec_Finish() {
-    if (frame_finish(g_encoder) != 0) return -1;
+LinkStatus Codec_Finish() {
+    if (!frame_finish(g_encoder)) return LINK_ERR_COMM;
     return Link_WriteBytes(g_encoder.buffer, g_encoder.fill);
 }
 
-int Codec_ReceiveStep() {
+ReceiveStep Codec_ReceiveStep() {
     g_parser.completed = 0;
     for (int i = 0; i < RECEIVE_STEP_BYTES; ++i) {
-        const int b = Link_ReadByte();
-        if (b < 0) return -1;
-        if (frame_parser_push(g_parser, uint8_t(b))) return 1;
+        const std::optional<uint8_t> b = Link_ReadByte();
+        if (!b) return ReceiveStep::nothing_waiting;
+        if (frame_parser_push(g_parser, *b)) return ReceiveStep::frame_complete;
     }
-    return 0;
+    return ReceiveStep::budget_used;
 }
 
 bool Codec_Decode(Frame* out) { return frame_decode(g_parser, out); }

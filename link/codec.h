@@ -7,26 +7,35 @@
 #include <cstdint>
 
 #include "link/frame.h"
+#include "link/link.h"
 
-// Builds a whole frame and writes it. -1 without sending for a payload over
-// 256 bytes, otherwise the result of the port write (0 written, -1 failed).
-int Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length, const uint8_t* payload);
+// Builds a whole frame and writes it: LINK_ERR_COMM without sending for a
+// payload over 256 bytes, otherwise the port write's status (LINK_OK, or
+// LINK_ERR_PORT when the port is closed or the write fails).
+LinkStatus Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                      const uint8_t* payload);
 
-// Starts a frame in the transmit buffer. Always 0.
-int Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code);
-// Append little-endian payload values; -1 without appending if the transmit
-// buffer lacks room.
-int Codec_PutU8(uint8_t value);
-int Codec_PutU16(uint16_t value);
-int Codec_PutU32(uint32_t value);
-// Closes the frame and writes it in one write: the port write's result, or -1
-// without writing if the buffer lacks room.
-int Codec_Finish();
+// Starts a frame in the transmit buffer.
+void Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code);
+// Append little-endian payload values: LINK_OK, or LINK_ERR_COMM without
+// appending when the frame would not fit the transmit buffer.
+LinkStatus Codec_PutU8(uint8_t value);
+LinkStatus Codec_PutU16(uint16_t value);
+LinkStatus Codec_PutU32(uint32_t value);
+// Closes the frame and writes it in one write: the port write's status, or
+// LINK_ERR_COMM without writing when the frame would not fit.
+LinkStatus Codec_Finish();
 
-// One non-blocking parser step over at most 128 bytes from the port: 1 as soon
-// as a valid frame is complete, -1 as soon as a read delivers nothing (nothing
-// waiting, or the port is closed), 0 after 128 bytes without a frame.
-int Codec_ReceiveStep();
+// What one receive step ended with.
+enum class ReceiveStep {
+    frame_complete,   // a valid frame is complete (Codec_Decode yields it)
+    nothing_waiting,  // a read delivered no byte: nothing waiting, or the port is closed
+    budget_used,      // 128 bytes taken without completing a frame
+};
+
+// One non-blocking parser step over at most 128 bytes from the port. Bytes
+// that do not complete a frame stay in the parser for the next step.
+ReceiveStep Codec_ReceiveStep();
 
 // The frame completed by the last receive step; false when there is none. The
 // payload view is valid until the next receive step.

@@ -7,8 +7,6 @@
 #include "link/status_record.h"
 #include "params/record.h"
 
-VersionData g_version;
-
 namespace {
 
 constexpr ReplyMatch VERSION_REPLY = {CMD_VERSION, 2, {}, 0};
@@ -24,6 +22,11 @@ void clear_slot(StatusSlot& slot) { std::memset(&slot, 0, sizeof slot); }
 
 }  // namespace
 
+void store_polled_status(StatusSlots& slots, const Frame& reply) {
+    clear_slot(slots.fetched);
+    fill_slot(slots.polled, reply);
+}
+
 void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2,
                           uint8_t payload[8]) {
     payload[0] = flag1;
@@ -34,40 +37,41 @@ void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_
     put_u16le(payload + 6, value2);
 }
 
-int connection_test() {
-    g_version = {};
+LinkStatus connection_test(VersionData& version) {
+    version = {};
     Frame reply;
-    const int code =
+    const LinkStatus code =
         waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION_REPLY, VERSION_WAIT_MS, &reply);
     if (code != LINK_OK) return code;
-    g_version.controller_major = reply.payload[0];
-    g_version.controller_minor = reply.payload[1];
+    version.controller_major = reply.payload[0];
+    version.controller_minor = reply.payload[1];
     if (reply.length >= 6) {
-        g_version.dimmer_major[0] = reply.payload[2];
-        g_version.dimmer_minor[0] = reply.payload[3];
-        g_version.dimmer_major[1] = reply.payload[4];
-        g_version.dimmer_minor[1] = reply.payload[5];
+        version.dimmer_major[0] = reply.payload[2];
+        version.dimmer_minor[0] = reply.payload[3];
+        version.dimmer_major[1] = reply.payload[4];
+        version.dimmer_minor[1] = reply.payload[5];
     }
     return LINK_OK;
 }
 
-int status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
-    clear_slot(g_status_fetched);
+LinkStatus status_transaction(StatusSlots& slots, uint8_t flag1, uint16_t value1, uint8_t flag2,
+                              uint16_t value2) {
+    clear_slot(slots.fetched);
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     Frame reply;
-    const int code =
+    const LinkStatus code =
         waiting_transaction(false, CMD_STATUS, payload, sizeof payload, STATUS_REPLY, STATUS_WAIT_MS, &reply);
-    if (code == LINK_OK) fill_slot(g_status_fetched, reply);
+    if (code == LINK_OK) fill_slot(slots.fetched, reply);
     return code;
 }
 
-int reset_transaction() {
+LinkStatus reset_transaction() {
     Frame reply;
     return waiting_transaction(false, CMD_RESET, nullptr, 0, RESET_REPLY, PARAMETER_WAIT_MS, &reply);
 }
 
-int write_block(int index, const uint8_t* block) {
+LinkStatus write_block(int index, const uint8_t* block) {
     uint8_t payload[1 + PARAMETER_BLOCK_SIZE];
     payload[0] = uint8_t(index);
     std::memcpy(payload + 1, block, PARAMETER_BLOCK_SIZE);
@@ -77,29 +81,28 @@ int write_block(int index, const uint8_t* block) {
                                &reply);
 }
 
-int read_block(int index, uint8_t* block) {
+LinkStatus read_block(int index, uint8_t* block) {
     const uint8_t payload[1] = {uint8_t(index)};
     // The block follows the status byte and the index. A reply too short to
     // carry all of it is not taken; the wait goes on as for any other frame.
     const ReplyMatch answer = {CMD_READ_BLOCK, 2 + PARAMETER_BLOCK_SIZE, {1, uint8_t(index)}, 2};
     Frame reply;
-    const int code = waiting_transaction(false, CMD_READ_BLOCK, payload, sizeof payload, answer,
-                                         PARAMETER_WAIT_MS, &reply);
+    const LinkStatus code = waiting_transaction(false, CMD_READ_BLOCK, payload, sizeof payload, answer,
+                                                PARAMETER_WAIT_MS, &reply);
     if (code == LINK_OK) std::memcpy(block, reply.payload + 2, PARAMETER_BLOCK_SIZE);
     return code;
 }
 
-int send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
+LinkStatus send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     return send_only_transaction(CMD_STATUS, payload, sizeof payload);
 }
 
-int poll_status_reply() {
-    clear_slot(g_status_polled);
+LinkStatus poll_status_reply(StatusSlots& slots) {
+    clear_slot(slots.polled);
     Frame reply;
     if (poll_reply(&reply) != LINK_OK || !reply_matches(reply, STATUS_REPLY)) return LINK_ERR_COMM;
-    clear_slot(g_status_fetched);
-    fill_slot(g_status_polled, reply);
+    store_polled_status(slots, reply);
     return LINK_OK;
 }

@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/frame.h"
+#include "link/link.h"
+#include "link/status_record.h"
+
 constexpr uint8_t CMD_VERSION = 0x08;        // -> controller major, minor [, dimmer 1 and 2 major, minor]
 constexpr uint8_t CMD_STATUS = 0x10;         // 8 bytes drive request -> 111-byte status record
 constexpr uint8_t CMD_RESET = 0x40;          // reset the dimmer's parameter set -> 1 byte
@@ -31,33 +35,35 @@ struct VersionData {
     uint8_t dimmer_minor[2];
 };
 
-extern VersionData g_version;
-
 // Clears the version data, closes and reopens the port, asks for the version
-// (1000 ms). A link status code.
-int connection_test();
+// (1000 ms); the reply fills the version data.
+LinkStatus connection_test(VersionData& version);
 
 // Clears the fetched status slot, opens the port (not closed first), sends the
 // status request with the given drive flags and values, waits 1000 ms; the
 // reply fills the fetched slot.
-int status_transaction(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
+LinkStatus status_transaction(StatusSlots& slots, uint8_t flag1, uint16_t value1, uint8_t flag2,
+                              uint16_t value2);
 
 // Opens the port, resets the dimmer's parameter set, waits 5000 ms.
-int reset_transaction();
+LinkStatus reset_transaction();
 
 // Opens the port, sends parameter block index (0..7), waits 5000 ms for the echo.
-int write_block(int index, const uint8_t* block /* 128 bytes */);
+LinkStatus write_block(int index, const uint8_t* block /* 128 bytes */);
 
 // Opens the port, asks for parameter block index, waits 5000 ms; the reply's
 // 128 block bytes go to block.
-int read_block(int index, uint8_t* block /* 128 bytes */);
+LinkStatus read_block(int index, uint8_t* block /* 128 bytes */);
 
 // Send-only status request: LINK_ERR_PORT if the port is closed.
-int send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
+LinkStatus send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
 
 // One receive step. Clears the polled slot; for a status reply clears the
-// fetched slot, fills the polled slot and returns 0; otherwise LINK_ERR_COMM.
-int poll_status_reply();
+// fetched slot (a polled reply is newer than any fetched one), fills the
+// polled slot and returns LINK_OK; otherwise LINK_ERR_COMM.
+LinkStatus poll_status_reply(StatusSlots& slots);
+// What every poll does with a status reply of at least 111 bytes.
+void store_polled_status(StatusSlots& slots, const Frame& reply);
 
 // The 8-byte status request payload: per dimmer the set-drive flag, 0, u16 value.
 void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2, uint8_t payload[8]);

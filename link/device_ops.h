@@ -9,12 +9,12 @@
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/status_record.h"
 #include "params/record.h"
 
 // The parameter set as it crosses the link: eight blocks of 128 bytes. The
 // 596-byte device image fills the start, the rest is zero.
 constexpr size_t TRANSFER_IMAGE_SIZE = 1024;
-extern uint8_t g_transfer_image[TRANSFER_IMAGE_SIZE];
 
 // Input discarded before an operation's first request, so a late reply to an
 // earlier one cannot be taken for the new one.
@@ -26,8 +26,9 @@ bool firmware_version(WindowRef owner);
 
 // Fetches one status record into the fetched slot; the port is closed
 // afterwards whatever the outcome. The second form also sets the test drive.
-bool status_fetch(WindowRef owner);
-bool status_fetch_drive(WindowRef owner, uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2);
+bool status_fetch(WindowRef owner, StatusSlots& slots);
+bool status_fetch_drive(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, uint8_t flag2,
+                        uint16_t value2);
 
 // Resets the dimmer's parameter set, then writes all eight blocks of the
 // record's device image. The port stays open after success.
@@ -37,6 +38,11 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record);
 // the record's; otherwise the record's device image is zeroed (the caller then
 // applies the defaults). The record is untouched unless all blocks arrived.
 bool read_parameter_set(WindowRef owner, ParameterRecord& record);
+// What the program and kv310r-cli do with the record after a read that
+// reported success: a dimmer without a valid set (its image was zeroed, so
+// the markers are missing) gives the default set; then every field is kept
+// to its limits.
+void finish_parameter_read(ParameterRecord& record);
 
 // Called after each parameter block that crossed the link (done of total), so
 // a front end can show progress. Null (the default) shows nothing.

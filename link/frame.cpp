@@ -36,22 +36,22 @@ void frame_begin(FrameEncoder& enc, uint8_t address, uint8_t sub_address, uint8_
     enc.sum = uint8_t(address + command);
 }
 
-int frame_put(FrameEncoder& enc, const uint8_t* bytes, size_t count) {
+bool frame_put(FrameEncoder& enc, const uint8_t* bytes, size_t count) {
     // Room for the bytes in stuffed form, then two for a stuffed checksum and
     // one for the closing flag.
-    if (enc.fill + 2 * count + 3 > FRAME_MAX_STUFFED) return -1;
+    if (enc.fill + 2 * count + 3 > FRAME_MAX_STUFFED) return false;
     for (size_t i = 0; i < count; ++i) {
         put_stuffed(enc, bytes[i]);
         enc.sum = uint8_t(enc.sum + bytes[i]);
     }
-    return 0;
+    return true;
 }
 
-int frame_finish(FrameEncoder& enc) {
-    if (enc.fill + 3 > FRAME_MAX_STUFFED) return -1;
+bool frame_finish(FrameEncoder& enc) {
+    if (enc.fill + 3 > FRAME_MAX_STUFFED) return false;
     put_stuffed(enc, uint8_t(-enc.sum));
     enc.buffer[enc.fill++] = FRAME_FLAG;
-    return 0;
+    return true;
 }
 
 size_t frame_encode(uint8_t address, uint8_t sub_address, uint8_t code, const uint8_t* payload, size_t length,

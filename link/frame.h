@@ -28,11 +28,11 @@ struct FrameEncoder {
 // Empties the buffer and puts the opening flag, address and command byte
 // (code | sub_address), stuffed.
 void frame_begin(FrameEncoder& enc, uint8_t address, uint8_t sub_address, uint8_t code);
-// Appends payload bytes, stuffed. Refuses (-1, nothing appended) unless the
+// Appends payload bytes, stuffed. Refuses (false, nothing appended) unless the
 // bytes in stuffed form plus a stuffed checksum and the closing flag still fit.
-int frame_put(FrameEncoder& enc, const uint8_t* bytes, size_t count);
-// Appends the stuffed checksum and the closing flag; -1 if they do not fit.
-int frame_finish(FrameEncoder& enc);
+bool frame_put(FrameEncoder& enc, const uint8_t* bytes, size_t count);
+// Appends the stuffed checksum and the closing flag; false if they do not fit.
+bool frame_finish(FrameEncoder& enc);
 
 // Builds a whole frame into out (room for FRAME_MAX_STUFFED bytes); returns its
 // length, or 0 for a payload over 256 bytes.

@@ -1,11 +1,11 @@
 #include "link/link.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "base/cp1252.h"
 #include "base/text.h"
+#include "base/ticks.h"
 #include "link/busy.h"
 #include "link/codec.h"
 #include "link/monitor_feed.h"
@@ -16,9 +16,21 @@ PortSettings g_port_settings;
 namespace {
 
 constexpr const char* LINE_MODE = "38400,n,8,2";
+constexpr int32_t ERROR_RANGE_FIRST = 10000;
+constexpr int32_t ERROR_RANGE_LAST = 10006;
 
 PortHandle g_port = PORT_INVALID;
-int g_last_status = LINK_OK;
+
+// Bytes taken from the port in one read and handed out one at a time. A read
+// is a system call (under Wine a round trip to its server as well), so a
+// status reply of some 120 bytes costs one or two reads instead of 120.
+struct ReadAhead {
+    uint8_t bytes[256];
+    size_t count;
+    size_t next;
+};
+ReadAhead g_read_ahead;
+
 std::string g_port_text;
 std::string g_mode_text;
 MonitorTextHook g_monitor_text_hook = nullptr;
@@ -48,42 +60,36 @@ void set_port_name(PortSettings& settings, std::string_view name) {
     settings.name[n] = '\0';
 }
 
-bool link_is_error(int code) {
-    if (code < LINK_ERR_NO_PORT || code > LINK_ERR_LAST) return false;
-    g_last_status = code;
-    return true;
+bool link_is_error(LinkStatus status) {
+    const int32_t code = int32_t(status);
+    return code >= ERROR_RANGE_FIRST && code <= ERROR_RANGE_LAST;
 }
 
-bool link_is_cancel(int code) {
-    if (code != LINK_CANCELLED) return false;
-    g_last_status = code;
-    return true;
-}
+bool link_is_cancel(LinkStatus status) { return status == LINK_CANCELLED; }
 
-int link_last_status() { return g_last_status; }
-
-std::string link_status_message(int code) {
-    if (code == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
-    if (code == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
-    if (code >= LINK_ERR_NO_PORT && code <= LINK_ERR_LAST) return "Kommunikation mit KV-310-R ist fehlerhaft";
+std::string link_status_message(LinkStatus status) {
+    if (status == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
+    if (status == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
+    if (link_is_error(status)) return "Kommunikation mit KV-310-R ist fehlerhaft";
     return {};
 }
 
 void Link_Init() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
-    g_last_status = LINK_OK;
+    g_read_ahead = {};
     g_port_text.clear();
     g_mode_text.clear();
     Codec_ResetReceiver();
 }
 
-int Link_Open() {
+LinkStatus Link_Open() {
     if (g_port != PORT_INVALID) return LINK_OK;
     set_monitor_texts(g_port_settings.name, "");
     if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
     g_port = port_open(g_port_settings.name);
     if (g_port == PORT_INVALID) return LINK_ERR_PORT;
+    g_read_ahead = {};
     set_monitor_texts(g_port_settings.name, LINE_MODE);
     // The traffic log is an 8-bit file like the settings file: the name goes
     // in code page 1252 when it can.
@@ -97,51 +103,53 @@ int Link_Open() {
 void Link_Close() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
+    g_read_ahead = {};  // what was read but not taken goes with the port
     set_monitor_texts(g_port_settings.name, "");
 }
 
 bool link_port_is_open() { return g_port != PORT_INVALID; }
 
-int Link_WriteBytes(const uint8_t* bytes, size_t count) {
-    if (g_port == PORT_INVALID) return -1;
+LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count) {
+    if (g_port == PORT_INVALID) return LINK_ERR_PORT;
     for (size_t i = 0; i < count; ++i) feed_hex(bytes[i]);
     const int written = port_write(g_port, bytes, count);
-    return written >= 0 && size_t(written) == count ? 0 : -1;
+    return written >= 0 && size_t(written) == count ? LINK_OK : LINK_ERR_PORT;
 }
 
-int Link_ReadByte() {
-    if (g_port == PORT_INVALID) return -1;
-    uint8_t b;
-    if (port_read(g_port, &b, 1) != 1) return -1;
+std::optional<uint8_t> Link_ReadByte() {
+    if (g_port == PORT_INVALID) return std::nullopt;
+    ReadAhead& r = g_read_ahead;
+    if (r.next == r.count) {
+        r.next = r.count = 0;
+        const int got = port_read(g_port, r.bytes, sizeof r.bytes);
+        if (got <= 0) return std::nullopt;
+        r.count = size_t(got);
+    }
+    const uint8_t b = r.bytes[r.next++];
     feed_hex(b);
     return b;
 }
 
 bool Link_TimedOut(uint32_t limit_ms, uint32_t start) {
-    const int32_t difference = int32_t(tick_count_ms() - start);
-    const int64_t elapsed = std::llabs(int64_t(difference));
-    if (elapsed <= int64_t(limit_ms)) return false;
+    if (ticks_elapsed(start, tick_count_ms()) <= limit_ms) return false;
     char line[48];
     const int n = std::snprintf(line, sizeof line, "\r\n{TIMEOUT %u}\r\n", unsigned(limit_ms));
     Monitor_Feed(line, size_t(n));
     return true;
 }
 
-int Link_Drain(uint32_t ms) {
+LinkStatus Link_Drain(uint32_t ms) {
     const uint32_t start = tick_count_ms();
     for (;;) {
-        if (Busy_Cancelled()) {
-            g_last_status = LINK_CANCELLED;
-            return 0;
-        }
-        const int step = Codec_ReceiveStep();
-        if (Link_TimedOut(ms, start)) return 1;
-        if (step < 0) link_idle_wait();
+        if (Busy_Cancelled()) return LINK_CANCELLED;
+        const ReceiveStep step = Codec_ReceiveStep();
+        if (Link_TimedOut(ms, start)) return LINK_OK;
+        if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
 }
 
-void Link_ReportError(WindowRef owner) {
-    const std::string text = link_status_message(g_last_status);
+void Link_ReportError(WindowRef owner, LinkStatus status) {
+    const std::string text = link_status_message(status);
     if (!text.empty()) message_box(owner, KV_MB_ERROR, text);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,51 +21,55 @@ extern PortSettings g_port_settings;
 // Copies at most 127 bytes of name, never splitting a UTF-8 sequence.
 void set_port_name(PortSettings& settings, std::string_view name);
 
-// Status codes. 10000..10006 is the error range: each code in it is an error,
-// and those without a message of their own show the LINK_ERR_COMM text.
-constexpr int LINK_OK = 0;
-constexpr int LINK_ERR_NO_PORT = 10000;  // no port name configured
-constexpr int LINK_ERR_PORT = 10001;     // port cannot be opened, or is closed
-constexpr int LINK_ERR_COMM = 10003;     // no matching reply in time
-constexpr int LINK_ERR_LAST = 10006;
-constexpr int LINK_CANCELLED = 20000;  // "Abbruch" in the busy window
+// The outcome of everything the link does: the codec, the port, the drain, the
+// transactions and the commands built on them.
+enum class [[nodiscard]] LinkStatus : int32_t{
+    LINK_OK = 0,
+    LINK_ERR_NO_PORT = 10000,  // no port name configured
+    LINK_ERR_PORT = 10001,     // the port cannot be opened, is closed, or a write failed
+    LINK_ERR_COMM = 10003,     // no matching reply in time, or a frame that would not fit
+    LINK_CANCELLED = 20000,    // "Abbruch" in the busy window
+};
+using enum LinkStatus;  // the codes keep the names the link has always used
 
-// Classification. Each records a matching code as the last link status, which
-// Link_ReportError shows. Every value that is neither counts as success.
-bool link_is_error(int code);
-bool link_is_cancel(int code);
-int link_last_status();
-// The message for an error code; empty for success and cancellation.
-std::string link_status_message(int code);
+// 10000..10006 is the error range: each code in it is an error, and those
+// without a message of their own show the LINK_ERR_COMM text. 20000 is a
+// cancellation. Every other value counts as success.
+bool link_is_error(LinkStatus status);
+bool link_is_cancel(LinkStatus status);
+// The message for an error; empty for success and cancellation.
+std::string link_status_message(LinkStatus status);
 
 // Program start: port closed, state cleared, parser reset.
 void Link_Init();
-// Opens and sets up the port named in g_port_settings. 0 at once if it is
-// already open; LINK_ERR_NO_PORT for an empty name; LINK_ERR_PORT when it
+// Opens and sets up the port named in g_port_settings. LINK_OK at once if it
+// is already open; LINK_ERR_NO_PORT for an empty name; LINK_ERR_PORT when it
 // cannot be opened.
-int Link_Open();
+LinkStatus Link_Open();
 // Closes the port if it is open. Always succeeds.
 void Link_Close();
 bool link_port_is_open();
 
-// -1 if the port is closed or the write fails or falls short, else 0. Each
-// byte goes to the monitor feed as " %02x" first.
-int Link_WriteBytes(const uint8_t* bytes, size_t count);
-// One byte 0..255, or -1 when the port is closed or nothing is waiting. A byte
-// read goes to the monitor feed as " %02x".
-int Link_ReadByte();
+// LINK_ERR_PORT if the port is closed or the write fails or falls short, else
+// LINK_OK. Each byte goes to the monitor feed as " %02x" first.
+LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count);
+// One byte, or nothing when the port is closed or no byte is waiting. The
+// port is read for all that is waiting and the bytes handed out one by one;
+// each goes to the monitor feed as " %02x" when it is handed out.
+std::optional<uint8_t> Link_ReadByte();
 
 // True once the time since start (a tick count) exceeds limit_ms; then also
 // feeds "{TIMEOUT limit}". The difference is taken as a signed 32-bit number,
 // so a wrap of the tick counter does not end a wait early.
 bool Link_TimedOut(uint32_t limit_ms, uint32_t start);
 
-// Reads and throws away what arrives for ms milliseconds: 1 when the time is
-// up, 0 when cancelled in the busy window (last status := LINK_CANCELLED).
-int Link_Drain(uint32_t ms);
+// Reads and throws away what arrives for ms milliseconds: LINK_OK when the
+// time is up, LINK_CANCELLED when the user cancelled in the busy window.
+LinkStatus Link_Drain(uint32_t ms);
 
-// Shows the message of the last link status, error icon, owned by owner.
-void Link_ReportError(WindowRef owner);
+// Shows the message of an error status, error icon, owned by owner; nothing
+// for success and cancellation.
+void Link_ReportError(WindowRef owner, LinkStatus status);
 
 // The address byte that goes into every frame.
 uint8_t link_address();

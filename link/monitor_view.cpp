@@ -1,11 +1,12 @@
 #include "link/monitor_view.h"
 
 #include "base/file_io.h"
+#include "base/version.h"
 #include "link/monitor_feed.h"
 
 namespace {
 
-constexpr char LOG_HEADER[] = "KV-310-R PC-Testprogramm\nV2.3 15.2.2017\n";
+constexpr char LOG_HEADER[] = KV_PRODUCT_NAME "\nV" KV_VERSION_TEXT "\n";
 
 void close_log(MonitorView& view) {
     if (view.log) std::fclose(view.log);

@@ -50,13 +50,14 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings.address = dialog_copy.address;
     Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
     PortSearchResult result = PortSearchResult::not_found;
+    VersionData version;
     for (int i = 0; i < PORT_SEARCH_NAMES && result == PortSearchResult::not_found; ++i) {
         const std::string name = port_search_name(i);
         set_port_name(g_port_settings, name);
         Busy_SetText(name);
         if (Busy_Cancelled())
             result = PortSearchResult::cancelled;
-        else if (connection_test() == LINK_OK)
+        else if (connection_test(version) == LINK_OK)
             result = PortSearchResult::found;
     }
     Busy_Close();
@@ -69,15 +70,16 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     return result;
 }
 
-int port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
+LinkStatus port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings = dialog_copy;
     Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
     Busy_SetText("Hardware-Test..");
-    const int code = connection_test();
+    VersionData version;
+    const LinkStatus code = connection_test(version);
     Busy_Close();
     if (link_is_error(code)) {
         Link_Close();
-        Link_ReportError(owner);
+        Link_ReportError(owner, code);
     }
     Link_Close();
     return code;

@@ -47,4 +47,4 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy);
 // "OK": the dialog's values become the live settings (the caller shows them
 // in the status bar), then one connection test; a link error is shown, owned
 // by owner. The port is closed afterwards. Returns the link status.
-int port_settings_accept(WindowRef owner, const PortSettings& dialog_copy);
+LinkStatus port_settings_accept(WindowRef owner, const PortSettings& dialog_copy);

@@ -16,9 +16,9 @@ constexpr uint32_t KIND_START_UP = 2;
 constexpr uint32_t KIND_LOAD_TEST = 3;
 constexpr uint32_t KIND_CONTINUOUS = 4;
 
-int reopen_and_send(const uint8_t payload[6]) {
+LinkStatus reopen_and_send(const uint8_t payload[6]) {
     Link_Close();
-    const int opened = Link_Open();
+    const LinkStatus opened = Link_Open();
     if (opened != LINK_OK) return opened;
     return send_only_transaction(CMD_SCOPE, payload, 6);
 }
@@ -37,24 +37,23 @@ void build_scope_start(const ScopeStartSettings& s, uint8_t payload[6]) {
     payload[5] = s.current_range < 2 ? 1 : 0;
 }
 
-int scope_start(const ScopeStartSettings& settings) {
+LinkStatus scope_start(const ScopeStartSettings& settings) {
     uint8_t payload[6];
     build_scope_start(settings, payload);
     return reopen_and_send(payload);
 }
 
-int scope_stop() {
+LinkStatus scope_stop() {
     const uint8_t payload[6] = {};
     return reopen_and_send(payload);
 }
 
-int scope_data_request(uint8_t index) {
+LinkStatus scope_data_request(uint8_t index) {
     const uint8_t payload[2] = {index, 0};
     return send_only_transaction(CMD_SCOPE_REQUEST, payload, sizeof payload);
 }
 
-int scope_poll() {
-    ScopeReply& r = g_scope_reply;
+LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
     std::memset(&r, 0, sizeof r);
     Frame reply;
     if (poll_reply(&reply) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
@@ -62,10 +61,8 @@ int scope_poll() {
     switch (reply.code) {
         case CMD_STATUS:
             if (reply.length < STATUS_RECORD_SIZE) break;
-            r.status.valid = 1;
-            std::memcpy(&r.status.status, p, STATUS_RECORD_SIZE);
-            std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
-            g_status_polled = r.status;
+            store_polled_status(slots, reply);
+            r.status = slots.polled;
             return LINK_OK;
         case CMD_SCOPE:
             if (reply.length < 6) break;
@@ -91,14 +88,14 @@ int scope_poll() {
 }
 
 bool scope_send_start(WindowRef page, const ScopeStartSettings& settings) {
-    const int code = scope_start(settings);
-    if (link_is_error(code)) {
+    const LinkStatus status = scope_start(settings);
+    if (link_is_error(status)) {
         Link_Close();
         if (Busy_Window()) Busy_Close();
-        Link_ReportError(page);
+        Link_ReportError(page, status);
         return false;
     }
-    if (link_is_cancel(code)) {
+    if (link_is_cancel(status)) {
         Link_Close();
         Busy_Close();
         return false;

@@ -1,11 +1,14 @@
 // The oscilloscope commands: start and stop a capture (0x80), request a sample
-// block (0x90), and one non-blocking poll that sorts the reply into
-// g_scope_reply. All are driven from the periodic timer and never wait.
+// block (0x90), and one non-blocking poll that sorts the reply into a
+// ScopeReply. All are driven from the periodic timer and never wait.
 #pragma once
 
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/link.h"
+#include "link/scope_reply.h"
+#include "link/status_record.h"
 
 // The capture settings the start command carries (the oscilloscope settings
 // "DM", "TYPE", "SPEC", "I", "HPER").
@@ -22,15 +25,16 @@ struct ScopeStartSettings {
 void build_scope_start(const ScopeStartSettings& settings, uint8_t payload[6]);
 
 // Closes and reopens the port, sends the start command; does not wait.
-int scope_start(const ScopeStartSettings& settings);
+LinkStatus scope_start(const ScopeStartSettings& settings);
 // Closes and reopens the port, sends the stop command (six zero bytes).
-int scope_stop();
+LinkStatus scope_stop();
 // Send-only request for sample block index; LINK_ERR_PORT if the port is closed.
-int scope_data_request(uint8_t index);
-// Clears g_scope_reply, then one receive step: 0 when a start acknowledgement,
-// a sample block, a scope state or a status reply arrived (and is stored),
+LinkStatus scope_data_request(uint8_t index);
+// Clears reply, then one receive step: LINK_OK when a start acknowledgement, a
+// sample block, a scope state or a status reply arrived and is stored in
+// reply (a status reply also in the polled slot, as any polled status),
 // otherwise LINK_ERR_COMM.
-int scope_poll();
+LinkStatus scope_poll(ScopeReply& reply, StatusSlots& slots);
 
 // The start command as the oscilloscope page sends it: on an error closes the
 // port and any busy window and shows the message owned by page; on a

@@ -23,5 +23,3 @@ struct ScopeReply {
     // 0x10 status reply seen during the poll.
     StatusSlot status;
 };
-
-inline ScopeReply g_scope_reply;

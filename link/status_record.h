@@ -1,6 +1,7 @@
 // The dimmer's status record (payload of the 0x10 status reply), the status
 // slots that hold copies of it, and the test drive shared by the status and
-// oscilloscope pages. All multi-byte fields are little-endian byte arrays, so
+// oscilloscope pages. Their owners (the program, kv310r-cli, the tests) keep
+// them as values and hand them to the functions that fill or send them. All multi-byte fields are little-endian byte arrays, so
 // the record maps the 111 payload bytes exactly on any host.
 #pragma once
 
@@ -74,9 +75,11 @@ struct StatusSlot {
 
 // The three slots: the shown one (the only one the display reads), the one the
 // synchronous status fetch fills and the one the non-blocking reply poll fills.
-inline StatusSlot g_status_shown;
-inline StatusSlot g_status_fetched;
-inline StatusSlot g_status_polled;
+struct StatusSlots {
+    StatusSlot shown;
+    StatusSlot fetched;
+    StatusSlot polled;
+};
 
 // Per dimmer: pending is 1 when the user set a drive value that the next
 // status request must carry (then cleared); value is 0..65535.
@@ -84,5 +87,3 @@ struct TestDrive {
     uint32_t pending[2];
     uint32_t value[2];
 };
-
-inline TestDrive g_test_drive;

@@ -16,16 +16,16 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match) {
 
 void send_request(uint8_t code, const uint8_t* payload, size_t length) {
     Monitor_Feed("\r\nTx");
-    Codec_Send(link_address(), 0, code, length, payload);
+    (void)Codec_Send(link_address(), 0, code, length, payload);
     Monitor_Feed("\r\nRx");
 }
 
-int wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
+LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
     const uint32_t start = tick_count_ms();
     for (;;) {
         if (Busy_Cancelled()) return LINK_CANCELLED;
-        const int step = Codec_ReceiveStep();
-        if (step == 1) {
+        const ReceiveStep step = Codec_ReceiveStep();
+        if (step == ReceiveStep::frame_complete) {
             Monitor_Feed("\r\n");
             Frame frame;
             if (Codec_Decode(&frame) && reply_matches(frame, match)) {
@@ -36,39 +36,39 @@ int wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
         // Checked after the receive step, so a reply completed in the same
         // pass still counts.
         if (Link_TimedOut(timeout_ms, start)) return LINK_ERR_COMM;
-        if (step < 0) link_idle_wait();
+        if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
 }
 
-int waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
-                        const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
+LinkStatus waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
+                               const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
     if (reopen) Link_Close();
-    const int opened = Link_Open();
+    const LinkStatus opened = Link_Open();
     if (opened != LINK_OK) return opened;
     send_request(code, payload, length);
     return wait_for_reply(match, timeout_ms, reply);
 }
 
-int send_only_transaction(uint8_t code, const uint8_t* payload, size_t length) {
+LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t length) {
     if (!link_port_is_open()) return LINK_ERR_PORT;
     send_request(code, payload, length);
     return LINK_OK;
 }
 
-int poll_reply(Frame* reply) {
-    if (Codec_ReceiveStep() != 1) return LINK_ERR_COMM;
+LinkStatus poll_reply(Frame* reply) {
+    if (Codec_ReceiveStep() != ReceiveStep::frame_complete) return LINK_ERR_COMM;
     Monitor_Feed("\r\n");
     return Codec_Decode(reply) ? LINK_OK : LINK_ERR_COMM;
 }
 
-bool operation_failed(int code, WindowRef owner) {
-    if (link_is_error(code)) {
+bool operation_failed(LinkStatus status, WindowRef owner) {
+    if (link_is_error(status)) {
         Link_Close();
         Busy_Close();
-        Link_ReportError(owner);
+        Link_ReportError(owner, status);
         return true;
     }
-    if (link_is_cancel(code)) {
+    if (link_is_cancel(status)) {
         Link_Close();
         Busy_Close();
         return true;

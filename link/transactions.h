@@ -10,6 +10,7 @@
 
 #include "base/ui.h"
 #include "link/frame.h"
+#include "link/link.h"
 
 // The reply a waiting transaction takes: sub-address 0, this command code, at
 // least min_length payload bytes, and a payload starting with the prefix.
@@ -28,24 +29,25 @@ void send_request(uint8_t code, const uint8_t* payload, size_t length);
 
 // Waits up to timeout_ms for a matching reply. Each pass: cancel query, one
 // receive step, time-out check; a pass that found no byte waits in the OS for
-// at most a millisecond. 0 with *reply set (its payload is valid until the
-// next receive step), LINK_CANCELLED, or LINK_ERR_COMM.
-int wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
+// at most a millisecond. LINK_OK with *reply set (its payload is valid until
+// the next receive step), LINK_CANCELLED, or LINK_ERR_COMM.
+LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
 
 // Opens the port (closing it first when reopen is set, so it starts afresh),
 // sends the request and waits for the reply. Must run inside an open busy
 // window: without one the wait ends at once as cancelled.
-int waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
-                        const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
+LinkStatus waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
+                               const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
 
-// LINK_ERR_PORT without sending if the port is closed, else sends and returns 0.
-int send_only_transaction(uint8_t code, const uint8_t* payload, size_t length);
+// LINK_ERR_PORT without sending if the port is closed, else sends and returns
+// LINK_OK.
+LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t length);
 
-// One receive step: 0 with *reply set when it completed a frame, else
+// One receive step: LINK_OK with *reply set when it completed a frame, else
 // LINK_ERR_COMM. No waiting, no cancel query.
-int poll_reply(Frame* reply);
+LinkStatus poll_reply(Frame* reply);
 
 // The end of a device operation that went wrong. An error closes the port and
 // the busy window and shows the link's message owned by owner; a cancellation
 // closes both silently. True in those two cases, false on success (nothing done).
-bool operation_failed(int code, WindowRef owner);
+bool operation_failed(LinkStatus status, WindowRef owner);

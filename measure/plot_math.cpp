@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "params/record.h"
 
 namespace {
 
@@ -119,33 +120,42 @@ void scope_plot_prepare(ScopePlot& plot, const ScopeCapture& capture, const Scop
     plot.shown = true;
 }
 
-namespace {
-
-// Whether every sample strictly between a and e lies exactly on the straight
-// line from a to e, compared in thousandths of a plot unit.
-bool straight_between(const int32_t v[], int a, int e) {
-    const int64_t va = int64_t(v[a]) * 1000;
-    const int64_t rise = int64_t(v[e]) * 1000 - va;
-    for (int i = a + 1; i < e; ++i) {
-        const int64_t on_line = va + int64_t(i - a) * rise * 1000 / (int64_t(e - a) * 1000);
-        if (int64_t(v[i]) * 1000 != on_line) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-std::vector<int> trace_points(const int32_t values[SCOPE_SAMPLES]) {
-    constexpr int last = SCOPE_SAMPLES - 1;
+std::vector<int> straight_run_vertices(const int32_t* values, int count) {
+    // The rule compares in thousandths with the quotient truncated. Between
+    // points fewer than 1000 apart it can only pass for values exactly on the
+    // line (any other value misses it by at least 1000 / 999 thousandths), and
+    // whole-numbered values at consecutive indices lie on one line exactly when
+    // they all rise by the same step. So a run grows while its step stays the
+    // same: one pass instead of rechecking the whole run at every step.
+    const int last = count - 1;
     std::vector<int> points = {0};
     int a = 0;
     while (a < last) {
-        int j = a + 1;
-        while (j < last && straight_between(values, a, j + 1)) ++j;
-        points.push_back(j);
-        a = j;
+        const int64_t step = int64_t(values[a + 1]) - values[a];
+        int e = a + 1;
+        while (e + 1 <= last && int64_t(values[e + 1]) - values[e] == step) ++e;
+        points.push_back(e);
+        a = e;
     }
     return points;
+}
+
+std::vector<int> trace_points(const int32_t values[SCOPE_SAMPLES]) {
+    return straight_run_vertices(values, SCOPE_SAMPLES);
+}
+
+std::vector<int> curve_vertices(const uint8_t* curve) {
+    int32_t values[CURVE_POINTS];
+    for (int i = 0; i < CURVE_POINTS; ++i) values[i] = curve[i];
+    return straight_run_vertices(values, CURVE_POINTS);
+}
+
+std::vector<PlotPoint> curve_polyline(const uint8_t* curve, int width, int height) {
+    std::vector<PlotPoint> line;
+    for (int i : curve_vertices(curve))
+        line.push_back(
+            {plot_x(i, 0, CURVE_POINTS - 1, width), plot_y(curve[i], 0, CURVE_POINTS - 1, height)});
+    return line;
 }
 
 std::vector<PlotPoint> trace_polyline(const int32_t values[SCOPE_SAMPLES], int width, int height) {

@@ -54,8 +54,6 @@ struct ScopePlot {
     int32_t peak_current;            // mA, with its sign
 };
 
-inline ScopePlot g_scope_plot;
-
 // A sample in plot units: scaled so the range spans 60000 units, truncated
 // toward zero, clamped to ±30000; 0 when the range is empty or upside down.
 int32_t sample_to_plot(int32_t sample, float minimum, float maximum);
@@ -73,9 +71,21 @@ void scope_plot_prepare(ScopePlot& plot, const ScopeCapture& capture, const Scop
 // last. A straight trace needs just samples 0 and 499.
 std::vector<int> trace_points(const int32_t values[SCOPE_SAMPLES]);
 
+// The same reduction for 1 to 1000 values: from the last vertex a, the run
+// goes on to e + 1 while every value strictly between lies on the line from a
+// to e + 1, compared in integers at 1/1000 with the quotient truncated toward
+// zero. The polyline through the vertices is the polyline through all values.
+std::vector<int> straight_run_vertices(const int32_t* values, int count);
+
 struct PlotPoint {
     int x, y;
 };
+
+// The vertices of a user curve (256 points): 0, the ends of its straight runs, 255.
+std::vector<int> curve_vertices(const uint8_t* curve);
+// A user curve (0..255 on both axes) as the pixel polyline through its
+// vertices, in a plot area of the given client size.
+std::vector<PlotPoint> curve_polyline(const uint8_t* curve, int width, int height);
 
 // The trace as the pixel polyline drawn in a plot area of the given client
 // size: x over samples 0..499, y over ±30000 plot units, every point above the

@@ -1,14 +1,13 @@
 #include "measure/scope.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "base/settings.h"
+#include "base/ticks.h"
 #include "link/commands.h"
 #include "link/link.h"
-#include "port/port.h"
 #include "link/scope_reply.h"
-#include "measure/status_text.h"
+#include "measure/status_poll.h"
 #include "params/record.h"
 
 namespace {
@@ -23,145 +22,142 @@ constexpr size_t CURRENT_AT = 1004;
 constexpr size_t ZERO_TIME_AT = 2004;
 constexpr size_t SWITCHING_TIME_AT = 2008;
 
-ScopeHooks g_hooks = {};
-
-void set_progress(uint32_t value) {
-    if (g_scope.progress == value) return;
-    g_scope.progress = value;
-    if (g_hooks.progress) g_hooks.progress(value);
+void set_progress(ScopeSession& s, uint32_t value) {
+    if (s.progress == value) return;
+    s.progress = value;
+    if (s.hooks.progress) s.hooks.progress(value);
 }
 
-void clear_receive() {
-    g_scope.received = 0;
-    std::memset(&g_scope_receive, 0, sizeof g_scope_receive);
+void clear_receive(ScopeSession& s) {
+    s.received = 0;
+    std::memset(&s.receiving, 0, sizeof s.receiving);
 }
 
-void request_next_block() {
-    scope_data_request(uint8_t(g_scope.received / SCOPE_BLOCK_SIZE));
-    g_scope.countdown = RETRY_PERIODS;
+void request_next_block(ScopeSession& s) {
+    // A request that does not go out is repeated when the countdown runs out.
+    (void)scope_data_request(uint8_t(s.received / SCOPE_BLOCK_SIZE));
+    s.countdown = RETRY_PERIODS;
 }
 
-void capture_complete() {
-    g_scope_displayed = g_scope_active;
-    g_scope_capture_shown = g_scope_receive;
-    g_scope.state = SCOPE_COMPLETE;
-    g_scope.countdown = RETRY_PERIODS;
-    if (g_hooks.capture_complete) g_hooks.capture_complete();
+void capture_complete(ScopeSession& s) {
+    s.displayed = s.active;
+    s.shown_capture = s.receiving;
+    s.state = ScopeState::complete;
+    s.countdown = RETRY_PERIODS;
+    if (s.hooks.capture_complete) s.hooks.capture_complete();
 }
 
-uint32_t fetching_progress() {
-    if (g_scope.activity == 0) return 0;
-    if (g_scope.received == 0) return 25;
+uint32_t fetching_progress(const ScopeSession& s) {
+    if (s.activity == 0) return 0;
+    if (s.received == 0) return 25;
     // The blocks fill the middle half of the bar.
-    uint32_t p = 25 + (g_scope.received * 100 / SCOPE_CAPTURE_SIZE) * 50 / 100;
+    uint32_t p = 25 + (s.received * 100 / SCOPE_CAPTURE_SIZE) * 50 / 100;
     return p < 25 ? 25 : p > 75 ? 75 : p;
 }
 
-void period_step(uint32_t now) {
-    ScopeState& s = g_scope;
+void period_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now) {
     s.last_period_tick = now;
     ++s.periods;
     if (s.countdown > 0) --s.countdown;
     if (s.activity > 0) --s.activity;
     switch (s.state) {
-        case SCOPE_START:
-            s.state =
-                scope_send_start(s.page, scope_start_settings(g_scope_active)) ? SCOPE_WAITING : SCOPE_IDLE;
+        case ScopeState::start:
+            s.state = scope_send_start(owner, scope_start_settings(s.active)) ? ScopeState::waiting
+                                                                              : ScopeState::idle;
             s.countdown = RETRY_PERIODS;
-            set_progress(0);
+            set_progress(s, 0);
             break;
-        case SCOPE_WAITING:
+        case ScopeState::waiting:
             // The acknowledgement is looked for once per period.
-            if (scope_poll() == LINK_OK && g_scope_reply.start_ack) {
+            if (scope_poll(s.reply, slots) == LINK_OK && s.reply.start_ack) {
                 s.received = 0;
-                request_next_block();
-                s.state = SCOPE_FETCHING;
+                request_next_block(s);
+                s.state = ScopeState::fetching;
             } else {
-                if (s.periods & 1) scope_send_pending_drive();
+                if (s.periods & 1) scope_send_pending_drive(drive);
                 // Unacknowledged: the start command goes out again.
-                if (s.countdown == 0) s.state = SCOPE_START;
+                if (s.countdown == 0) s.state = ScopeState::start;
             }
-            set_progress(0);
+            set_progress(s, 0);
             break;
-        case SCOPE_FETCHING:
-            if (s.countdown == 0) request_next_block();
-            set_progress(fetching_progress());
+        case ScopeState::fetching:
+            if (s.countdown == 0) request_next_block(s);
+            set_progress(s, fetching_progress(s));
             break;
-        case SCOPE_COMPLETE:
+        case ScopeState::complete:
             if (s.countdown > 0) {
-                set_progress(100);
+                set_progress(s, 100);
                 break;
             }
-            send_status_with_drive(g_test_drive);
-            if (g_scope_active.kind == SCOPE_KIND_CONTINUOUS) {
+            send_status_with_drive(drive);
+            if (s.active.kind == SCOPE_KIND_CONTINUOUS) {
                 // The next capture of a continuous measurement takes the settings as edited now.
-                g_scope_active = g_scope_edited;
-                validate_scope_settings(g_scope_active);
-                clear_receive();
-                s.state = SCOPE_START;
+                s.active = s.edited;
+                validate_scope_settings(s.active);
+                clear_receive(s);
+                s.state = ScopeState::start;
                 s.countdown = 0;
             } else {
-                set_progress(100);
+                set_progress(s, 100);
             }
             break;
-        case SCOPE_STOP:
-            scope_stop();
-            s.state = SCOPE_IDLE;
+        case ScopeState::stop:
+            (void)scope_stop();  // the dimmer drops its capture; nothing more to wait for
+            s.state = ScopeState::idle;
             s.countdown = RETRY_PERIODS;
-            set_progress(0);
+            set_progress(s, 0);
             break;
         default:
-            send_status_with_drive(g_test_drive);
-            set_progress(0);
+            send_status_with_drive(drive);
+            set_progress(s, 0);
             break;
     }
 }
 
-void fetching_tick() {
-    ScopeState& s = g_scope;
-    if (scope_poll() != LINK_OK) return;
-    const ScopeReply& r = g_scope_reply;
+void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
+    if (scope_poll(s.reply, slots) != LINK_OK) return;
+    const ScopeReply& r = s.reply;
     if (r.data_length > 0) {
-        scope_append_block(r.data);
+        scope_append_block(s, r.data);
         s.activity = ACTIVITY_PERIODS;
         if (s.received >= SCOPE_CAPTURE_SIZE) {
-            capture_complete();
+            capture_complete(s);
             return;
         }
         // On every other tick a pending test drive goes first; its status
         // reply then asks for the block.
-        if ((s.ticks & 1) && scope_send_pending_drive()) {
+        if ((s.ticks & 1) && scope_send_pending_drive(drive)) {
             s.countdown = RETRY_PERIODS;
             return;
         }
-        request_next_block();
+        request_next_block(s);
     } else if (r.state_count > 0) {
         if ((r.state_word >> 8) == 2) {
             // The dimmer ended the acquisition; the shown capture stays.
-            s.state = SCOPE_IDLE;
+            s.state = ScopeState::idle;
             s.countdown = RETRY_PERIODS;
             s.activity = 0;
             return;
         }
         // Not ready yet: keep the drive going and ask again later.
-        send_status_with_drive(g_test_drive);
+        send_status_with_drive(drive);
         s.countdown = RETRY_PERIODS;
         s.activity = ACTIVITY_PERIODS;
     } else if (r.status.valid) {
-        request_next_block();
+        request_next_block(s);
     }
 }
 
-void tick_step() {
-    switch (g_scope.state) {
-        case SCOPE_WAITING:
+void tick_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
+    switch (s.state) {
+        case ScopeState::waiting:
             break;
-        case SCOPE_FETCHING:
-            fetching_tick();
+        case ScopeState::fetching:
+            fetching_tick(s, slots, drive);
             break;
         default:
             // Keeps the receive path drained and the polled status slot current.
-            poll_status_reply();
+            (void)poll_status_reply(slots);
             break;
     }
 }
@@ -196,9 +192,7 @@ int16_t capture_current(const ScopeCapture& c, int index) {
 uint32_t capture_zero_time_us(const ScopeCapture& c) { return get_u32le(c.bytes + ZERO_TIME_AT); }
 uint32_t capture_switching_time_us(const ScopeCapture& c) { return get_u32le(c.bytes + SWITCHING_TIME_AT); }
 
-void scope_set_hooks(const ScopeHooks& hooks) { g_hooks = hooks; }
-
-void scope_load_settings() {
+void scope_load_settings(ScopeSession& session) {
     ScopeSettings s;
     s.dimmer = uint32_t(settings_read_int(SECTION, "DM", 0));
     s.kind = uint32_t(settings_read_int(SECTION, "TYPE", 0));
@@ -206,17 +200,17 @@ void scope_load_settings() {
     s.current_range = uint32_t(settings_read_int(SECTION, "I", 0));
     s.half_period = uint32_t(settings_read_int(SECTION, "HPER", 0));
     validate_scope_settings(s);
-    g_scope_edited = g_scope_active = g_scope_displayed = s;
-    g_scope.state = SCOPE_IDLE;
-    g_scope.countdown = RETRY_PERIODS;
-    clear_receive();
-    std::memset(&g_scope_reply, 0, sizeof g_scope_reply);
-    std::memset(&g_scope_capture_shown, 0, sizeof g_scope_capture_shown);
-    if (g_hooks.capture_cleared) g_hooks.capture_cleared();
+    session.edited = session.active = session.displayed = s;
+    session.state = ScopeState::idle;
+    session.countdown = RETRY_PERIODS;
+    clear_receive(session);
+    std::memset(&session.reply, 0, sizeof session.reply);
+    std::memset(&session.shown_capture, 0, sizeof session.shown_capture);
+    if (session.hooks.capture_cleared) session.hooks.capture_cleared();
 }
 
-void scope_save_settings() {
-    const ScopeSettings& s = g_scope_edited;
+void scope_save_settings(const ScopeSession& session) {
+    const ScopeSettings& s = session.edited;
     settings_write_int(SECTION, "DM", int32_t(s.dimmer));
     settings_write_int(SECTION, "TYPE", int32_t(s.kind));
     settings_write_int(SECTION, "SPEC", int32_t(s.section));
@@ -224,41 +218,43 @@ void scope_save_settings() {
     settings_write_int(SECTION, "HPER", int32_t(s.half_period));
 }
 
-void scope_step() {
-    ScopeState& s = g_scope;
-    if (!s.page_active || s.page == nullptr) return;
-    const uint32_t now = tick_count_ms();
-    ++s.ticks;
-    // Signed difference, so a wrap of the tick counter does not stop the periods.
-    if (std::llabs(int64_t(int32_t(now - s.last_period_tick))) >= SCOPE_PERIOD_MS) period_step(now);
-    tick_step();
+void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now) {
+    if (!session.page_active) return;
+    ++session.ticks;
+    if (ticks_elapsed(session.last_period_tick, now) >= SCOPE_PERIOD_MS)
+        period_step(session, slots, drive, owner, now);
+    tick_step(session, slots, drive);
 }
 
-void scope_start_measurement() {
-    validate_scope_settings(g_scope_edited);
-    g_scope_active = g_scope_displayed = g_scope_edited;
-    clear_receive();
-    g_scope.state = SCOPE_START;
-    g_scope.countdown = 0;
+void scope_start_measurement(ScopeSession& session) {
+    validate_scope_settings(session.edited);
+    session.active = session.displayed = session.edited;
+    clear_receive(session);
+    session.state = ScopeState::start;
+    session.countdown = 0;
 }
 
-void scope_reset() {
-    g_scope.state = SCOPE_STOP;
-    g_scope.countdown = 0;
+void scope_start_measurement_at(ScopeSession& session, uint32_t now) {
+    scope_start_measurement(session);
+    session.last_period_tick = now - SCOPE_PERIOD_MS;
 }
 
-bool scope_send_pending_drive() {
-    if (!g_test_drive.pending[0] && !g_test_drive.pending[1]) return false;
-    send_status_with_drive(g_test_drive);
+void scope_reset(ScopeSession& session) {
+    session.state = ScopeState::stop;
+    session.countdown = 0;
+}
+
+bool scope_send_pending_drive(TestDrive& drive) {
+    if (!drive.pending[0] && !drive.pending[1]) return false;
+    send_status_with_drive(drive);
     return true;
 }
 
-bool scope_append_block(const uint8_t block[SCOPE_BLOCK_DATA]) {
-    ScopeState& s = g_scope;
+bool scope_append_block(ScopeSession& s, const uint8_t block[SCOPE_BLOCK_DATA]) {
     if (uint32_t(block[0]) * SCOPE_BLOCK_SIZE != s.received || s.received >= SCOPE_CAPTURE_SIZE) return false;
     uint32_t n = SCOPE_CAPTURE_SIZE - s.received;
     if (n > SCOPE_BLOCK_SIZE) n = SCOPE_BLOCK_SIZE;
-    std::memcpy(g_scope_receive.bytes + s.received, block + 1, n);
+    std::memcpy(s.receiving.bytes + s.received, block + 1, n);
     s.received += n;
     return true;
 }

@@ -50,12 +50,6 @@ uint32_t ScopeSection(const ScopeSettings& settings);
 
 ScopeStartSettings scope_start_settings(const ScopeSettings& settings);
 
-// Edited by the page's controls; active for the acquisition under way;
-// displayed for the capture on screen.
-inline ScopeSettings g_scope_edited;
-inline ScopeSettings g_scope_active;
-inline ScopeSettings g_scope_displayed;
-
 // ---- capture
 
 constexpr int SCOPE_SAMPLES = 500;
@@ -74,22 +68,42 @@ int16_t capture_current(const ScopeCapture& capture, int index);  // mA
 uint32_t capture_zero_time_us(const ScopeCapture& capture);
 uint32_t capture_switching_time_us(const ScopeCapture& capture);
 
-inline ScopeCapture g_scope_receive;        // being filled
-inline ScopeCapture g_scope_capture_shown;  // copied from it when a capture completes
+// ---- the acquisition
 
-// ---- state machine
-
-constexpr uint32_t SCOPE_IDLE = 0;
-constexpr uint32_t SCOPE_START = 1;     // the start command goes out on the next period
-constexpr uint32_t SCOPE_WAITING = 2;   // for the acknowledgement
-constexpr uint32_t SCOPE_FETCHING = 3;  // the recorded blocks
-constexpr uint32_t SCOPE_COMPLETE = 4;
-constexpr uint32_t SCOPE_STOP = 101;  // the stop command goes out on the next period
+enum class ScopeState : uint32_t {
+    idle = 0,
+    start = 1,     // the start command goes out on the next period
+    waiting = 2,   // for the acknowledgement
+    fetching = 3,  // the recorded blocks
+    complete = 4,
+    stop = 101,  // the stop command goes out on the next period
+};
 
 constexpr uint32_t SCOPE_PERIOD_MS = 100;
 
-struct ScopeState {
-    uint32_t state;      // SCOPE_*
+// What the page (or kv310r-cli) is told. Any may be null.
+struct ScopeHooks {
+    // The progress value changed.
+    void (*progress)(uint32_t value);
+    // A capture is complete: the displayed settings and the shown capture hold it.
+    void (*capture_complete)();
+    // The shown capture was cleared (settings loaded): nothing to plot.
+    void (*capture_cleared)();
+};
+
+// One oscilloscope and everything its acquisition keeps between timer ticks.
+// The owner (the program, kv310r-cli, a test) keeps it as a value; a
+// zero-initialised session is idle with nothing captured.
+struct ScopeSession {
+    // Edited by the page's controls; active for the acquisition under way;
+    // displayed for the capture on screen.
+    ScopeSettings edited;
+    ScopeSettings active;
+    ScopeSettings displayed;
+    ScopeCapture receiving;      // being filled
+    ScopeCapture shown_capture;  // copied from it when a capture completes
+    ScopeReply reply;            // what the last poll received
+    ScopeState state;
     uint32_t countdown;  // periods until a retry or the next step
     uint32_t activity;   // periods the last block keeps the progress bar alive
     uint32_t received;   // bytes of the capture received, 0..2012
@@ -98,42 +112,33 @@ struct ScopeState {
     uint32_t ticks;
     uint32_t progress;  // 0..100, progress bar 25303
     bool page_active;   // the oscilloscope page is the page shown
-    WindowRef page;     // its window; owns the start command's messages
+    ScopeHooks hooks;
 };
-
-inline ScopeState g_scope;
-
-// What the page (or kv310r-cli) is told. Either may be null.
-struct ScopeHooks {
-    // The progress value changed.
-    void (*progress)(uint32_t value);
-    // A capture is complete: g_scope_displayed and g_scope_capture_shown hold it.
-    void (*capture_complete)();
-    // The shown capture was cleared (settings loaded): nothing to plot.
-    void (*capture_cleared)();
-};
-
-void scope_set_hooks(const ScopeHooks& hooks);
 
 // Program start: reads the five settings (default 0), validates them, copies
-// them into the active and displayed copies, resets the state machine and the
-// buffers and clears the shown capture.
-void scope_load_settings();
+// them into all three copies, resets the state machine and the buffers and
+// clears the shown capture.
+void scope_load_settings(ScopeSession& session);
 // Program end: writes the edited settings.
-void scope_save_settings();
+void scope_save_settings(const ScopeSession& session);
 
-// One timer tick; does nothing unless the page is active and has a window.
-// Every 100 ms a period step runs, then on every tick a tick step.
-void scope_step();
+// One timer tick at time now; does nothing unless the page is active. Every
+// 100 ms a period step runs, then on every tick a tick step. Status replies go
+// to the polled slot, the test drive out with the status requests; a failing
+// start command shows its message owned by owner.
+void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now);
 
 // "Messen": the edited settings become the active and displayed ones, the
 // receive buffer is emptied, the start command goes out on the next period.
-void scope_start_measurement();
+void scope_start_measurement(ScopeSession& session);
+// "Messen" at time now: as above, and the periods start over from now, so the
+// start command goes out with the next tick instead of up to a period later.
+void scope_start_measurement_at(ScopeSession& session, uint32_t now);
 // "Reset": the stop command goes out on the next period.
-void scope_reset();
+void scope_reset(ScopeSession& session);
 // Sends a status request with the test drive if either dimmer has a drive
 // value pending, then clears both flags. True when a request was sent.
-bool scope_send_pending_drive();
+bool scope_send_pending_drive(TestDrive& drive);
 // Appends a received block (block index, then up to 200 data bytes) when its
 // index matches the bytes received so far. True when it was taken.
-bool scope_append_block(const uint8_t block[SCOPE_BLOCK_DATA]);
+bool scope_append_block(ScopeSession& session, const uint8_t block[SCOPE_BLOCK_DATA]);

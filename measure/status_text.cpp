@@ -1,10 +1,6 @@
 #include "measure/status_text.h"
 
-#include <cstdlib>
-
 #include "base/text.h"
-#include "link/commands.h"
-#include "link/link.h"
 #include "params/record.h"
 
 namespace {
@@ -16,7 +12,7 @@ std::string celsius(float value) { return format_text("%3.1f \u00b0C", double(va
 
 std::string version_text(uint8_t major, uint8_t minor) { return format_text("V%u.%u", major, minor); }
 
-std::string percent_text(uint32_t level) { return format_text("%u %%", level * 100 / 65535); }
+std::string percent_text(uint32_t level) { return format_text("%u %%", level_percent(level)); }
 
 // The power loss fields: below half a watt the reading is not meaningful.
 std::string loss_text(uint32_t milliwatts) {
@@ -56,47 +52,12 @@ uint32_t low_address_bits(const uint8_t dip[4]) {
     return address;
 }
 
-std::string mode_line(const StatusRecord& status) {
-    const ControlSource source = decode_control_source(status.dip);
-    std::string line = "Mode: ";
-    switch (source.mode) {
-        case CONTROL_DMX:
-            line += "DMX";
-            line += source.dmx_16bit ? ", 16bit" : ", 8bit";
-            line += format_text(", addr %u", source.dmx_address);
-            break;
-        case CONTROL_VOLTAGE:
-            line += "U-Ctrl";
-            for (bool external : source.external) line += external ? ", ext 1-10V" : ", 0-10V";
-            break;
-        case CONTROL_BUTTON:
-            line += "Btn-Ctrl";
-            break;
-        case CONTROL_TARVIX:
-            line += "TARVIX";
-            break;
-        default:
-            line += "RS485";
-            line += format_text(", addr %u", source.rs485_address);
-            break;
-    }
-    if (status.master_slave != 0) line += " Master/slave";
-    return line + "\r\n";
-}
-
-std::string warnings_line(uint8_t warnings) {
-    static const char* const texts[] = {"Board temperature warning ", "Board temperature error ",
-                                        "U warning "};
-    std::string line;
-    for (int n = 0; n < 3; ++n) {
-        if (!bit(warnings, n)) continue;
-        if (!line.empty()) line += ", ";
-        line += texts[n];
-    }
-    return line.empty() ? line : line + "\r\n";
-}
-
 }  // namespace
+
+// 12-bit count of a 3.3 V converter behind a 1:2 divider.
+float supply_voltage_volts(uint32_t count) { return float(count) * 3.3f / 4095.0f * 2.0f; }
+
+uint32_t level_percent(uint32_t level) { return level * 100 / 65535; }
 
 uint32_t potentiometer_level(uint32_t count) {
     if (count < 20) count = 20;
@@ -129,9 +90,50 @@ ControlSource decode_control_source(const uint8_t dip[4]) {
     return s;
 }
 
+std::string control_mode_text(const StatusRecord& status) {
+    const ControlSource source = decode_control_source(status.dip);
+    std::string text;
+    switch (source.mode) {
+        case CONTROL_DMX:
+            text = "DMX";
+            text += source.dmx_16bit ? ", 16bit" : ", 8bit";
+            text += format_text(", addr %u", source.dmx_address);
+            break;
+        case CONTROL_VOLTAGE:
+            text = "U-Ctrl";
+            for (bool external : source.external) text += external ? ", ext 1-10V" : ", 0-10V";
+            break;
+        case CONTROL_BUTTON:
+            text = "Btn-Ctrl";
+            break;
+        case CONTROL_TARVIX:
+            text = "TARVIX";
+            break;
+        default:
+            text = "RS485";
+            text += format_text(", addr %u", source.rs485_address);
+            break;
+    }
+    if (status.master_slave != 0) text += " Master/slave";
+    return text;
+}
+
+std::string board_warnings_text(uint8_t warnings) {
+    static const char* const texts[] = {"Board temperature warning ", "Board temperature error ",
+                                        "U warning "};
+    std::string text;
+    for (int n = 0; n < 3; ++n) {
+        if (!bit(warnings, n)) continue;
+        if (!text.empty()) text += ", ";
+        text += texts[n];
+    }
+    return text;
+}
+
 std::string status_diagnostics(const StatusRecord& status) {
-    std::string text = mode_line(status);
-    text += warnings_line(status.board_warnings);
+    std::string text = "Mode: " + control_mode_text(status) + "\r\n";
+    const std::string warnings = board_warnings_text(status.board_warnings);
+    if (!warnings.empty()) text += warnings + "\r\n";
     text += format_text("Cnt-idle %u Cnt-tim %u\r\n", unsigned(get_u16le(status.idle_counter)) * 2,
                         unsigned(get_u16le(status.timer_counter)));
     for (int d = 0; d < 2; ++d) {
@@ -156,9 +158,7 @@ StatusTexts status_texts(const StatusSlot& slot) {
     for (int d = 0; d < 2; ++d)
         if (s.dimmer_version[d][0] != 0 || s.dimmer_version[d][1] != 0)
             t.dimmer_version[d] = version_text(s.dimmer_version[d][0], s.dimmer_version[d][1]);
-    // 12-bit count of a 3.3 V converter behind a 1:2 divider.
-    t.supply_voltage =
-        format_text("%3.2f V", double(float(get_u16le(s.supply_voltage)) * 3.3f / 4095.0f * 2.0f));
+    t.supply_voltage = format_text("%3.2f V", double(supply_voltage_volts(get_u16le(s.supply_voltage))));
     t.front_temperature = celsius(float(get_u16le(s.front_temperature)) * 0.1f);
     for (int i = 0; i < 2; ++i) {
         const uint32_t input = get_u16le(s.control_input[i]);
@@ -191,47 +191,11 @@ void clamp_test_drive(TestDrive& drive) {
         if (v > 65535) v = 65535;
 }
 
-int send_status_with_drive(TestDrive& drive) {
-    clamp_test_drive(drive);
-    const int result = send_status_request(uint8_t(drive.pending[0]), uint16_t(drive.value[0]),
-                                           uint8_t(drive.pending[1]), uint16_t(drive.value[1]));
-    drive.pending[0] = drive.pending[1] = 0;
-    return result;
+void drive_from_trackbar(TestDrive& drive, int dimmer, uint32_t position) {
+    drive.value[dimmer] = drive_value_from_position(position);
+    drive.pending[dimmer] = 1;
 }
 
-StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now) {
-    StatusPollResult result = {false, 0};
-    if (!state.page_active && !scope_page_active) {
-        // Nobody shows the status: only keep the receive path drained.
-        poll_status_reply();
-        return result;
-    }
-    // The oscilloscope page does its own receiving.
-    if (!state.page_has_window) return result;
-    // Signed difference, so a wrap of the tick counter does not stop the requests.
-    const int64_t since = int32_t(now - state.last_request_tick);
-    if (std::llabs(since) >= STATUS_POLL_PERIOD_MS) {
-        state.last_request_tick = now;
-        send_status_with_drive(g_test_drive);
-    }
-    if (poll_status_reply() != LINK_OK) return result;
-    state.heartbeat = (state.heartbeat + 3) % 100000;
-    g_status_shown = g_status_polled;
-    result.shown = true;
-    result.heartbeat_position = state.heartbeat % 100;
-    return result;
-}
-
-void status_page_activate(StatusPollState& state) {
-    state.heartbeat = 1;
-    g_test_drive.pending[0] = g_test_drive.pending[1] = 0;
-    state.page_active = true;
-    state.page_has_window = true;
-    Link_Open();
-}
-
-void status_page_deactivate(StatusPollState& state) {
-    state.page_active = false;
-    state.page_has_window = false;
-    Link_Close();
+void drive_from_typed(TestDrive& drive, int dimmer, uint32_t typed) {
+    drive.value[dimmer] = typed > 65535 ? 65535 : typed;
 }

@@ -1,7 +1,7 @@
 // What the dimmer-status page shows, as text: every field from a status slot,
-// the control source selected by the DIP switches, the diagnostic text block,
-// the test-drive arithmetic of the trackbars and the page's poll step. The
-// Win32 page puts these texts into its controls; kv310r-cli prints them.
+// the control source selected by the DIP switches, the diagnostic text block
+// and the test-drive arithmetic of the trackbars. The Win32 page puts these
+// texts into its controls; kv310r-cli prints them.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,11 @@ struct StatusTexts {
 
 StatusTexts status_texts(const StatusSlot& slot);
 
+// The supply of the communication processor from its ADC count, in volts.
+float supply_voltage_volts(uint32_t count);
+// A level 0..65535 as a whole percentage (rounded down).
+uint32_t level_percent(uint32_t level);
+
 // A potentiometer's raw 12-bit count as a level 0..65535: the ends of the
 // travel (20 counts at each side) are cut off.
 uint32_t potentiometer_level(uint32_t count);
@@ -69,6 +74,13 @@ struct ControlSource {
 // From the four DIP bytes (switch 1 bits 0-3, 4-7, switch 2 bits 0-3, 4-7).
 ControlSource decode_control_source(const uint8_t dip[4]);
 
+// The mode line's text after "Mode: ": the control source, e.g. "DMX, 8bit,
+// addr 511" or "RS485, addr 1", then " Master/slave" when the status says so.
+std::string control_mode_text(const StatusRecord& status);
+// The board warnings (bits 0..2), each text with its trailing blank, joined by
+// ", "; empty without warnings.
+std::string board_warnings_text(uint8_t warnings);
+
 // The diagnostic text block (at most 2047 characters, lines end in "\r\n").
 std::string status_diagnostics(const StatusRecord& status);
 
@@ -81,37 +93,10 @@ uint32_t drive_value_from_position(uint32_t position);
 uint32_t drive_position_from_value(uint32_t value);
 // Both drive values clamped to 65535, as every refresh of a drive control does.
 void clamp_test_drive(TestDrive& drive);
-
-// Sends a status request carrying both pending flags and drive values, then
-// clears both flags whether or not the request went out. The link's result.
-int send_status_with_drive(TestDrive& drive);
-
-// ---- poll step
-
-struct StatusPollState {
-    bool page_active;  // the status page is the page shown
-    bool page_has_window;
-    uint32_t last_request_tick;  // when the last periodic request went out
-    uint32_t heartbeat;          // advances with each reply shown; starts at 1
-};
-
-inline StatusPollState g_status_poll;
-
-// What the page around the poll step must do.
-struct StatusPollResult {
-    bool shown;                   // a reply was copied into the shown slot: display it
-    uint32_t heartbeat_position;  // 0..99, for the status-bar indicator when shown
-};
-
-constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
-
-// One timer tick. While neither measurement page is active it only drains the
-// receive path. On the status page it sends a request with the test drive at
-// most every 100 ms, and shows each status reply as it completes.
-StatusPollResult status_poll_step(StatusPollState& state, bool scope_page_active, uint32_t now);
-
-// The page becoming active: heartbeat back to 1, pending drive flags cleared,
-// page active with its window, port opened. Leaving it: page inactive, port
-// closed. The Win32 page adds its status-bar indicator and refresh around these.
-void status_page_activate(StatusPollState& state);
-void status_page_deactivate(StatusPollState& state);
+// Dimmer 0 or 1's trackbar moved to position 0..100: its drive value, marked
+// for the next status request.
+void drive_from_trackbar(TestDrive& drive, int dimmer, uint32_t position);
+// A number typed into a dimmer's drive edit (read as the pages read numbers,
+// so a negative entry arrives as the largest integer): kept, clamped to
+// 65535, but not marked; the button beside the edit or the trackbar sends it.
+void drive_from_typed(TestDrive& drive, int dimmer, uint32_t typed);

@@ -89,21 +89,8 @@ std::string curve_data_text(const uint8_t* curve) {
     return std::string(text, p);
 }
 
-std::vector<int> curve_plot_vertices(const uint8_t* curve) {
-    // A run from a to b is straight when every point between lies on the line
-    // from a to b, compared in thousandths with the quotient truncated, as the
-    // plot has always done it. Over fewer than 1000 points of whole numbers
-    // that test passes only for points exactly on the line, and points at
-    // x = a, a+1, ..., b lie on one line exactly when they all rise by the same
-    // step. So a run grows while the step stays the same: one pass.
-    std::vector<int> vertices{0};
-    int a = 0;
-    while (a < CURVE_POINTS - 1) {
-        const int step = int(curve[a + 1]) - int(curve[a]);
-        int e = a + 1;
-        while (e + 1 <= CURVE_POINTS - 1 && int(curve[e + 1]) - int(curve[e]) == step) ++e;
-        vertices.push_back(e);
-        a = e;
-    }
-    return vertices;
+std::string curve_export_text(const uint8_t* curve) {
+    std::string text;
+    for (int x = 0; x < CURVE_POINTS; ++x) text += format_text("%u\r\n", unsigned(curve[x]));
+    return text;
 }

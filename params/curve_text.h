@@ -1,5 +1,5 @@
 // User curves as text: importing 256 numbers from any text file, the "Daten"
-// line shown beside each plot, and the vertices the plot draws.
+// line shown beside each plot, and the export that imports back unchanged.
 #pragma once
 
 #include "params/record.h"
@@ -48,6 +48,6 @@ std::string curve_import_message(const CurveImport& result, const std::string& p
 // "v0(control 0) v1(1) v2(2) ... v255(255)".
 std::string curve_data_text(const uint8_t* curve);
 
-// The points the plot's polyline passes through: 0, the ends of every straight
-// run (checked in integers at 1/1000 resolution), and 255.
-std::vector<int> curve_plot_vertices(const uint8_t* curve);
+// The 256 points, one decimal number a line (CRLF): a text file that the
+// import reads back as the same curve.
+std::string curve_export_text(const uint8_t* curve);

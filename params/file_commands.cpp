@@ -1,4 +1,5 @@
 #include "params/file_commands.h"
+#include "params/file_messages.h"
 
 #include "base/file_io.h"
 #include "params/recent.h"
@@ -12,7 +13,6 @@ namespace {
 
 // Paths are kept to what the 512-character dialog buffers hold.
 constexpr size_t PATH_SIZE = 512;
-constexpr size_t MESSAGE_PATH_CHARS = 128;
 
 struct FileCommandState {
     ParameterRecord live{};
@@ -31,13 +31,8 @@ FileCommandState& state() {
     return s;
 }
 
-void show_error(WindowRef owner, const char* format, const std::string& path) {
-    message_box(owner, KV_MB_ERROR, format_text(format, cut_chars(path, MESSAGE_PATH_CHARS).c_str()));
-}
-
 constexpr const char* MSG_NOT_READABLE = "Fehler: Datei \"%s\" ist nicht lesbar";
 constexpr const char* MSG_INCOMPLETE = "Fehler: Datei \"%s\" ist nicht vollständig";
-constexpr const char* MSG_NOT_SAVED = "Fehler: Datei \"%s\" konnte nicht abgespeichert werden";
 
 // Common ending of New, Open and Close: the set now counts as unchanged.
 bool finish_replace() {
@@ -109,11 +104,11 @@ bool close_parameter_set() {
 bool open_parameter_path(WindowRef owner, const std::string& path, bool report) {
     FileCommandState& s = state();
     if (path.empty() || !file_exists(path)) {
-        if (report) show_error(owner, MSG_NOT_READABLE, path);
+        if (report) show_file_error(owner, MSG_NOT_READABLE, path);
         return false;
     }
     if (!read_parameter_file(s.load_buffer, path)) {
-        if (report) show_error(owner, MSG_INCOMPLETE, path);
+        if (report) show_file_error(owner, MSG_INCOMPLETE, path);
         return false;
     }
     s.current_path = path;
@@ -145,7 +140,7 @@ bool save_parameter_file(WindowRef owner, bool save_as) {
     FileCommandState& s = state();
     if (!save_as && s.has_name) {
         if (!write_parameter_file(s.live, s.current_path)) {
-            show_error(owner, MSG_NOT_SAVED, s.current_path);
+            show_file_not_saved(owner, s.current_path);
             return false;
         }
     } else {
@@ -161,7 +156,7 @@ bool save_parameter_file(WindowRef owner, bool save_as) {
         const std::optional<FileDialogResult> chosen = ask_file_name(owner, request);
         if (!chosen) return false;
         if (!write_parameter_file(s.live, chosen->path)) {
-            show_error(owner, MSG_NOT_SAVED, chosen->path);
+            show_file_not_saved(owner, chosen->path);
             return false;
         }
         s.current_path = chosen->path;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # CPU benchmark of kv310r.exe under Wine on a virtual display, connected on
-# COM7 to the virtual dimmer. The program starts on the status page, which
-# polls the dimmer at full rate; the script reports the CPU share (of one
-# core) of the program, of wineserver and of the X server over a window of
-# KV_BENCH_SECONDS (default 10) in three phases:
+# COM7 to the virtual dimmer on a line paced at 38400 baud 8N2. The program
+# starts on the status page, which polls the dimmer at full rate and shows
+# every reply; the script reports the CPU share (of one core) of the program,
+# of wineserver and of the X server over a window of KV_BENCH_SECONDS
+# (default 10) in three phases:
 #   1. status page polling, monitor closed
 #   2. status page polling, communication monitor open
 #   3. first page, monitor closed (the idle program)
@@ -113,5 +114,5 @@ wineserver -w 2>/dev/null || true
 "$here/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\AppDefaults\kv310r.exe\X11 Driver' /v Managed /d N /f \
   >/dev/null 2>&1
 
-echo "kv310r.exe on the status page, virtual dimmer on COM7, ${seconds} s per phase (CPU share of one core):"
-"$here/scripts/with-sim-com.sh" "$sim" COM7 -- "$0" --inner "$work" "$build/tests/win/kv_post_command.exe"
+echo "kv310r.exe on the status page, paced virtual dimmer on COM7, ${seconds} s per phase (CPU share of one core):"
+"$here/scripts/with-sim-com.sh" "$sim" COM7 --pace -- "$0" --inner "$work" "$build/tests/win/kv_post_command.exe"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # CPU the Windows program uses while it waits, under Wine on a virtual display:
-# idle on the first page, and while "Dimmerparameter auslesen" waits for a
-# virtual dimmer on a line paced at 38400 baud 8N2. The program's own CPU time
-# (GetProcessTimes); Wine's server process comes on top.
+# idle on the first page, while "Dimmerparameter auslesen" waits for a virtual
+# dimmer on a line paced at 38400 baud 8N2, and with the "Dimmerstatus" page
+# polling that dimmer (with the status updates it displayed per second). The
+# program's own CPU time (GetProcessTimes); Wine's server process comes on top.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,3 +23,4 @@ run() { # args of program_cpu.exe
 
 run idle "$seconds" 0
 run read "$seconds"
+run status "$seconds"

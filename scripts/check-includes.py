@@ -6,7 +6,8 @@ measure, win (with res). A file may include its own folder and the layers
 below it, never one above or beside. The programs (cli, sim) and the tests
 sit on top of what they use: cli and sim never include win, the tests of a
 layer never include a layer above it. Every file that includes <windows.h>
-ends in _win.cpp or _win.h and lives in win/, port/ or the Windows tests.
+ends in _win.cpp or _win.h and lives in win/, port/, the Windows half of a
+program (cli/) or the Windows tests.
 Exit status 1 with one line per offence.
 """
 import os
@@ -18,7 +19,7 @@ RANK = {"base": 0, "port": 0, "params": 1, "link": 2, "measure": 3, "win": 4, "r
 PROGRAM_CEILING = {"cli": 3, "sim": 2}
 SOURCE = (".cpp", ".h")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
-WINDOWS_PLACES = ("win/", "port/", "tests/win/", "tests/bench/", "tests/base/")
+WINDOWS_PLACES = ("win/", "port/", "cli/", "tests/win/", "tests/bench/", "tests/base/", "tests/cli/", "tests/package/")
 
 
 def allowed(path, target):
@@ -64,7 +65,7 @@ def main(root):
                             if target.lower() == "windows.h":
                                 stem = os.path.splitext(name)[0]
                                 if not stem.endswith("_win") or not path.startswith(WINDOWS_PLACES):
-                                    bad.append(f"{path}:{number}: <windows.h> outside a _win file of win/ or port/")
+                                    bad.append(f"{path}:{number}: <windows.h> outside a _win file of win/, port/, cli/ or the Windows tests")
                             continue
                         if not allowed(path, target):
                             bad.append(f"{path}:{number}: includes {target} against the layer order")

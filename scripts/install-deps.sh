@@ -4,6 +4,7 @@ set -euo pipefail
 need=()
 have() { command -v "$1" >/dev/null 2>&1; }
 have cmake                         || need+=(cmake)
+have python3                       || need+=(python3)
 have g++                           || need+=(g++)
 [ -d /usr/src/googletest ]         || need+=(libgtest-dev)
 have x86_64-w64-mingw32-g++-posix  || need+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)

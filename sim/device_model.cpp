@@ -59,6 +59,7 @@ SimReply on_status(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now
         OutputMeasurement m = measure_output(sim_output_state(dev, d), mains_rms_at(now_ms));
         dev.peak_loss_mw[d] = std::max(dev.peak_loss_mw[d], uint32_t(m.loss_w * 1000));
     }
+    if (dev.scripted_status.size() == STATUS_BYTES) return reply(CMD_STATUS, dev.scripted_status);
     std::vector<uint8_t> out(STATUS_BYTES);
     build_status(dev, now_ms, out.data());
     return reply(CMD_STATUS, std::move(out));
@@ -131,21 +132,23 @@ SimReply on_scope_data(SimDevice& dev, const uint8_t* p, size_t length, uint32_t
 // Puts a reply on the wire, with whatever faults are configured.
 void send_reply(SimDevice& dev, const SimReply& r, SimOutput& out) {
     const SimConfig& cfg = dev.cfg;
+    const bool faulty = dev.faults_active;
     size_t length = r.payload.size();
-    if (cfg.short_payload) length = std::min(length, minimum_reply_length(r.code) - 1);
+    if (faulty && cfg.short_payload) length = std::min(length, minimum_reply_length(r.code) - 1);
     uint8_t frame[FRAME_MAX_STUFFED];
-    size_t n =
-        frame_encode(cfg.address, cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(), length, frame);
+    size_t n = frame_encode(cfg.address, faulty && cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(),
+                            length, frame);
     std::vector<uint8_t> sent;
     // Noise on the line between the request and the reply: any bytes, a
     // frame flag among them included.
-    for (uint32_t i = 0; i < cfg.noise_between; ++i) sent.push_back(uint8_t(rng_next(dev.rng)));
+    if (faulty)
+        for (uint32_t i = 0; i < cfg.noise_between; ++i) sent.push_back(uint8_t(rng_next(dev.rng)));
     for (size_t i = 0; i < n; ++i) {
-        if (rng_chance(dev.rng, cfg.drop_rate)) continue;
+        if (faulty && rng_chance(dev.rng, cfg.drop_rate)) continue;
         uint8_t b = frame[i];
-        if (rng_chance(dev.rng, cfg.corrupt_rate)) b ^= uint8_t(1 + rng_next(dev.rng) % 255);
+        if (faulty && rng_chance(dev.rng, cfg.corrupt_rate)) b ^= uint8_t(1 + rng_next(dev.rng) % 255);
         sent.push_back(b);
-        if (rng_chance(dev.rng, cfg.noise_rate)) sent.push_back(uint8_t(rng_next(dev.rng)));
+        if (faulty && rng_chance(dev.rng, cfg.noise_rate)) sent.push_back(uint8_t(rng_next(dev.rng)));
     }
     if (sent.empty()) return;
     out.log.push_back(hex_line("TX", sent.data(), sent.size()));
@@ -163,7 +166,7 @@ void on_frame(SimDevice& dev, uint32_t now_ms, SimOutput& out) {
         out.log.push_back("VANISHED");
         return;
     }
-    if (dev.cfg.silent) return;
+    if (dev.cfg.silent && dev.faults_active) return;
     if (dev.cfg.stop_after >= 0 && dev.frames_for_us > dev.cfg.stop_after) return;
     SimReply r = sim_handle_request(dev, f.code, f.payload, f.length, now_ms);
     if (r.send) send_reply(dev, r, out);
@@ -188,7 +191,7 @@ void sim_receive(SimDevice& dev, const uint8_t* bytes, size_t count, uint32_t no
         if (!dev.rx_wire.empty() && dev.rx_wire.size() < 2 * FRAME_MAX_STUFFED) dev.rx_wire.push_back(b);
         if (b != FRAME_FLAG) continue;
         if (complete) {
-            out.log.push_back(hex_line("RX", dev.rx_wire.data(), dev.rx_wire.size()));
+            if (dev.logs_requests) out.log.push_back(hex_line("RX", dev.rx_wire.data(), dev.rx_wire.size()));
             on_frame(dev, now_ms, out);
         }
         dev.rx_wire.assign(1, FRAME_FLAG);

@@ -82,8 +82,15 @@ struct SimDevice {
     uint16_t dimmer_tx[2];
     int64_t frames_for_us;  // valid frames addressed to this dimmer
     bool vanished;          // gone from the bus (the program closes the line)
+    // A status record scripted from outside (tests): while it holds 111
+    // bytes, status replies carry it instead of the modelled values.
+    std::vector<uint8_t> scripted_status;
     ScopeSession scope;
     SimRng rng;
+    bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears
+    // The line faults of the configuration (silent, wrong sub-address, short
+    // payload, dropped, altered and added bytes) apply only while this is set.
+    bool faults_active = true;
 };
 
 // A reply before it goes on the wire; send = false means no answer.

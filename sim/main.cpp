@@ -1,5 +1,6 @@
-// kv310r-sim: a virtual KV-310-R dimmer on a pseudo-terminal. Prints the
-// slave's path as its first line, then answers frames until killed.
+// kv310r-sim: a virtual KV-310-R dimmer on a pseudo-terminal, or several on
+// one line (one per address). Prints the slave's path as its first line, then
+// answers frames until killed.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "sim/bus.h"
 #include "sim/device_model.h"
 #include "sim/options.h"
 #include "sim/pty_posix.h"
@@ -43,6 +45,18 @@ struct Line {
 };
 
 FILE* g_log = nullptr;
+
+// The scripted status record, or nothing when the file is missing or not
+// exactly one record long (a test may be rewriting it).
+std::vector<uint8_t> read_scripted_status(const std::string& path) {
+    std::vector<uint8_t> bytes(STATUS_BYTES + 1);
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return {};
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    if (bytes.size() != STATUS_BYTES) bytes.clear();
+    return bytes;
+}
 
 void write_log(const std::vector<std::string>& lines) {
     if (!g_log) return;
@@ -97,13 +111,15 @@ int run(const SimArgs& args) {
     sigaction(SIGINT, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    SimConfig cfg = args.device;
-    cfg.factory_store = factory_store();
-    SimDevice dev;
-    sim_init(dev, cfg);
-    if (!args.load_path.empty() && !load_store(args.load_path, dev.store)) {
-        std::fprintf(stderr, "kv310r-sim: cannot read parameter file %s\n", args.load_path.c_str());
-        return 1;
+    std::vector<SimConfig> configs = sim_bus_configs(args);
+    for (SimConfig& cfg : configs) cfg.factory_store = factory_store();
+    SimBus bus;
+    sim_bus_init(bus, configs);
+    for (SimDevice& dev : bus.devices) {
+        if (!args.load_path.empty() && !load_store(args.load_path, dev.store)) {
+            std::fprintf(stderr, "kv310r-sim: cannot read parameter file %s\n", args.load_path.c_str());
+            return 1;
+        }
     }
 
     Pty pty;
@@ -162,8 +178,16 @@ int run(const SimArgs& args) {
         line.rx_free = args.pace ? std::max(line.rx_free, now) + BYTE_TIME * n : now;
         uint32_t now_ms =
             uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count());
+        if (!args.status_path.empty()) {
+            const std::vector<uint8_t> scripted = read_scripted_status(args.status_path);
+            for (SimDevice& dev : bus.devices) dev.scripted_status = scripted;
+        }
+        if (!args.fault_switch_path.empty()) {
+            const bool faulty = access(args.fault_switch_path.c_str(), F_OK) == 0;
+            for (SimDevice& dev : bus.devices) dev.faults_active = faulty;
+        }
         SimOutput out;
-        sim_receive(dev, buf, size_t(n), now_ms, out);
+        sim_bus_receive(bus, buf, size_t(n), now_ms, out);
         write_log(out.log);
         if (!out.wire.empty()) line.queue.push_back({out.wire, 0, line.rx_free + turnaround});
         if (dev.vanished) break;  // unplugged: the terminal closes below
@@ -172,7 +196,7 @@ int run(const SimArgs& args) {
     if (!args.link_path.empty()) remove_symlink_to(args.link_path, pty.slave_path);
     pty_close(pty);
     if (g_log) std::fclose(g_log);
-    if (!args.save_path.empty() && !save_store(args.save_path, dev.store)) {
+    if (!args.save_path.empty() && !save_store(args.save_path, bus.devices.front().store)) {
         std::fprintf(stderr, "kv310r-sim: cannot write parameter file %s\n", args.save_path.c_str());
         return 1;
     }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/address_list.h"
+
 namespace {
 
 bool parse_uint(const std::string& s, unsigned long long max, unsigned long long& out) {
@@ -103,7 +105,7 @@ void dip_for_rs485_address(uint8_t address, uint8_t dip[4]) {
 
 bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::string& error) {
     SimArgs a;
-    bool dip_given = false;
+    a.addresses = {a.device.address};
     for (size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::string value;
@@ -143,12 +145,17 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
         unsigned long long n = 0;
         bool ok = true;
         if (name == "--address") {
-            ok = parse_uint(value, 255, n);
-            a.device.address = uint8_t(n);
+            std::string bad;
+            const auto list = parse_address_list(value, bad);
+            ok = list.has_value();
+            if (ok) {
+                a.addresses.assign(list->begin(), list->end());
+                a.device.address = a.addresses.front();
+            }
         } else if (name == "--version") {
             ok = parse_versions(value, a.device.versions);
         } else if (name == "--dip") {
-            ok = dip_given = parse_dip(value, a.device.dip);
+            ok = a.dip_given = parse_dip(value, a.device.dip);
         } else if (name == "--load-watts") {
             ok = parse_watts(value, a.device.load_watts);
         } else if (name == "--scope-delay") {
@@ -177,11 +184,13 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             a.turnaround_ms = int(n);
         } else if (name == "--exit-after") {
             ok = parse_real(value, 0, 1e7, a.exit_after_s);
-        } else if (std::string* path = name == "--link"   ? &a.link_path
-                                       : name == "--log"  ? &a.log_path
-                                       : name == "--load" ? &a.load_path
-                                       : name == "--save" ? &a.save_path
-                                                          : nullptr) {
+        } else if (std::string* path = name == "--link"           ? &a.link_path
+                                       : name == "--log"          ? &a.log_path
+                                       : name == "--load"         ? &a.load_path
+                                       : name == "--save"         ? &a.save_path
+                                       : name == "--status-file"  ? &a.status_path
+                                       : name == "--faults-while" ? &a.fault_switch_path
+                                                                  : nullptr) {
             ok = !value.empty();
             *path = value;
         } else {
@@ -193,9 +202,24 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
             return false;
         }
     }
-    if (!dip_given) dip_for_rs485_address(a.device.address, a.device.dip);
+    if (a.addresses.size() > 1 && !a.save_path.empty()) {
+        error = "--save works with one address only";
+        return false;
+    }
+    if (!a.dip_given) dip_for_rs485_address(a.device.address, a.device.dip);
     out = a;
     return true;
+}
+
+std::vector<SimConfig> sim_bus_configs(const SimArgs& args) {
+    std::vector<SimConfig> configs;
+    for (uint8_t address : args.addresses) {
+        SimConfig cfg = args.device;
+        cfg.address = address;
+        if (!args.dip_given) dip_for_rs485_address(address, cfg.dip);
+        configs.push_back(cfg);
+    }
+    return configs;
 }
 
 const char* sim_usage() {
@@ -204,7 +228,9 @@ const char* sim_usage() {
            "as the first line of output, then answers until killed.\n"
            "\n"
            "Device:\n"
-           "  --address N         RS485 address to answer (default 1)\n"
+           "  --address LIST      RS485 address to answer (default 1); a list or ranges\n"
+           "                      (1,2,5-8) put one dimmer per address on the line, all\n"
+           "                      alike but for their address and DIP switches\n"
            "  --version C.c[,D1.d,D2.d]\n"
            "                      firmware versions: controller, dimmer 1, dimmer 2\n"
            "                      (default 2.1,1.4,1.4; given alone, the dimmers read 0.0)\n"
@@ -215,7 +241,13 @@ const char* sim_usage() {
            "  --load-watts W1,W2  lamp load of output 1 and 2 (default 500,300)\n"
            "  --scope-delay MS    oscilloscope recording time before data are ready (default 400)\n"
            "  --load FILE         fill the parameter store from a parameter file\n"
+           "                      (every dimmer's, with several addresses)\n"
            "  --save FILE         write the parameter store to a parameter file at exit\n"
+           "                      (one address only)\n"
+           "  --status-file FILE  answer status requests with the 111 bytes FILE holds, read\n"
+           "                      anew for each request (modelled values while it is missing\n"
+           "                      or of another size), so a test can script the status\n"
+           "                      (every dimmer's, with several addresses)\n"
            "\n"
            "The parameter store starts in factory state: the default parameter set with\n"
            "both markers, zeros after it. The reset command restores that state.\n"
@@ -240,6 +272,9 @@ const char* sim_usage() {
            "  --vanish-after N    answer N frames addressed to this dimmer; at the next one\n"
            "                      it vanishes: the terminal closes and the simulator exits\n"
            "  --noise-between N   N random bytes on the line before each reply\n"
+           "  --faults-while FILE the faults above apply only while FILE exists (a test\n"
+           "                      turns the line bad and clean again by making and\n"
+           "                      removing it)\n"
            "  --bad-markers       block reads carry no valid parameter markers\n"
            "\n"
            "  --help              this text\n";

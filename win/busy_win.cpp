@@ -10,11 +10,25 @@
 
 #include <windows.h>
 
+#include <optional>
+
+// The resource script cannot read the link's constants: its template ids are
+// kept equal here.
+static_assert(BUSY_TEMPLATE_CONNECTION == IDD_BUSY_CONNECTION);
+static_assert(BUSY_TEMPLATE_STATUS == IDD_BUSY_STATUS);
+static_assert(BUSY_TEMPLATE_TEST == IDD_BUSY_TEST);
+static_assert(BUSY_TEMPLATE_CONFIG == IDD_BUSY_CONFIG);
+
 namespace {
 
 HWND g_busy = nullptr;
 HWND g_owner = nullptr;
 bool g_cancelled = false;
+// A quit message taken from the queue while an operation waits, held until
+// the busy window closes. Posted back at once, it would stay in the queue and
+// wake every idle wait of the operation at once: the rest of the wait would
+// spin a core.
+std::optional<int> g_held_quit;
 
 INT_PTR CALLBACK BusyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
@@ -35,7 +49,7 @@ void pump_one_message() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return;
     if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+        g_held_quit = static_cast<int>(msg.wParam);  // for the main loop, once the operation is done
         return;
     }
     if (g_busy && IsDialogMessageW(g_busy, &msg)) return;
@@ -80,6 +94,10 @@ void Busy_Close() {
         HWND busy = g_busy;
         g_busy = nullptr;
         DestroyWindow(busy);
+    }
+    if (g_held_quit) {
+        PostQuitMessage(*g_held_quit);
+        g_held_quit.reset();
     }
 }
 

@@ -54,10 +54,7 @@ void read_from_dimmer() {
     commit_pending_edit();
     refresh_after_load();
     ParameterRecord& record = live_record();
-    if (read_parameter_set(main_window(), record) &&
-        (marker_head(record) != MARKER_HEAD || marker_tail(record) != MARKER_TAIL))
-        apply_defaults(record);  // the dimmer holds no valid set
-    validate_record(record);
+    if (read_parameter_set(main_window(), record)) finish_parameter_read(record);
     refresh_current_page();
 }
 
@@ -121,8 +118,8 @@ void update_recent_menu(HMENU popup) {
         }
         recent_menu_rebuilt();
     }
-    for (int id = CMD_RECENT_FIRST; id <= CMD_RECENT_LAST; ++id)
-        EnableMenuItem(popup, id, MF_BYCOMMAND | MF_ENABLED);
+    for (int i = 0; i < RECENT_COUNT; ++i)
+        EnableMenuItem(popup, RECENT_FIRST_COMMAND + i, MF_BYCOMMAND | MF_ENABLED);
 }
 
 // The radio mark of "&Bearbeiten" follows the tab shown. The oscilloscope tab
@@ -154,8 +151,8 @@ void close_main_window() {
 }
 
 void dispatch_command(int id) {
-    if (id >= CMD_RECENT_FIRST && id <= CMD_RECENT_LAST) {
-        open_recent(id - CMD_RECENT_FIRST);
+    if (id >= RECENT_FIRST_COMMAND && id < RECENT_FIRST_COMMAND + RECENT_COUNT) {
+        open_recent(id - RECENT_FIRST_COMMAND);
         update_file_name_display();
         return;
     }

@@ -84,7 +84,7 @@ void hardware_connection_dialog(HWND owner) {
         }
         if (choice == IDOK) {
             show_port_settings(copy);
-            port_settings_accept(owner, copy);
+            (void)port_settings_accept(owner, copy);  // it reports a failure itself
         }
         return;
     }

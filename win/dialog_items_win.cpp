@@ -2,6 +2,7 @@
 
 #include "win/shell_win.h"
 #include "base/text.h"
+#include "port/program_path.h"
 #include "port/utf16_win.h"
 
 #include <vector>
@@ -29,19 +30,15 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
     return take_word(dlg_get_text(dialog, item, size - 1), keep_inner_blanks, size);
 }
 
-std::string program_directory() {
-    // The module path can be longer than MAX_PATH: grow until it fits.
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) return program_directory_of(narrow(std::wstring_view(path.data(), n)));
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
+void set_tab_stop(HWND control, bool stop) {
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
+    if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
 }
 
-void help_quit() {
+std::string program_directory() { return program_directory_of(executable_path()); }
+
+void help_quit(HWND window) {
     std::string help = program_directory() + "Kv310r.hlp";
-    WinHelpW(main_window(), widen(help).c_str(), HELP_QUIT, 0);
+    WinHelpW(window, widen(help).c_str(), HELP_QUIT, 0);
 }

@@ -16,7 +16,14 @@ uint32_t dlg_get_int(HWND dialog, int item, bool* valid = nullptr);
 // The word typed: see take_word.
 std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t size = 128);
 
+// Tab stops at the ticked button of each radio group only: a radio button
+// reports a click whenever the focus reaches it unticked, so Tab must land on
+// the ticked one, or walking through a page would change what it shows.
+void set_tab_stop(HWND control, bool stop);
+
 // The program's folder, ending with a backslash (empty: the current folder).
 std::string program_directory();
-// Asks the help viewer to close the program's help file "Kv310r.hlp".
-void help_quit();
+// Asks the help viewer to close the program's help file "Kv310r.hlp". The
+// viewer knows its callers by their window, so this needs the main window
+// while it still exists.
+void help_quit(HWND window);

@@ -5,10 +5,11 @@
 #include "win/dialog_items_win.h"
 #include "win/gdiplus_win.h"
 #include "win/message_box_win.h"
+#include "win/page_scope_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "link/port_settings.h"
-#include "measure/scope.h"
+#include "win/program_state_win.h"
 #include "params/recent.h"
 #include "base/settings.h"
 #include "win/status_fields.h"
@@ -28,8 +29,8 @@ HACCEL g_accelerators = nullptr;
 UINT_PTR g_timer = 0;
 int g_timer_nesting = 0;  // > 1 while a tick runs inside another tick's message pump
 HANDLE g_instance_lock = nullptr;
-TimerStep g_status_step = status_poll_step;
-TimerStep g_scope_step = scope_step;
+TimerStep g_status_step = status_timer_step;
+TimerStep g_scope_step = scope_timer_step;
 
 constexpr wchar_t INSTANCE_MUTEX[] = L"Kv310rXPUniqueClassMutex";
 constexpr wchar_t MAIN_TITLE[] = L"KV-310-R PC-Testprogramm";
@@ -75,12 +76,6 @@ Rect desktop_rect() {
     return Rect{r.left, r.top, r.right, r.bottom};
 }
 
-// The device link's wait loops sleep here between empty polls of the port,
-// waking at once for a window message.
-void wait_for_messages(unsigned max_ms) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
 int run_message_loop() {
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) shell_process_message(msg);
@@ -91,9 +86,18 @@ int run_message_loop() {
 
 HINSTANCE app_instance() { return g_instance; }
 
-void set_timer_steps(TimerStep status_step, TimerStep scope) {
-    g_status_step = status_step ? status_step : status_poll_step;
-    g_scope_step = scope ? scope : scope_step;
+void wait_for_messages(unsigned max_ms) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+ProgramState& program_state() {
+    static ProgramState state;
+    return state;
+}
+
+void set_timer_steps(TimerStep status, TimerStep scope) {
+    g_status_step = status ? status : status_timer_step;
+    g_scope_step = scope ? scope : scope_timer_step;
 }
 
 void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -130,7 +134,8 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     if (!register_main_class(instance)) return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
-    scope_load_settings();
+    scope_page_attach(program_state().scope);
+    scope_load_settings(program_state().scope);
     recent_load();
     Link_Init();
     link_set_idle_wait(wait_for_messages);
@@ -163,9 +168,8 @@ void shell_store_settings() {
     Link_Close();
     recent_save();
     port_settings_store();
-    scope_save_settings();
+    scope_save_settings(program_state().scope);
     settings_batch_commit();
-    help_quit();
 }
 
 int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {

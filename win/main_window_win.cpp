@@ -3,10 +3,13 @@
 // control, created once and shown one at a time.
 #include "win/shell_win.h"
 
+#include "win/dialog_items_win.h"
+#include "win/page_scroll_win.h"
 #include "win/pages_win.h"
 #include "win/placement.h"
 #include "win/status_fields.h"
 #include "win/tabs.h"
+#include "win/toolbar_images_win.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "port/utf16_win.h"
@@ -28,11 +31,11 @@ struct PageInfo {
 };
 
 const PageInfo k_pages[PAGE_COUNT] = {
-    {L"Grundeinstellung", IDD_PAGE_BASE, KvDlg_FuncDsc},
-    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, KvDlg_Standalone},
-    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, KvDlg_UserTab},
-    {L"Dimmerstatus", IDD_PAGE_STATUS, KvDlg_Stat},
-    {L"Oszilloskop", IDD_PAGE_SCOPE, KvDlg_Scope},
+    {L"Grundeinstellung", IDD_PAGE_BASE, page_base_proc},
+    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, page_special_proc},
+    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, page_curves_proc},
+    {L"Dimmerstatus", IDD_PAGE_STATUS, page_status_proc},
+    {L"Oszilloskop", IDD_PAGE_SCOPE, page_scope_proc},
 };
 
 constexpr wchar_t FILE_LABEL[] = L"Parameterdatei";
@@ -61,8 +64,10 @@ void send_page_notification(HWND page, UINT code) {
 }
 
 HWND create_page(int index) {
-    return CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
-                              k_pages[index].proc, 0);
+    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
+                                   k_pages[index].proc, 0);
+    if (page) page_scroll_attach(page);
+    return page;
 }
 
 bool set_page_of_tab(int index, HWND page) {
@@ -128,9 +133,15 @@ bool create_toolbar(HWND window) {
                         window, reinterpret_cast<HMENU>(IDC_TOOLBAR), app_instance(), nullptr);
     if (!g_toolbar) return false;
     SendMessageW(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(TOOLBAR_IMAGE_WIDTH, TOOLBAR_IMAGE_HEIGHT));
-    TBADDBITMAP bitmap{app_instance(), IDB_TOOLBAR};
-    SendMessageW(g_toolbar, TB_ADDBITMAP, TOOLBAR_IMAGE_COUNT, reinterpret_cast<LPARAM>(&bitmap));
+    // The icons at the size the DPI setting asks for, beside text that grows with it.
+    const ToolbarImages images = toolbar_images(app_instance());
+    SendMessageW(g_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.width, images.height));
+    if (images.list) {
+        SendMessageW(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.list));
+    } else {
+        TBADDBITMAP bitmap{app_instance(), IDB_TOOLBAR};
+        SendMessageW(g_toolbar, TB_ADDBITMAP, TOOLBAR_IMAGE_COUNT, reinterpret_cast<LPARAM>(&bitmap));
+    }
     auto button = [](int image, int command, const wchar_t* label) {
         TBBUTTON b{};
         b.iBitmap = image;
@@ -197,7 +208,8 @@ bool create_tab_control(HWND window) {
 }
 
 // Without a stored placement: make the window just large enough for the tab
-// control and centre it on the desktop.
+// control, but no larger than the monitor's work area (the pages scroll
+// then), and centre it there.
 void fit_window_to_pages(HWND window) {
     RECT client{}, outer{}, tab{};
     GetClientRect(window, &client);
@@ -207,14 +219,14 @@ void fit_window_to_pages(HWND window) {
     client.bottom -= height_of(g_status) + GetSystemMetrics(SM_CYBORDER);
     int width = (outer.right - outer.left) - (client.right - client.left) + (tab.right - tab.left);
     int height = (outer.bottom - outer.top) - (client.bottom - client.top) + (tab.bottom - tab.top);
-    RECT desktop{};
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    int x = outer.left, y = outer.top;
-    if (width <= desktop.right - desktop.left && height <= desktop.bottom - desktop.top) {
-        x = desktop.left + (desktop.right - desktop.left - width) / 2;
-        y = desktop.top + (desktop.bottom - desktop.top - height) / 2;
-    }
-    MoveWindow(window, x, y, width, height, TRUE);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        GetWindowRect(GetDesktopWindow(), &monitor.rcWork);
+    const RECT& w = monitor.rcWork;
+    const Rect r = fit_to_work_area(width, height, Rect{w.left, w.top, w.right, w.bottom},
+                                    GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 LRESULT on_create(HWND window, const CREATESTRUCTW* create) {
@@ -268,12 +280,24 @@ void on_tab_key(const NMTCKEYDOWN* key) {
     }
 }
 
-LRESULT on_notify(const NMHDR* header) {
-    if (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA) {
-        // Tips are string resources numbered like the button's command.
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
-        info->hinst = app_instance();
-        info->lpszText = MAKEINTRESOURCEW(header->idFrom);
+// Tool tips are string resources numbered like the button's command. The
+// ANSI and the wide request carry structures of different sizes (their text
+// buffers differ), so each is answered through its own.
+template <typename DispInfo>
+void answer_tip(NMHDR* header) {
+    auto* info = reinterpret_cast<DispInfo*>(header);
+    info->hinst = app_instance();
+    info->lpszText =
+        reinterpret_cast<decltype(info->lpszText)>(static_cast<ULONG_PTR>(LOWORD(header->idFrom)));
+}
+
+LRESULT on_notify(NMHDR* header) {
+    if (header->code == TTN_GETDISPINFOW) {
+        answer_tip<NMTTDISPINFOW>(header);
+        return 0;
+    }
+    if (header->code == TTN_GETDISPINFOA) {
+        answer_tip<NMTTDISPINFOA>(header);
         return 0;
     }
     if (header->hwndFrom != g_tab || !g_tab) return 0;
@@ -343,6 +367,9 @@ void on_destroy(HWND window) {
     settings_batch_begin();
     placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE,
                     Rect{n.left, n.top, n.right, n.bottom});
+    // Now, not with the stores after the message loop: by then the window the
+    // help viewer knows us by is gone.
+    help_quit(window);
     PostQuitMessage(0);
 }
 
@@ -487,7 +514,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             return 1;
         }
         case WM_NOTIFY:
-            return on_notify(reinterpret_cast<const NMHDR*>(lparam));
+            return on_notify(reinterpret_cast<NMHDR*>(lparam));
         case WM_CONTEXTMENU:
             if (on_context_menu(window, lparam)) return 0;
             break;

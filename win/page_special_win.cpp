@@ -1,7 +1,9 @@
-// The "Sonderfunktionen" page. For now it shows only its title; the controls and
-// their handling come with the page itself.
+// The "Sonderfunktionen" page (template 22300): the bus-failure delay and
+// master/slave operation of the whole device, and per dimmer the action after
+// a bus failure, the activity of the potentiometer and the voltage input, the
+// non-dim threshold and hysteresis and the one-button operation.
 #include "win/pages_win.h"
 
-INT_PTR CALLBACK KvDlg_Standalone(HWND dialog, UINT message, WPARAM, LPARAM) {
-    return placeholder_page_proc(dialog, message);
+INT_PTR CALLBACK page_special_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    return editing_page_proc(dialog, message, wparam, lparam, 1);
 }

@@ -69,3 +69,17 @@ void placement_store(std::optional<int> tab_index, bool maximized, bool minimize
 }
 
 void placement_reset() { g_placement = WindowPlacement{}; }
+
+Rect fit_to_work_area(int32_t width, int32_t height, const Rect& work, int32_t bar_width,
+                      int32_t bar_height) {
+    const int64_t work_width = int64_t{work.right} - work.left;
+    const int64_t work_height = int64_t{work.bottom} - work.top;
+    int64_t w = width, h = height;
+    if (w > work_width) h += bar_height;
+    if (h > work_height) w += bar_width;
+    if (w > work_width) w = work_width;
+    if (h > work_height) h = work_height;
+    const int64_t left = work.left + (work_width - w) / 2;
+    const int64_t top = work.top + (work_height - h) / 2;
+    return Rect{int32_t(left), int32_t(top), int32_t(left + w), int32_t(top + h)};
+}

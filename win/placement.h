@@ -46,5 +46,13 @@ void placement_set_snapshot(const Rect& normal);
 // centres it again.
 void placement_store(std::optional<int> tab_index, bool maximized, bool minimized, const Rect& normal);
 
+// Without a stored placement the window is sized to fit the pages. It gets
+// that size, but never more than the monitor's work area, centred in the work
+// area. A page cut short scrolls: the other side grows by the scroll bar's
+// breadth (bar_width for a vertical bar, bar_height for a horizontal one)
+// where the work area has room for it.
+Rect fit_to_work_area(int32_t width, int32_t height, const Rect& work, int32_t bar_width = 0,
+                      int32_t bar_height = 0);
+
 // Back to the cleared record (for tests).
 void placement_reset();

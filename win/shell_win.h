@@ -20,8 +20,13 @@ void shell_init_platform();
 // window cannot be created. Tests call this without the message loop.
 bool shell_create_main_window(HINSTANCE instance, int show_command);
 // The stores at exit, in order, after the loop has ended (from store_last_file
-// to the help viewer).
+// to the oscilloscope settings). The window placement is stored and the help
+// viewer told to close when the main window is destroyed.
 void shell_store_settings();
+
+// The device link's wait loops sleep here between empty polls of the port,
+// waking at once for a window message.
+void wait_for_messages(unsigned max_ms);
 
 // One message of the loop: accelerators first, then the page shown, then the
 // window itself.

@@ -6,10 +6,16 @@
 //   program_cpu.exe read SECONDS         "Dimmerparameter auslesen" again and
 //                                        again (a dimmer on the COM port named
 //                                        in KV_TEST_COM)
+//   program_cpu.exe status SECONDS       the message loop with the "Dimmerstatus"
+//                                        page polling that dimmer; also counts
+//                                        the replies the page displayed
 // Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
 #include "win/message_box_win.h"
 #include "base/settings.h"
 #include "win/shell_win.h"
+#include "tests/support/fake_ui.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,22 +32,33 @@ double cpu_seconds() {
     return value(kernel) + value(user);
 }
 
-int answer_ok(WindowRef, unsigned, const std::string&) { return IDOK; }
-
 void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+
+// The status page moves the heartbeat indicator in the status bar once for
+// every reply it displays: counting those moves counts the displayed updates.
+// The indicator is subclassed rather than hooked: a message hook would cost
+// every message sent in the program a few calls into Wine's server.
+int g_displayed = 0;
+WNDPROC g_progress_proc = nullptr;
+
+LRESULT CALLBACK count_heartbeats(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == PBM_SETPOS) ++g_displayed;
+    return CallWindowProcW(g_progress_proc, window, message, wparam, lparam);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: program_cpu idle|read SECONDS [TAB]\n");
+        std::fprintf(stderr, "usage: program_cpu idle|read|status SECONDS [TAB]\n");
         return 2;
     }
     const std::string mode = argv[1];
     const DWORD ms = DWORD(std::atof(argv[2]) * 1000);
     const char* port = std::getenv("KV_TEST_COM");
     std::string settings = "[PROP]\r\nPORT=" + std::string(port ? port : "") + "\r\nRS485ADR=1\r\n";
-    if (argc > 3) settings += "[SHOWCMD]\r\nTAB=" + std::string(argv[3]) + "\r\n";
+    const std::string tab = mode == "status" ? "3" : argc > 3 ? argv[3] : "";
+    if (!tab.empty()) settings += "[SHOWCMD]\r\nTAB=" + tab + "\r\n";
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     settings_set_directory(dir);
@@ -52,9 +69,13 @@ int main(int argc, char** argv) {
 
     shell_init_platform();
     if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(answer_ok);
+    set_message_box_hook(fake_message_box);  // every message answered with OK
+    if (HWND heartbeat = FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr))
+        g_progress_proc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(heartbeat, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_heartbeats)));
     const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
 
+    g_displayed = 0;
     const double cpu_start = cpu_seconds();
     const DWORD start = GetTickCount();
     int transfers = 0;
@@ -74,6 +95,8 @@ int main(int argc, char** argv) {
     std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
                 100.0 * cpu / wall);
     if (mode == "read") std::printf("  (%d reads)", transfers);
+    if (mode == "status")
+        std::printf("  %d updates displayed, %.1f per second", g_displayed, g_displayed / wall);
     std::printf("\n");
     return 0;
 }

@@ -4,15 +4,16 @@
 #include "params/param_file.h"
 #include "params/record.h"
 #include "tests/cli/cli_run.h"
+#include "tests/cli/wire_log.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,47 +32,8 @@ struct Sim {
     }
     bool started = false;
 
-    std::vector<std::string> log_lines(const char* prefix) const {
-        std::vector<std::string> lines;
-        std::istringstream in(read_bytes(log));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> log_lines(const char* prefix) const { return ::log_lines(log, prefix); }
 };
-
-std::string hex(const std::string& bytes) {
-    std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, " %02x", c);
-        out += buf;
-    }
-    return out;
-}
-
-// One request frame as the sim logs it: 7f, address, command, payload,
-// checksum, 7f, with 7e/7f stuffed.
-std::string frame_line(uint8_t address, uint8_t command, const std::string& payload) {
-    std::string body;
-    body += char(address);
-    body += char(command);
-    body += payload;
-    uint8_t sum = 0;
-    for (unsigned char c : body) sum = uint8_t(sum + c);
-    body += char(uint8_t(-sum));
-    std::string wire = "\x7f";
-    for (unsigned char c : body) {
-        if (c == 0x7e || c == 0x7f) {
-            wire += '\x7e';
-            wire += char(c == 0x7e ? 0xfe : 0xff);
-        } else {
-            wire += char(c);
-        }
-    }
-    wire += '\x7f';
-    return "RX" + hex(wire);
-}
 
 TEST(CliDevice, VersionQueryOnTheWireAndItsMessage) {
     Sim sim({"--address", "7", "--version", "3.2,1.5,0.0"});
@@ -139,6 +101,33 @@ TEST(CliDevice, WriteResetsThenSendsEightBlocksAndReadsBackTheSame) {
     const CliResult r = run_cli({"read", back, "--port", sim.process.pty, "--address", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_bytes(back), text);
+}
+
+TEST(CliDevice, DiffAgainstTheSetInTheDimmer) {
+    Sim sim;
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    const std::string mine = dir.file("mein.ini"), plain = dir.file("standard.ini");
+    ParameterRecord record;
+    apply_defaults(record);
+    ASSERT_TRUE(write_parameter_file(record, plain));
+    record.dimmer[0].one_button_start = 70;
+    ASSERT_TRUE(write_parameter_file(record, mine));
+    ASSERT_EQ(run_cli({"write", mine, "--port", sim.process.pty, "--address", "1"}).status, 0);
+
+    CliResult r = run_cli({"diff", mine, "--device", "--port", sim.process.pty, "--address", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");  // the transfer's own messages go to stderr
+    EXPECT_NE(r.err.find("Dimmerparameter wurden zum PC übertragen\n"), std::string::npos);
+    r = run_cli({"diff", plain, "--device", "--port", sim.process.pty, "--address", "1"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "Sonderfunktionen, Dimmer 1, Startwert bei Ein-Tasten-Bedienung: 50 -> 70\n");
+
+    // No answer from the dimmer: its message, and trouble rather than a verdict.
+    r = run_cli({"diff", plain, "--device", "--port", sim.process.pty, "--address", "9"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(r.err.size() - 42), "Kommunikation mit KV-310-R ist fehlerhaft\n");
 }
 
 TEST(CliDevice, LinkFailuresEndInTheirMessages) {
@@ -220,6 +209,20 @@ TEST(CliDevice, ImageWithoutMarkersGivesTheDefaultSet) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("Parametersatz in Standardvoreinstellung\n"), std::string::npos);
     EXPECT_EQ(read_bytes(file), golden());
+}
+
+TEST(CliDevice, CtrlCEndsAListOfAddressesAtItsAddress) {
+    Sim sim({"--silent"});
+    ASSERT_TRUE(sim.started);
+    TempDir dir;
+    ChildProcess cli;
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, {"version", "--port", sim.process.pty, "--address", "1,2"},
+                            dir.file("out"), dir.file("err")));
+    ASSERT_TRUE(file_holds(sim.log, frame_line(1, 0x08, "")));
+    kill(cli.pid, SIGINT);
+    EXPECT_EQ(wait_child(cli, std::chrono::seconds(5)), 1);
+    EXPECT_EQ(read_bytes(dir.file("out")), "Adresse 1: Abbruch\nErgebnis: 0 von 2 Adressen OK; Abbruch\n");
+    EXPECT_EQ(sim.log_lines("RX"), std::vector<std::string>{frame_line(1, 0x08, "")});  // 2 was never asked
 }
 
 }  // namespace

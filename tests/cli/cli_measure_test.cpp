@@ -91,6 +91,68 @@ TEST(CliStatus, WatchPollsUntilInterrupted) {
     EXPECT_EQ(out.find("\x1b["), std::string::npos);
 }
 
+// A whole line per status received, the header first: what a spreadsheet reads.
+TEST(CliStatus, WatchWritesEveryStatusAsACsvLine) {
+    Dimmer dimmer({"--pace"});
+    ASSERT_FALSE(dimmer.pty.empty());
+    const std::string csv = dimmer.dir.file("status.csv");
+    ChildProcess cli;
+    ASSERT_TRUE(start_child(cli, KV_CLI_PATH, with({"status", "--watch", "--csv", csv}, dimmer.port()),
+                            dimmer.dir.file("out"), dimmer.dir.file("err")));
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < end && lines_of(read_bytes(csv)).size() < 12)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(cli.pid, SIGINT);
+    EXPECT_EQ(wait_child(cli, std::chrono::seconds(5)), 0);
+    EXPECT_EQ(read_bytes(dimmer.dir.file("out")), "");  // not a terminal: the file is the output
+    EXPECT_EQ(read_bytes(dimmer.dir.file("err")), "");
+
+    const std::string text = read_bytes(csv);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');  // no line cut off by Ctrl+C
+    const std::vector<std::string> lines = lines_of(text);
+    ASSERT_GE(lines.size(), 12u);
+    EXPECT_EQ(lines[0].rfind("time;elapsed_s;controller_version;", 0), 0u) << lines[0];
+    const size_t columns = count_of(lines[0], ";");
+    double last_elapsed = -1;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(count_of(lines[i], ";"), columns) << lines[i];
+        // "2024-05-01 12:34:56.789;12.345;2.1;..."
+        ASSERT_GT(lines[i].size(), 40u);
+        EXPECT_EQ(lines[i][10], ' ');
+        EXPECT_EQ(lines[i][19], '.');
+        const double elapsed = std::stod(lines[i].substr(24));
+        EXPECT_GT(elapsed, last_elapsed);
+        last_elapsed = elapsed;
+        EXPECT_EQ(lines[i].substr(lines[i].find(';', 24), 5), ";2.1;") << lines[i];
+    }
+    // About ten a second at line rate, one line for each status the dimmer sent.
+    EXPECT_LT(last_elapsed, 0.1 * double(lines.size()) + 0.5);
+    const size_t replies = count_of(dimmer.log(), "TX 7f 01 10 ");
+    EXPECT_GE(lines.size() - 1, replies - 1);  // the last reply may have been on its way
+    EXPECT_LE(lines.size() - 1, replies);
+}
+
+TEST(CliStatus, CsvOfASingleStatusAndAFileThatCannotBeWritten) {
+    Dimmer dimmer;
+    ASSERT_FALSE(dimmer.pty.empty());
+    const std::string csv = dimmer.dir.file("once.csv");
+    CliResult r = run_cli(with({"status", "--csv", csv}, dimmer.port()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Firmware-Version Kommunikationscontroller: V2.1\n"), std::string::npos);
+    const std::vector<std::string> lines = lines_of(read_bytes(csv));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(count_of(lines[1], ";"), count_of(lines[0], ";"));
+
+    const std::string unwritable = dimmer.dir.file("no-such-folder/status.csv");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"status", "--csv", unwritable},
+                                                 {"status", "--watch", "--csv", unwritable}}) {
+        r = run_cli(with(args, dimmer.port()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("konnte nicht abgespeichert werden"), std::string::npos) << r.err;
+    }
+}
+
 TEST(CliStatus, SilentDimmerEndsTheWatch) {
     Dimmer dimmer({"--silent"});
     ASSERT_FALSE(dimmer.pty.empty());
@@ -192,6 +254,7 @@ TEST(CliScope, BadOptions) {
         {{"scope", "-o", "x.csv", "--watch"}, "Aufruf: kv310r-cli scope"},
         {{"status", "extra"}, "Aufruf: kv310r-cli status"},
         {{"status", "--timeout", "0", "--watch"}, "--timeout"},
+        {{"status", "--watch", "--csv", ""}, "Aufruf: kv310r-cli status"},
     };
     for (const Case& c : cases) {
         const CliResult r = run_cli(c.args);

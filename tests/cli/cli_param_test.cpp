@@ -1,10 +1,14 @@
 // kv310r-cli on parameter files: the files it writes, what it prints, and that
 // a failed command leaves the user's file exactly as it was.
+#include "params/param_file.h"
+#include "params/record.h"
 #include "tests/cli/cli_run.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -102,6 +106,67 @@ TEST(CliParamFile, FailedImportLeavesTheFileUntouched) {
     EXPECT_EQ(read_bytes(file), before);
 }
 
+TEST(CliParamFile, DiffNamesEachDifferingFieldLikeThePages) {
+    TempDir dir;
+    const std::string a = dir.file("a.ini"), b = dir.file("b.ini");
+    ParameterRecord record;
+    apply_defaults(record);
+    ASSERT_TRUE(write_parameter_file(record, a));
+    record.dimmer[1].maximum[3] = 80;
+    record.dimmer[0].voltage_input_range = 1;
+    for (int x = 12; x < 49; ++x) record.user_curve[0][x] = uint8_t(x);
+    ASSERT_TRUE(write_parameter_file(record, b));
+
+    CliResult r = run_cli({"diff", a, b});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "Grundeinstellung, Dimmer 1, U-Eingang bei DMX und PC-Test: 0 - 10V -> 1 - 10V\n"
+              "Grundeinstellung, Dimmer 2, CD = 11 (mit Vorheizen), Maximum 0-100%: 100 -> 80\n"
+              "Userkurve 1: 37 Punkte verschieden (erste: 12)\n");
+    EXPECT_EQ(r.err, "");
+
+    r = run_cli({"diff", a, a});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+
+    // A file that cannot be read is trouble, as for diff.
+    r = run_cli({"diff", a, dir.file("fehlt.ini")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Fehler: Datei \"" + dir.file("fehlt.ini") + "\" ist nicht lesbar\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(CliParamFile, ExportedCurveImportsBackUnchanged) {
+    TempDir dir;
+    const std::string file = dir.file("set.ini"), copy = dir.file("kopie.ini"), text = dir.file("kurve.txt");
+    ParameterRecord record;
+    apply_defaults(record);
+    for (int x = 0; x < CURVE_POINTS; ++x) record.user_curve[1][x] = uint8_t((x * 7) % 256);
+    ASSERT_TRUE(write_parameter_file(record, file));
+
+    CliResult r = run_cli({"export-curve", file, "2", text});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string exported = read_bytes(text);
+    EXPECT_EQ(exported.rfind("0\r\n7\r\n14\r\n21\r\n", 0), 0u);
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 256);
+
+    // Into curve 1 of another set: both curves are then the same.
+    ASSERT_EQ(run_cli({"new", copy}).status, 0);
+    ASSERT_EQ(run_cli({"import-curve", copy, "1", text}).status, 0);
+    ParameterRecord back;
+    ASSERT_TRUE(read_parameter_file(back, copy));
+    EXPECT_EQ(std::memcmp(back.user_curve[0], record.user_curve[1], CURVE_POINTS - 1), 0);
+
+    // Nothing to read: the text file is left as it was.
+    r = run_cli({"export-curve", dir.file("fehlt.ini"), "1", text});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(read_bytes(text), exported);
+    r = run_cli({"export-curve", file, "1", dir.file("kein/ordner.txt")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "Fehler: Datei \"" + dir.file("kein/ordner.txt") + "\" konnte nicht abgespeichert werden\n");
+}
+
 TEST(CliParamFile, UsageErrorsAndHelp) {
     struct Case {
         std::vector<std::string> args;
@@ -113,10 +178,24 @@ TEST(CliParamFile, UsageErrorsAndHelp) {
         {{"show"}, 2},
         {{"new", "a.ini", "b.ini"}, 2},
         {{"import-curve", "a.ini", "3", "k.txt"}, 2},
+        {{"export-curve", "a.ini", "0", "k.txt"}, 2},
+        {{"export-curve", "a.ini", "1"}, 2},
+        {{"diff", "a.ini"}, 2},
+        {{"diff", "a.ini", "b.ini", "c.ini"}, 2},
+        {{"diff", "a.ini", "b.ini", "--device"}, 2},
+        {{"diff", "--help"}, 0},
+        {{"export-curve", "--help"}, 0},
         {{"--help"}, 0},
         {{"new", "--help"}, 0},
         {{"show", "--help"}, 0},
         {{"import-curve", "--help"}, 0},
+        {{"version", "--help"}, 0},
+        {{"read", "--help"}, 0},
+        {{"write", "--help"}, 0},
+        {{"drive", "--help"}, 0},
+        {{"status", "--help"}, 0},
+        {{"scope", "--help"}, 0},
+        {{"new", "a.ini", "--port", "COM1"}, 2},  // an option the command does not take
     };
     for (const Case& c : cases) {
         const CliResult r = run_cli(c.args);

@@ -69,10 +69,10 @@ void expect_busy_used(int template_id, const char* text) {
 }
 
 void expect_one_message(unsigned type, const std::string& text) {
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &g_owner);
-    EXPECT_EQ(shown_messages()[0].type, type);
-    EXPECT_EQ(shown_messages()[0].text, text);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &g_owner);
+    EXPECT_EQ(fake_ui().messages[0].type, type);
+    EXPECT_EQ(fake_ui().messages[0].text, text);
 }
 
 TEST(FirmwareVersion, ShowsTheVersions) {
@@ -116,18 +116,25 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
         reset_world();
         set_port_name(g_port_settings, c.port);
         fake_port().refuse_open = c.refuse;
-        g_version = {1, 1, {1, 1}, {1, 1}};
         EXPECT_TRUE(firmware_version(&g_owner));  // handled either way
         expect_one_message(KV_MB_ERROR, c.message);
         EXPECT_EQ(Busy_Window(), nullptr);
         EXPECT_FALSE(link_port_is_open());
-        EXPECT_EQ(g_version.controller_major, 0);  // cleared by the test
     }
+
+    // The connection test clears the version data first: a failed test leaves none.
+    reset_world();
+    Busy_Open(nullptr, 0);
+    VersionData version = {1, 1, {1, 1}, {1, 1}};
+    EXPECT_EQ(connection_test(version), LINK_ERR_COMM);
+    EXPECT_EQ(version.controller_major, 0);
+    EXPECT_EQ(version.dimmer_minor[1], 0);
+    Busy_Close();
 
     reset_world();
     fake_busy().cancel_after = 50;
     EXPECT_TRUE(firmware_version(&g_owner));
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
 }
@@ -198,7 +205,7 @@ TEST(WriteParameterSet, CancelDuringTheDrain) {
     fake_port().responder = parameter_responder;
     fake_busy().cancel_after = 200;
     EXPECT_FALSE(write_parameter_set(&g_owner, sample_record()));
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
     // The reset request still goes out; its wait then stops at once.
@@ -250,6 +257,25 @@ TEST(ReadParameterSet, MissingMarkerZeroesTheImage) {
         EXPECT_EQ(Bytes(device_image(record), device_image(record) + DEVICE_IMAGE_SIZE),
                   Bytes(DEVICE_IMAGE_SIZE, 0));
     }
+}
+
+TEST(ReadParameterSet, FinishingGivesTheDefaultsOrKeepsToTheLimits) {
+    // Markers missing (the read zeroed the image): the default set.
+    ParameterRecord defaults;
+    apply_defaults(defaults);
+    ParameterRecord record = {};
+    finish_parameter_read(record);
+    EXPECT_EQ(std::memcmp(&record, &defaults, sizeof record), 0);
+
+    // A valid set keeps its values, corrected to their limits.
+    record = sample_record();
+    record.dimmer[1].characteristic[2] = 9;
+    ParameterRecord expected = record;
+    validate_record(expected);
+    finish_parameter_read(record);
+    EXPECT_EQ(record.dimmer[1].characteristic[2], 0);
+    EXPECT_EQ(std::memcmp(&record, &expected, sizeof record), 0);
+    EXPECT_EQ(std::memcmp(record.user_curve, sample_record().user_curve, sizeof record.user_curve), 0);
 }
 
 TEST(ReadParameterSet, FailureLeavesTheRecordAlone) {
@@ -311,12 +337,15 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
     fake_port().responder = [](const Frame& request) {
         if (request.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(7, 120), 40);
     };
-    EXPECT_TRUE(status_fetch(&g_owner));
+    StatusSlots slots = {};
+    EXPECT_TRUE(status_fetch(&g_owner, slots));
     expect_busy_used(BUSY_TEMPLATE_STATUS, "Status..");
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(g_status_fetched.valid, 1u);
-    EXPECT_EQ(slot_bytes(g_status_fetched), status_payload(7));
+    EXPECT_EQ(slots.fetched.valid, 1u);
+    EXPECT_EQ(slot_bytes(slots.fetched), status_payload(7));
+    EXPECT_EQ(slots.polled.valid, 0u);
+    EXPECT_EQ(slots.shown.valid, 0u);  // the caller decides what to show
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].payload, Bytes(8, 0));
@@ -324,16 +353,16 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
 
     reset_world();
     fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7), 40); };
-    EXPECT_TRUE(status_fetch_drive(&g_owner, 1, 0x1234, 0, 0xFFFF));
+    EXPECT_TRUE(status_fetch_drive(&g_owner, slots, 1, 0x1234, 0, 0xFFFF));
     EXPECT_EQ(hex(fake_port_requests()[0].payload), "01 00 34 12 00 00 ff ff");
 
     // A status of 110 bytes does not count.
     reset_world();
-    g_status_fetched.valid = 1;
+    slots.fetched.valid = 1;
     fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7, 110), 40); };
-    EXPECT_FALSE(status_fetch(&g_owner));
+    EXPECT_FALSE(status_fetch(&g_owner, slots));
     expect_one_message(KV_MB_ERROR, "Kommunikation mit KV-310-R ist fehlerhaft");
-    EXPECT_EQ(g_status_fetched.valid, 0u);
+    EXPECT_EQ(slots.fetched.valid, 0u);
     EXPECT_FALSE(link_port_is_open());
 }
 
@@ -346,19 +375,21 @@ TEST(StatusPolling, SendAndPollWithoutWaiting) {
     EXPECT_EQ(send_status_request(1, 100, 1, 200), LINK_OK);
     EXPECT_EQ(hex(fake_port_requests()[0].payload), "01 00 64 00 01 00 c8 00");
 
-    g_status_polled.valid = 1;
-    g_status_fetched.valid = 1;
-    EXPECT_EQ(poll_status_reply(), LINK_ERR_COMM);  // nothing there
-    EXPECT_EQ(g_status_polled.valid, 0u);
-    EXPECT_EQ(g_status_fetched.valid, 1u);
+    StatusSlots slots = {};
+    slots.polled.valid = 1;
+    slots.fetched.valid = 1;
+    EXPECT_EQ(poll_status_reply(slots), LINK_ERR_COMM);  // nothing there
+    EXPECT_EQ(slots.polled.valid, 0u);
+    EXPECT_EQ(slots.fetched.valid, 1u);
 
     fake_port_reply(CMD_STATUS, status_payload(3), 0, 1);  // sub-address 1
-    EXPECT_EQ(poll_status_reply(), LINK_ERR_COMM);
+    EXPECT_EQ(poll_status_reply(slots), LINK_ERR_COMM);
     fake_port_reply(CMD_STATUS, status_payload(3));
-    EXPECT_EQ(poll_status_reply(), LINK_OK);
-    EXPECT_EQ(g_status_polled.valid, 1u);
-    EXPECT_EQ(slot_bytes(g_status_polled), status_payload(3));
-    EXPECT_EQ(g_status_fetched.valid, 0u);
+    EXPECT_EQ(poll_status_reply(slots), LINK_OK);
+    EXPECT_EQ(slots.polled.valid, 1u);
+    EXPECT_EQ(slot_bytes(slots.polled), status_payload(3));
+    EXPECT_EQ(slots.fetched.valid, 0u);
+    EXPECT_EQ(slots.shown.valid, 0u);
     EXPECT_EQ(fake_port().now, 0u);
 }
 
@@ -413,58 +444,60 @@ TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
 }
 
 // A poll takes at most 128 bytes; the scope step polls again on its next tick.
-int poll_scope_until_done() {
-    int code = LINK_ERR_COMM;
-    for (int i = 0; i < 5 && code != LINK_OK && !fake_port().incoming.empty(); ++i) code = scope_poll();
+LinkStatus poll_scope_until_done(ScopeReply& reply, StatusSlots& slots) {
+    LinkStatus code = LINK_ERR_COMM;
+    for (int i = 0; i < 5 && code != LINK_OK && !fake_port().incoming.empty(); ++i)
+        code = scope_poll(reply, slots);
     return code;
 }
 
 TEST(ScopeCommands, PollSortsTheReply) {
     reset_world();
     ASSERT_EQ(Link_Open(), LINK_OK);
+    ScopeReply reply;
+    StatusSlots slots = {};
 
     // Every poll clears the whole record, also when nothing arrives.
-    std::memset(&g_scope_reply, 0xFF, sizeof g_scope_reply);
-    EXPECT_EQ(scope_poll(), LINK_ERR_COMM);
+    std::memset(&reply, 0xFF, sizeof reply);
+    EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);
     ScopeReply zero;
     std::memset(&zero, 0, sizeof zero);
-    EXPECT_EQ(std::memcmp(&g_scope_reply, &zero, sizeof zero), 0);
+    EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
 
     fake_port_reply(CMD_SCOPE, {0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB});
-    EXPECT_EQ(scope_poll(), LINK_OK);
-    EXPECT_EQ(g_scope_reply.start_ack, 1u);
-    EXPECT_EQ(g_scope_reply.start_value, 0x12345678u);
-    EXPECT_EQ(g_scope_reply.start_word, 0xABCD);
+    EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
+    EXPECT_EQ(reply.start_ack, 1u);
+    EXPECT_EQ(reply.start_value, 0x12345678u);
+    EXPECT_EQ(reply.start_word, 0xABCD);
 
     Bytes long_block(250);
     for (size_t i = 0; i < long_block.size(); ++i) long_block[i] = uint8_t(i + 1);
     fake_port_reply(CMD_SCOPE_BLOCK, long_block);
-    EXPECT_EQ(scope_poll(), LINK_ERR_COMM);  // 128 bytes in, frame not complete
-    EXPECT_EQ(poll_scope_until_done(), LINK_OK);
-    EXPECT_EQ(g_scope_reply.start_ack, 0u);
-    EXPECT_EQ(g_scope_reply.data_length, 201u);
-    EXPECT_EQ(Bytes(g_scope_reply.data, g_scope_reply.data + 201),
-              Bytes(long_block.begin(), long_block.begin() + 201));
+    EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);  // 128 bytes in, frame not complete
+    EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
+    EXPECT_EQ(reply.start_ack, 0u);
+    EXPECT_EQ(reply.data_length, 201u);
+    EXPECT_EQ(Bytes(reply.data, reply.data + 201), Bytes(long_block.begin(), long_block.begin() + 201));
 
     fake_port_reply(CMD_SCOPE_BLOCK, {10, 0x11, 0x22});
-    EXPECT_EQ(scope_poll(), LINK_OK);
-    EXPECT_EQ(g_scope_reply.data_length, 201u);  // a short block counts as whole, zero-filled
-    EXPECT_EQ(g_scope_reply.data[2], 0x22);
-    EXPECT_EQ(g_scope_reply.data[3], 0);
+    EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
+    EXPECT_EQ(reply.data_length, 201u);  // a short block counts as whole, zero-filled
+    EXPECT_EQ(reply.data[2], 0x22);
+    EXPECT_EQ(reply.data[3], 0);
 
     fake_port_reply(CMD_SCOPE_REQUEST, {0x00, 0x02});
-    EXPECT_EQ(scope_poll(), LINK_OK);
-    EXPECT_EQ(g_scope_reply.state_count, 2u);
-    EXPECT_EQ(g_scope_reply.state_word, 0x0200);
+    EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
+    EXPECT_EQ(reply.state_count, 2u);
+    EXPECT_EQ(reply.state_word, 0x0200);
 
-    g_status_fetched.valid = 1;
+    slots.fetched.valid = 1;
     fake_port_reply(CMD_STATUS, status_payload(5, 111));
-    EXPECT_EQ(poll_scope_until_done(), LINK_OK);
-    EXPECT_EQ(g_scope_reply.status.valid, 1u);
-    EXPECT_EQ(slot_bytes(g_scope_reply.status), status_payload(5));
-    EXPECT_EQ(g_status_polled.valid, 1u);
-    EXPECT_EQ(slot_bytes(g_status_polled), status_payload(5));
-    EXPECT_EQ(g_status_fetched.valid, 0u);
+    EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
+    EXPECT_EQ(reply.status.valid, 1u);
+    EXPECT_EQ(slot_bytes(reply.status), status_payload(5));
+    EXPECT_EQ(slots.polled.valid, 1u);
+    EXPECT_EQ(slot_bytes(slots.polled), status_payload(5));
+    EXPECT_EQ(slots.fetched.valid, 0u);
 
     // Replies that do not count.
     const std::vector<std::pair<uint8_t, Bytes>> ignored = {
@@ -473,12 +506,12 @@ TEST(ScopeCommands, PollSortsTheReply) {
     };
     for (const auto& [code, payload] : ignored) {
         fake_port_reply(code, payload);
-        EXPECT_EQ(poll_scope_until_done(), LINK_ERR_COMM) << int(code);
+        EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_ERR_COMM) << int(code);
         EXPECT_TRUE(fake_port().incoming.empty());
-        EXPECT_EQ(std::memcmp(&g_scope_reply, &zero, sizeof zero), 0);
+        EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
     }
     fake_port_reply(CMD_SCOPE, {1, 2, 3, 4, 5, 6}, 0, 1);
-    EXPECT_EQ(scope_poll(), LINK_ERR_COMM);
+    EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);
 }
 
 }  // namespace

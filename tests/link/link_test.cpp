@@ -89,23 +89,23 @@ TEST(LinkPort, PortNameIsCutAt127Bytes) {
 TEST(LinkPort, BytesGoToTheMonitorAsHex) {
     reset_link_world();
     const Bytes bytes = {0x7F, 0x0A, 0xFF};
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);  // closed
-    EXPECT_EQ(Link_ReadByte(), -1);
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);  // closed
+    EXPECT_EQ(Link_ReadByte(), std::nullopt);
     EXPECT_EQ(take_feed(), "");
 
     ASSERT_EQ(Link_Open(), LINK_OK);
     take_feed();
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), 0);
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_OK);
     fake_port().short_write = 2;
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
     fake_port_queue({0xAB});
     EXPECT_EQ(Link_ReadByte(), 0xAB);
-    EXPECT_EQ(Link_ReadByte(), -1);
+    EXPECT_EQ(Link_ReadByte(), std::nullopt);
     EXPECT_EQ(take_feed(), " 7f 0a ff 7f 0a ff ab");
 
     // With the monitor closed nothing is collected.
     monitor_feed_set_active(false);
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), -1);
+    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
     EXPECT_EQ(monitor_feed_unread(), 0u);
 }
 
@@ -128,18 +128,19 @@ TEST(LinkStatus, ClassificationAndMessages) {
     };
     for (const Case& c : cases) {
         reset_link_world();
-        EXPECT_EQ(link_is_error(c.code), c.error) << c.code;
-        EXPECT_EQ(link_is_cancel(c.code), c.cancel) << c.code;
-        EXPECT_EQ(link_last_status(), c.error || c.cancel ? c.code : 0) << c.code;
+        const LinkStatus status = LinkStatus(c.code);
+        EXPECT_EQ(link_is_error(status), c.error) << c.code;
+        EXPECT_EQ(link_is_cancel(status), c.cancel) << c.code;
+        EXPECT_EQ(link_status_message(status), c.message) << c.code;
         int owner = 0;
-        Link_ReportError(&owner);
+        Link_ReportError(&owner, status);
         if (c.error) {
-            ASSERT_EQ(shown_messages().size(), 1u) << c.code;
-            EXPECT_EQ(shown_messages()[0].owner, &owner);
-            EXPECT_EQ(shown_messages()[0].type, KV_MB_ERROR);
-            EXPECT_EQ(shown_messages()[0].text, c.message);
+            ASSERT_EQ(fake_ui().messages.size(), 1u) << c.code;
+            EXPECT_EQ(fake_ui().messages[0].owner, &owner);
+            EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
+            EXPECT_EQ(fake_ui().messages[0].text, c.message);
         } else {
-            EXPECT_TRUE(shown_messages().empty()) << c.code;
+            EXPECT_TRUE(fake_ui().messages.empty()) << c.code;
         }
     }
 }
@@ -286,14 +287,14 @@ TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
     ASSERT_EQ(Link_Open(), LINK_OK);
     fake_port_reply(CMD_VERSION, {1, 2}, 100);  // a late reply to an earlier request
     take_feed();
-    EXPECT_EQ(Link_Drain(500), 1);
+    EXPECT_EQ(Link_Drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 501u);
     EXPECT_TRUE(fake_port().incoming.empty());
     EXPECT_EQ(take_feed(), " 7f 01 08 01 02 f4 7f\r\n{TIMEOUT 500}\r\n");
 
     // Draining a closed port only lets the time pass.
     Link_Close();
-    EXPECT_EQ(Link_Drain(500), 1);
+    EXPECT_EQ(Link_Drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 1002u);
 }
 
@@ -301,8 +302,7 @@ TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
     reset_link_world();
     Busy_Open(nullptr, 0);
     fake_busy().cancel_after = 100;
-    EXPECT_EQ(Link_Drain(500), 0);
-    EXPECT_EQ(link_last_status(), LINK_CANCELLED);
+    EXPECT_EQ(Link_Drain(500), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
     // The flag stays set: the next wait stops at its first pass.
     Frame reply;
@@ -338,8 +338,8 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &owner);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &owner);
 
     reset_link_world();
     Busy_Open(nullptr, 0);
@@ -347,7 +347,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(Busy_Window(), nullptr);
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
 
     reset_link_world();
     Busy_Open(nullptr, 0);

@@ -121,7 +121,7 @@ TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers) {
     EXPECT_FALSE(fake_busy().open);
     EXPECT_EQ(fake_busy().template_id, BUSY_TEMPLATE_TEST);
     EXPECT_EQ(fake_port().tried_names.back(), "COM5");
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
 }
 
 TEST_F(PortSettingsTest, SearchWithTheDialogsAddress) {
@@ -140,10 +140,10 @@ TEST_F(PortSettingsTest, SearchThatFindsNothingTriesEveryNameAndRestores) {
     EXPECT_EQ(fake_port().tried_names[128], "\\\\.\\COM10");
     EXPECT_STREQ(g_port_settings.name, "COM8");
     EXPECT_EQ(g_port_settings.address, 3u);
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].text, "Kommunikationsport wurde nicht erkannt");
-    EXPECT_EQ(shown_messages()[0].type, KV_MB_ERROR);
-    EXPECT_EQ(shown_messages()[0].owner, &marker);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikationsport wurde nicht erkannt");
+    EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(fake_ui().messages[0].owner, &marker);
 }
 
 TEST_F(PortSettingsTest, CancelledSearchRestoresSilently) {
@@ -152,23 +152,23 @@ TEST_F(PortSettingsTest, CancelledSearchRestoresSilently) {
     EXPECT_EQ(port_search(nullptr, settings_of("COM8", 3)), PortSearchResult::cancelled);
     EXPECT_EQ(fake_port().tried_names.size(), 3u);
     EXPECT_STREQ(g_port_settings.name, "COM8");
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
 }
 
 TEST_F(PortSettingsTest, AcceptTakesTheValuesAndTestsTheConnection) {
     dimmer_on("COM5");
     EXPECT_EQ(port_settings_accept(nullptr, settings_of("COM5", 1)), LINK_OK);
-    EXPECT_TRUE(shown_messages().empty());
+    EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
 
     // A silent port keeps the new values and says so.
     EXPECT_EQ(port_settings_accept(nullptr, settings_of("COM6", 1)), LINK_ERR_COMM);
     EXPECT_STREQ(g_port_settings.name, "COM6");
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
 
     EXPECT_EQ(port_settings_accept(nullptr, settings_of("", 1)), LINK_ERR_NO_PORT);
-    EXPECT_EQ(shown_messages().back().text, "Kommunikationsport muss ausgewählt werden");
+    EXPECT_EQ(fake_ui().messages.back().text, "Kommunikationsport muss ausgewählt werden");
 }
 
 }  // namespace

@@ -24,17 +24,18 @@ class SerialSim : public ::testing::Test {
         Link_Init();
         set_port_name(g_port_settings, com);
         g_port_settings.address = 1;
-        shown_messages().clear();
+        fake_ui().messages.clear();
     }
     void TearDown() override { Link_Close(); }
 };
 
 TEST_F(SerialSim, ConnectionTestReadAndWrite) {
     Busy_Open(nullptr, BUSY_TEMPLATE_TEST);
-    EXPECT_EQ(connection_test(), LINK_OK);
+    VersionData version;
+    EXPECT_EQ(connection_test(version), LINK_OK);
     Busy_Close();
-    EXPECT_EQ(g_version.controller_major, 2);
-    EXPECT_EQ(g_version.controller_minor, 1);
+    EXPECT_EQ(version.controller_major, 2);
+    EXPECT_EQ(version.controller_minor, 1);
 
     ParameterRecord record;
     std::memset(&record, 0, sizeof record);
@@ -52,9 +53,9 @@ TEST_F(SerialSim, ConnectionTestReadAndWrite) {
     ASSERT_TRUE(read_parameter_set(nullptr, back));
     EXPECT_EQ(std::memcmp(device_image(back), device_image(record), DEVICE_IMAGE_SIZE), 0);
 
-    ASSERT_EQ(shown_messages().size(), 3u);
-    EXPECT_EQ(shown_messages()[0].text, "Dimmerparameter wurden zum PC übertragen");
-    EXPECT_EQ(shown_messages()[1].text, "PC-Parameter wurden im Dimmer abgespeichert");
+    ASSERT_EQ(fake_ui().messages.size(), 3u);
+    EXPECT_EQ(fake_ui().messages[0].text, "Dimmerparameter wurden zum PC übertragen");
+    EXPECT_EQ(fake_ui().messages[1].text, "PC-Parameter wurden im Dimmer abgespeichert");
 }
 
 }  // namespace

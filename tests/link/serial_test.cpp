@@ -133,9 +133,10 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
     });
 
     Busy_Open(nullptr, 0);
-    EXPECT_EQ(connection_test(), LINK_OK);
-    EXPECT_EQ(g_version.controller_major, 2);
-    EXPECT_EQ(g_version.dimmer_minor[1], 5);
+    VersionData version;
+    EXPECT_EQ(connection_test(version), LINK_OK);
+    EXPECT_EQ(version.controller_major, 2);
+    EXPECT_EQ(version.dimmer_minor[1], 5);
     Busy_Close();
     Link_Close();
     stop = true;

@@ -2,7 +2,11 @@
 // reduction, value-to-pixel mapping and label layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -120,6 +124,56 @@ TEST(PlotValues, PreparedPlotAndPeakCurrent) {
     EXPECT_EQ(plot.current_max, 16000);
 }
 
+// The reduction's rule as first written: a run from a to b is straight when
+// every value between lies on the line from a to b in thousandths, the
+// quotient truncated toward zero; the run is extended point by point.
+std::vector<int> vertices_point_by_point(const std::vector<int32_t>& v) {
+    auto straight = [&v](int a, int b) {
+        for (int k = a + 1; k < b; ++k)
+            if (1000 * (int64_t(v[size_t(k)]) - v[size_t(a)]) !=
+                1000 * int64_t(k - a) * (int64_t(v[size_t(b)]) - v[size_t(a)]) / (b - a))
+                return false;
+        return true;
+    };
+    const int last = int(v.size()) - 1;
+    std::vector<int> vertices{0};
+    for (int a = 0; a < last;) {
+        int e = a + 1;
+        while (e + 1 <= last && straight(a, e + 1)) ++e;
+        vertices.push_back(e);
+        a = e;
+    }
+    return vertices;
+}
+
+TEST(PlotTrace, ReductionAgreesWithThePointByPointRule) {
+    std::mt19937 random(310);
+    // Lines of random slopes with random kinks, jitter and clipping: user
+    // curves (256 points, 0..255) and traces (500 samples, ±30000).
+    auto wiggly = [&random](int count, int top, double scale, bool jitter) {
+        std::vector<int32_t> v(static_cast<size_t>(count));
+        auto slope = [&] { return scale * double(int(random() % 11) - 5) / double(1 + random() % 4); };
+        double y = double(random() % unsigned(top + 1)), s = slope();
+        for (int x = 0; x < count; ++x) {
+            if (random() % 40 == 0) s = slope();
+            y += s;
+            const int j = jitter && random() % 10 == 0 ? int(random() % 3) - 1 : 0;
+            v[size_t(x)] = std::clamp(int(std::lround(y)) + j, -top, top);
+        }
+        return v;
+    };
+    std::vector<std::vector<int32_t>> cases = {std::vector<int32_t>(default_user_curve(0), default_user_curve(0) + 256),
+                                               std::vector<int32_t>(default_user_curve(1), default_user_curve(1) + 256)};
+    for (int n = 0; n < 300; ++n) {
+        std::vector<int32_t> curve = wiggly(CURVE_POINTS, 255, 1.0, n % 3 == 0);
+        for (int32_t& y : curve) y = std::max(y, 0);
+        cases.push_back(curve);
+        cases.push_back(wiggly(SCOPE_SAMPLES, 30000, 150.0, n % 3 == 0));
+    }
+    for (const std::vector<int32_t>& v : cases)
+        EXPECT_EQ(straight_run_vertices(v.data(), int(v.size())), vertices_point_by_point(v));
+}
+
 TEST(PlotTrace, OnlyTheBendsAreDrawn) {
     int32_t v[SCOPE_SAMPLES] = {};
     EXPECT_EQ(trace_points(v), (std::vector<int>{0, 499}));
@@ -184,6 +238,104 @@ TEST(PlotLabels, Layout) {
     std::vector<int> lefts;
     for (int i = 0; i < 6; ++i) lefts.push_back(time_label_left(i, 6, 50, 500, 2, 30));
     EXPECT_EQ(lefts, (std::vector<int>{55, 137, 236, 335, 434, 515}));
+}
+
+struct VertexCase {
+    std::string name;
+    std::vector<uint8_t> curve;
+    std::vector<int> vertices;
+};
+
+std::vector<uint8_t> curve_from(uint8_t (*f)(int)) {
+    std::vector<uint8_t> c(CURVE_POINTS);
+    for (int x = 0; x < CURVE_POINTS; ++x) c[size_t(x)] = f(x);
+    return c;
+}
+
+std::vector<int> all_points() {
+    std::vector<int> v(CURVE_POINTS);
+    for (int x = 0; x < CURVE_POINTS; ++x) v[size_t(x)] = x;
+    return v;
+}
+
+TEST(CurvePlot, KeepsOnlyTheEndsOfStraightRuns) {
+    const std::vector<VertexCase> cases = {
+        {"identity", curve_from([](int x) { return uint8_t(x); }), {0, 255}},
+        {"flat", curve_from([](int) { return uint8_t(77); }), {0, 255}},
+        {"falling line", curve_from([](int x) { return uint8_t(255 - x); }), {0, 255}},
+        {"knee at 100", curve_from([](int x) { return uint8_t(x < 100 ? x : 100); }), {0, 100, 255}},
+        {"up then down", curve_from([](int x) { return uint8_t(x <= 128 ? x : 256 - x); }), {0, 128, 255}},
+        {"single spike", curve_from([](int x) { return uint8_t(x == 50 ? 200 : 0); }), {0, 49, 50, 51, 255}},
+        // Half steps 0, 0, 1, 1, 2, 2, ... never lie on one line: every point
+        // is its own vertex.
+        {"staircase", curve_from([](int x) { return uint8_t(x / 2); }), all_points()},
+    };
+    for (const VertexCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<int> v = curve_vertices(c.curve.data());
+        EXPECT_EQ(v, c.vertices);
+        ASSERT_GE(v.size(), 2u);
+        EXPECT_EQ(v.front(), 0);
+        EXPECT_EQ(v.back(), 255);
+        for (size_t i = 1; i < v.size(); ++i) EXPECT_LT(v[i - 1], v[i]);
+    }
+    // The default curves bend everywhere: nearly every point is a vertex.
+    const std::vector<int> bent = curve_vertices(default_user_curve(0));
+    EXPECT_GT(bent.size(), 100u);
+    EXPECT_LE(bent.size(), 256u);
+}
+
+// The line through the vertices is the line through all 256 points: each
+// point lies on its segment within the 1/1000 the comparison resolves.
+TEST(CurvePlot, TheReducedLinePassesThroughEveryPoint) {
+    std::vector<std::vector<uint8_t>> curves = {
+        std::vector<uint8_t>(default_user_curve(0), default_user_curve(0) + CURVE_POINTS),
+        std::vector<uint8_t>(default_user_curve(1), default_user_curve(1) + CURVE_POINTS),
+    };
+    uint32_t seed = 12345;
+    for (int n = 0; n < 200; ++n) {
+        std::vector<uint8_t> c(CURVE_POINTS);
+        int level = 128;
+        for (int x = 0; x < CURVE_POINTS; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            // Runs of steady slope with occasional bends, as imported curves have.
+            if ((seed >> 16) % 8 == 0) level = int((seed >> 8) % 256);
+            c[size_t(x)] = uint8_t(level);
+        }
+        curves.push_back(c);
+    }
+    for (const auto& c : curves) {
+        const std::vector<int> v = curve_vertices(c.data());
+        ASSERT_GE(v.size(), 2u);
+        for (size_t s = 1; s < v.size(); ++s) {
+            const int a = v[s - 1], b = v[s];
+            for (int k = a; k <= b; ++k) {
+                const double on_line = c[size_t(a)] + double(k - a) * (c[size_t(b)] - c[size_t(a)]) / (b - a);
+                EXPECT_LT(std::abs(c[size_t(k)] - on_line), 0.001) << "point " << k;
+            }
+        }
+    }
+}
+
+TEST(CurvePlot, PixelsKeepTheMarginAndGrowUpwards) {
+    uint8_t identity[CURVE_POINTS];
+    for (int x = 0; x < CURVE_POINTS; ++x) identity[x] = uint8_t(x);
+    const std::vector<PlotPoint> line = curve_polyline(identity, 375, 300);
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_EQ(line[0].x, 4);
+    EXPECT_EQ(line[0].y, 296);
+    EXPECT_EQ(line[1].x, 371);
+    EXPECT_EQ(line[1].y, 4);
+    // A plot squeezed below 40 pixels draws as if it had 40.
+    const std::vector<PlotPoint> tiny = curve_polyline(identity, 10, 10);
+    EXPECT_EQ(tiny[1].x, 36);
+    EXPECT_EQ(tiny[0].y, 36);
+    // Point 128 of a flat curve sits exactly in the grid's middle line.
+    uint8_t flat[CURVE_POINTS];
+    std::memset(flat, 128, sizeof flat);
+    const std::vector<PlotPoint> middle = curve_polyline(flat, 264, 264);
+    EXPECT_EQ(middle[0].y, plot_y(128, 0, 255, 264));
+    EXPECT_EQ(middle[0].y, 132);
 }
 
 }  // namespace

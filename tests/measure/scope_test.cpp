@@ -21,6 +21,14 @@ using Bytes = std::vector<uint8_t>;
 
 int g_page;  // stands in for the oscilloscope page's window
 
+// What the program owns around the oscilloscope, constructed afresh for every case.
+struct ScopeWorld {
+    ScopeSession scope;
+    StatusSlots slots;
+    TestDrive drive;
+};
+ScopeWorld g_world;
+
 // The dimmer's side: acknowledges a start, answers block requests from its
 // recorded capture, answers status requests.
 struct ScriptedScope {
@@ -78,30 +86,27 @@ Bytes pattern_capture() {
 
 void reset_scope_world() {
     reset_link_world(1000);
-    g_test_drive = {};
     g_dimmer = ScriptedScope{};
     g_dimmer.capture = pattern_capture();
     g_seen = Seen{};
-    std::memset(&g_scope_capture_shown, 0, sizeof g_scope_capture_shown);
-    g_scope = {};
-    g_scope.page_active = true;
-    g_scope.page = &g_page;
-    g_scope.last_period_tick = fake_port().now;
-    g_scope_edited = {0, SCOPE_KIND_SINGLE, SCOPE_SECTION_PERIOD, 6, 0};
-    scope_set_hooks({[](uint32_t v) { g_seen.progress.push_back(v); },
-                     [] {
-                         ++g_seen.completions;
-                         g_seen.completed_at = fake_port().now;
-                     },
-                     [] { ++g_seen.clears; }});
+    g_world = {};
+    g_world.scope.page_active = true;
+    g_world.scope.last_period_tick = fake_port().now;
+    g_world.scope.edited = {0, SCOPE_KIND_SINGLE, SCOPE_SECTION_PERIOD, 6, 0};
+    g_world.scope.hooks = {[](uint32_t v) { g_seen.progress.push_back(v); },
+                           [] {
+                               ++g_seen.completions;
+                               g_seen.completed_at = fake_port().now;
+                           },
+                           [] { ++g_seen.clears; }};
     fake_port().responder = respond;
-    Link_Open();
+    ASSERT_EQ(Link_Open(), LINK_OK);
 }
 
 void run_ms(int ms) {
     for (int i = 0; i < ms; ++i) {
         ++fake_port().now;
-        scope_step();
+        scope_step(g_world.scope, g_world.slots, g_world.drive, &g_page, fake_port().now);
     }
 }
 
@@ -135,8 +140,8 @@ TEST(ScopeSettings, StartPayloadAndSection) {
     for (const Case& c : cases) {
         reset_scope_world();
         EXPECT_EQ(ScopeSection(c.settings), c.section);
-        g_scope_edited = c.settings;
-        scope_start_measurement();
+        g_world.scope.edited = c.settings;
+        scope_start_measurement(g_world.scope);
         run_ms(100);
         const std::vector<Request> starts = requests_with(CMD_SCOPE);
         ASSERT_EQ(starts.size(), 1u);
@@ -161,49 +166,50 @@ TEST(ScopeSettings, ValidatedWhenLoadedAndWrittenBack) {
     for (const Case& c : cases) {
         reset_scope_world();
         write_bytes(settings_path(), c.file);
-        g_scope.state = SCOPE_FETCHING;
-        g_scope.received = 600;
-        std::memset(&g_scope_capture_shown, 0x55, sizeof g_scope_capture_shown);
-        scope_load_settings();
-        const ScopeSettings& e = g_scope_edited;
+        g_world.scope.state = ScopeState::fetching;
+        g_world.scope.received = 600;
+        std::memset(&g_world.scope.shown_capture, 0x55, sizeof g_world.scope.shown_capture);
+        scope_load_settings(g_world.scope);
+        const ScopeSettings& e = g_world.scope.edited;
         EXPECT_EQ(e.dimmer, c.loaded.dimmer) << c.file;
         EXPECT_EQ(e.kind, c.loaded.kind) << c.file;
         EXPECT_EQ(e.section, c.loaded.section) << c.file;
         EXPECT_EQ(e.current_range, c.loaded.current_range) << c.file;
         EXPECT_EQ(e.half_period, c.loaded.half_period) << c.file;
-        EXPECT_EQ(std::memcmp(&g_scope_active, &e, sizeof e), 0);
-        EXPECT_EQ(std::memcmp(&g_scope_displayed, &e, sizeof e), 0);
-        EXPECT_EQ(g_scope.state, SCOPE_IDLE);
-        EXPECT_EQ(g_scope.countdown, 2u);
-        EXPECT_EQ(g_scope.received, 0u);
-        EXPECT_EQ(g_scope_capture_shown.bytes[100], 0);
+        EXPECT_EQ(std::memcmp(&g_world.scope.active, &e, sizeof e), 0);
+        EXPECT_EQ(std::memcmp(&g_world.scope.displayed, &e, sizeof e), 0);
+        EXPECT_EQ(g_world.scope.state, ScopeState::idle);
+        EXPECT_EQ(g_world.scope.countdown, 2u);
+        EXPECT_EQ(g_world.scope.received, 0u);
+        EXPECT_EQ(g_world.scope.shown_capture.bytes[100], 0);
         EXPECT_EQ(g_seen.clears, 1);
     }
 
-    g_scope_edited = {1, 2, 1, 3, 250};
-    scope_save_settings();
-    scope_load_settings();
-    EXPECT_EQ(g_scope_edited.dimmer, 1u);
-    EXPECT_EQ(g_scope_edited.kind, 2u);
-    EXPECT_EQ(g_scope_edited.section, 1u);
-    EXPECT_EQ(g_scope_edited.current_range, 3u);
-    EXPECT_EQ(g_scope_edited.half_period, 250u);
+    g_world.scope.edited = {1, 2, 1, 3, 250};
+    scope_save_settings(g_world.scope);
+    scope_load_settings(g_world.scope);
+    EXPECT_EQ(g_world.scope.edited.dimmer, 1u);
+    EXPECT_EQ(g_world.scope.edited.kind, 2u);
+    EXPECT_EQ(g_world.scope.edited.section, 1u);
+    EXPECT_EQ(g_world.scope.edited.current_range, 3u);
+    EXPECT_EQ(g_world.scope.edited.half_period, 250u);
     settings_set_directory("");
 }
 
 TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
     reset_scope_world();
-    g_scope_edited = {1, SCOPE_KIND_SINGLE, SCOPE_SECTION_SWITCHING, 2, 0};
-    scope_start_measurement();
+    g_world.scope.edited = {1, SCOPE_KIND_SINGLE, SCOPE_SECTION_SWITCHING, 2, 0};
+    scope_start_measurement(g_world.scope);
     run_ms(1500);
 
     ASSERT_EQ(g_seen.completions, 1);
-    EXPECT_EQ(g_scope.state, SCOPE_COMPLETE);
-    EXPECT_EQ(g_scope.received, SCOPE_CAPTURE_SIZE);
-    EXPECT_EQ(Bytes(g_scope_capture_shown.bytes, g_scope_capture_shown.bytes + SCOPE_CAPTURE_SIZE),
-              g_dimmer.capture);
-    EXPECT_EQ(g_scope_displayed.dimmer, 1u);
-    EXPECT_EQ(g_scope_displayed.section, SCOPE_SECTION_SWITCHING);
+    EXPECT_EQ(g_world.scope.state, ScopeState::complete);
+    EXPECT_EQ(g_world.scope.received, SCOPE_CAPTURE_SIZE);
+    EXPECT_EQ(
+        Bytes(g_world.scope.shown_capture.bytes, g_world.scope.shown_capture.bytes + SCOPE_CAPTURE_SIZE),
+        g_dimmer.capture);
+    EXPECT_EQ(g_world.scope.displayed.dimmer, 1u);
+    EXPECT_EQ(g_world.scope.displayed.section, SCOPE_SECTION_SWITCHING);
 
     // One start, acknowledged; every block asked for once, in order; block 10
     // (12 bytes) completes the capture.
@@ -227,36 +233,51 @@ TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
     run_ms(500);
     EXPECT_GE(requests_with(CMD_STATUS).size(), before + 4);
     EXPECT_EQ(requests_with(CMD_SCOPE).size(), 1u);
-    EXPECT_EQ(g_scope.state, SCOPE_COMPLETE);
+    EXPECT_EQ(g_world.scope.state, ScopeState::complete);
     EXPECT_EQ(g_seen.completions, 1);
+}
+
+TEST(ScopeAcquisition, MessenSendsTheStartWithTheNextTick) {
+    reset_scope_world();
+    run_ms(30);  // in the middle of a period
+    scope_start_measurement_at(g_world.scope, fake_port().now);
+    run_ms(1);
+    const std::vector<Request> starts = requests_with(CMD_SCOPE);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].time, 1031u);
+    // The periods go on from there: the acknowledgement is looked for 100 ms later.
+    run_ms(100);
+    ASSERT_EQ(requested_blocks(), (std::vector<int>{0}));
+    EXPECT_EQ(requests_with(CMD_SCOPE_REQUEST)[0].time, 1131u);
 }
 
 TEST(ScopeAcquisition, BlockWithTheWrongIndexIsRequestedAgain) {
     reset_scope_world();
     g_dimmer.wrong_index_for = 3;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1500);
     ASSERT_EQ(g_seen.completions, 1);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(Bytes(g_scope_capture_shown.bytes, g_scope_capture_shown.bytes + SCOPE_CAPTURE_SIZE),
-              g_dimmer.capture);
+    EXPECT_EQ(
+        Bytes(g_world.scope.shown_capture.bytes, g_world.scope.shown_capture.bytes + SCOPE_CAPTURE_SIZE),
+        g_dimmer.capture);
 }
 
 TEST(ScopeAcquisition, AppendingBlocks) {
     reset_scope_world();
     uint8_t block[SCOPE_BLOCK_DATA];
     for (int i = 0; i < SCOPE_BLOCK_DATA; ++i) block[i] = uint8_t(i);
-    g_scope.received = 2000;
+    g_world.scope.received = 2000;
     block[0] = 9;
-    EXPECT_FALSE(scope_append_block(block));
-    EXPECT_EQ(g_scope.received, 2000u);
+    EXPECT_FALSE(scope_append_block(g_world.scope, block));
+    EXPECT_EQ(g_world.scope.received, 2000u);
     block[0] = 10;
-    EXPECT_TRUE(scope_append_block(block));
-    EXPECT_EQ(g_scope.received, 2012u);
-    EXPECT_EQ(g_scope_receive.bytes[2000], 1);
-    EXPECT_EQ(g_scope_receive.bytes[2011], 12);
-    EXPECT_FALSE(scope_append_block(block));  // full
-    EXPECT_EQ(g_scope.received, 2012u);
+    EXPECT_TRUE(scope_append_block(g_world.scope, block));
+    EXPECT_EQ(g_world.scope.received, 2012u);
+    EXPECT_EQ(g_world.scope.receiving.bytes[2000], 1);
+    EXPECT_EQ(g_world.scope.receiving.bytes[2011], 12);
+    EXPECT_FALSE(scope_append_block(g_world.scope, block));  // full
+    EXPECT_EQ(g_world.scope.received, 2012u);
 
     // A short block reply counts as a whole block, its missing part zero.
     reset_scope_world();
@@ -267,31 +288,31 @@ TEST(ScopeAcquisition, AppendingBlocks) {
         else
             respond(f);
     };
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1500);
     ASSERT_EQ(g_seen.completions, 1);
-    EXPECT_EQ(g_scope_capture_shown.bytes[0], 7);
-    EXPECT_EQ(g_scope_capture_shown.bytes[1], 8);
-    EXPECT_EQ(g_scope_capture_shown.bytes[2], 0);
-    EXPECT_EQ(g_scope_capture_shown.bytes[199], 0);
-    EXPECT_EQ(g_scope_capture_shown.bytes[200], 0xaa);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[0], 7);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[1], 8);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[2], 0);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[199], 0);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[200], 0xaa);
 }
 
 TEST(ScopeAcquisition, RetriesWithoutLimit) {
     // No acknowledgement: the start command goes out again every 300 ms.
     reset_scope_world();
     g_dimmer.acknowledge = false;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1000);
     std::vector<uint32_t> times;
     for (const Request& r : requests_with(CMD_SCOPE)) times.push_back(r.time);
     EXPECT_EQ(times, (std::vector<uint32_t>{1100, 1400, 1700, 2000}));
-    EXPECT_EQ(g_scope.state, SCOPE_WAITING);
+    EXPECT_EQ(g_world.scope.state, ScopeState::waiting);
 
     // Acknowledged but no blocks: block 0 is asked for every 200 ms.
     reset_scope_world();
     g_dimmer.send_blocks = false;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1000);
     times.clear();
     for (const Request& r : requests_with(CMD_SCOPE_REQUEST)) {
@@ -299,8 +320,8 @@ TEST(ScopeAcquisition, RetriesWithoutLimit) {
         times.push_back(r.time);
     }
     EXPECT_EQ(times, (std::vector<uint32_t>{1200, 1400, 1600, 1800, 2000}));
-    EXPECT_EQ(g_scope.state, SCOPE_FETCHING);
-    EXPECT_EQ(g_scope.progress, 0u);  // no block arrived: the bar shows nothing
+    EXPECT_EQ(g_world.scope.state, ScopeState::fetching);
+    EXPECT_EQ(g_world.scope.progress, 0u);  // no block arrived: the bar shows nothing
 }
 
 TEST(ScopeAcquisition, ScopeStateRepliesAndTheEnd) {
@@ -308,33 +329,33 @@ TEST(ScopeAcquisition, ScopeStateRepliesAndTheEnd) {
     // asked for again; the capture then completes.
     reset_scope_world();
     g_dimmer.not_ready_replies = 2;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1500);
     EXPECT_EQ(g_seen.completions, 1);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
     // State 2 ends the acquisition; the capture on screen stays.
     reset_scope_world();
-    std::memset(&g_scope_capture_shown, 0x5a, sizeof g_scope_capture_shown);
+    std::memset(&g_world.scope.shown_capture, 0x5a, sizeof g_world.scope.shown_capture);
     g_dimmer.not_ready_replies = 1;
     g_dimmer.scope_state = 2;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(1000);
     EXPECT_EQ(g_seen.completions, 0);
-    EXPECT_EQ(g_scope.state, SCOPE_IDLE);
+    EXPECT_EQ(g_world.scope.state, ScopeState::idle);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0}));
-    EXPECT_EQ(g_scope_capture_shown.bytes[1234], 0x5a);
+    EXPECT_EQ(g_world.scope.shown_capture.bytes[1234], 0x5a);
     EXPECT_GE(requests_with(CMD_STATUS).size(), 7u);  // idle: status requests every period
 }
 
 TEST(ScopeAcquisition, ContinuousRestartsWithTheSettingsAsEdited) {
     reset_scope_world();
-    g_scope_edited = {0, SCOPE_KIND_CONTINUOUS, SCOPE_SECTION_ZERO, 6, 0};
-    scope_start_measurement();
+    g_world.scope.edited = {0, SCOPE_KIND_CONTINUOUS, SCOPE_SECTION_ZERO, 6, 0};
+    scope_start_measurement(g_world.scope);
     for (int ms = 0; ms < 1200 && g_seen.completions == 0; ++ms) run_ms(1);
     ASSERT_EQ(g_seen.completions, 1);
     const uint32_t first_done = g_seen.completed_at;
-    g_scope_edited.dimmer = 1;
+    g_world.scope.edited.dimmer = 1;
     run_ms(1200);
     ASSERT_GE(g_seen.completions, 2);
     const std::vector<Request> starts = requests_with(CMD_SCOPE);
@@ -343,34 +364,94 @@ TEST(ScopeAcquisition, ContinuousRestartsWithTheSettingsAsEdited) {
     EXPECT_EQ(hex(starts[1].payload), "02 01 00 00 01 00");
     EXPECT_GT(starts[1].time - first_done, 200u);
     EXPECT_LE(starts[1].time - first_done, 300u);
-    EXPECT_EQ(g_scope_displayed.dimmer, 1u);
+    EXPECT_EQ(g_world.scope.displayed.dimmer, 1u);
 }
 
 TEST(ScopeAcquisition, ResetSendsTheStopCommand) {
     reset_scope_world();
     g_dimmer.send_blocks = false;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(350);
-    ASSERT_EQ(g_scope.state, SCOPE_FETCHING);
-    scope_reset();
+    ASSERT_EQ(g_world.scope.state, ScopeState::fetching);
+    scope_reset(g_world.scope);
     run_ms(100);
     const std::vector<Request> scope = requests_with(CMD_SCOPE);
     ASSERT_EQ(scope.size(), 2u);
     EXPECT_EQ(hex(scope[1].payload), "00 00 00 00 00 00");
-    EXPECT_EQ(g_scope.state, SCOPE_IDLE);
+    EXPECT_EQ(g_world.scope.state, ScopeState::idle);
     EXPECT_EQ(fake_port().open_count, 3);  // initial, start, stop
     EXPECT_TRUE(link_port_is_open());
+}
+
+TEST(ScopeAcquisition, ResetAndMessenFromEveryState) {
+    struct Case {
+        const char* name;
+        ScopeState state;
+        bool start;  // "Messen" first
+        bool acknowledge;
+        bool send_blocks;
+        int run;  // ms before "Reset"
+    };
+    const std::vector<Case> cases = {
+        {"idle", ScopeState::idle, false, true, true, 0},
+        {"start", ScopeState::start, true, true, true, 0},
+        {"waiting", ScopeState::waiting, true, false, true, 150},
+        {"fetching", ScopeState::fetching, true, true, false, 350},
+        {"complete", ScopeState::complete, true, true, true, 1500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_scope_world();
+        g_dimmer.acknowledge = c.acknowledge;
+        g_dimmer.send_blocks = c.send_blocks;
+        if (c.start) scope_start_measurement(g_world.scope);
+        run_ms(c.run);
+        ASSERT_EQ(g_world.scope.state, c.state);
+        const size_t starts_before = requests_with(CMD_SCOPE).size();
+
+        // "Reset": the stop command on the next period, then idle with the bar at 0.
+        scope_reset(g_world.scope);
+        EXPECT_EQ(g_world.scope.state, ScopeState::stop);
+        run_ms(100);
+        const std::vector<Request> scope = requests_with(CMD_SCOPE);
+        ASSERT_EQ(scope.size(), starts_before + 1);
+        EXPECT_EQ(hex(scope.back().payload), "00 00 00 00 00 00");
+        EXPECT_EQ(g_world.scope.state, ScopeState::idle);
+        EXPECT_EQ(g_world.scope.progress, 0u);
+
+        // "Messen" after it starts afresh and completes.
+        const int completions = g_seen.completions;
+        g_dimmer.acknowledge = g_dimmer.send_blocks = true;
+        scope_start_measurement(g_world.scope);
+        EXPECT_EQ(g_world.scope.state, ScopeState::start);
+        EXPECT_EQ(g_world.scope.received, 0u);
+        run_ms(1500);
+        EXPECT_EQ(g_seen.completions, completions + 1);
+        EXPECT_EQ(g_world.scope.state, ScopeState::complete);
+    }
+
+    // "Messen" in the middle of a capture throws the blocks received away.
+    reset_scope_world();
+    scope_start_measurement(g_world.scope);
+    run_ms(260);
+    ASSERT_EQ(g_world.scope.state, ScopeState::fetching);
+    ASSERT_GT(g_world.scope.received, 0u);
+    scope_start_measurement(g_world.scope);
+    EXPECT_EQ(g_world.scope.received, 0u);
+    run_ms(1500);
+    EXPECT_EQ(g_seen.completions, 1);
+    EXPECT_EQ(requests_with(CMD_SCOPE).size(), 2u);
 }
 
 TEST(ScopeAcquisition, FailingStartShowsTheMessageAndGoesIdle) {
     reset_scope_world();
     fake_port().refuse_open = true;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(300);
-    EXPECT_EQ(g_scope.state, SCOPE_IDLE);
-    ASSERT_EQ(shown_messages().size(), 1u);
-    EXPECT_EQ(shown_messages()[0].owner, &g_page);
-    EXPECT_EQ(shown_messages()[0].text, "Kommunikationsport ist nicht geeignet");
+    EXPECT_EQ(g_world.scope.state, ScopeState::idle);
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, &g_page);
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikationsport ist nicht geeignet");
     EXPECT_EQ(fake_port().writes.size(), 0u);
 }
 
@@ -378,19 +459,19 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     // Waiting for the acknowledgement: a pending drive goes out on odd periods.
     reset_scope_world();
     g_dimmer.acknowledge = false;
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(150);
-    g_test_drive = {{1, 0}, {32768, 0}};
+    g_world.drive = {{1, 0}, {32768, 0}};
     run_ms(200);
     std::vector<Request> status = requests_with(CMD_STATUS);
     ASSERT_EQ(status.size(), 1u);
     EXPECT_EQ(status[0].time, 1300u);  // period 3; period 2 at 1200 leaves it
     EXPECT_EQ(hex(status[0].payload), "01 00 00 80 00 00 00 00");
-    EXPECT_EQ(g_test_drive.pending[0], 0u);
+    EXPECT_EQ(g_world.drive.pending[0], 0u);
 
     // Idle: every period sends the drive, pending or not.
     reset_scope_world();
-    g_test_drive = {{0, 1}, {0, 656}};
+    g_world.drive = {{0, 1}, {0, 656}};
     run_ms(300);
     status = requests_with(CMD_STATUS);
     ASSERT_EQ(status.size(), 3u);
@@ -400,10 +481,10 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     // Fetching: a pending drive goes out between two blocks; its status reply
     // asks for the next block.
     reset_scope_world();
-    scope_start_measurement();
+    scope_start_measurement(g_world.scope);
     run_ms(230);
-    ASSERT_EQ(g_scope.state, SCOPE_FETCHING);
-    g_test_drive = {{0, 1}, {0, 65535}};
+    ASSERT_EQ(g_world.scope.state, ScopeState::fetching);
+    g_world.drive = {{0, 1}, {0, 65535}};
     run_ms(1000);
     EXPECT_EQ(g_seen.completions, 1);
     status = requests_with(CMD_STATUS);
@@ -415,13 +496,13 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
 
 TEST(ScopeAcquisition, NothingHappensWhileThePageIsNotShown) {
     reset_scope_world();
-    scope_start_measurement();
-    g_scope.page_active = false;
+    scope_start_measurement(g_world.scope);
+    g_world.scope.page_active = false;
     run_ms(500);
     EXPECT_TRUE(fake_port().writes.empty());
-    EXPECT_EQ(g_scope.state, SCOPE_START);
+    EXPECT_EQ(g_world.scope.state, ScopeState::start);
     // Shown again, the acquisition goes on where it was.
-    g_scope.page_active = true;
+    g_world.scope.page_active = true;
     run_ms(1500);
     EXPECT_EQ(g_seen.completions, 1);
 }

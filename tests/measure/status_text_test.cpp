@@ -1,15 +1,13 @@
-// The dimmer-status page's texts, control-source decoding, test-drive
-// arithmetic and poll step.
+// The dimmer-status page's texts, control-source decoding and test-drive
+// arithmetic.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "link/commands.h"
-#include "link/link.h"
+#include "base/bytes.h"
+#include "base/text.h"
 #include "measure/status_text.h"
-#include "params/record.h"
-#include "tests/support/link_fakes.h"
 
 namespace {
 
@@ -237,79 +235,29 @@ TEST(TestDriveArithmetic, TrackbarAndValue) {
     EXPECT_EQ(drive.value[1], 65535u);
 }
 
-// ---- the poll step against a scripted dimmer
+TEST(TestDriveArithmetic, TrackbarMarksTheValueTypingDoesNot) {
+    TestDrive drive = {};
+    drive_from_trackbar(drive, 1, 50);
+    EXPECT_EQ(drive.value[1], 32768u);
+    EXPECT_EQ(drive.pending[1], 1u);
+    EXPECT_EQ(drive.pending[0], 0u);
+    EXPECT_EQ(drive_position_from_value(drive.value[1]), 50u);  // the trackbar stays where it was put
 
-std::vector<uint8_t> status_payload(uint8_t marker) {
-    std::vector<uint8_t> p(STATUS_RECORD_SIZE, 0);
-    p[0] = marker;
-    return p;
-}
-
-void reset_poll_world() {
-    reset_link_world(5000);
-    g_status_poll = {};
-    g_test_drive = {};
-    ASSERT_EQ(Link_Open(), LINK_OK);
-}
-
-TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
-    reset_poll_world();
-    status_page_activate(g_status_poll);
-    EXPECT_EQ(g_status_poll.heartbeat, 1u);
-    g_status_poll.last_request_tick = fake_port().now;
-    g_test_drive = {{0, 1}, {1234, 70000}};
-    int replies = 0;
-    fake_port().responder = [&](const Frame& f) {
-        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
+    struct Case {
+        const char* typed;
+        uint32_t value, position;
     };
-
-    std::vector<uint32_t> positions;
-    for (int ms = 1; ms <= 350; ++ms) {
-        ++fake_port().now;
-        const StatusPollResult r = status_poll_step(g_status_poll, false, fake_port().now);
-        if (r.shown) positions.push_back(r.heartbeat_position);
+    const std::vector<Case> cases = {
+        {"70000", 65535, 100}, {"  12abc", 12, 0}, {"abc", 0, 0},
+        {"-5", 65535, 100},    {"", 0, 0},         {"32768", 32768, 50},
+    };
+    for (const Case& c : cases) {
+        drive = {};
+        drive_from_typed(drive, 0, parse_dlg_int(c.typed, nullptr));
+        EXPECT_EQ(drive.value[0], c.value) << c.typed;
+        EXPECT_EQ(drive_position_from_value(drive.value[0]), c.position) << c.typed;
+        EXPECT_EQ(drive.pending[0], 0u) << c.typed;
     }
-    const std::vector<Request> requests = fake_port_requests();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].time, 5100u);
-    EXPECT_EQ(requests[1].time, 5200u);
-    EXPECT_EQ(requests[2].time, 5300u);
-    // The first request carries the pending drive of dimmer 2, clamped; the
-    // flags are cleared after it, the values stay.
-    EXPECT_EQ(hex(requests[0].payload), "00 00 d2 04 01 00 ff ff");
-    EXPECT_EQ(hex(requests[1].payload), "00 00 d2 04 00 00 ff ff");
-    EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
-    EXPECT_EQ(g_status_shown.valid, 1u);
-    EXPECT_EQ(g_status_shown.status.controller_version[0], 3);
-}
-
-TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
-    reset_poll_world();
-    // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
-    fake_port_reply(CMD_STATUS, status_payload(9));
-    fake_port().now += 200;
-    EXPECT_FALSE(status_poll_step(g_status_poll, false, fake_port().now).shown);
-    EXPECT_TRUE(fake_port().incoming.empty());
-    EXPECT_EQ(g_status_polled.valid, 1u);
-    EXPECT_EQ(g_status_shown.valid, 0u);
-
-    // The oscilloscope page shown: the status page leaves the line alone.
-    fake_port_reply(CMD_STATUS, status_payload(9));
-    fake_port().now += 200;
-    EXPECT_FALSE(status_poll_step(g_status_poll, true, fake_port().now).shown);
-    EXPECT_FALSE(fake_port().incoming.empty());
-    EXPECT_TRUE(fake_port().writes.empty());
-
-    // A reply that does not count (sub-address 1, short payload) shows nothing.
-    fake_port().incoming.clear();
-    status_page_activate(g_status_poll);
-    fake_port_reply(CMD_STATUS, status_payload(1), 0, 1);
-    fake_port_reply(CMD_STATUS, std::vector<uint8_t>(110, 0));
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(status_poll_step(g_status_poll, false, fake_port().now).shown);
-    EXPECT_EQ(g_status_shown.valid, 0u);
-
-    status_page_deactivate(g_status_poll);
-    EXPECT_FALSE(link_port_is_open());
 }
 
 }  // namespace

@@ -123,93 +123,20 @@ TEST(CurveDataText, ListsEveryPointWithItsControlValue) {
     EXPECT_LE(curve_data_text(full).size(), 2400u);
 }
 
-struct VertexCase {
-    std::string name;
-    std::vector<uint8_t> curve;
-    std::vector<int> vertices;
-};
-
-std::vector<uint8_t> curve_from(uint8_t (*f)(int)) {
-    std::vector<uint8_t> c(CURVE_POINTS);
-    for (int x = 0; x < CURVE_POINTS; ++x) c[size_t(x)] = f(x);
-    return c;
-}
-
-std::vector<int> all_points() {
-    std::vector<int> v(CURVE_POINTS);
-    for (int x = 0; x < CURVE_POINTS; ++x) v[size_t(x)] = x;
-    return v;
-}
-
-TEST(CurvePlotVertices, KeepsOnlyTheEndsOfStraightRuns) {
-    const std::vector<VertexCase> cases = {
-        {"identity", curve_from([](int x) { return uint8_t(x); }), {0, 255}},
-        {"flat", curve_from([](int) { return uint8_t(77); }), {0, 255}},
-        {"falling line", curve_from([](int x) { return uint8_t(255 - x); }), {0, 255}},
-        {"knee at 100", curve_from([](int x) { return uint8_t(x < 100 ? x : 100); }), {0, 100, 255}},
-        {"up then down", curve_from([](int x) { return uint8_t(x <= 128 ? x : 256 - x); }), {0, 128, 255}},
-        {"single spike", curve_from([](int x) { return uint8_t(x == 50 ? 200 : 0); }), {0, 49, 50, 51, 255}},
-        // Half steps 0, 0, 1, 1, 2, 2, ... never lie on one line: every point
-        // is its own vertex.
-        {"staircase", curve_from([](int x) { return uint8_t(x / 2); }), all_points()},
-    };
-    for (const VertexCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::vector<int> v = curve_plot_vertices(c.curve.data());
-        EXPECT_EQ(v, c.vertices);
-        ASSERT_GE(v.size(), 2u);
-        EXPECT_EQ(v.front(), 0);
-        EXPECT_EQ(v.back(), 255);
-        for (size_t i = 1; i < v.size(); ++i) EXPECT_LT(v[i - 1], v[i]);
+TEST(CurveExportText, OneNumberALineThatImportsBackUnchanged) {
+    uint8_t ramp[CURVE_POINTS];
+    for (int x = 0; x < CURVE_POINTS; ++x) ramp[x] = uint8_t(255 - x);
+    const std::string text = curve_export_text(ramp);
+    EXPECT_EQ(text.substr(0, 15), "255\r\n254\r\n253\r\n");
+    EXPECT_EQ(text.substr(text.size() - 6), "1\r\n0\r\n");
+    for (const uint8_t* curve :
+         {default_user_curve(0), default_user_curve(1), static_cast<const uint8_t*>(ramp)}) {
+        const CurveImport back = import_curve_bytes(curve_export_text(curve));
+        ASSERT_EQ(back.outcome, CurveImportOutcome::ok);
+        EXPECT_EQ(std::memcmp(back.points.data(), curve, CURVE_POINTS), 0);
     }
-    // The default curves bend everywhere: nearly every point is a vertex.
-    const std::vector<int> bent = curve_plot_vertices(default_user_curve(0));
-    EXPECT_GT(bent.size(), 100u);
-    EXPECT_LE(bent.size(), 256u);
-}
-
-// The plot's rule as first written: a run from a to b is straight when every
-// point between lies on the line from a to b in thousandths, the quotient
-// truncated toward zero; the run is extended point by point.
-std::vector<int> vertices_point_by_point(const uint8_t* curve) {
-    auto on_line = [curve](int a, int b, int k) {
-        const int64_t va = curve[a];
-        return 1000 * (int64_t(curve[k]) - va) == 1000 * int64_t(k - a) * (int64_t(curve[b]) - va) / (b - a);
-    };
-    auto straight = [&](int a, int b) {
-        for (int k = a + 1; k < b; ++k)
-            if (!on_line(a, b, k)) return false;
-        return true;
-    };
-    std::vector<int> vertices{0};
-    for (int a = 0; a < CURVE_POINTS - 1;) {
-        int e = a + 1;
-        while (e + 1 <= CURVE_POINTS - 1 && straight(a, e + 1)) ++e;
-        vertices.push_back(e);
-        a = e;
-    }
-    return vertices;
-}
-
-TEST(CurvePlotVertices, AgreeWithThePointByPointRule) {
-    std::mt19937 random(310);
-    std::vector<std::vector<uint8_t>> curves = {
-        std::vector<uint8_t>(default_user_curve(0), default_user_curve(0) + 256),
-        std::vector<uint8_t>(default_user_curve(1), default_user_curve(1) + 256)};
-    for (int n = 0; n < 400; ++n) {
-        // Lines of random slopes with random kinks, jitter and clipping.
-        std::vector<uint8_t> c(CURVE_POINTS);
-        double y = double(random() % 256), slope = double(int(random() % 11) - 5) / double(1 + random() % 4);
-        for (int x = 0; x < CURVE_POINTS; ++x) {
-            if (random() % 40 == 0) slope = double(int(random() % 11) - 5) / double(1 + random() % 4);
-            y += slope;
-            const int jitter = n % 3 == 0 && random() % 10 == 0 ? int(random() % 3) - 1 : 0;
-            c[size_t(x)] = uint8_t(std::clamp(int(std::lround(y)) + jitter, 0, 255));
-        }
-        curves.push_back(c);
-    }
-    for (const std::vector<uint8_t>& c : curves)
-        EXPECT_EQ(curve_plot_vertices(c.data()), vertices_point_by_point(c.data()));
+    // The "Daten" text is no such file: its brackets hold numbers too.
+    EXPECT_NE(import_curve_bytes(curve_data_text(ramp)).points[1], ramp[1]);
 }
 
 }  // namespace

@@ -262,6 +262,20 @@ TEST(SimDevice, StatusFollowsTheTestDrive) {
     EXPECT_NEAR(u16(s, MEAS2 + 7), 300, 8);
 }
 
+TEST(SimDevice, ScriptedStatusRecordReplacesTheModelledOne) {
+    Sim sim;
+    std::vector<uint8_t> scripted(STATUS_BYTES);
+    for (size_t i = 0; i < scripted.size(); ++i) scripted[i] = uint8_t(i * 7);
+    sim.dev.scripted_status = scripted;
+    EXPECT_EQ(sim.status(drive_payload(1, 1000, 0, 0)), scripted);
+    EXPECT_EQ(sim.dev.drive[0], 1000);  // the drive is still taken
+
+    sim.dev.scripted_status.pop_back();  // not one record: the model answers
+    const std::vector<uint8_t> modelled = sim.status();
+    EXPECT_EQ(modelled.size(), STATUS_BYTES);
+    EXPECT_NE(modelled, scripted);
+}
+
 TEST(SimDevice, PhaseControlModeComesFromTheStoredParameterSet) {
     SimConfig cfg = test_config();
     std::memset(cfg.factory_store.data(), 0, STORE_BYTES);
@@ -471,6 +485,24 @@ TEST(SimDevice, ReplyFaults) {
             EXPECT_EQ(r[0].payload.size(), c.length) << int(c.code);
         }
     }
+}
+
+TEST(SimDevice, FaultsApplyOnlyWhileSwitchedOn) {
+    // A silent dimmer that corrupts every byte and answers with the wrong
+    // sub-address: while its faults are off, the line is clean.
+    SimConfig cfg = test_config();
+    cfg.silent = true;
+    cfg.corrupt_rate = 1.0;
+    cfg.wrong_subaddress = true;
+    Sim sim(cfg);
+    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
+    sim.dev.faults_active = false;
+    const auto clean = sim.ask(CMD_VERSION);
+    ASSERT_EQ(clean.size(), 1u);
+    EXPECT_EQ(clean[0].sub_address, 0);
+    EXPECT_EQ(clean[0].payload, (std::vector<uint8_t>{2, 1, 1, 4, 1, 4}));
+    sim.dev.faults_active = true;
+    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
 }
 
 TEST(SimDevice, ByteFaultsAtFullRateAndRepeatableBySeed) {

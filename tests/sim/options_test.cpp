@@ -69,7 +69,12 @@ TEST(SimOptions, ValuesAndFlags) {
                           "--load",
                           "in.ini",
                           "--save",
-                          "out.ini"});
+                          "out.ini",
+                          "--status-file",
+                          "status.bin",
+
+                          "--faults-while",
+                          "bad-line"});
     EXPECT_EQ(a.device.address, 128);
     // The DIP switches follow the address: 128 is switch 2, bit 0.
     EXPECT_EQ(dip(a), (std::vector<uint8_t>{0x4, 0x0, 0x1, 0x0}));
@@ -96,6 +101,8 @@ TEST(SimOptions, ValuesAndFlags) {
     EXPECT_EQ(a.device.scope_record_ms, 50u);
     EXPECT_EQ(a.load_path, "in.ini");
     EXPECT_EQ(a.save_path, "out.ini");
+    EXPECT_EQ(a.status_path, "status.bin");
+    EXPECT_EQ(a.fault_switch_path, "bad-line");
 
     // Explicit DIP switches win over the address; the controller version alone
     // leaves the dimmer versions at 0.0.

@@ -1,4 +1,4 @@
-// The busy window and message boxes, recorded instead of shown.
+// The busy window, recorded instead of shown.
 #include "tests/support/link_fakes.h"
 
 #include "link/busy.h"
@@ -6,12 +6,10 @@
 namespace {
 
 FakeBusy g_busy;
-std::vector<ShownMessage> g_messages;
 
 }  // namespace
 
 FakeBusy& fake_busy() { return g_busy; }
-std::vector<ShownMessage>& shown_messages() { return g_messages; }
 
 void Busy_Open(WindowRef owner, int template_id) {
     if (g_busy.open) return;
@@ -40,8 +38,3 @@ void Busy_Close() {
 }
 
 WindowRef Busy_Window() { return g_busy.open ? &g_busy : nullptr; }
-
-int message_box(WindowRef owner, unsigned type, const std::string& text) {
-    g_messages.push_back({owner, type, text});
-    return KV_IDOK;
-}

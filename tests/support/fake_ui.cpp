@@ -15,19 +15,19 @@ void fake_ui_choose_file(const std::string& path, int filter_index) {
 
 void fake_ui_cancel_file_dialog() { fake_ui().file_answers.push_back(std::nullopt); }
 
-int message_box(WindowRef, unsigned type, const std::string& text) {
+int fake_message_box(WindowRef owner, unsigned type, const std::string& text) {
     FakeUi& ui = fake_ui();
-    ui.messages.push_back({type, text});
+    ui.messages.push_back({owner, type, text});
     if (ui.message_answers.empty()) {
         ++ui.unscripted_calls;
-        return KV_IDOK;
+        return type == KV_MB_QUESTION_YNC ? KV_IDNO : KV_IDOK;
     }
     const int answer = ui.message_answers.front();
     ui.message_answers.pop_front();
     return answer;
 }
 
-std::optional<FileDialogResult> ask_file_name(WindowRef, const FileDialogRequest& request) {
+std::optional<FileDialogResult> fake_file_dialog(WindowRef, const FileDialogRequest& request) {
     FakeUi& ui = fake_ui();
     ui.file_requests.push_back(request);
     if (ui.file_answers.empty()) {

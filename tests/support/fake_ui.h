@@ -1,5 +1,8 @@
-// Scripted stand-in for the message boxes and file dialogs of app/ui.h. A test
-// queues the answers the "user" will give and afterwards checks what was shown.
+// The one stand-in for the message boxes and file dialogs of base/ui.h, used
+// by every test folder. A test queues the answers the "user" will give and
+// afterwards checks what was shown. Core tests link kv_fake_ui_seam, which
+// answers base/ui.h with it; the window tests hook it into the Windows
+// program's own message box and file dialog.
 #pragma once
 
 #include "base/ui.h"
@@ -10,13 +13,15 @@
 #include <vector>
 
 struct ShownMessage {
+    WindowRef owner;
     unsigned type;
     std::string text;
 };
 
 struct FakeUi {
-    // Answers, used front first. An empty message queue answers KV_IDOK; an
-    // empty file-dialog queue cancels. Both count as unscripted.
+    // Answers, used front first. An empty message queue answers KV_IDOK, or
+    // KV_IDNO to a question; an empty file-dialog queue cancels. Both count as
+    // unscripted.
     std::deque<int> message_answers;
     std::deque<std::optional<FileDialogResult>> file_answers;
 
@@ -32,3 +37,7 @@ void fake_ui_reset();
 void fake_ui_answer(int button);
 void fake_ui_choose_file(const std::string& path, int filter_index = 1);
 void fake_ui_cancel_file_dialog();
+
+// A message box or file dialog, recorded and answered from the script.
+int fake_message_box(WindowRef owner, unsigned type, const std::string& text);
+std::optional<FileDialogResult> fake_file_dialog(WindowRef owner, const FileDialogRequest& request);

@@ -2,19 +2,16 @@
 #include "tests/support/link_fakes.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "link/link.h"
 #include "link/monitor_feed.h"
-#include "link/scope_reply.h"
-#include "link/status_record.h"
 
 void reset_link_world(uint32_t start_time) {
     Link_Init();
     fake_port() = FakePort{};
     fake_port().now = start_time;
     fake_busy() = FakeBusy{};
-    shown_messages().clear();
+    fake_ui_reset();
     monitor_feed_reset();
     monitor_feed_set_active(true);
     link_set_idle_wait(nullptr);
@@ -22,10 +19,6 @@ void reset_link_world(uint32_t start_time) {
     link_set_main_window(nullptr);
     set_port_name(g_port_settings, "COM7");
     g_port_settings.address = 1;
-    std::memset(&g_status_shown, 0, sizeof g_status_shown);
-    std::memset(&g_status_fetched, 0, sizeof g_status_fetched);
-    std::memset(&g_status_polled, 0, sizeof g_status_polled);
-    std::memset(&g_scope_reply, 0, sizeof g_scope_reply);
 }
 
 std::string take_feed() {

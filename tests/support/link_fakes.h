@@ -1,16 +1,22 @@
 // Test doubles for the link's seams: a scripted serial port with a fake
-// millisecond clock, a busy window that can cancel after a number of queries,
-// and message boxes that are recorded instead of shown.
+// millisecond clock and a busy window that can cancel after a number of
+// queries. Message boxes go to the one fake of tests/support/fake_ui.h.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "base/ui.h"
 #include "link/frame.h"
+#include "link/link.h"
+
+// Test failures show a link status as its code.
+inline void PrintTo(LinkStatus status, std::ostream* out) { *out << int32_t(status); }
+#include "tests/support/fake_ui.h"
 
 // ---- port and clock
 
@@ -75,20 +81,10 @@ struct FakeBusy {
 
 FakeBusy& fake_busy();
 
-// ---- message boxes
-
-struct ShownMessage {
-    WindowRef owner;
-    unsigned type;
-    std::string text;
-};
-
-std::vector<ShownMessage>& shown_messages();
-
 // ---- the whole link world
 
-// Resets fakes, link, codec, monitor feed (active, empty), slots and settings:
-// port "COM7", address 1, clock at start_time.
+// Resets fakes, link, codec, monitor feed (active, empty) and settings: port
+// "COM7", address 1, clock at start_time.
 void reset_link_world(uint32_t start_time = 0);
 // Takes everything out of the monitor feed.
 std::string take_feed();

@@ -20,14 +20,6 @@ void count_scope_step() { ++g_scope_steps; }
 
 void tick() { timer_tick(nullptr, WM_TIMER, 0, 0); }
 
-std::string title_of(HWND window) {
-    wchar_t text[128] = {};
-    GetWindowTextW(window, text, 128);
-    char out[256] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
-    return out;
-}
-
 struct BusyTest : ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
@@ -78,17 +70,17 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
         Busy_Open(main_window(), t.template_id);
         HWND busy = static_cast<HWND>(Busy_Window());
         ASSERT_NE(busy, nullptr);
-        EXPECT_EQ(title_of(busy), t.title);
+        EXPECT_EQ(window_text(busy), t.title);
         EXPECT_TRUE(IsWindowVisible(busy));
         EXPECT_FALSE(IsWindowEnabled(main_window()));
-        EXPECT_EQ(title_of(GetDlgItem(busy, IDCANCEL)), "Abbruch");
+        EXPECT_EQ(window_text(GetDlgItem(busy, IDCANCEL)), "Abbruch");
         EXPECT_FALSE(Busy_Cancelled());
 
         Busy_Open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
         EXPECT_EQ(Busy_Window(), busy);
 
         Busy_SetText("Kommunikation mit KV-310-R");
-        EXPECT_EQ(title_of(GetDlgItem(busy, IDC_BUSY_TEXT)), "Kommunikation mit KV-310-R");
+        EXPECT_EQ(window_text(GetDlgItem(busy, IDC_BUSY_TEXT)), "Kommunikation mit KV-310-R");
 
         SendMessageW(busy, WM_COMMAND, IDCANCEL, 0);  // "Abbruch"
         EXPECT_TRUE(Busy_Cancelled());
@@ -116,4 +108,18 @@ TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     Busy_Cancelled();
     EXPECT_EQ(selected_tab(), 3);
     Busy_Close();
+}
+
+TEST_F(BusyTest, AQuitTakenWhileBusyWaitsForTheWindowToClose) {
+    start();
+    Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
+    PostQuitMessage(3);
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(Busy_Cancelled());  // the operation goes on
+    MSG msg;
+    // Not back in the queue yet, so the waits in between can sleep.
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    Busy_Close();
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }

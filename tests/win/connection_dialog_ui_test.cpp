@@ -115,11 +115,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing) {
     robot.steps.push_back([](HWND d) {
         EXPECT_EQ(window_text(d), "Hardwareanschluss");
         EXPECT_EQ(GetWindow(d, GW_OWNER), main_window());
-        RECT size{0, 0, 230, 145}, client{};
-        MapDialogRect(d, &size);
-        GetClientRect(d, &client);
-        EXPECT_EQ(client.right, size.right);
-        EXPECT_EQ(client.bottom, size.bottom);
+        expect_client_size(d, 230, 145);
         EXPECT_TRUE(GetWindowLongW(d, GWL_STYLE) & WS_MINIMIZEBOX);
         expect_places(d, {{-1, "Port", 10, 10, 30, 8},
                           {IDC_HW_PORT, "COM7", 45, 10, 100, 12},
@@ -156,7 +152,7 @@ TEST_F(ConnectionDialogTest, FieldsShowWhatIsTakenAndAbbruchChangesNothing) {
     });
     run_dialog();
     expect_live("COM7", 0);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
 
     // A live address above 255 (frames cannot carry it) becomes 0 when the
     // dialog fills its fields; the field still shows the value it was given.
@@ -191,7 +187,7 @@ TEST_F(ConnectionDialogTest, OkMakesTheValuesLiveAndTestsTheConnection) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.port) + " / " + c.address);
         if (c.needs_dimmers && !dimmers) continue;
-        messages.clear();
+        ui.messages.clear();
         robot.steps.push_back([&c](HWND d) {
             type(d, IDC_HW_PORT, c.port);
             type(d, IDC_HW_ADDRESS, c.address);
@@ -204,12 +200,12 @@ TEST_F(ConnectionDialogTest, OkMakesTheValuesLiveAndTestsTheConnection) {
         expect_live(c.live_name, c.live_address);
         EXPECT_EQ(robot.busy_texts, std::vector<std::string>{"Hardware-Test.."});
         if (*c.message) {
-            ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(messages[0].text, c.message);
-            EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-            EXPECT_EQ(messages[0].owner, main_window());
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, c.message);
+            EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+            EXPECT_EQ(ui.messages[0].owner, main_window());
         } else {
-            EXPECT_TRUE(messages.empty());
+            EXPECT_TRUE(ui.messages.empty());
         }
     }
 }
@@ -229,7 +225,7 @@ TEST_F(ConnectionDialogTest, SearchTakesTheFirstPortWhoseDimmerAnswersAndShowsEa
     });
     run_dialog();
     EXPECT_EQ(robot.busy_texts, (std::vector<std::string>{"COM1", "COM2", "COM3"}));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     expect_live("COM3", 1);
 
     // COM1 cannot be opened and leaves nothing; COM2 opens but stays silent.
@@ -262,10 +258,10 @@ TEST_F(ConnectionDialogTest, SearchWithoutAnswerTriesEveryNameAndRestoresTheDial
     for (int n = 1; n <= 128; ++n) names.push_back("COM" + std::to_string(n));
     for (int n = 10; n <= 128; ++n) names.push_back("\\\\.\\COM" + std::to_string(n));
     EXPECT_EQ(robot.busy_texts, names);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Kommunikationsport wurde nicht erkannt");
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].owner, main_window());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikationsport wurde nicht erkannt");
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].owner, main_window());
     expect_live("COM9", 7);  // the dialog's values
 }
 
@@ -283,6 +279,6 @@ TEST_F(ConnectionDialogTest, CancelledSearchReopensTheDialogSilently) {
     });
     run_dialog();
     EXPECT_EQ(robot.busy_texts, (std::vector<std::string>{"COM1", "COM2"}));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     expect_live("COM9", 5);
 }

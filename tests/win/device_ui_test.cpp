@@ -5,6 +5,7 @@
 #include "tests/win/shell_fixture.h"
 
 #include "link/busy.h"
+#include "link/link.h"
 #include "params/file_commands.h"
 
 #include <cstdlib>
@@ -60,6 +61,21 @@ void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD) {
     }
 }
 
+// Ends the program from outside once a wait is under way.
+void CALLBACK post_quit(HWND, UINT, UINT_PTR id, DWORD) {
+    if (Busy_Window()) {
+        KillTimer(nullptr, id);
+        PostQuitMessage(0);
+    }
+}
+
+// The program's idle wait, counted.
+int g_idle_waits = 0;
+void counted_wait(unsigned max_ms) {
+    ++g_idle_waits;
+    wait_for_messages(max_ms);
+}
+
 }  // namespace
 
 TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
@@ -75,9 +91,9 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
     const ParameterRecord written = record;
     size_t mark = line_count(p->log);
     dispatch_command(21112);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-    EXPECT_EQ(messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(ui.messages[0].text, "PC-Parameter wurden im Dimmer abgespeichert");
     EXPECT_TRUE(IsWindowEnabled(main_window()));
     std::vector<std::string> rx = received(p->log, mark);
     ASSERT_EQ(rx.size(), 9u);
@@ -87,16 +103,16 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
 
     // Back to the defaults, then read: eight 0x48 requests in block order, and
     // the set counts as changed because the dimmer's values differ.
-    answers = {KV_IDNO};
+    ui.message_answers = {KV_IDNO};
     dispatch_command(21101);
     EXPECT_EQ(status_field(1), "Parameterdatei KV-310-R.ini");
-    messages.clear();
+    ui.messages.clear();
     mark = line_count(p->log);
     const DWORD started = GetTickCount();
     dispatch_command(21111);
     EXPECT_GE(GetTickCount() - started, 500u);  // input is drained for 500 ms first
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Dimmerparameter wurden zum PC übertragen");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Dimmerparameter wurden zum PC übertragen");
     rx = received(p->log, mark);
     const std::vector<std::string> reads = {
         "RX 7f 01 48 00 b7 7f", "RX 7f 01 48 01 b6 7f", "RX 7f 01 48 02 b5 7f", "RX 7f 01 48 03 b4 7f",
@@ -105,11 +121,11 @@ TEST_F(ShellTest, ReadAndWriteThroughTheVirtualDimmer) {
     EXPECT_EQ(std::memcmp(device_image(live_record()), device_image(written), DEVICE_IMAGE_SIZE), 0);
     EXPECT_EQ(status_field(1), "* Parameterdatei KV-310-R.ini");
 
-    messages.clear();
+    ui.messages.clear();
     dispatch_command(21550);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
-    EXPECT_EQ(messages[0].text, "KV-310-R-Firmware-Version V2.1\r\nDimmer 1 1.4\r\nDimmer 2 1.4");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
+    EXPECT_EQ(ui.messages[0].text, "KV-310-R-Firmware-Version V2.1\r\nDimmer 1 1.4\r\nDimmer 2 1.4");
 }
 
 TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
@@ -119,9 +135,9 @@ TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
     start();
     const ParameterRecord before = live_record();
     dispatch_command(21111);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_EQ(Busy_Window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
@@ -138,8 +154,33 @@ TEST_F(ShellTest, AbbruchStopsATransferSilently) {
     dispatch_command(21111);
     KillTimer(nullptr, timer);
     EXPECT_LT(GetTickCount() - started, 2500u);  // eight slow blocks would take longer
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_EQ(Busy_Window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
+}
+
+TEST_F(ShellTest, AQuitDuringAWaitIsHeldUntilTheOperationEndsWithoutSpinning) {
+    const auto p = ports();
+    if (!p) GTEST_SKIP() << "no virtual dimmers on COM ports";
+    use_port(*this, p->silent);
+    start();
+    g_idle_waits = 0;
+    link_set_idle_wait(counted_wait);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, post_quit);
+    const DWORD started = GetTickCount();
+    dispatch_command(21550);  // the firmware version: waits 1 s for a reply that never comes
+    const DWORD elapsed = GetTickCount() - started;
+    KillTimer(nullptr, timer);
+    link_set_idle_wait(wait_for_messages);
+    EXPECT_GE(elapsed, 1000u);  // the wait ran to its end
+    // Each idle wait sleeps up to 1 ms unless a message comes; a quit left in
+    // the queue would end every one of them at once (thousands a second).
+    EXPECT_LT(g_idle_waits, int(elapsed)) << "the wait spun";
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    // The quit is there again for the main loop, once.
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }

@@ -33,12 +33,12 @@ TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified) {
     const std::string path = dir.path.string() + "\\Anlage Süd.ini";
     write_default_parameter_file(path);
     start();
-    file_answers.push_back(FileDialogResult{path, 1});
+    fake_ui_choose_file(path);
     dispatch_command(21002);  // toolbar "Öffnen"
-    ASSERT_EQ(file_requests.size(), 1u);
-    EXPECT_FALSE(file_requests[0].save);
-    EXPECT_EQ(file_requests[0].title, "KV-310-R-Parameterdatei öffnen");
-    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(ui.file_requests.size(), 1u);
+    EXPECT_FALSE(ui.file_requests[0].save);
+    EXPECT_EQ(ui.file_requests[0].title, "KV-310-R-Parameterdatei öffnen");
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "Anlage Süd.ini");
     EXPECT_EQ(recent_entries()[0].path, path);
 
@@ -46,7 +46,7 @@ TEST_F(ShellTest, OpenShowsTheFileNameAndAStarWhileModified) {
     tick();
     EXPECT_EQ(status_field(1), "* Anlage Süd.ini");
     dispatch_command(21103);  // "&Speichern" to the same file
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "Anlage Süd.ini");
 }
 
@@ -71,18 +71,18 @@ TEST_F(ShellTest, ReplacingAChangedSetAsksFirst) {
         new_parameter_set();
         change_a_value();
         const ParameterRecord changed = live_record();
-        messages.clear();
-        file_requests.clear();
-        answers.assign(c.answers.begin(), c.answers.end());
+        ui.messages.clear();
+        ui.file_requests.clear();
+        ui.message_answers.assign(c.answers.begin(), c.answers.end());
         dispatch_command(c.command);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, QUESTION);
-        EXPECT_EQ(messages[0].type, KV_MB_QUESTION_YNC);
-        EXPECT_EQ(messages[0].owner, main_window());
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, QUESTION);
+        EXPECT_EQ(ui.messages[0].type, KV_MB_QUESTION_YNC);
+        EXPECT_EQ(ui.messages[0].owner, main_window());
         EXPECT_EQ(memcmp(&live_record(), &changed, sizeof changed) != 0, c.replaced);
         EXPECT_EQ(status_field(1), c.status_after);
     }
-    ASSERT_EQ(file_requests.size(), 0u);  // the last case saves nothing
+    ASSERT_EQ(ui.file_requests.size(), 0u);  // the last case saves nothing
 }
 
 TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported) {
@@ -107,13 +107,13 @@ TEST_F(ShellTest, FilesThatCannotBeReadOrWrittenAreReported) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        messages.clear();
-        file_answers.push_back(FileDialogResult{c.chosen, 1});
+        ui.messages.clear();
+        fake_ui_choose_file(c.chosen);
         dispatch_command(c.command);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-        EXPECT_EQ(messages[0].owner, main_window());
-        EXPECT_EQ(messages[0].text, c.message);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+        EXPECT_EQ(ui.messages[0].owner, main_window());
+        EXPECT_EQ(ui.messages[0].text, c.message);
         EXPECT_EQ(status_field(1), c.status_after);  // the open set stays
     }
 }
@@ -209,14 +209,14 @@ TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst) {
         start();
         select_tab(2);
         change_a_value();
-        messages.clear();
-        answers = {c.answer};
+        ui.messages.clear();
+        ui.message_answers = {c.answer};
         if (c.by_menu)
             dispatch_command(21010);
         else
             SendMessageW(main_window(), WM_CLOSE, 0, 0);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, QUESTION);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, QUESTION);
         EXPECT_EQ(main_window() == nullptr, c.ends);
         MSG quit;
         EXPECT_EQ(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, c.ends);
@@ -235,7 +235,7 @@ TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses) {
     start();
     change_a_value();
     const uint8_t minimum = live_record().dimmer[0].minimum[0];
-    answers = {KV_IDYES};
+    ui.message_answers = {KV_IDYES};
     dispatch_command(21010);
     EXPECT_EQ(main_window(), nullptr);
     EXPECT_NE(read_bytes(path).find("d1_K_3_a=" + std::to_string(minimum) + "\r\n"), std::string::npos);
@@ -248,16 +248,16 @@ TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst) {
     const ParameterRecord before = live_record();
     dispatch_command(21111);  // no port configured: the link says so
     EXPECT_EQ(selected_tab(), 0);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, link_status_message(LINK_ERR_NO_PORT));
     EXPECT_EQ(memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_TRUE(IsWindowEnabled(main_window()));  // the busy window is gone
 
     select_tab(4);
-    messages.clear();
+    ui.messages.clear();
     dispatch_command(21112);
     EXPECT_EQ(selected_tab(), 0);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, link_status_message(LINK_ERR_NO_PORT));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, link_status_message(LINK_ERR_NO_PORT));
 }

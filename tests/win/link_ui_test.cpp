@@ -4,7 +4,7 @@
 #include "link/frame.h"
 #include "link/link.h"
 #include "win/monitor_win.h"
-#include "measure/status_text.h"
+#include "win/program_state_win.h"
 
 #include <cstdlib>
 
@@ -20,7 +20,7 @@ void LinkUiTest::SetUp() {
 
 void LinkUiTest::TearDown() {
     if (HWND monitor = monitor_window()) DestroyWindow(monitor);
-    if (g_status_poll.page_active) status_page_deactivate(g_status_poll);
+    if (program_state().status.page_active) status_page_deactivate(program_state().status);
     Link_Close();
     monitor_set_log_folder("");
     ShellTest::TearDown();
@@ -34,14 +34,6 @@ void LinkUiTest::start_with_port(const std::string& port, unsigned address) {
 std::string LinkUiTest::log_text() { return read_bytes(dir.file("ComMon.txt")); }
 
 bool LinkUiTest::log_exists() { return std::filesystem::exists(dir.path / "ComMon.txt"); }
-
-std::string window_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return narrow(text);
-}
-
-std::string item_text(HWND dialog, int item) { return window_text(GetDlgItem(dialog, item)); }
 
 namespace {
 
@@ -71,6 +63,14 @@ void expect_places(HWND dialog, const std::vector<ControlPlace>& places) {
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
     }
+}
+
+void expect_client_size(HWND dialog, int width, int height) {
+    RECT expected{0, 0, width, height}, client{};
+    MapDialogRect(dialog, &expected);
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, expected.right);
+    EXPECT_EQ(client.bottom, expected.bottom);
 }
 
 std::vector<std::string> list_lines(HWND list) {

@@ -25,8 +25,6 @@ struct LinkUiTest : ShellTest {
     bool log_exists();
 };
 
-std::string window_text(HWND window);
-std::string item_text(HWND dialog, int item);
 // Checks each control's text and place: left, top, width and height in
 // dialog units, converted with the dialog's own font. Labels (item -1) are
 // found by their text; text null skips the text check.
@@ -36,6 +34,8 @@ struct ControlPlace {
     int x, y, width, height;
 };
 void expect_places(HWND dialog, const std::vector<ControlPlace>& places);
+// Checks the dialog's client size in dialog units.
+void expect_client_size(HWND dialog, int width, int height);
 std::vector<std::string> list_lines(HWND list);
 // "Tx" or "Rx" and the frame's bytes as the monitor shows them.
 std::string frame_line(const char* marker, uint8_t address, uint8_t code, std::vector<uint8_t> payload);

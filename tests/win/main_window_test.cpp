@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 namespace {
 
 using Notes = std::vector<std::pair<int, UINT>>;
@@ -19,12 +21,6 @@ Notes as_pairs(const std::vector<PageNote>& notes) {
     Notes out;
     for (const PageNote& n : notes) out.emplace_back(n.page, n.code);
     return out;
-}
-
-std::string window_text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return narrow(text);
 }
 
 }  // namespace
@@ -41,9 +37,9 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         const char* title;
         DLGPROC proc;
     } expected[] = {
-        {"Grundeinstellung", KvDlg_FuncDsc},  {"Sonderfunktionen", KvDlg_Standalone},
-        {"Userkurve 1 und 2", KvDlg_UserTab}, {"Dimmerstatus", KvDlg_Stat},
-        {"Oszilloskop", KvDlg_Scope},
+        {"Grundeinstellung", page_base_proc},    {"Sonderfunktionen", page_special_proc},
+        {"Userkurve 1 und 2", page_curves_proc}, {"Dimmerstatus", page_status_proc},
+        {"Oszilloskop", page_scope_proc},
     };
     ASSERT_EQ(TabCtrl_GetItemCount(tab_control()), 5);
     RECT first_page{};
@@ -61,8 +57,10 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         EXPECT_EQ(GetParent(pages[i]), tab_control());
         EXPECT_EQ(reinterpret_cast<DLGPROC>(GetWindowLongPtrW(pages[i], DWLP_DLGPROC)), expected[i].proc);
         EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
-        // The page's title line from its template.
-        EXPECT_EQ(window_text(GetWindow(pages[i], GW_CHILD)), expected[i].title);
+        // Made from its own template: a control only that page has.
+        const int own_control[] = {IDC_MINIMUM, IDC_BUS_FAILURE_DELAY, IDC_CURVE_PLOT1, IDC_STAT_DIAGNOSTICS,
+                                   IDC_SCOPE_PLOT};
+        EXPECT_NE(GetDlgItem(pages[i], own_control[i]), nullptr);
     }
     EXPECT_EQ(current_page(), pages[0]);
     EXPECT_EQ(selected_tab(), 0);
@@ -119,6 +117,32 @@ TEST_F(ShellTest, ToolbarHasSixButtonsAndASeparator) {
         SendMessageW(tool_bar(), TB_GETBUTTONTEXTW, b.idCommand, reinterpret_cast<LPARAM>(label));
         EXPECT_EQ(narrow(label), expected[i].label);
     }
+}
+
+namespace {
+
+// A tool tip asks for its text in the ANSI or the wide form; each structure
+// must be answered within its own size (the ANSI one is the smaller).
+template <typename DispInfo, typename Text>
+void expect_tip_answered(UINT code, Text expected_text) {
+    struct {
+        DispInfo info;
+        unsigned char canary[256];
+    } request;
+    std::memset(&request, 0xA5, sizeof request);
+    request.info.hdr = NMHDR{tool_bar(), 21111, code};
+    SendMessageW(main_window(), WM_NOTIFY, 21111, reinterpret_cast<LPARAM>(&request.info));
+    EXPECT_EQ(request.info.hinst, app_instance());
+    EXPECT_EQ(request.info.lpszText, expected_text);
+    for (unsigned char c : request.canary) ASSERT_EQ(c, 0xA5) << "written past the request";
+}
+
+}  // namespace
+
+TEST_F(ShellTest, ToolTipTextsAreAskedForInTheRequestsOwnForm) {
+    start();
+    expect_tip_answered<NMTTDISPINFOA>(TTN_GETDISPINFOA, MAKEINTRESOURCEA(21111));
+    expect_tip_answered<NMTTDISPINFOW>(TTN_GETDISPINFOW, MAKEINTRESOURCEW(21111));
 }
 
 TEST_F(ShellTest, StartTabComesFromTheSettings) {
@@ -294,7 +318,7 @@ TEST_F(ShellTest, RecentFilesAreListedAlphabeticallyAtTheEndOfTheFileMenu) {
     // A file opened since goes into the list; the menu follows the next time it opens.
     const std::string path = dir.file("mitte.ini");
     write_default_parameter_file(path);
-    file_answers.push_back(FileDialogResult{path, 1});
+    fake_ui_choose_file(path);
     dispatch_command(21102);
     SendMessageW(main_window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file_menu), 0);
     ASSERT_EQ(GetMenuItemCount(file_menu), 7 + 1 + 4);
@@ -313,15 +337,15 @@ TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped) {
     ASSERT_EQ(recent_entries()[1].path, gone);
 
     dispatch_command(21020);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
     EXPECT_EQ(selected_tab(), 0);  // a measurement page does not show the set
 
     dispatch_command(21021);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_ERROR);
-    EXPECT_EQ(messages[0].owner, main_window());
-    EXPECT_EQ(messages[0].text, "Fehler: Datei \"" + gone + "\" ist nicht lesbar");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].owner, main_window());
+    EXPECT_EQ(ui.messages[0].text, "Fehler: Datei \"" + gone + "\" ist nicht lesbar");
     EXPECT_TRUE(recent_entries()[1].path.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
 }
@@ -338,11 +362,7 @@ void CALLBACK close_about(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!dialog) return;
     KillTimer(nullptr, timer);
     g_about.found = true;
-    for (int i = 0; i < 3; ++i) {
-        wchar_t text[256] = {};
-        GetDlgItemTextW(dialog, IDC_ABOUT_LINE1 + i, text, 256);
-        g_about.lines[i] = narrow(text);
-    }
+    for (int i = 0; i < 3; ++i) g_about.lines[i] = item_text(dialog, IDC_ABOUT_LINE1 + i);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
@@ -426,9 +446,7 @@ namespace {
 std::string g_box_caption, g_box_text;
 
 BOOL CALLBACK collect_text(HWND child, LPARAM) {
-    wchar_t text[512] = {};
-    GetWindowTextW(child, text, 512);
-    std::string t = narrow(text);
+    std::string t = window_text(child);
     if (t.find("Datei") != std::string::npos) g_box_text = t;
     return TRUE;
 }
@@ -437,9 +455,7 @@ void CALLBACK close_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(L"#32770", nullptr);
     if (!box) return;
     KillTimer(nullptr, timer);
-    wchar_t caption[256] = {};
-    GetWindowTextW(box, caption, 256);
-    g_box_caption = narrow(caption);
+    g_box_caption = window_text(box);
     EnumChildWindows(box, collect_text, 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }

@@ -6,7 +6,7 @@
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "win/monitor_win.h"
-#include "link/status_record.h"
+#include "win/program_state_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -47,11 +47,7 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     EXPECT_EQ(window_text(monitor), "Kommunikationsmonitor");
     EXPECT_TRUE(IsWindowVisible(monitor));
     EXPECT_EQ(GetWindow(monitor, GW_OWNER), main_window());
-    RECT size{0, 0, 470, 360}, client{};
-    MapDialogRect(monitor, &size);
-    GetClientRect(monitor, &client);
-    EXPECT_EQ(client.right, size.right);
-    EXPECT_EQ(client.bottom, size.bottom);
+    expect_client_size(monitor, 470, 360);
     expect_places(monitor, {{-1, "Port", 10, 13, 30, 8},
                             {IDC_MONITOR_PORT, "", 45, 13, 50, 8},
                             {-1, "Mode", 115, 13, 30, 8},
@@ -68,8 +64,8 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     EXPECT_EQ(log_text(), LOG_HEADER);
 
     dispatch_command(CMD_FIRMWARE);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].type, KV_MB_INFO);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_INFO);
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_PORT), "COM3");
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "38400,n,8,2");
     tick(monitor);
@@ -188,15 +184,16 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     dispatch_command(CMD_MONITOR);
     HWND monitor = monitor_window();
     ASSERT_NE(monitor, nullptr);
-    g_status_shown.valid = 0;
+    StatusSlot& shown = program_state().status.slots.shown;
+    shown.valid = 0;
     select_tab(3);
     EXPECT_TRUE(link_port_is_open());
     const DWORD started = GetTickCount();
-    while (!g_status_shown.valid && GetTickCount() - started < 3000) {
-        status_poll_step();
+    while (!shown.valid && GetTickCount() - started < 3000) {
+        status_timer_step();
         pump_for(*this, 5);
     }
-    EXPECT_EQ(g_status_shown.valid, 1u);
+    EXPECT_EQ(shown.valid, 1u);
     tick(monitor);
     const std::vector<std::string> lines = list_lines(list_of(monitor));
     ASSERT_GE(lines.size(), 3u);

@@ -145,4 +145,27 @@ TEST_F(PlacementTest, ExtremeStoredValuesAreRejectedSafely) {
     EXPECT_FALSE(placement_get().use_stored);
 }
 
+TEST(FitToWorkArea, TheWindowStaysInsideTheWorkAreaAndIsCentred) {
+    struct Case {
+        int32_t width, height;
+        Rect work, expected;
+    };
+    const Case cases[] = {
+        {880, 660, {0, 0, 1280, 1024}, {200, 182, 1080, 842}},      // 100 %: as wanted, centred
+        {1316, 1000, {0, 0, 1280, 1024}, {0, 12, 1280, 1012}},      // 150 %: no wider than the screen
+        {1316, 1100, {0, 0, 1280, 984}, {0, 0, 1280, 984}},         // a task bar below
+        {900, 700, {-1280, 40, 0, 1064}, {-1090, 202, -190, 902}},  // a monitor left of the main one
+        {1316, 900, {1280, 0, 2560, 1024}, {1280, 62, 2560, 962}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fit_to_work_area(c.width, c.height, c.work), c.expected) << c.width << " x " << c.height;
+
+    // Room for the scroll bar of the side cut short, where there is room.
+    const Rect screen{0, 0, 1280, 1024};
+    EXPECT_EQ(fit_to_work_area(1316, 950, screen, 25, 25), (Rect{0, 24, 1280, 999}));
+    EXPECT_EQ(fit_to_work_area(1316, 1010, screen, 25, 25), (Rect{0, 0, 1280, 1024}));  // then both bars
+    EXPECT_EQ(fit_to_work_area(900, 1100, screen, 25, 25), (Rect{177, 0, 1102, 1024}));
+    EXPECT_EQ(fit_to_work_area(900, 700, screen, 25, 25), (Rect{190, 162, 1090, 862}));  // nothing cut
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "win/message_box_win.h"
 #include "win/placement.h"
+#include "win/program_state_win.h"
 #include "params/recent.h"
 #include "base/settings.h"
 #include "port/utf16_win.h"
@@ -15,24 +16,6 @@ ShellTest* ShellTest::current = nullptr;
 namespace {
 
 HHOOK g_hook = nullptr;
-
-int answer_message(WindowRef owner, unsigned type, const std::string& text) {
-    ShellTest* t = ShellTest::current;
-    t->messages.push_back({static_cast<HWND>(owner), type, text});
-    if (t->answers.empty()) return type == KV_MB_QUESTION_YNC ? KV_IDNO : KV_IDOK;
-    int answer = t->answers.front();
-    t->answers.pop_front();
-    return answer;
-}
-
-std::optional<FileDialogResult> answer_file_dialog(WindowRef, const FileDialogRequest& request) {
-    ShellTest* t = ShellTest::current;
-    t->file_requests.push_back(request);
-    if (t->file_answers.empty()) return std::nullopt;
-    auto answer = t->file_answers.front();
-    t->file_answers.pop_front();
-    return answer;
-}
 
 // Sees every message sent to a window of this thread before the window does.
 LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam) {
@@ -82,16 +65,22 @@ void ShellTest::SetUp() {
     recent_reset();
     placement_reset();
     reset_file_command_state();
-    set_message_box_hook(answer_message);
-    set_file_dialog_hook(answer_file_dialog);
+    program_state() = ProgramState{};  // a fresh run's measurement state
+    fake_ui_reset();
+    set_message_box_hook(fake_message_box);
+    set_file_dialog_hook(fake_file_dialog);
     g_hook = SetWindowsHookExW(WH_CALLWNDPROC, watch_sent_messages, nullptr, GetCurrentThreadId());
     ASSERT_NE(g_hook, nullptr);
 }
 
+void ShellTest::stop_watching() {
+    if (g_hook) UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+}
+
 void ShellTest::TearDown() {
     destroy_window();
-    UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    stop_watching();
     set_message_box_hook(nullptr);
     set_file_dialog_hook(nullptr);
     settings_set_directory("");
@@ -162,3 +151,11 @@ std::string ShellTest::menu_item_text(HMENU menu, int position) {
     GetMenuStringW(menu, position, text, 512, MF_BYPOSITION);
     return narrow(text);
 }
+
+std::string window_text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return narrow(text);
+}
+
+std::string item_text(HWND dialog, int item) { return window_text(GetDlgItem(dialog, item)); }

@@ -1,24 +1,18 @@
 // A test fixture that starts the real main window of kv310r.exe in the test
-// process, answers its message boxes and file dialogs from a script, and
-// records the notifications the main window sends to its pages.
+// process, answers its message boxes and file dialogs from a script (the
+// fake of tests/support/fake_ui.h), and records the notifications the main
+// window sends to its pages.
 #pragma once
 
 #include "win/shell_win.h"
 #include "base/ui.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
-
-struct UiMessage {
-    HWND owner;
-    unsigned type;
-    std::string text;
-};
 
 struct PageNote {
     int page;      // 0..4
@@ -52,13 +46,12 @@ class ShellTest : public testing::Test {
     std::string status_field(int field);
     std::string menu_item_text(HMENU menu, int position);
 
-    // Script of the "user": answers used front first. An empty message queue
-    // answers IDOK, or IDNO to a question; an empty file queue cancels.
-    std::deque<int> answers;
-    std::deque<std::optional<FileDialogResult>> file_answers;
-    std::vector<UiMessage> messages;
-    std::vector<FileDialogRequest> file_requests;
+    // The "user": the scripted answers and what was shown, reset for each test.
+    FakeUi& ui = fake_ui();
 
+    // Stops noting what the main window sends its pages (a hook on every
+    // message sent in this thread, which costs time under Wine).
+    void stop_watching();
     std::vector<PageNote> notes;
     HWND watched_control = nullptr;  // its WM_KILLFOCUS is noted too
     int page_index(HWND page) const;
@@ -69,3 +62,7 @@ class ShellTest : public testing::Test {
 
 // A parameter file holding the default set.
 void write_default_parameter_file(const std::string& path);
+
+// The text of a window or of a dialog's control.
+std::string window_text(HWND window);
+std::string item_text(HWND dialog, int item);

@@ -1,0 +1,81 @@
+#include "measure/status_poll.h"
+
+#include "base/ticks.h"
+#include "link/commands.h"
+#include "link/device_ops.h"
+#include "link/link.h"
+#include "measure/status_text.h"
+
+void send_status_with_drive(TestDrive& drive) {
+    clamp_test_drive(drive);
+    (void)send_status_request(uint8_t(drive.pending[0]), uint16_t(drive.value[0]), uint8_t(drive.pending[1]),
+                              uint16_t(drive.value[1]));
+    drive.pending[0] = drive.pending[1] = 0;
+}
+
+StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope_page_active, uint32_t now) {
+    StatusPollResult result = {false, false, 0};
+    if (!poll.page_active && !scope_page_active) {
+        // Nobody shows the status: only keep the receive path drained.
+        (void)poll_status_reply(poll.slots);
+        return result;
+    }
+    // The oscilloscope page is shown: it does its own receiving.
+    if (!poll.page_active) return result;
+    if (ticks_elapsed(poll.last_request_tick, now) >= STATUS_POLL_PERIOD_MS) {
+        poll.last_request_tick = now;
+        if (poll.unanswered >= STATUS_SILENCE_REQUESTS && poll.slots.shown.valid) {
+            poll.slots.shown = {};
+            result.blanked = true;
+        }
+        if (poll.unanswered < STATUS_SILENCE_REQUESTS) ++poll.unanswered;
+        send_status_with_drive(drive);
+        poll.awaiting_reply = true;
+    }
+    if (!poll.awaiting_reply || ticks_elapsed(poll.last_request_tick, now) < STATUS_REPLY_MIN_MS)
+        return result;
+    if (poll_status_reply(poll.slots) != LINK_OK) return result;
+    poll.awaiting_reply = false;
+    poll.unanswered = 0;
+    poll.heartbeat = (poll.heartbeat + 3) % 100000;
+    poll.slots.shown = poll.slots.polled;
+    result.shown = true;
+    result.blanked = false;
+    result.heartbeat_position = poll.heartbeat % 100;
+    return result;
+}
+
+void status_page_activate(StatusPoll& poll, TestDrive& drive) {
+    poll.heartbeat = 1;
+    poll.unanswered = 0;
+    drive.pending[0] = drive.pending[1] = 0;
+    poll.page_active = true;
+    // A port that does not open shows nothing: requests are not sent while it
+    // is closed, and the page stays empty.
+    (void)Link_Open();
+}
+
+void status_page_deactivate(StatusPoll& poll) {
+    poll.page_active = false;
+    Link_Close();
+}
+
+bool status_page_fetch(StatusPoll& poll, WindowRef owner) {
+    if (!status_fetch(owner, poll.slots)) {
+        poll.slots.shown = {};
+        return false;
+    }
+    poll.slots.shown = poll.slots.fetched;
+    poll.unanswered = 0;
+    (void)Link_Open();
+    return true;
+}
+
+void status_page_fetch_drive(StatusPoll& poll, TestDrive& drive, int dimmer, WindowRef owner) {
+    drive.pending[dimmer] = 1;
+    clamp_test_drive(drive);
+    (void)status_fetch_drive(owner, poll.slots, uint8_t(drive.pending[0]), uint16_t(drive.value[0]),
+                             uint8_t(drive.pending[1]), uint16_t(drive.value[1]));
+    drive.pending[0] = drive.pending[1] = 0;
+    (void)Link_Open();
+}

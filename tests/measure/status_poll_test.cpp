@@ -1,0 +1,234 @@
+// The dimmer-status page's poll step against a scripted dimmer on the fake
+// port, stepped on the fake clock.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/commands.h"
+#include "link/link.h"
+#include "measure/status_poll.h"
+#include "tests/support/link_fakes.h"
+
+namespace {
+
+std::vector<uint8_t> status_payload(uint8_t marker) {
+    std::vector<uint8_t> p(STATUS_RECORD_SIZE, 0);
+    p[0] = marker;
+    return p;
+}
+
+// The poll and the test drive as the program owns them, fresh for every case.
+struct PollWorld {
+    StatusPoll poll;
+    TestDrive drive;
+};
+PollWorld g_world;
+
+void reset_poll_world() {
+    reset_link_world(5000);
+    g_world = {};
+    ASSERT_EQ(Link_Open(), LINK_OK);
+}
+
+StatusPollResult step(bool scope_page_active = false) {
+    return status_poll_step(g_world.poll, g_world.drive, scope_page_active, fake_port().now);
+}
+
+TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_EQ(g_world.poll.heartbeat, 1u);
+    g_world.poll.last_request_tick = fake_port().now;
+    g_world.drive = {{0, 1}, {1234, 70000}};
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
+    };
+
+    std::vector<uint32_t> positions;
+    for (int ms = 1; ms <= 350; ++ms) {
+        ++fake_port().now;
+        const StatusPollResult r = step();
+        if (r.shown) positions.push_back(r.heartbeat_position);
+    }
+    const std::vector<Request> requests = fake_port_requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].time, 5100u);
+    EXPECT_EQ(requests[1].time, 5200u);
+    EXPECT_EQ(requests[2].time, 5300u);
+    // The first request carries the pending drive of dimmer 2, clamped; the
+    // flags are cleared after it, the values stay.
+    EXPECT_EQ(hex(requests[0].payload), "00 00 d2 04 01 00 ff ff");
+    EXPECT_EQ(hex(requests[1].payload), "00 00 d2 04 00 00 ff ff");
+    EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], 3);
+
+    // The port is read only while a reply can be on its way: not between a
+    // reply and the next request, nor in the 30 ms a reply takes on the line.
+    fake_port_queue({0x55});
+    (void)take_feed();
+    for (int ms = 351; ms < 400; ++ms) {
+        ++fake_port().now;
+        EXPECT_FALSE(step().shown);
+    }
+    EXPECT_EQ(take_feed(), "");  // nothing read, nothing sent
+    for (int ms = 400; ms < 430; ++ms) {
+        ++fake_port().now;
+        step();  // the request of 5400 goes out
+    }
+    EXPECT_EQ(take_feed().find("55"), std::string::npos);
+    ++fake_port().now;
+    step();
+    EXPECT_EQ(take_feed().substr(0, 9), " 55 7f 01");  // then the reply itself
+}
+
+TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
+    reset_poll_world();
+    // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(step().shown);
+    EXPECT_TRUE(fake_port().incoming.empty());
+    EXPECT_EQ(g_world.poll.slots.polled.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+
+    // The oscilloscope page shown: the status page leaves the line alone.
+    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port().now += 200;
+    EXPECT_FALSE(step(true).shown);
+    EXPECT_FALSE(fake_port().incoming.empty());
+    EXPECT_TRUE(fake_port().writes.empty());
+
+    // A reply that does not count (sub-address 1, short payload) shows nothing.
+    fake_port().incoming.clear();
+    status_page_activate(g_world.poll, g_world.drive);
+    fake_port_reply(CMD_STATUS, status_payload(1), 0, 1);
+    fake_port_reply(CMD_STATUS, std::vector<uint8_t>(110, 0));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(step().shown);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+
+    status_page_deactivate(g_world.poll);
+    EXPECT_FALSE(link_port_is_open());
+}
+
+TEST(StatusPollStep, ASilentDimmerBlanksThePageUntilItAnswersAgain) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    bool answering = true;
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (answering && f.code == CMD_STATUS)
+            fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 20);
+    };
+    // Runs ms milliseconds; what the page would have to display.
+    struct Seen {
+        int shown = 0, blanked = 0;
+    };
+    auto run = [&](int ms) {
+        Seen seen;
+        for (int i = 0; i < ms; ++i) {
+            ++fake_port().now;
+            const StatusPollResult r = step();
+            seen.shown += r.shown;
+            seen.blanked += r.blanked;
+        }
+        return seen;
+    };
+    EXPECT_EQ(run(1000).shown, 10);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+
+    // Silent: the last status stays for ten unanswered requests (a second),
+    // then the page is cleared once; the requests go on.
+    answering = false;
+    const size_t requests_before = fake_port_requests().size();
+    Seen quiet = run(1000);
+    EXPECT_EQ(quiet.shown, 0);
+    EXPECT_EQ(quiet.blanked, 0);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    quiet = run(2000);
+    EXPECT_EQ(quiet.blanked, 1);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+    EXPECT_EQ(fake_port_requests().size() - requests_before, 30u);
+
+    // Back: the next reply fills the page again, the heartbeat goes on.
+    answering = true;
+    const Seen back = run(300);
+    EXPECT_EQ(back.shown, 3);
+    EXPECT_EQ(back.blanked, 0);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], replies);
+}
+
+// The page's buttons: "Aktualisieren" at the top and beside each drive edit.
+TEST(StatusPageFetch, TopButtonShowsTheStatusOrBlanksThePage) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    fake_port().responder = [](const Frame& f) {
+        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(42), 30);
+    };
+    int owner = 0;
+    EXPECT_TRUE(status_page_fetch(g_world.poll, &owner));
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], 42);
+    EXPECT_TRUE(link_port_is_open());  // polling goes on
+    EXPECT_EQ(hex(fake_port_requests().back().payload), "00 00 00 00 00 00 00 00");
+
+    // No reply: the error is shown, the page blanks, the port stays closed and
+    // the poll sends nothing until the page is shown again.
+    fake_port().responder = nullptr;
+    EXPECT_FALSE(status_page_fetch(g_world.poll, &owner));
+    ASSERT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(fake_ui().messages[0].owner, static_cast<WindowRef>(&owner));
+    EXPECT_EQ(fake_ui().messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+    EXPECT_FALSE(link_port_is_open());
+    const size_t writes = fake_port().writes.size();
+    for (int i = 0; i < 300; ++i) {
+        ++fake_port().now;
+        EXPECT_FALSE(step().shown);
+    }
+    EXPECT_EQ(fake_port().writes.size(), writes);
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_TRUE(link_port_is_open());
+}
+
+TEST(StatusPageFetch, DriveButtonSendsThatDimmersValueAtOnce) {
+    struct Case {
+        int dimmer;
+        uint32_t pending_other;  // the other dimmer's trackbar moved just before
+        const char* payload;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, "01 00 e8 03 00 00 ff ff"},
+        {1, 0, "00 00 e8 03 01 00 ff ff"},
+        {0, 1, "01 00 e8 03 01 00 ff ff"},
+    };
+    for (const Case& c : cases) {
+        reset_poll_world();
+        status_page_activate(g_world.poll, g_world.drive);
+        g_world.drive.value[0] = 1000;
+        g_world.drive.value[1] = 70000;  // typed, clamped on the way out
+        g_world.drive.pending[1 - c.dimmer] = c.pending_other;
+        fake_port().responder = [](const Frame& f) {
+            if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(5), 30);
+        };
+        int owner = 0;
+        status_page_fetch_drive(g_world.poll, g_world.drive, c.dimmer, &owner);
+        EXPECT_EQ(hex(fake_port_requests().back().payload), c.payload) << c.dimmer;
+        EXPECT_EQ(g_world.drive.pending[0] + g_world.drive.pending[1], 0u);
+        EXPECT_EQ(g_world.poll.slots.fetched.valid, 1u);
+        EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);  // the next poll shows it
+        EXPECT_TRUE(link_port_is_open());
+    }
+    // A failed drive fetch reports and still reopens the port for the poll.
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    int owner = 0;
+    status_page_fetch_drive(g_world.poll, g_world.drive, 1, &owner);
+    EXPECT_EQ(fake_ui().messages.size(), 1u);
+    EXPECT_EQ(g_world.drive.pending[1], 0u);
+    EXPECT_TRUE(link_port_is_open());
+}
+
+}  // namespace

@@ -1,0 +1,374 @@
+// The "Dimmerstatus" page against a virtual dimmer on a Wine COM port
+// (KV_TEST_COM) that logs its traffic (KV_TEST_SIM_LOG) and answers status
+// requests with a record the test scripts (KV_TEST_STATUS_FILE; the modelled
+// status while the file is missing). The program's timer is stepped by the
+// test.
+#include "tests/win/shell_fixture.h"
+
+#include "base/bytes.h"
+#include "base/file_io.h"
+#include "link/link.h"
+#include "measure/status_text.h"
+#include "port/utf16_win.h"
+#include "res/resource.h"
+#include "win/program_state_win.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+constexpr int STATUS_PAGE = 3;
+
+struct Dimmer {
+    std::string port, log, status_file;
+};
+
+// Nothing when the tests run without a virtual dimmer.
+std::optional<Dimmer> dimmer() {
+    const char* port = std::getenv("KV_TEST_COM");
+    const char* log = std::getenv("KV_TEST_SIM_LOG");
+    const char* status = std::getenv("KV_TEST_STATUS_FILE");
+    if (!port || !log || !status) return std::nullopt;
+    return Dimmer{port, log, status};
+}
+
+// The status requests the dimmer received after the first `from` log lines:
+// their eight payload bytes as hex, for the frames addressed to address 1.
+std::vector<std::string> status_requests(const std::string& log, size_t from) {
+    std::ifstream in(log);
+    std::vector<std::string> payloads;
+    size_t n = 0;
+    const std::string prefix = "RX 7f 01 10 ";
+    for (std::string line; std::getline(in, line); ++n)
+        if (n >= from && line.rfind(prefix, 0) == 0) payloads.push_back(line.substr(prefix.size(), 23));
+    return payloads;
+}
+
+size_t line_count(const std::string& log) {
+    std::ifstream in(log);
+    size_t n = 0;
+    for (std::string line; std::getline(in, line);) ++n;
+    return n;
+}
+
+// A status record with a telling value in every field the page shows.
+StatusRecord known_status() {
+    StatusRecord s = {};
+    s.controller_version[0] = 2;
+    s.controller_version[1] = 13;
+    s.dimmer_version[0][0] = 1;
+    s.dimmer_version[0][1] = 4;  // dimmer 2 reports 0.0: no version shown
+    s.board_warnings = 0x06;
+    put_u16le(s.supply_voltage, 2048);
+    put_u16le(s.front_temperature, 253);
+    put_u16le(s.control_input[0], 1000);
+    put_u16le(s.control_input[1], 4095);
+    put_u16le(s.control_level[0], 32768);
+    put_u16le(s.control_level[1], 65535);
+    put_u16le(s.potentiometer[0], 2047);
+    put_u16le(s.potentiometer[1], 20);
+    s.dip[0] = 0x01;
+    s.dip[1] = 0x08;
+    s.dip[2] = 0x0f;
+    s.dip[3] = 0x0f;
+    put_u16le(s.idle_counter, 40000);
+    put_u16le(s.timer_counter, 7);
+    put_u16le(s.tx_counter[0], 11);
+    put_u16le(s.rx_counter[1], 22);
+    const uint16_t effective[2] = {4, 5}, peak[2] = {30, 29}, loss[2] = {499, 500};
+    for (int d = 0; d < 2; ++d) {
+        DimmerMeasurement& m = s.measurement[d];
+        m.present = 1;
+        put_u16le(m.temperature, uint16_t(412 + d));
+        put_u16le(m.input_voltage, 2301);
+        put_u16le(m.peak_current, 1234);
+        put_u16le(m.effective_power, effective[d]);
+        put_u16le(m.peak_power, peak[d]);
+        put_u16le(m.power_loss, loss[d]);
+        put_u32le(m.peak_power_loss, 70000);
+        put_u16le(m.mains_frequency, 4998);
+        put_u16le(m.processor_clock, 24576);
+        put_u16le(s.control[d].on_time, uint16_t(3000 + d));
+        s.control[d].phase_mode = uint8_t(1 - d);
+    }
+    return s;
+}
+
+class StatusPageTest : public ShellTest {
+  public:
+    Dimmer sim;
+
+    // Starts the program on the status page with the dimmer answering `status`.
+    void start_on_status_page(const std::optional<StatusRecord>& status) {
+        script(status);
+        write_settings("[PROP]\r\nPORT=" + sim.port + "\r\nRS485ADR=1\r\n");
+        start();
+        ASSERT_TRUE(select_tab(STATUS_PAGE));
+        page = pages[STATUS_PAGE];
+    }
+
+    // The record the dimmer answers with from its next request on; nothing:
+    // the dimmer's own modelled status.
+    void script(const std::optional<StatusRecord>& status) {
+        if (!status) {
+            DeleteFileW(widen(sim.status_file).c_str());
+            return;
+        }
+        const auto* bytes = reinterpret_cast<const char*>(&*status);
+        ASSERT_TRUE(write_file_atomic(sim.status_file, std::string_view(bytes, sizeof *status)));
+    }
+
+    // Runs the program's periodic timer as the message loop would, until
+    // `done` holds or ms have passed. Whether `done` held.
+    bool run_until(const std::function<bool()>& done, DWORD ms) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            timer_tick(nullptr, 0, 0, 0);
+            pump();
+            if (done()) return true;
+            if (GetTickCount() - start > ms) return false;
+            MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        }
+    }
+    void run_for(DWORD ms) {
+        run_until([] { return false; }, ms);
+    }
+
+    std::string text(int id) const {
+        wchar_t buffer[2048] = {};
+        GetDlgItemTextW(page, id, buffer, 2048);
+        return narrow(buffer);
+    }
+    LRESULT item_message(int id, UINT message) const { return SendDlgItemMessageW(page, id, message, 0, 0); }
+
+    void click(int id) {
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+        pump();
+    }
+    // The trackbar moved by the user to position (a drag ends with TB_ENDTRACK).
+    void move_trackbar(int id, int position) {
+        HWND bar = GetDlgItem(page, id);
+        SendMessageW(bar, TBM_SETPOS, TRUE, position);
+        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(bar));
+        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar));
+    }
+    HWND heartbeat() const { return FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr); }
+
+    HWND page = nullptr;
+};
+
+#define NEEDS_DIMMER()                                                 \
+    do {                                                               \
+        const auto found = dimmer();                                   \
+        if (!found) GTEST_SKIP() << "no virtual dimmer on a COM port"; \
+        sim = *found;                                                  \
+    } while (0)
+
+TEST_F(StatusPageTest, KnownStatusFillsEveryField) {
+    NEEDS_DIMMER();
+    const StatusRecord status = known_status();
+    start_on_status_page(status);
+    ASSERT_NE(heartbeat(), nullptr);
+    EXPECT_TRUE(link_port_is_open());
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+
+    struct Field {
+        int id;
+        const char* text;
+    };
+    const std::vector<Field> fields = {
+        {IDC_STAT_VERSION_DIMMER1, "V1.4"},
+        {IDC_STAT_VERSION_DIMMER2, ""},
+        {IDC_STAT_SUPPLY, "3.30 V"},
+        {IDC_STAT_FRONT_TEMPERATURE, "25.3 °C"},
+        {IDC_STAT_UE1, "1000"},
+        {IDC_STAT_UE1_PERCENT, "50 %"},
+        {IDC_STAT_UE2, "4095"},
+        {IDC_STAT_UE2_PERCENT, "100 %"},
+        {IDC_STAT_POT1, "2047"},
+        {IDC_STAT_POT1_PERCENT, "49 %"},
+        {IDC_STAT_POT2, "20"},
+        {IDC_STAT_POT2_PERCENT, "0 %"},
+        {IDC_STAT_DIP1_LOW, "01"},
+        {IDC_STAT_DIP1_HIGH, "08"},
+        {IDC_STAT_DIP2_LOW, "0f"},
+        {IDC_STAT_DIP2_HIGH, "0f"},
+        {IDC_STAT_TEMPERATURE, "41.2 °C"},
+        {IDC_STAT_TEMPERATURE + 1, "41.3 °C"},
+        {IDC_STAT_INPUT_VOLTAGE, "230.1 V"},
+        {IDC_STAT_PEAK_CURRENT, "1.23 A"},
+        {IDC_STAT_EFFECTIVE_POWER, "<5 W"},
+        {IDC_STAT_EFFECTIVE_POWER + 1, "5 W"},
+        {IDC_STAT_PEAK_POWER, "30 W"},
+        {IDC_STAT_PEAK_POWER + 1, "<30 W"},
+        {IDC_STAT_POWER_LOSS, "<0.5 W"},
+        {IDC_STAT_POWER_LOSS + 1, "0.5 W"},
+        {IDC_STAT_PEAK_POWER_LOSS, "70.0 W"},
+        {IDC_STAT_MAINS_FREQUENCY + 1, "49.98 Hz"},
+        {IDC_STAT_PROCESSOR_CLOCK, "24.576 MHz"},
+        {IDC_STAT_ON_TIME, "3000"},
+        {IDC_STAT_ON_TIME + 1, "3001"},
+        {IDC_STAT_PHASE_MODE, "ANschnitt"},
+        {IDC_STAT_PHASE_MODE + 1, "ABschnitt"},
+    };
+    for (const Field& f : fields) EXPECT_EQ(text(f.id), f.text) << f.id;
+    EXPECT_EQ(item_message(IDC_STAT_UE1_BAR, PBM_GETPOS), 1000);
+    EXPECT_EQ(item_message(IDC_STAT_UE2_BAR, PBM_GETPOS), 4095);
+    EXPECT_EQ(item_message(IDC_STAT_POT1_BAR, PBM_GETPOS), 2047);
+    const std::string diagnostics = text(IDC_STAT_DIAGNOSTICS);
+    const std::string head =
+        "Mode: DMX, 8bit, addr 511\r\nBoard temperature error , U warning \r\nCnt-idle 80000 Cnt-tim 7\r\n";
+    EXPECT_EQ(diagnostics.substr(0, head.size()), head);
+    EXPECT_EQ(diagnostics, status_diagnostics(status));
+
+    // The heartbeat moves with the replies.
+    const LRESULT beat = SendMessageW(heartbeat(), PBM_GETPOS, 0, 0);
+    ASSERT_TRUE(run_until([&] { return SendMessageW(heartbeat(), PBM_GETPOS, 0, 0) != beat; }, 1000));
+
+    // Dimmer 2 without measurement: its fields empty, dimmer 1's stay.
+    StatusRecord without_second = status;
+    without_second.measurement[1].present = 0;
+    script(without_second);
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_TEMPERATURE + 1).empty(); }, 3000));
+    for (int id : {IDC_STAT_PEAK_CURRENT, IDC_STAT_EFFECTIVE_POWER, IDC_STAT_PEAK_POWER, IDC_STAT_POWER_LOSS,
+                   IDC_STAT_PEAK_POWER_LOSS, IDC_STAT_MAINS_FREQUENCY, IDC_STAT_PROCESSOR_CLOCK,
+                   IDC_STAT_ON_TIME, IDC_STAT_PHASE_MODE}) {
+        EXPECT_EQ(text(id + 1), "") << id + 1;
+        EXPECT_NE(text(id), "") << id;
+    }
+    EXPECT_EQ(text(IDC_STAT_INPUT_VOLTAGE), "230.1 V");
+
+    // Another page: the indicator goes, the port closes, nothing more is asked.
+    ASSERT_TRUE(select_tab(0));
+    EXPECT_EQ(heartbeat(), nullptr);
+    EXPECT_EQ(status_field(0), "Parameterdatei");
+    EXPECT_FALSE(link_port_is_open());
+    const size_t mark = line_count(sim.log);
+    run_for(300);
+    EXPECT_TRUE(status_requests(sim.log, mark).empty());
+}
+
+TEST_F(StatusPageTest, TrackbarMoveReachesTheDimmerInTheNextRequest) {
+    NEEDS_DIMMER();
+    start_on_status_page(std::nullopt);
+    ASSERT_TRUE(run_until([&] { return !text(IDC_STAT_VERSION_CONTROLLER).empty(); }, 3000));
+    // Before any move the requests only ask.
+    size_t mark = line_count(sim.log);
+    ASSERT_TRUE(run_until([&] { return status_requests(sim.log, mark).size() >= 2; }, 2000));
+    for (const std::string& p : status_requests(sim.log, mark)) EXPECT_EQ(p, "00 00 00 00 00 00 00 00");
+
+    mark = line_count(sim.log);
+    move_trackbar(IDC_STAT_DRIVE_BAR1, 50);
+    EXPECT_EQ(text(IDC_STAT_DRIVE_EDIT1), "32768");
+    EXPECT_EQ(item_message(IDC_STAT_DRIVE_BAR1, TBM_GETPOS), 50);
+    ASSERT_TRUE(run_until([&] { return status_requests(sim.log, mark).size() >= 2; }, 2000));
+    std::vector<std::string> sent = status_requests(sim.log, mark);
+    // The first request after the move sets the drive; later ones carry the
+    // value without the flag.
+    EXPECT_EQ(sent[0], "01 00 00 80 00 00 00 00");
+    EXPECT_EQ(sent[1], "00 00 00 80 00 00 00 00");
+    // The dimmer took it: its control value shows in the diagnostic block.
+    EXPECT_TRUE(run_until(
+        [&] { return text(IDC_STAT_DIAGNOSTICS).find("Ctrl/T 32768/") != std::string::npos; }, 2000))
+        << text(IDC_STAT_DIAGNOSTICS);
+
+    mark = line_count(sim.log);
+    move_trackbar(IDC_STAT_DRIVE_BAR2, 1);
+    EXPECT_EQ(text(IDC_STAT_DRIVE_EDIT2), "656");
+    ASSERT_TRUE(run_until([&] { return !status_requests(sim.log, mark).empty(); }, 2000));
+    EXPECT_EQ(status_requests(sim.log, mark)[0], "00 00 00 80 01 00 90 02");
+}
+
+TEST_F(StatusPageTest, TypedValueIsClampedAndSentOnlyByItsButton) {
+    NEEDS_DIMMER();
+    start_on_status_page(std::nullopt);
+    HWND edit = GetDlgItem(page, IDC_STAT_DRIVE_EDIT1);
+    SetFocus(edit);
+    SetWindowTextW(edit, L"70000");
+    size_t mark = line_count(sim.log);
+    run_for(300);  // typing alone sends nothing
+    for (const std::string& p : status_requests(sim.log, mark)) EXPECT_EQ(p, "00 00 00 00 00 00 00 00");
+
+    SetFocus(GetDlgItem(page, IDC_STAT_REFRESH));  // leaving the edit takes the value
+    pump();
+    EXPECT_EQ(text(IDC_STAT_DRIVE_EDIT1), "65535");
+    EXPECT_EQ(item_message(IDC_STAT_DRIVE_BAR1, TBM_GETPOS), 100);
+    mark = line_count(sim.log);
+    ASSERT_TRUE(run_until([&] { return status_requests(sim.log, mark).size() >= 2; }, 2000));
+    for (const std::string& p : status_requests(sim.log, mark)) EXPECT_EQ(p, "00 00 ff ff 00 00 00 00");
+
+    // The button beside the edit sends it at once, in a fetch of its own.
+    mark = line_count(sim.log);
+    click(IDC_STAT_DRIVE_SEND1);
+    EXPECT_TRUE(ui.messages.empty());
+    const std::vector<std::string> sent = status_requests(sim.log, mark);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), "01 00 ff ff 00 00 00 00");
+    EXPECT_TRUE(link_port_is_open());  // the polling goes on
+    EXPECT_TRUE(run_until(
+        [&] { return text(IDC_STAT_DIAGNOSTICS).find("Ctrl/T 65535/") != std::string::npos; }, 2000));
+}
+
+TEST_F(StatusPageTest, TopButtonFetchesOrBlanksThePageUntilShownAgain) {
+    NEEDS_DIMMER();
+    StatusRecord status = known_status();
+    start_on_status_page(status);
+    click(IDC_STAT_REFRESH);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "V2.13");  // shown at once, not by the poll
+    EXPECT_TRUE(link_port_is_open());
+
+    // A dimmer that does not answer: the link's message, a blank page, and
+    // the port stays closed while the page is shown.
+    g_port_settings.address = 2;
+    click(IDC_STAT_REFRESH);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
+    EXPECT_EQ(text(IDC_STAT_TEMPERATURE), "");
+    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "");
+    EXPECT_EQ(item_message(IDC_STAT_UE2_BAR, PBM_GETPOS), 0);
+    EXPECT_FALSE(link_port_is_open());
+    g_port_settings.address = 1;
+    const size_t mark = line_count(sim.log);
+    run_for(400);
+    EXPECT_EQ(line_count(sim.log), mark);
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
+
+    // Shown again: the polling resumes.
+    ASSERT_TRUE(select_tab(0));
+    ASSERT_TRUE(select_tab(STATUS_PAGE));
+    EXPECT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+}
+
+TEST_F(StatusPageTest, SilentDimmerBlanksTheFieldsAndTheyReturnWithIt) {
+    NEEDS_DIMMER();
+    start_on_status_page(known_status());
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+
+    // The dimmer falls silent (it no longer hears its address): the last
+    // status stays about a second, then the fields empty; the requests go on.
+    g_port_settings.address = 2;
+    const DWORD silent_since = GetTickCount();
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER).empty(); }, 3000));
+    EXPECT_GE(GetTickCount() - silent_since, 900u);
+    EXPECT_EQ(text(IDC_STAT_SUPPLY), "");
+    EXPECT_EQ(text(IDC_STAT_TEMPERATURE), "");
+    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "");
+    EXPECT_EQ(item_message(IDC_STAT_UE1_BAR, PBM_GETPOS), 0);
+    EXPECT_TRUE(link_port_is_open());
+    EXPECT_TRUE(ui.messages.empty());  // the view just keeps polling
+
+    // Heard again: the fields return.
+    g_port_settings.address = 1;
+    EXPECT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 2000));
+    EXPECT_EQ(text(IDC_STAT_SUPPLY), "3.30 V");
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#include "win/plot_draw_win.h"
+
+#include "win/gdiplus_win.h"
+
+#include <vector>
+
+namespace {
+
+PlotResources g_resources;
+
+// GDI+ flat API values.
+constexpr int SMOOTHING_ANTI_ALIAS = 4;
+constexpr int UNIT_WORLD = 0;
+constexpr int LINE_CAP_ROUND = 2;
+constexpr int LINE_JOIN_ROUND = 2;
+constexpr float POLYLINE_WIDTH = 3.0f;
+
+HPEN geometric_pen(DWORD style, DWORD width, COLORREF colour) {
+    LOGBRUSH brush{BS_SOLID, colour, 0};
+    return ExtCreatePen(PS_GEOMETRIC | style, width, &brush, 0, nullptr);
+}
+
+bool draw_with_gdiplus(HDC dc, COLORREF colour, const POINT* points, int count) {
+    GdiplusApi& g = g_gdiplus;
+    void* graphics = nullptr;
+    if (g.CreateFromHDC(dc, &graphics) != 0) return false;
+    g.SetSmoothingMode(graphics, SMOOTHING_ANTI_ALIAS);
+    const DWORD argb = 0xFF000000u | DWORD(GetRValue(colour)) << 16 | DWORD(GetGValue(colour)) << 8 |
+                       DWORD(GetBValue(colour));
+    void* pen = nullptr;
+    if (g.CreatePen1(argb, POLYLINE_WIDTH, UNIT_WORLD, &pen) == 0) {
+        g.SetPenStartCap(pen, LINE_CAP_ROUND);
+        g.SetPenEndCap(pen, LINE_CAP_ROUND);
+        g.SetPenLineJoin(pen, LINE_JOIN_ROUND);
+        static_assert(sizeof(GpPoint) == sizeof(POINT));
+        g.DrawLinesI(graphics, pen, reinterpret_cast<const GpPoint*>(points), count);
+        g.DeletePen(pen);
+    }
+    g.DeleteGraphics(graphics);
+    return true;
+}
+
+}  // namespace
+
+void plot_create_resources() {
+    PlotResources& r = g_resources;
+    if (!r.background) r.background = CreateSolidBrush(RGB(0, 0, 0));
+    if (!r.frame) r.frame = geometric_pen(PS_SOLID, 2, RGB(192, 192, 192));
+    if (!r.grid) r.grid = geometric_pen(PS_DOT, 1, RGB(128, 128, 128));
+    if (!r.major_grid) r.major_grid = geometric_pen(PS_SOLID, 2, RGB(128, 128, 128));
+}
+
+const PlotResources& plot_resources() { return g_resources; }
+
+void plot_set_mapping(HDC dc) {
+    SetMapMode(dc, MM_TEXT);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, 1200, 1200, nullptr);
+    SetViewportExtEx(dc, 1200, 1200, nullptr);
+    SetROP2(dc, R2_COPYPEN);
+}
+
+void plot_draw_polyline(HDC dc, COLORREF colour, const POINT* points, int count) {
+    if (count < 2) return;
+    if (gdiplus_available && draw_with_gdiplus(dc, colour, points, count)) return;
+    HPEN pen = geometric_pen(PS_SOLID, 3, colour);
+    HGDIOBJ old = SelectObject(dc, pen);
+    Polyline(dc, points, count);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+void plot_paint_offscreen(HDC dc, const RECT& rect, const PlotDrawing& draw) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+    if (!bitmap) {
+        if (memory) DeleteDC(memory);
+        const int saved = SaveDC(dc);
+        plot_set_mapping(dc);
+        SetViewportOrgEx(dc, rect.left, rect.top, nullptr);
+        draw(dc, width, height);
+        RestoreDC(dc, saved);
+        return;
+    }
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    plot_set_mapping(memory);
+    draw(memory, width, height);
+    BitBlt(dc, rect.left, rect.top, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
