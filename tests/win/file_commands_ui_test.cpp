@@ -157,10 +157,10 @@ TEST_F(ShellTest, UmlautPathsOfACodePage1252SettingsFileReopenAndShowInTheRecent
     EXPECT_NE(menu_item_text(file_menu, 8).find("Größe.ini"), std::string::npos);
     EXPECT_NE(menu_item_text(file_menu, 10).find("Łódź.ini"), std::string::npos);
     dispatch_command(21020);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "Größe.ini");
     dispatch_command(21022);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "Łódź.ini");
 
     // At exit the paths go back in code page 1252 where they can.
