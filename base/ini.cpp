@@ -5,6 +5,7 @@
 #include "base/ini.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -22,7 +23,17 @@ struct LineInfo {
     std::string_view value;  // key value, trimmed
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool is_blank(char c) {
+    switch (c) {
+        case ' ':
+        case '\t':
+        case '\v':
+        case '\f':
+            return true;
+        default:
+            return false;
+    }
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -81,6 +92,19 @@ LineInfo classify(std::string_view line, bool first_line) {
 
 LineInfo classify_at(const IniDocument& doc, size_t i) { return classify(doc.lines[i], i == 0); }
 
+// The name of a section header line, as classify finds it, with no work spent
+// on the other lines: a section lookup passes over every line of the file.
+std::optional<std::string_view> section_name_at(const IniDocument& doc, size_t i) {
+    std::string_view line = doc.lines[i];
+    if (i == 0 && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
+    size_t start = 0;
+    while (start < line.size() && is_blank(line[start])) ++start;
+    if (start == line.size() || line[start] != '[') return std::nullopt;
+    const size_t close = line.find(']', start);
+    if (close == std::string_view::npos) return std::nullopt;
+    return trim(line.substr(start + 1, close - start - 1));
+}
+
 // Lines [begin, end) of the first section called `name`: begin is the header
 // line, end the next header or the end of the document.
 struct SectionSpan {
@@ -90,11 +114,10 @@ struct SectionSpan {
 
 std::optional<SectionSpan> find_section(const IniDocument& doc, std::string_view name) {
     for (size_t i = 0; i < doc.lines.size(); ++i) {
-        LineInfo info = classify_at(doc, i);
-        if (info.kind != LineKind::Section || !equal_no_case(info.name, name)) continue;
+        const std::optional<std::string_view> found = section_name_at(doc, i);
+        if (!found || !equal_no_case(*found, name)) continue;
         SectionSpan span{i, i + 1};
-        while (span.end < doc.lines.size() && classify_at(doc, span.end).kind != LineKind::Section)
-            ++span.end;
+        while (span.end < doc.lines.size() && !section_name_at(doc, span.end)) ++span.end;
         return span;
     }
     return std::nullopt;
@@ -112,20 +135,46 @@ std::optional<size_t> find_key(const IniDocument& doc, const SectionSpan& span, 
 // able to start a line of its own (a new section or key) in the file.
 std::string_view single_line(std::string_view s) { return s.substr(0, s.find_first_of("\r\n")); }
 
+// Where the line starting at `start` ends: at its first CR or LF, or at the
+// end of the text. The library searches, not a loop over every byte: whole
+// parameter files go through here.
+size_t line_end(std::string_view text, size_t start) {
+    const char* begin = text.data() + start;
+    const size_t rest = text.size() - start;
+    const void* lf = std::memchr(begin, '\n', rest);
+    const size_t lf_at = lf ? size_t(static_cast<const char*>(lf) - begin) : rest;
+    const void* cr = std::memchr(begin, '\r', lf_at);
+    return start + (cr ? size_t(static_cast<const char*>(cr) - begin) : lf_at);
+}
+
+// Calls visit(line, index) for the lines of the text (ends CRLF, CR or LF;
+// a last line without an end counts, nothing after a last end does) until
+// visit returns false.
+template <typename Visit>
+void for_each_line(std::string_view text, Visit visit) {
+    size_t start = 0;
+    for (size_t index = 0; start < text.size(); ++index) {
+        const size_t end = line_end(text, start);
+        if (!visit(text.substr(start, end - start), index) || end == text.size()) return;
+        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+}
+
+// A value loses one pair of matching outer quotes on reading.
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
 }  // namespace
 
 IniDocument ini_parse(std::string_view text) {
     IniDocument doc;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            doc.lines.emplace_back(text.substr(start));
-            break;
-        }
-        doc.lines.emplace_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-    }
+    for_each_line(text, [&doc](std::string_view line, size_t) {
+        doc.lines.emplace_back(line);
+        return true;
+    });
     return doc;
 }
 
@@ -138,24 +187,15 @@ std::string ini_serialize(const IniDocument& doc) {
     return out;
 }
 
-namespace {
-
-// A value loses one pair of matching outer quotes on reading.
-std::string unquote(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return std::string(value);
-}
-
-}  // namespace
-
 std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key) {
     std::optional<SectionSpan> span = find_section(doc, trim(section));
     if (!span) return std::nullopt;
     std::optional<size_t> line = find_key(doc, *span, trim(key));
     if (!line) return std::nullopt;
-    return unquote(classify_at(doc, *line).value);
+    return std::string(unquote(classify_at(doc, *line).value));
 }
+
+bool ini_same_name(std::string_view a, std::string_view b) { return equal_no_case(a, b); }
 
 std::string ini_key_for_lookup(std::string_view key) {
     std::string k(trim(key));
@@ -164,17 +204,21 @@ std::string ini_key_for_lookup(std::string_view key) {
     return k;
 }
 
-std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc,
-                                                             std::string_view section) {
-    std::unordered_map<std::string, std::string> values;
-    std::optional<SectionSpan> span = find_section(doc, trim(section));
-    if (!span) return values;
-    for (size_t i = span->begin + 1; i < span->end; ++i) {
-        LineInfo info = classify_at(doc, i);
-        if (info.kind == LineKind::Key)
-            values.emplace(ini_key_for_lookup(info.name), unquote(info.value));  // the first one wins
-    }
-    return values;
+std::vector<IniEntry> ini_section_entries(std::string_view text, std::string_view section) {
+    std::vector<IniEntry> entries;
+    const std::string_view name = trim(section);
+    bool inside = false;
+    for_each_line(text, [&](std::string_view line, size_t index) {
+        const LineInfo info = classify(line, index == 0);
+        if (info.kind == LineKind::Section) {
+            if (inside) return false;  // only the first section of that name counts
+            inside = equal_no_case(info.name, name);
+        } else if (inside && info.kind == LineKind::Key) {
+            entries.push_back(IniEntry{info.name, unquote(info.value)});
+        }
+        return true;
+    });
+    return entries;
 }
 
 uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::string_view key, int32_t def) {
@@ -262,4 +306,80 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
     for (size_t i = span->begin + 1; i < span->end; ++i)
         if (classify_at(doc, i).kind == LineKind::Key) insert_at = i + 1;
     doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insert_at), std::move(new_line));
+}
+
+void ini_write_section(IniDocument& doc, std::string_view section,
+                       const std::vector<std::pair<std::string, std::string>>& values) {
+    // Keys and values are taken as the C strings ini_write gets.
+    auto one_by_one = [&](size_t from) {
+        for (size_t i = from; i < values.size(); ++i)
+            ini_write(doc, section, values[i].first.c_str(), values[i].second.c_str());
+    };
+    // A key that would not read back as a plain key line ("a=b", ";a", "[a]")
+    // changes how later writes see the section: such a batch goes one by one.
+    for (const auto& [key, value] : values) {
+        const std::string_view k = trim(single_line(key.c_str()));
+        if (k.find('=') != std::string_view::npos || (!k.empty() && (k.front() == ';' || k.front() == '['))) {
+            one_by_one(0);
+            return;
+        }
+    }
+    if (values.empty()) return;
+    const std::string_view sec = trim(single_line(section));
+    std::optional<SectionSpan> span = find_section(doc, sec);
+    size_t from = 0;
+    if (!span) {
+        // The first write appends the section with its key.
+        ini_write(doc, section, values[0].first.c_str(), values[0].second.c_str());
+        from = 1;
+        span = find_section(doc, sec);
+        if (!span) {  // a name with "]" in it is never found again: each write appends anew
+            one_by_one(1);
+            return;
+        }
+    }
+    // The section's keys, sorted for lookup (the first of equal ones kept),
+    // and the line after its last key, where ini_write appends.
+    std::vector<std::pair<std::string, size_t>> existing;  // key as compared, line
+    size_t insert_at = span->begin + 1;
+    for (size_t i = span->begin + 1; i < span->end; ++i) {
+        const LineInfo info = classify_at(doc, i);
+        if (info.kind != LineKind::Key) continue;
+        existing.emplace_back(ini_key_for_lookup(info.name), i);
+        insert_at = i + 1;
+    }
+    auto by_key = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::stable_sort(existing.begin(), existing.end(), by_key);
+    existing.erase(std::unique(existing.begin(), existing.end(),
+                               [](const auto& a, const auto& b) { return a.first == b.first; }),
+                   existing.end());
+
+    // Values for the same key: the last one counts, written where the first
+    // would have gone. Keys not in the section are appended in the order of
+    // their first write, spelled as then.
+    std::vector<std::pair<std::string, size_t>> order;  // key as compared, index in values
+    for (size_t i = from; i < values.size(); ++i)
+        order.emplace_back(ini_key_for_lookup(trim(single_line(values[i].first.c_str()))), i);
+    std::stable_sort(order.begin(), order.end(), by_key);
+    std::vector<std::optional<std::string>> appended(values.size());
+    for (size_t g = 0; g < order.size();) {
+        size_t h = g + 1;
+        while (h < order.size() && order[h].first == order[g].first) ++h;
+        const size_t first = order[g].second;
+        const std::string_view value = single_line(values[order[h - 1].second].second.c_str());
+        const auto it = std::lower_bound(existing.begin(), existing.end(), order[g], by_key);
+        if (it != existing.end() && it->first == order[g].first) {
+            // Changed in place; the key keeps the spelling it has in the file.
+            doc.lines[it->second] = std::string(classify_at(doc, it->second).name) + "=" + std::string(value);
+        } else {
+            appended[first] =
+                std::string(trim(single_line(values[first].first.c_str()))) + "=" + std::string(value);
+        }
+        g = h;
+    }
+    std::vector<std::string> lines;
+    for (std::optional<std::string>& line : appended)
+        if (line) lines.push_back(std::move(*line));
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insert_at),
+                     std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The file as lines (line ends removed); writing edits the lines in place so
@@ -26,13 +26,21 @@ std::string ini_serialize(const IniDocument& doc);
 // quotes removed); nothing when the section or key is missing.
 std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key);
 
-// Every key of the first section called `section` with its value, as ini_get
-// would give it, for reading many keys in one pass. Keys are lower-cased
-// (ASCII, as the lookup compares them); the first of equal keys wins.
-std::unordered_map<std::string, std::string> ini_get_section(const IniDocument& doc,
-                                                             std::string_view section);
-// The key as ini_get_section stores it.
+// Every key line of the first section called `section` in a file's text, in
+// file order, read as ini_get reads it (key and value trimmed, the value
+// without one pair of outer quotes): for reading many keys in one pass over
+// the text, without copying. Of equal keys (compared as ini_key_for_lookup
+// makes them) the first is the one ini_get finds.
+struct IniEntry {
+    std::string_view key;
+    std::string_view value;
+};
+std::vector<IniEntry> ini_section_entries(std::string_view text, std::string_view section);
+
+// A key with its ASCII letters in lower case, as names are compared.
 std::string ini_key_for_lookup(std::string_view key);
+// Whether two section or key names match: ASCII letters without regard to case.
+bool ini_same_name(std::string_view a, std::string_view b);
 
 // GetPrivateProfileIntA: leading number of the value, wrapping at 32 bits;
 // `def` when the key is missing.
@@ -42,3 +50,9 @@ uint32_t ini_get_int(const IniDocument& doc, std::string_view section, std::stri
 // value null deletes the key; otherwise the value is replaced in place, or the
 // key is appended to its section, or a new section is appended at the end.
 void ini_write(IniDocument& doc, std::string_view section, const char* key, const char* value);
+
+// Many values into one section in one pass over the document, with the same
+// result as ini_write for each (key, value) in turn: a whole parameter file
+// is written in the time of one lookup instead of one per key.
+void ini_write_section(IniDocument& doc, std::string_view section,
+                       const std::vector<std::pair<std::string, std::string>>& values);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/cp1252.h"
 #include "base/profile.h"
 #include "base/text.h"
 #include "link/address_list.h"
@@ -21,7 +22,7 @@ bool cli_parse_number(const std::string& text, unsigned long max, unsigned long&
 
 bool cli_set_up_bus(const CliArgs& args, std::vector<uint32_t>& addresses) {
     const std::string ini = cli_tool_directory() + "Kv310r.ini";
-    std::string name = profile_get_string(ini, "PROP", "PORT", "", 128);
+    std::string name = cut_chars(stored_text_to_utf8(profile_get_string(ini, "PROP", "PORT", "", 1024)), 127);
     uint32_t address = profile_get_int(ini, "PROP", "RS485ADR", 0);
     addresses = {address > RS485_ADDRESS_MAX ? 0 : address};
     if (auto port = cli_option(args, "--port")) name = *port;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/cp1252.h"
+#include "base/text.h"
 #include "base/ticks.h"
 #include "link/busy.h"
 #include "link/codec.h"
@@ -89,9 +91,11 @@ LinkStatus Link_Open() {
     if (g_port == PORT_INVALID) return LINK_ERR_PORT;
     g_read_ahead = {};
     set_monitor_texts(g_port_settings.name, LINE_MODE);
-    char line[80];
-    const int n = std::snprintf(line, sizeof line, "\r\n{PORT %.64s}\r\n", g_port_settings.name);
-    Monitor_Feed(line, size_t(n));
+    // The traffic log is an 8-bit file like the settings file: the name goes
+    // in code page 1252 when it can.
+    const std::string line =
+        "\r\n{PORT " + utf8_to_stored_text(cut_chars(g_port_settings.name, 64)) + "}\r\n";
+    Monitor_Feed(line.data(), line.size());
     Codec_ResetReceiver();
     return LINK_OK;
 }

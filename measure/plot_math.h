@@ -71,11 +71,10 @@ void scope_plot_prepare(ScopePlot& plot, const ScopeCapture& capture, const Scop
 // last. A straight trace needs just samples 0 and 499.
 std::vector<int> trace_points(const int32_t values[SCOPE_SAMPLES]);
 
-// The same reduction for any count of values (at least 1): from the last
-// vertex a, the run goes on to e + 1 while every value strictly between lies on
-// the line from a to e + 1, compared in integers at 1/1000 with the quotient
-// truncated toward zero. The polyline through the vertices is the polyline
-// through all values.
+// The same reduction for 1 to 1000 values: from the last vertex a, the run
+// goes on to e + 1 while every value strictly between lies on the line from a
+// to e + 1, compared in integers at 1/1000 with the quotient truncated toward
+// zero. The polyline through the vertices is the polyline through all values.
 std::vector<int> straight_run_vertices(const int32_t* values, int count);
 
 struct PlotPoint {

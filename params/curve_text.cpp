@@ -3,6 +3,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -59,10 +60,33 @@ std::string curve_import_message(const CurveImport& result, const std::string& p
     return std::string();
 }
 
+namespace {
+
+// A number below 1000 in decimal; returns the end.
+char* put_number(char* p, unsigned value) {
+    if (value >= 100) *p++ = char('0' + value / 100);
+    if (value >= 10) *p++ = char('0' + value / 10 % 10);
+    *p++ = char('0' + value % 10);
+    return p;
+}
+
+}  // namespace
+
 std::string curve_data_text(const uint8_t* curve) {
-    std::string text = format_text("%u(control %u)", unsigned(curve[0]), 0u);
-    for (int x = 1; x < CURVE_POINTS; ++x) text += format_text(" %u(%u)", unsigned(curve[x]), unsigned(x));
-    return text;
+    // At most "255(control 0)" and 255 times " 255(255)": one buffer, filled
+    // in one pass (the page sets this text whenever a curve changes).
+    char text[2400];
+    char* p = put_number(text, curve[0]);
+    constexpr std::string_view first_label = "(control 0)";
+    p = std::copy(first_label.begin(), first_label.end(), p);
+    for (unsigned x = 1; x < CURVE_POINTS; ++x) {
+        *p++ = ' ';
+        p = put_number(p, curve[x]);
+        *p++ = '(';
+        p = put_number(p, x);
+        *p++ = ')';
+    }
+    return std::string(text, p);
 }
 
 std::string curve_export_text(const uint8_t* curve) {

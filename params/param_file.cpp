@@ -6,10 +6,11 @@
 
 #include <cstring>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
-// The Windows program reads values with a 501-byte buffer.
 constexpr size_t VALUE_MAX_CHARS = 500;
 
 constexpr char CD_LETTER[CD_COUNT] = {'a', 'b', 'c', 'd'};
@@ -87,20 +88,28 @@ uint32_t load_field(const ParameterRecord& r, const ParamFileKey& k) {
 
 bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-using SectionValues = std::unordered_map<std::string, std::string>;
-
-bool read_value(const SectionValues& values, const ParamFileKey& k, uint32_t& value) {
-    const auto it = values.find(ini_key_for_lookup(k.name));
-    if (it == values.end()) return false;
-    return scan_unsigned(it->second.substr(0, VALUE_MAX_CHARS), value);
+// The index of a key in param_file_keys, letter case ignored.
+std::optional<size_t> key_index(std::string_view name) {
+    static const std::unordered_map<std::string, size_t> index = [] {
+        std::unordered_map<std::string, size_t> m;
+        for (size_t i = 0; i < param_file_keys().size(); ++i)
+            m.emplace(ini_key_for_lookup(param_file_keys()[i].name), i);
+        return m;
+    }();
+    const auto it = index.find(ini_key_for_lookup(name));
+    if (it == index.end()) return std::nullopt;
+    return it->second;
 }
 
 void write_keys(const ParameterRecord& record, IniDocument& doc) {
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(param_file_keys().size());
     for (const ParamFileKey& k : param_file_keys()) {
         const uint32_t v =
             k.offset == offsetof(ParameterRecord, file_version) ? PARAM_FILE_VERSION : load_field(record, k);
-        ini_write(doc, PARAM_FILE_SECTION, k.name.c_str(), format_text("%u", unsigned(v)).c_str());
+        values.emplace_back(k.name, std::to_string(v));
     }
+    ini_write_section(doc, PARAM_FILE_SECTION, values);
 }
 
 }  // namespace
@@ -110,7 +119,7 @@ const std::vector<ParamFileKey>& param_file_keys() {
     return keys;
 }
 
-bool scan_unsigned(const std::string& text, uint32_t& value) {
+bool scan_unsigned(std::string_view text, uint32_t& value) {
     size_t i = 0;
     while (i < text.size() && is_c_space(text[i])) ++i;
     bool negative = false;
@@ -123,35 +132,46 @@ bool scan_unsigned(const std::string& text, uint32_t& value) {
 }
 
 bool read_parameter_file(ParameterRecord& record, const std::string& path) {
-    apply_defaults(record);
     // An unreadable file reads like an empty one: its first key is missing.
-    const SectionValues values =
-        ini_get_section(ini_parse(read_file(path).value_or(std::string())), PARAM_FILE_SECTION);
+    return read_parameter_text(record, read_file(path).value_or(std::string()));
+}
+
+bool read_parameter_text(ParameterRecord& record, std::string_view text) {
+    apply_defaults(record);
+    // One pass over the section: the value of each key, the first in the file.
+    const std::vector<ParamFileKey>& keys = param_file_keys();
+    std::vector<std::optional<std::string_view>> values(keys.size());
+    for (const IniEntry& e : ini_section_entries(text, PARAM_FILE_SECTION))
+        if (const std::optional<size_t> i = key_index(e.key); i && !values[*i]) values[*i] = e.value;
+
     bool ok = true;
-    for (const ParamFileKey& k : param_file_keys()) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const ParamFileKey& k = keys[i];
         if (ok && k.since_version > file_version(record)) continue;  // keeps its default
         uint32_t v = 0;
-        if (ok) ok = read_value(values, k, v);
+        // The Windows program reads values with a 501-byte buffer.
+        if (ok) ok = values[i] && scan_unsigned(values[i]->substr(0, VALUE_MAX_CHARS), v);
         store_field(record, k, ok ? v : 0);
     }
     validate_record(record);
     return ok;
 }
 
-std::string parameter_file_text(const ParameterRecord& record) {
-    IniDocument doc;
+std::string parameter_file_text(const ParameterRecord& record) { return parameter_file_update(record, {}); }
+
+std::string parameter_file_update(const ParameterRecord& record, std::string_view old_text) {
+    IniDocument doc = ini_parse(old_text);
     write_keys(record, doc);
     return ini_serialize(doc);
 }
 
 bool write_parameter_file(const ParameterRecord& record, const std::string& path) {
-    IniDocument doc;
+    std::string old;
     if (file_exists(path)) {
         // Never replace a file whose other sections could not be read first.
-        std::optional<std::string> old = read_file(path);
-        if (!old) return false;
-        doc = ini_parse(*old);
+        std::optional<std::string> text = read_file(path);
+        if (!text) return false;
+        old = std::move(*text);
     }
-    write_keys(record, doc);
-    return write_file_atomic(path, ini_serialize(doc));
+    return write_file_atomic(path, parameter_file_update(record, old));
 }

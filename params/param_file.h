@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 constexpr const char* PARAM_FILE_SECTION = "KV310R";
@@ -28,6 +29,8 @@ const std::vector<ParamFileKey>& param_file_keys();
 // first missing or unreadable key the rest of the record is set to 0. The
 // record is validated in every case. True only when every key was read.
 bool read_parameter_file(ParameterRecord& record, const std::string& path);
+// The same on the file's text.
+bool read_parameter_text(ParameterRecord& record, std::string_view text);
 
 // Writes every key (w32_ver as 101) into the file's "KV310R" section, keeping
 // the rest of an existing file. The file is replaced in one step: on failure it
@@ -36,8 +39,11 @@ bool write_parameter_file(const ParameterRecord& record, const std::string& path
 
 // The content of a newly created parameter file for record.
 std::string parameter_file_text(const ParameterRecord& record);
+// The content of a file after writing record into it: every key in its
+// "KV310R" section changed in place or added, everything else kept.
+std::string parameter_file_update(const ParameterRecord& record, std::string_view old_text);
 
 // The "%u" conversion of a value text: leading blanks, an optional sign, then
 // at least one digit; wraps at 32 bits; text after the number is ignored.
 // False when there is no number.
-bool scan_unsigned(const std::string& text, uint32_t& value);
+bool scan_unsigned(std::string_view text, uint32_t& value);

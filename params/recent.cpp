@@ -70,7 +70,9 @@ void sort_entries() {
 }
 
 bool add_entry(const std::string& path, uint32_t kind, uint32_t age, bool age_others) {
-    if (!g_recent.ready || path.empty() || path.size() > RECENT_MAX_PATH) return false;
+    // The limit is the stored file's: 511 characters, whatever UTF-8 makes of them.
+    if (!g_recent.ready || path.empty() || cut_chars(path, RECENT_MAX_PATH).size() < path.size())
+        return false;
     auto& e = g_recent.entries;
     for (const RecentEntry& r : e)
         if (same_path_ignoring_case(r.path, path)) return false;

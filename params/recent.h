@@ -15,7 +15,7 @@ constexpr int RECENT_COUNT = 10;
 constexpr int RECENT_FIRST_COMMAND = 21020;
 constexpr uint32_t RECENT_KIND_PARAMETER_FILE = 1;  // the only kind in use
 constexpr uint32_t RECENT_MAX_AGE = 0x7FFF;
-constexpr size_t RECENT_MAX_PATH = 511;  // bytes; longer paths are not listed
+constexpr size_t RECENT_MAX_PATH = 511;  // characters; longer paths are not listed
 
 struct RecentEntry {
     uint32_t kind = 0;

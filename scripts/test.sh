@@ -2,7 +2,8 @@
 # Every test of the project: the layer check of the includes, native unit
 # tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # Windows build with its tests under Wine, and a bounded run of every fuzz
-# target. Installs what it needs first.
+# target (libFuzzer flags from tests/data/fuzz/<target>.options; the long
+# campaign is scripts/fuzz-campaign.sh). Installs what it needs first.
 #
 #   scripts/test.sh [native|asan|win|fuzz ...]   (all flavours by default)
 #
@@ -78,8 +79,10 @@ if wants fuzz; then
     mkdir -p "$corpus"
     seeds="tests/data/fuzz/$name"
     [ -d "$seeds" ] || seeds=""
-    if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" $seeds \
-        >"build/fuzz/$name.log" 2>&1; then
+    options=()
+    [ -f "$seeds.options" ] && read -r -a options < "$seeds.options"
+    if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "${options[@]}" \
+        "$corpus" $seeds >"build/fuzz/$name.log" 2>&1; then
       count "fuzz $name" 1 0
     else
       tail -n 40 "build/fuzz/$name.log"

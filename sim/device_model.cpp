@@ -139,6 +139,10 @@ void send_reply(SimDevice& dev, const SimReply& r, SimOutput& out) {
     size_t n = frame_encode(cfg.address, faulty && cfg.wrong_subaddress ? 1 : 0, r.code, r.payload.data(),
                             length, frame);
     std::vector<uint8_t> sent;
+    // Noise on the line between the request and the reply: any bytes, a
+    // frame flag among them included.
+    if (faulty)
+        for (uint32_t i = 0; i < cfg.noise_between; ++i) sent.push_back(uint8_t(rng_next(dev.rng)));
     for (size_t i = 0; i < n; ++i) {
         if (faulty && rng_chance(dev.rng, cfg.drop_rate)) continue;
         uint8_t b = frame[i];
@@ -156,6 +160,12 @@ void on_frame(SimDevice& dev, uint32_t now_ms, SimOutput& out) {
     if (!frame_decode(dev.parser, &f)) return;
     if (f.address != dev.cfg.address || f.sub_address != 0) return;
     ++dev.frames_for_us;
+    if (dev.vanished) return;
+    if (dev.cfg.vanish_after >= 0 && dev.frames_for_us > dev.cfg.vanish_after) {
+        dev.vanished = true;
+        out.log.push_back("VANISHED");
+        return;
+    }
     if (dev.cfg.silent && dev.faults_active) return;
     if (dev.cfg.stop_after >= 0 && dev.frames_for_us > dev.cfg.stop_after) return;
     SimReply r = sim_handle_request(dev, f.code, f.payload, f.length, now_ms);

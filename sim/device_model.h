@@ -53,6 +53,8 @@ struct SimConfig {
     bool short_payload = false;     // replies are one byte shorter than the program accepts
     bool silent = false;            // never answer
     int64_t stop_after = -1;        // answer only the first N frames addressed to us (-1: all)
+    int64_t vanish_after = -1;      // after N answered frames, the next one for us makes the dimmer vanish
+    uint32_t noise_between = 0;     // random bytes on the line before each reply, outside any frame
     bool bad_markers = false;       // block reads carry no valid parameter markers
 };
 
@@ -79,6 +81,7 @@ struct SimDevice {
     uint16_t dimmer_rx[2];     // controller <-> dimmer message counters
     uint16_t dimmer_tx[2];
     int64_t frames_for_us;  // valid frames addressed to this dimmer
+    bool vanished;          // gone from the bus (the program closes the line)
     // A status record scripted from outside (tests): while it holds 111
     // bytes, status replies carry it instead of the modelled values.
     std::vector<uint8_t> scripted_status;

@@ -1,6 +1,7 @@
 // kv310r-sim: a virtual KV-310-R dimmer on a pseudo-terminal, or several on
 // one line (one per address). Prints the slave's path as its first line, then
 // answers frames until killed.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -190,6 +191,9 @@ int run(const SimArgs& args) {
         sim_bus_receive(bus, buf, size_t(n), now_ms, out);
         write_log(out.log);
         if (!out.wire.empty()) line.queue.push_back({out.wire, 0, line.rx_free + turnaround});
+        // Unplugged: the terminal closes below (on a bus, the whole line goes).
+        if (std::any_of(bus.devices.begin(), bus.devices.end(), [](const SimDevice& d) { return d.vanished; }))
+            break;
     }
 
     if (!args.link_path.empty()) remove_symlink_to(args.link_path, pty.slave_path);

@@ -173,6 +173,12 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
         } else if (name == "--stop-after") {
             ok = parse_uint(value, 1ull << 62, n);
             a.device.stop_after = int64_t(n);
+        } else if (name == "--vanish-after") {
+            ok = parse_uint(value, 1ull << 62, n);
+            a.device.vanish_after = int64_t(n);
+        } else if (name == "--noise-between") {
+            ok = parse_uint(value, 4096, n);
+            a.device.noise_between = uint32_t(n);
         } else if (name == "--turnaround") {
             ok = parse_uint(value, 10000, n);
             a.turnaround_ms = int(n);
@@ -258,11 +264,14 @@ const char* sim_usage() {
            "  --drop-rate R       lose each reply byte with probability R (0..1)\n"
            "  --corrupt-rate R    alter each reply byte with probability R\n"
            "  --noise-rate R      add a random byte after each reply byte with probability R\n"
-           "  --seed N            seed for the three rates above (default 1)\n"
+           "  --seed N            seed for the random faults (default 1)\n"
            "  --wrong-subaddress  replies carry sub-address 1\n"
            "  --short-payload     replies are one byte shorter than the program accepts\n"
            "  --silent            never answer\n"
            "  --stop-after N      answer only the first N frames addressed to this dimmer\n"
+           "  --vanish-after N    answer N frames addressed to this dimmer; at the next one\n"
+           "                      it vanishes: the terminal closes and the simulator exits\n"
+           "  --noise-between N   N random bytes on the line before each reply\n"
            "  --faults-while FILE the faults above apply only while FILE exists (a test\n"
            "                      turns the line bad and clean again by making and\n"
            "                      removing it)\n"

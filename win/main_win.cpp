@@ -162,12 +162,14 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
 }
 
 void shell_store_settings() {
+    settings_batch_begin();  // usually begun with the placement when the window went
     store_last_file();
     import_file_store();
     Link_Close();
     recent_save();
     port_settings_store();
     scope_save_settings(program_state().scope);
+    settings_batch_commit();
 }
 
 int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {

@@ -10,6 +10,7 @@
 #include "win/status_fields.h"
 #include "win/tabs.h"
 #include "win/toolbar_images_win.h"
+#include "base/settings.h"
 #include "base/text.h"
 #include "port/utf16_win.h"
 #include "link/link.h"
@@ -361,6 +362,9 @@ void on_destroy(HWND window) {
     std::optional<int> tab;
     if (g_tab) tab = TabCtrl_GetCurSel(g_tab);
     const RECT& n = wp.rcNormalPosition;
+    // The exit's stores, this one first, replace the settings file once
+    // (committed in shell_store_settings after the message loop).
+    settings_batch_begin();
     placement_store(tab, IsZoomed(window) != FALSE, IsIconic(window) != FALSE,
                     Rect{n.left, n.top, n.right, n.bottom});
     // Now, not with the stores after the message loop: by then the window the

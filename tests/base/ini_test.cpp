@@ -214,17 +214,57 @@ TEST(IniParse, SerializeKeepsEveryLine) {
 }  // namespace
 
 TEST(IniRead, WholeSectionInOnePassAgreesWithSingleLookups) {
-    const IniDocument doc = ini_parse(
-        "[Other]\r\nA=0\r\n[kv310r]\r\n  A = 1 \r\nb='2'\r\nB=3\r\n;C=4\r\nnoequals\r\n"
-        "[KV310R]\r\nD=5\r\n");
-    const auto values = ini_get_section(doc, "KV310R");
-    EXPECT_EQ(values.size(), 2u);  // only the first section of that name; "B" is "b" again
-    EXPECT_EQ(values.at("a"), "1");
-    EXPECT_EQ(values.at("b"), "2");
+    const std::string text =
+        "\xEF\xBB\xBF[Other]\r\nA=0\r\n[kv310r]\r\n  A = 1 \r\nb='2'\rB=3\n;C=4\r\nnoequals\r\n"
+        "[KV310R]\r\nD=5\r\nlast=6";
+    const IniDocument doc = ini_parse(text);
+    const std::vector<IniEntry> entries = ini_section_entries(text, "KV310R");
+    ASSERT_EQ(entries.size(), 3u);  // only the first section of that name
+    EXPECT_EQ(entries[0].key, "A");
+    EXPECT_EQ(entries[0].value, "1");
+    EXPECT_EQ(entries[1].value, "2");
+    EXPECT_EQ(entries[2].key, "B");  // "b" again: the first one counts
     for (const char* key : {"A", "b", "B", "C", "D", "noequals"}) {
-        const auto it = values.find(ini_key_for_lookup(key));
-        const std::optional<std::string> one = ini_get(doc, "KV310R", key);
-        EXPECT_EQ(it == values.end() ? std::nullopt : std::optional<std::string>(it->second), one) << key;
+        std::optional<std::string> first;
+        for (const IniEntry& e : entries)
+            if (!first && ini_key_for_lookup(e.key) == ini_key_for_lookup(key)) first = std::string(e.value);
+        EXPECT_EQ(first, ini_get(doc, "KV310R", key)) << key;
     }
-    EXPECT_TRUE(ini_get_section(doc, "missing").empty());
+    EXPECT_TRUE(ini_section_entries(text, "missing").empty());
+    EXPECT_EQ(ini_section_entries(text, " other ").size(), 1u);  // after a byte-order mark
+    EXPECT_EQ(ini_section_entries("[s]\r\nlast=6", "S").at(0).value, "6");
+}
+
+TEST(IniWrite, ManyValuesInOneSectionAsTheWritesOneByOneWouldLeaveThem) {
+    using Values = std::vector<std::pair<std::string, std::string>>;
+    const Values plain = {
+        {"w32_ver", "101"}, {"D_A_5", "3"}, {"new", "x"}, {"NEW", "y"}, {"  last ", "\"q\"\r\nz"}};
+    struct Case {
+        const char* what;
+        std::string text;
+        Values values;
+        std::string section = "KV310R";
+    };
+    const std::vector<Case> cases = {
+        {"no file", "", plain},
+        {"no such section", "; head\r\n[Other]\r\na=1\r\n", plain},
+        {"section with comments after its keys",
+         "[KV310R]\r\nW32_VER=100\r\nx=1\r\n\r\n; end\r\n[Other]\r\nd_a_5=9\r\n", plain},
+        {"duplicate sections and keys", "[kv310r]\r\nd_a_5=1\r\nD_A_5=2\r\n[KV310R]\r\nnew=0\r\n", plain},
+        {"section without keys", "[KV310R]\r\n; nothing\r\n[B]\r\n", plain},
+        {"keys that are no plain key lines",
+         "[KV310R]\r\na=1\r\n",
+         {{"a=b", "1"}, {";c", "2"}, {"[d]", "3"}, {"a", "4"}}},
+        {"section name that cannot be found again", "[x]\r\n", {{"a", "1"}, {"b", "2"}}, "a]b"},
+        {"empty key", "[KV310R]\r\n=0\r\n", {{"", "1"}, {" ", "2"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        IniDocument one_by_one = ini_parse(c.text);
+        for (const auto& [key, value] : c.values)
+            ini_write(one_by_one, c.section, key.c_str(), value.c_str());
+        IniDocument batched = ini_parse(c.text);
+        ini_write_section(batched, c.section, c.values);
+        EXPECT_EQ(batched.lines, one_by_one.lines);
+    }
 }

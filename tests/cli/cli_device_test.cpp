@@ -163,6 +163,10 @@ TEST(CliDevice, LinkFailuresEndInTheirMessages) {
          {"--stop-after", "3"},
          {"read", "x.ini", "--port", "PTY", "--address", "1"},
          comm},
+        {"vanishes mid-transfer, its terminal closed",
+         {"--vanish-after", "3"},
+         {"read", "x.ini", "--port", "PTY", "--address", "1"},
+         comm},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -1,29 +1,105 @@
-// Arbitrary bytes through the frame parser: it must never step outside its
-// buffer, and every frame it reports must be 5..261 bytes long, framed by
-// flags, with a zero checksum.
+// Arbitrary bytes through the frame parser, and through a reference receiver
+// written here from the frame rules alone, in the plainest way: both must
+// complete frames at the same bytes and hold the same frame, byte for byte.
+// Every frame must also come back unchanged when encoded and parsed again.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
+#include <vector>
 
 #include "link/frame.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+// The receiver rules: a frame runs from flag 7F to flag 7F and holds at most
+// 261 bytes with both flags once unstuffed; between the flags 7E FE stands for
+// 7E and 7E FF for 7F, any other byte after 7E (7E again included) drops the
+// frame; a closing flag also opens the next frame; a frame counts when it has
+// address, command byte and checksum at least and its bytes between the flags
+// add up to 0 in 8 bits; bytes outside a frame are noise.
+struct ReferenceReceiver {
+    std::vector<uint8_t> frame;  // unstuffed, from the opening flag on; empty: outside a frame
+    bool escape = false;
+
+    void open_next() {
+        frame.assign(1, 0x7F);
+        escape = false;
+    }
+    void drop() {
+        frame.clear();
+        escape = false;
+    }
+
+    // The completed frame, when this byte completes one; else empty.
+    std::vector<uint8_t> push(uint8_t b) {
+        if (b == 0x7E) {
+            if (frame.empty()) return {};
+            if (escape)
+                drop();
+            else
+                escape = true;
+            return {};
+        }
+        if (b == 0x7F) {
+            if (frame.size() >= 261) {
+                open_next();
+                return {};
+            }
+            std::vector<uint8_t> done = frame;
+            done.push_back(0x7F);
+            open_next();
+            if (done.size() < 5) return {};
+            const uint8_t sum = std::accumulate(done.begin() + 1, done.end() - 1, uint8_t(0),
+                                                [](uint8_t a, uint8_t x) { return uint8_t(a + x); });
+            if (sum != 0) return {};
+            return done;
+        }
+        if (frame.empty()) return {};
+        if (frame.size() >= 261) {
+            drop();
+            return {};
+        }
+        if (escape) {
+            escape = false;
+            if (b == 0xFF)
+                frame.push_back(0x7F);
+            else if (b == 0xFE)
+                frame.push_back(0x7E);
+            else
+                drop();
+            return {};
+        }
+        frame.push_back(b);
+        return {};
+    }
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FrameParser parser;
     frame_parser_reset(parser);
+    ReferenceReceiver reference;
     for (size_t i = 0; i < size; ++i) {
-        if (!frame_parser_push(parser, data[i])) {
-            if (parser.completed != 0 || parser.pos > FRAME_MAX_LENGTH) std::abort();
+        const bool completed = frame_parser_push(parser, data[i]);
+        const std::vector<uint8_t> expected = reference.push(data[i]);
+        check(completed == !expected.empty());
+        if (!completed) {
+            check(parser.completed == 0 && parser.pos <= FRAME_MAX_LENGTH);
             continue;
         }
         const size_t length = parser.completed;
-        if (length < FRAME_MIN_LENGTH || length > FRAME_MAX_LENGTH) std::abort();
-        if (parser.buffer[0] != FRAME_FLAG || parser.buffer[length - 1] != FRAME_FLAG) std::abort();
-        uint8_t sum = 0;
-        for (size_t k = 1; k + 1 < length; ++k) sum = uint8_t(sum + parser.buffer[k]);
-        if (sum != 0) std::abort();
+        check(length == expected.size());
+        for (size_t k = 0; k < length; ++k) check(parser.buffer[k] == expected[k]);
+
         Frame frame;
-        if (!frame_decode(parser, &frame) || frame.length != length - 5) std::abort();
-        // What the parser took in, encoded again, must parse back to the same frame.
+        check(frame_decode(parser, &frame) && frame.length == length - 5);
+        // Encoded again, the frame parses back to the same bytes.
         uint8_t wire[FRAME_MAX_STUFFED];
         const size_t n =
             frame_encode(frame.address, frame.sub_address, frame.code, frame.payload, frame.length, wire);
@@ -31,9 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         frame_parser_reset(again);
         bool done = false;
         for (size_t k = 0; k < n; ++k) done = frame_parser_push(again, wire[k]);
-        if (!done || again.completed != length) std::abort();
-        for (size_t k = 0; k < length; ++k)
-            if (again.buffer[k] != parser.buffer[k]) std::abort();
+        check(done && again.completed == length);
+        for (size_t k = 0; k < length; ++k) check(again.buffer[k] == parser.buffer[k]);
     }
     return 0;
 }

@@ -59,6 +59,24 @@ TEST(LinkPort, OpenAndClose) {
     EXPECT_EQ(take_feed(), "\r\n{PORT " + long_name.substr(0, 64) + "}\r\n");
 }
 
+TEST(LinkPort, PortLineOfTheTrafficLogIsInCodePage1252WhenItCanBe) {
+    reset_link_world();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/ttyÜ1",
+         "/dev/tty\xDC"
+         "1"},
+        {"/dev/ttyŁ1", "/dev/ttyŁ1"},
+        {std::string(70, 'x') + "ä", std::string(64, 'x')},
+        {std::string(63, 'x') + "äö", std::string(63, 'x') + "\xE4"},
+    };
+    for (const auto& [name, logged] : cases) {
+        set_port_name(g_port_settings, name);
+        ASSERT_EQ(Link_Open(), LINK_OK);
+        EXPECT_EQ(take_feed(), "\r\n{PORT " + logged + "}\r\n");
+        Link_Close();
+    }
+}
+
 TEST(LinkPort, PortNameIsCutAt127Bytes) {
     PortSettings s;
     set_port_name(s, std::string(200, 'a'));

@@ -2,8 +2,11 @@
 // reduction, value-to-pixel mapping and label layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -119,6 +122,56 @@ TEST(PlotValues, PreparedPlotAndPeakCurrent) {
     EXPECT_FALSE(plot.shown);
     EXPECT_EQ(plot.voltage[0], 0);
     EXPECT_EQ(plot.current_max, 16000);
+}
+
+// The reduction's rule as first written: a run from a to b is straight when
+// every value between lies on the line from a to b in thousandths, the
+// quotient truncated toward zero; the run is extended point by point.
+std::vector<int> vertices_point_by_point(const std::vector<int32_t>& v) {
+    auto straight = [&v](int a, int b) {
+        for (int k = a + 1; k < b; ++k)
+            if (1000 * (int64_t(v[size_t(k)]) - v[size_t(a)]) !=
+                1000 * int64_t(k - a) * (int64_t(v[size_t(b)]) - v[size_t(a)]) / (b - a))
+                return false;
+        return true;
+    };
+    const int last = int(v.size()) - 1;
+    std::vector<int> vertices{0};
+    for (int a = 0; a < last;) {
+        int e = a + 1;
+        while (e + 1 <= last && straight(a, e + 1)) ++e;
+        vertices.push_back(e);
+        a = e;
+    }
+    return vertices;
+}
+
+TEST(PlotTrace, ReductionAgreesWithThePointByPointRule) {
+    std::mt19937 random(310);
+    // Lines of random slopes with random kinks, jitter and clipping: user
+    // curves (256 points, 0..255) and traces (500 samples, ±30000).
+    auto wiggly = [&random](int count, int top, double scale, bool jitter) {
+        std::vector<int32_t> v(static_cast<size_t>(count));
+        auto slope = [&] { return scale * double(int(random() % 11) - 5) / double(1 + random() % 4); };
+        double y = double(random() % unsigned(top + 1)), s = slope();
+        for (int x = 0; x < count; ++x) {
+            if (random() % 40 == 0) s = slope();
+            y += s;
+            const int j = jitter && random() % 10 == 0 ? int(random() % 3) - 1 : 0;
+            v[size_t(x)] = std::clamp(int(std::lround(y)) + j, -top, top);
+        }
+        return v;
+    };
+    std::vector<std::vector<int32_t>> cases = {std::vector<int32_t>(default_user_curve(0), default_user_curve(0) + 256),
+                                               std::vector<int32_t>(default_user_curve(1), default_user_curve(1) + 256)};
+    for (int n = 0; n < 300; ++n) {
+        std::vector<int32_t> curve = wiggly(CURVE_POINTS, 255, 1.0, n % 3 == 0);
+        for (int32_t& y : curve) y = std::max(y, 0);
+        cases.push_back(curve);
+        cases.push_back(wiggly(SCOPE_SAMPLES, 30000, 150.0, n % 3 == 0));
+    }
+    for (const std::vector<int32_t>& v : cases)
+        EXPECT_EQ(straight_run_vertices(v.data(), int(v.size())), vertices_point_by_point(v));
 }
 
 TEST(PlotTrace, OnlyTheBendsAreDrawn) {

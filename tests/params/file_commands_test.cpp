@@ -347,4 +347,43 @@ TEST_F(FileCommands, LastFileIsRememberedAcrossRuns) {
     EXPECT_FALSE(has_name());
 }
 
+TEST_F(FileCommands, LastFileWithUmlautsReopensFromEitherEncoding) {
+    struct Case {
+        const char* what;
+        std::string folder;          // UTF-8, as the program spells paths
+        std::string stored_folder;   // as "FILE" holds it
+        std::string written_folder;  // as the exit writes it back
+    };
+    const std::vector<Case> cases = {
+        {"code page 1252", "Müller", "M\xFCller", "M\xFCller"},
+        {"UTF-8", "Müller", "Müller", "M\xFCller"},
+        {"outside code page 1252", "Łódź Müller", "Łódź Müller", "Łódź Müller"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::create_directories(dir.path / TempDir::as_u8(c.folder));
+        const std::string file = make_file(c.folder + "/anlage.ini", 44);
+        // The path as the settings file holds it, with the folder in the given form.
+        auto stored = [&](const std::string& path, const std::string& folder) {
+            std::string s = path;
+            return s.replace(s.find(c.folder), c.folder.size(), folder);
+        };
+        const std::string folder_path = directory_part(file);
+        write_bytes(settings_path(), "; Einstellungen\r\n[KVDLG]\r\nFILE=" + stored(file, c.stored_folder) +
+                                         "\r\nDIR=" + stored(folder_path, c.stored_folder) + "\r\n");
+        reset_file_command_state();
+        reset_parameter_records();
+        restore_last_file();
+        EXPECT_TRUE(has_name());
+        EXPECT_EQ(current_path(), file);
+        EXPECT_EQ(live_record().dimmer[0].minimum[0], 44);
+        EXPECT_EQ(last_directory(), folder_path);
+
+        store_last_file();
+        EXPECT_EQ(read_bytes(settings_path()),
+                  "; Einstellungen\r\n[KVDLG]\r\nFILE=" + stored(file, c.written_folder) +
+                      "\r\nDIR=" + stored(folder_path, c.written_folder) + "\r\n");
+    }
+}
+
 }  // namespace

@@ -255,7 +255,8 @@ TEST(ParamFile, SavingKeepsTheRestOfAnExistingFile) {
     write_bytes(path,
                 "; settings shared with another tool\r\n"
                 "[Other]\r\nname=value\r\n\r\n"
-                "[KV310R]\r\nd1_K_3_a=7\r\nmy_note=keep me\r\n"
+                "[KV310R]\r\nd1_K_3_a=7\r\nmy_note=Pr\xFC"
+                "fer M\xFCller\r\n"
                 "[Tail]\r\nlast=1\r\n");
     ParameterRecord r = defaults();
     r.dimmer[0].minimum[0] = 12;
@@ -264,7 +265,9 @@ TEST(ParamFile, SavingKeepsTheRestOfAnExistingFile) {
     const std::string text = read_bytes(path);
     EXPECT_EQ(text.rfind("; settings shared with another tool\r\n[Other]\r\nname=value\r\n", 0), 0u);
     EXPECT_NE(text.find("\r\n[Tail]\r\nlast=1"), std::string::npos);
-    EXPECT_NE(text.find("\r\nmy_note=keep me\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nmy_note=Pr\xFC"
+                        "fer M\xFCller\r\n"),
+              std::string::npos);  // texts of others byte for byte
     EXPECT_NE(text.find("\r\nd1_K_3_a=12\r\n"), std::string::npos);
     EXPECT_EQ(text.find("d1_K_3_a=7"), std::string::npos);
     ParameterRecord back;

@@ -155,6 +155,40 @@ TEST_F(RecentTest, SavedAndLoadedThroughTheSettingsFile) {
               "[KVDLG]\r\nFILE=x\r\n[FOP]\r\nFOP1=C:\\a.ini\r\nTOP1=1\r\nCOP1=4\r\n");
 }
 
+TEST_F(RecentTest, UmlautPathsInEitherEncodingAreListedAndStoredInCodePage1252) {
+    // 511 characters with umlauts: more than 511 bytes in UTF-8, still listed.
+    std::string long_path = "C:\\";
+    while (long_path.size() < 507) long_path += 'x';
+    const std::string long_ansi = long_path + "\xE4\xF6\xFC\xDF";
+    long_path += "äöüß";
+    ASSERT_TRUE(write_file_atomic(settings_path(),
+                                  "[FOP]\r\n"
+                                  "FOP1=C:\\M\xFCller\\anlage.ini\r\nTOP1=1\r\nCOP1=2\r\n"
+                                  "FOP2=C:\\Gr\xC3\xB6\xC3\x9F"
+                                  "e\\b.ini\r\nTOP2=1\r\nCOP2=1\r\n"
+                                  "FOP3=" +
+                                      long_ansi + "\r\nTOP3=1\r\nCOP3=0\r\n"));
+    recent_load();
+    EXPECT_EQ(paths(), (std::vector<std::string>{"C:\\Größe\\b.ini", "C:\\Müller\\anlage.ini", long_path}));
+    EXPECT_EQ(recent_menu_label(1, paths()[1]), "&2 C:\\Müller\\anlage.ini");
+
+    // A change writes every path in code page 1252; one that needs more keeps UTF-8.
+    recent_add("C:\\Łódź\\c.ini", 1, 0);
+    recent_save();
+    EXPECT_EQ(read_file(settings_path()),
+              "[FOP]\r\nFOP1=C:\\Gr\xF6\xDF"
+              "e\\b.ini\r\nTOP1=1\r\nCOP1=2\r\n"
+              "FOP2=C:\\M\xFCller\\anlage.ini\r\nTOP2=1\r\nCOP2=3\r\n"
+              "FOP3=" +
+                  long_ansi +
+                  "\r\nTOP3=1\r\nCOP3=1\r\n"
+                  "FOP4=C:\\Łódź\\c.ini\r\nTOP4=1\r\nCOP4=0\r\n");
+    recent_reset();
+    recent_load();
+    EXPECT_EQ(paths(), (std::vector<std::string>{"C:\\Größe\\b.ini", "C:\\Müller\\anlage.ini", long_path,
+                                                 "C:\\Łódź\\c.ini"}));
+}
+
 TEST_F(RecentTest, OldestFileStillGoesFirstAfterARestart) {
     recent_load();
     // Added in reverse alphabetical order: the alphabetically last is oldest.

@@ -2,6 +2,8 @@
 // oscilloscope and the fault options, all without a terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -426,6 +428,29 @@ TEST(SimDevice, ReplyFaults) {
         for (int i = 0; i < 3; ++i) three.insert(three.end(), version.begin(), version.end());
         sim.feed(request(2, CMD_VERSION));  // not for us: does not count
         EXPECT_EQ(decode_all(sim.feed(three).wire).size(), 2u);
+    }
+    {
+        // Vanishing: two frames answered, then nothing more, whatever comes.
+        SimConfig cfg = test_config();
+        cfg.vanish_after = 2;
+        Sim sim(cfg);
+        std::vector<uint8_t> four;
+        for (int i = 0; i < 4; ++i) four.insert(four.end(), version.begin(), version.end());
+        SimOutput out = sim.feed(four);
+        EXPECT_EQ(decode_all(out.wire).size(), 2u);
+        EXPECT_TRUE(sim.dev.vanished);
+        EXPECT_EQ(std::count(out.log.begin(), out.log.end(), "VANISHED"), 1);
+    }
+    {
+        // Noise between frames: the reply still decodes, after the noise.
+        SimConfig cfg = test_config();
+        cfg.noise_between = 12;
+        Sim sim(cfg);
+        SimOutput out = sim.feed(version);
+        EXPECT_EQ(out.wire.size(), 12u + 11u);
+        EXPECT_EQ(decode_all(out.wire).size(), 1u);
+        Sim plain;
+        EXPECT_EQ(std::vector<uint8_t>(out.wire.end() - 11, out.wire.end()), plain.feed(version).wire);
     }
     {
         SimConfig cfg = test_config();

@@ -57,6 +57,10 @@ TEST(SimOptions, ValuesAndFlags) {
                           "--silent",
                           "--stop-after",
                           "3",
+                          "--vanish-after",
+                          "4",
+                          "--noise-between",
+                          "9",
                           "--bad-markers",
                           "--load-watts",
                           "100,60",
@@ -89,6 +93,8 @@ TEST(SimOptions, ValuesAndFlags) {
     EXPECT_TRUE(a.device.short_payload);
     EXPECT_TRUE(a.device.silent);
     EXPECT_EQ(a.device.stop_after, 3);
+    EXPECT_EQ(a.device.vanish_after, 4);
+    EXPECT_EQ(a.device.noise_between, 9u);
     EXPECT_TRUE(a.device.bad_markers);
     EXPECT_DOUBLE_EQ(a.device.load_watts[0], 100);
     EXPECT_DOUBLE_EQ(a.device.load_watts[1], 60);

@@ -7,6 +7,10 @@
 #include "win/placement.h"
 #include "base/settings.h"
 #include "params/file_commands.h"
+#include "base/cp1252.h"
+#include "base/text.h"
+
+#include <filesystem>
 
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +131,50 @@ TEST_F(ShellTest, LastFileIsReopenedAtStartAndRememberedAtExit) {
     std::string stored;
     settings_read_text("KVDLG", "FILE", stored, 512);
     EXPECT_EQ(stored, path);
+}
+
+TEST_F(ShellTest, UmlautPathsOfACodePage1252SettingsFileReopenAndShowInTheRecentMenu) {
+    // The folder and the names carry umlauts; one name needs UTF-8.
+    std::filesystem::create_directories(dir.path / TempDir::as_u8("Müller"));
+    const std::string last = dir.file("Müller\\anlage.ini");
+    const std::string recent = dir.file("Müller\\Größe.ini");
+    const std::string beyond = dir.file("Müller\\Łódź.ini");
+    for (const std::string& path : {last, recent, beyond}) write_default_parameter_file(path);
+    const std::string last_ansi = *utf8_to_cp1252(last);
+    const std::string recent_ansi = *utf8_to_cp1252(recent);
+    // The last file in code page 1252, the recent files in 1252 and in UTF-8.
+    write_settings("; vom Techniker\r\n[KVDLG]\r\nFILE=" + last_ansi + "\r\n[FOP]\r\nFOP1=" + recent_ansi +
+                   "\r\nTOP1=1\r\nCOP1=1\r\nFOP2=" + beyond + "\r\nTOP2=1\r\nCOP2=0\r\n");
+    start();
+    EXPECT_EQ(current_path(), last);
+    EXPECT_EQ(status_field(1), "anlage.ini");
+
+    HMENU file_menu = GetSubMenu(GetMenu(main_window()), 0);
+    SendMessageW(main_window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file_menu), 0);
+    // The reopened file joined the list, which is sorted by path.
+    ASSERT_EQ(GetMenuItemCount(file_menu), 7 + 1 + 3);
+    EXPECT_EQ(menu_item_text(file_menu, 8), recent_menu_label(0, recent));
+    EXPECT_NE(menu_item_text(file_menu, 8).find("Größe.ini"), std::string::npos);
+    EXPECT_NE(menu_item_text(file_menu, 10).find("Łódź.ini"), std::string::npos);
+    dispatch_command(21020);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(status_field(1), "Größe.ini");
+    dispatch_command(21022);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(status_field(1), "Łódź.ini");
+
+    // At exit the paths go back in code page 1252 where they can.
+    DestroyWindow(main_window());
+    pump();
+    shell_store_settings();
+    const std::string text = settings_text();
+    EXPECT_EQ(text.rfind("; vom Techniker\r\n[KVDLG]\r\n", 0), 0u);
+    std::string stored;
+    settings_read_text("KVDLG", "FILE", stored, 512);
+    EXPECT_EQ(stored, beyond);
+    EXPECT_NE(text.find("FILE=" + beyond + "\r\n"), std::string::npos);  // outside 1252: UTF-8
+    EXPECT_NE(text.find("=" + recent_ansi + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("DIR=" + *utf8_to_cp1252(directory_part(last)) + "\r\n"), std::string::npos);
 }
 
 TEST_F(ShellTest, OscilloscopeSettingsAreLoadedCorrectedAndStoredAgain) {

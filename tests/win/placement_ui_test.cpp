@@ -57,6 +57,28 @@ TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime) {
     EXPECT_EQ(selected_tab(), 3);
 }
 
+TEST_F(ShellTest, TheExitReplacesTheSettingsFileOnceAndKeepsWhatItDoesNotKnow) {
+    const std::string technicians_file =
+        "; Kv310r.ini\n[SHOWCMD]\nTAB=0\n\n; Service\n[Service]\nKunde=M\xFCller\n[PROP]\nPORT=COM4\n";
+    write_settings(technicians_file);
+    start();
+    SetWindowPos(main_window(), nullptr, 40, 50, 700, 480, SWP_NOZORDER);
+    select_tab(2);
+    DestroyWindow(main_window());
+    pump();
+    EXPECT_EQ(settings_text(), technicians_file) << "the placement waits for the other stores";
+    shell_store_settings();
+    const std::string text = settings_text();
+    EXPECT_EQ(
+        text.rfind("; Kv310r.ini\r\n[SHOWCMD]\r\nTAB=2\r\nZOOM=0\r\nICON=0\r\nDEFAULT=1\r\nLEFT=40\r\n"
+                   "TOP=50\r\nRIGHT=740\r\nBOTTOM=530\r\n\r\n; Service\r\n[Service]\r\nKunde=M\xFCller\r\n"
+                   "[PROP]\r\nPORT=COM4\r\nRS485ADR=0\r\n[KVDLG]\r\nFILE=",
+                   0),
+        0u)
+        << text;
+    for (const char* section : {"[CHARIMP]", "[SCOPE]"}) EXPECT_NE(text.find(section), std::string::npos);
+}
+
 TEST_F(ShellTest, MaximizedWindowKeepsItsRestoredRectangle) {
     write_settings("[SHOWCMD]\r\nDEFAULT=1\r\nLEFT=30\r\nTOP=20\r\nRIGHT=630\r\nBOTTOM=470\r\n");
     start();

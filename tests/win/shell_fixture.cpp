@@ -109,6 +109,8 @@ void ShellTest::destroy_window() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message != WM_QUIT) DispatchMessageW(&msg);
     }
+    // The placement stored on the way goes to the file, as at the program's exit.
+    settings_batch_commit();
 }
 
 void ShellTest::pump() {

@@ -35,7 +35,8 @@ class ShellTest : public testing::Test {
 
     // Creates and shows the main window as start-up does (no message loop).
     void start();
-    // Destroys the main window if it still exists and handles what is queued.
+    // Destroys the main window if it still exists, handles what is queued and
+    // commits the settings stored on the way, as the program's exit does.
     void destroy_window();
     // Handles every waiting message the way the program's loop does.
     void pump();

@@ -96,7 +96,9 @@ TEST_F(ShellTest, AtExitTheHelpViewerIsToldWhileTheWindowExistsAndTheStoresKeepT
     EXPECT_EQ(quit.caller, window);
     EXPECT_TRUE(quit.caller_alive);
     EXPECT_EQ(quit.file, program_directory() + "Kv310r.hlp");
-    EXPECT_EQ(sections(quit.settings), std::vector<std::string>{"SHOWCMD"});  // the placement came first
+    // The placement is stored, but with the other exit stores in one
+    // replacement of the file after the message loop.
+    EXPECT_TRUE(sections(quit.settings).empty());
 
     shell_store_settings();
     EXPECT_EQ(g_help_requests.size(), 1u);
