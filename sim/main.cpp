@@ -192,7 +192,8 @@ int run(const SimArgs& args) {
         write_log(out.log);
         if (!out.wire.empty()) line.queue.push_back({out.wire, 0, line.rx_free + turnaround});
         // Unplugged: the terminal closes below (on a bus, the whole line goes).
-        if (std::any_of(bus.devices.begin(), bus.devices.end(), [](const SimDevice& d) { return d.vanished; }))
+        if (std::any_of(bus.devices.begin(), bus.devices.end(),
+                        [](const SimDevice& d) { return d.vanished; }))
             break;
     }
 

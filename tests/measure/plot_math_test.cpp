@@ -162,8 +162,9 @@ TEST(PlotTrace, ReductionAgreesWithThePointByPointRule) {
         }
         return v;
     };
-    std::vector<std::vector<int32_t>> cases = {std::vector<int32_t>(default_user_curve(0), default_user_curve(0) + 256),
-                                               std::vector<int32_t>(default_user_curve(1), default_user_curve(1) + 256)};
+    std::vector<std::vector<int32_t>> cases = {
+        std::vector<int32_t>(default_user_curve(0), default_user_curve(0) + 256),
+        std::vector<int32_t>(default_user_curve(1), default_user_curve(1) + 256)};
     for (int n = 0; n < 300; ++n) {
         std::vector<int32_t> curve = wiggly(CURVE_POINTS, 255, 1.0, n % 3 == 0);
         for (int32_t& y : curve) y = std::max(y, 0);
