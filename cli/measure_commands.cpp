@@ -2,7 +2,9 @@
 
 #include "cli/cli_port.h"
 #include "cli/usage.h"
+#include "base/file_io.h"
 #include "base/settings.h"
+#include "base/text.h"
 #include "base/ui.h"
 #include "link/device_ops.h"
 #include "link/link.h"
