@@ -27,10 +27,12 @@ struct StatusPollResult {
 };
 
 constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
-// No status reply is complete sooner than its frame of at least 116 bytes
-// takes on the line at 38400 baud with 11 bits a byte (33 ms): the port is
-// first read that long after the request.
-constexpr uint32_t STATUS_REPLY_MIN_MS = 30;
+// No status reply is complete sooner than the request (a 13-byte frame) and
+// the reply (at least 116 bytes) take on the line at 38400 baud with 11 bits
+// a byte: 36.9 ms. The port is first read then, so a reply usually comes in
+// with a single read, on the tick it completes; an earlier read would only
+// find part of it (each read is a system call, two calls into Wine's server).
+constexpr uint32_t STATUS_REPLY_MIN_MS = 36;
 // A dimmer that has left this many periodic requests in a row unanswered (a
 // second) is gone: its last status is cleared rather than shown as if it
 // were current. The fields fill again with its next reply.

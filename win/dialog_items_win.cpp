@@ -17,6 +17,10 @@ void dlg_set_text(HWND dialog, int item, const std::string& text) {
     SetDlgItemTextW(dialog, item, widen(cut_chars(text, 511)).c_str());
 }
 
+void set_control_text(HWND control, const std::string& text) {
+    SetWindowTextW(control, widen(cut_chars(text, 511)).c_str());
+}
+
 void dlg_set_uint(HWND dialog, int item, uint32_t value) {
     dlg_set_text(dialog, item, value ? format_text("%lu", static_cast<unsigned long>(value)) : std::string());
 }

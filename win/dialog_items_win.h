@@ -9,6 +9,8 @@
 
 std::string dlg_get_text(HWND dialog, int item, size_t max_chars = 127);
 void dlg_set_text(HWND dialog, int item, const std::string& text);
+// The same for a control already at hand (no look-up by id).
+void set_control_text(HWND control, const std::string& text);
 // 0 empties the field; other values show as unsigned decimal.
 void dlg_set_uint(HWND dialog, int item, uint32_t value);
 // The number typed: see parse_dlg_int.

@@ -1,17 +1,20 @@
 #include "win/page_scroll_win.h"
 
-#include <commctrl.h>
-
 #include <initializer_list>
 
 namespace {
 
-constexpr UINT_PTR SUBCLASS_ID = 0x5C0;
 constexpr int LINE_PIXELS = 20;
 
+// Kept in the page's GWLP_USERDATA. The page is subclassed by replacing its
+// window procedure, not through comctl32's subclass chain: that chain looks
+// its data up as a window property on every message, and under Wine each
+// look-up is a call into the server (the status page's fields alone send the
+// page some thirty WM_CTLCOLORSTATIC a second).
 struct ScrollState {
-    SIZE full;     // the page's size from its template
-    POINT offset;  // how far the contents are scrolled
+    SIZE full;          // the page's size from its template
+    POINT offset;       // how far the contents are scrolled
+    WNDPROC page_proc;  // the page's own window procedure
 };
 
 int range_of(const ScrollState& s, int bar) { return bar == SB_HORZ ? s.full.cx : s.full.cy; }
@@ -100,9 +103,9 @@ void show_focus(HWND page, ScrollState& s) {
     if (control.top < 0) scroll_to(page, s, SB_VERT, s.offset.y + control.top);
 }
 
-LRESULT CALLBACK scroll_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                             DWORD_PTR data) {
-    auto& s = *reinterpret_cast<ScrollState*>(data);
+LRESULT CALLBACK scroll_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto& s = *reinterpret_cast<ScrollState*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    const WNDPROC page_proc = s.page_proc;
     switch (message) {
         case WM_SIZE:
             update_bars(page, s);
@@ -121,16 +124,17 @@ LRESULT CALLBACK scroll_proc(HWND page, UINT message, WPARAM wparam, LPARAM lpar
             return 0;
         }
         case WM_NEXTDLGCTL: {
-            const LRESULT result = DefSubclassProc(page, message, wparam, lparam);
+            const LRESULT result = CallWindowProcW(page_proc, page, message, wparam, lparam);
             show_focus(page, s);
             return result;
         }
         case WM_NCDESTROY:
-            RemoveWindowSubclass(page, scroll_proc, SUBCLASS_ID);
+            SetWindowLongPtrW(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(page_proc));
+            SetWindowLongPtrW(page, GWLP_USERDATA, 0);
             delete &s;
             break;
     }
-    return DefSubclassProc(page, message, wparam, lparam);
+    return CallWindowProcW(page_proc, page, message, wparam, lparam);
 }
 
 }  // namespace
@@ -138,6 +142,12 @@ LRESULT CALLBACK scroll_proc(HWND page, UINT message, WPARAM wparam, LPARAM lpar
 void page_scroll_attach(HWND page) {
     RECT client{};
     GetClientRect(page, &client);
-    auto* state = new ScrollState{{client.right, client.bottom}, {0, 0}};
-    if (!SetWindowSubclass(page, scroll_proc, SUBCLASS_ID, reinterpret_cast<DWORD_PTR>(state))) delete state;
+    auto* state = new ScrollState{{client.right, client.bottom}, {0, 0}, nullptr};
+    SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    state->page_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(scroll_proc)));
+    if (!state->page_proc) {
+        SetWindowLongPtrW(page, GWLP_USERDATA, 0);
+        delete state;
+    }
 }

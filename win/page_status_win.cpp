@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,12 @@ std::vector<std::string> g_field_texts;
 std::string g_diagnostics;
 uint32_t g_bar_positions[4];
 uint32_t g_bar_widths[4];  // pixels
+
+// The controls a reply updates, looked up once: under Wine every look-up by
+// id lists the page's children in the server.
+std::vector<HWND> g_field_windows;  // in the order of text_fields
+HWND g_diagnostics_window = nullptr;
+HWND g_bar_windows[4];
 
 // Every text field of the page with its text, in a fixed order.
 std::vector<std::pair<int, const std::string*>> text_fields(const StatusTexts& t) {
@@ -88,7 +95,7 @@ void forget_shown_values() {
 
 // Puts the shown slot on the page: its texts, or empty fields and bars at 0
 // when the slot holds no status.
-void display(HWND dialog, const StatusSlot& shown) {
+void display(const StatusSlot& shown) {
     const StatusTexts t = status_texts(shown);
     const auto fields = text_fields(t);
     g_field_texts.resize(fields.size());
@@ -96,12 +103,12 @@ void display(HWND dialog, const StatusSlot& shown) {
         const std::string& text = *fields[i].second;
         if (g_field_texts[i] == text) continue;
         g_field_texts[i] = text;
-        dlg_set_text(dialog, fields[i].first, text);
+        set_control_text(g_field_windows[i], text);
     }
     if (g_diagnostics != t.diagnostics) {
-        // Longer than the 511 characters dlg_set_text keeps.
+        // Longer than the 511 characters set_control_text keeps.
         g_diagnostics = t.diagnostics;
-        SetDlgItemTextW(dialog, IDC_STAT_DIAGNOSTICS, widen(t.diagnostics).c_str());
+        SetWindowTextW(g_diagnostics_window, widen(t.diagnostics).c_str());
     }
     // A bar moves only when its new position is a pixel or more away: a
     // count that wobbles by a few steps repaints no bar.
@@ -112,7 +119,7 @@ void display(HWND dialog, const StatusSlot& shown) {
         const uint32_t to = bars[i] > ADC_FULL_SCALE ? ADC_FULL_SCALE : bars[i];
         if (g_bar_positions[i] * w / ADC_FULL_SCALE == to * w / ADC_FULL_SCALE) continue;
         g_bar_positions[i] = to;
-        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETPOS, to, 0);
+        SendMessageW(g_bar_windows[i], PBM_SETPOS, to, 0);
     }
 }
 
@@ -120,7 +127,7 @@ void display(HWND dialog, const StatusSlot& shown) {
 // into their edits and trackbars.
 void refresh(HWND dialog) {
     ProgramState& state = program_state();
-    display(dialog, state.status.slots.shown);
+    display(state.status.slots.shown);
     clamp_test_drive(state.drive);
     for (int d = 0; d < 2; ++d) {
         const uint32_t value = state.drive.value[d];
@@ -130,11 +137,16 @@ void refresh(HWND dialog) {
 }
 
 void on_init(HWND dialog) {
+    const StatusTexts none{};
+    g_field_windows.clear();
+    for (const auto& field : text_fields(none)) g_field_windows.push_back(GetDlgItem(dialog, field.first));
+    g_diagnostics_window = GetDlgItem(dialog, IDC_STAT_DIAGNOSTICS);
     for (int i = 0; i < 4; ++i) {
-        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETRANGE32, 0, ADC_FULL_SCALE);
-        SendDlgItemMessageW(dialog, LEVEL_BAR[i], PBM_SETSTEP, 1, 0);
+        HWND bar = g_bar_windows[i] = GetDlgItem(dialog, LEVEL_BAR[i]);
+        SendMessageW(bar, PBM_SETRANGE32, 0, ADC_FULL_SCALE);
+        SendMessageW(bar, PBM_SETSTEP, 1, 0);
         RECT r{};
-        GetClientRect(GetDlgItem(dialog, LEVEL_BAR[i]), &r);
+        GetClientRect(bar, &r);
         g_bar_widths[i] = uint32_t(r.right > 0 ? r.right : 0);
     }
     for (int id : DRIVE_BAR) {
@@ -174,6 +186,21 @@ LRESULT on_page_notification(HWND dialog, UINT code) {
             return 0;
     }
     return 1;
+}
+
+bool is_readout(HWND control) {
+    return control == g_diagnostics_window ||
+           std::find(g_field_windows.begin(), g_field_windows.end(), control) != g_field_windows.end();
+}
+
+// The colours the default dialog handling gives a static field, answered
+// here for the readouts: they repaint with every reply, and under Wine the
+// default handling first looks up the page's theme setting, a call into the
+// server each time.
+INT_PTR readout_colours(HDC dc) {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 int dimmer_of(int id, const int (&ids)[2]) { return id == ids[1] ? 1 : 0; }
@@ -244,6 +271,9 @@ INT_PTR CALLBACK page_status_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
         case WM_HSCROLL:
             on_trackbar(dialog, reinterpret_cast<HWND>(lparam), LOWORD(wparam));
             return FALSE;
+        case WM_CTLCOLORSTATIC:
+            if (!is_readout(reinterpret_cast<HWND>(lparam))) return FALSE;
+            return readout_colours(reinterpret_cast<HDC>(wparam));
         case WM_DESTROY:
             if (g_page == dialog) g_page = nullptr;
             return FALSE;
@@ -257,5 +287,5 @@ void status_timer_step() {
         status_poll_step(state.status, state.drive, state.scope.page_active, tick_count_ms());
     if (!g_page) return;
     if (r.shown) status_progress_set(r.heartbeat_position);
-    if (r.shown || r.blanked) display(g_page, state.status.slots.shown);
+    if (r.shown || r.blanked) display(state.status.slots.shown);
 }

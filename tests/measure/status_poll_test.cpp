@@ -45,11 +45,13 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
         if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
     };
 
-    std::vector<uint32_t> positions;
+    std::vector<uint32_t> positions, shown_at;
     for (int ms = 1; ms <= 350; ++ms) {
         ++fake_port().now;
         const StatusPollResult r = step();
-        if (r.shown) positions.push_back(r.heartbeat_position);
+        if (!r.shown) continue;
+        positions.push_back(r.heartbeat_position);
+        shown_at.push_back(fake_port().now);
     }
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 3u);
@@ -61,11 +63,15 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
     EXPECT_EQ(hex(requests[0].payload), "00 00 d2 04 01 00 ff ff");
     EXPECT_EQ(hex(requests[1].payload), "00 00 d2 04 00 00 ff ff");
     EXPECT_EQ(positions, (std::vector<uint32_t>{4, 7, 10}));
+    // Each reply, waiting since 30 ms after its request, is taken with the
+    // first read, when request and reply could have crossed the line.
+    EXPECT_EQ(shown_at, (std::vector<uint32_t>{5136, 5236, 5336}));
     EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
     EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], 3);
 
     // The port is read only while a reply can be on its way: not between a
-    // reply and the next request, nor in the 30 ms a reply takes on the line.
+    // reply and the next request, nor while the request and the reply are
+    // still on the line.
     fake_port_queue({0x55});
     (void)take_feed();
     for (int ms = 351; ms < 400; ++ms) {
@@ -73,7 +79,7 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
         EXPECT_FALSE(step().shown);
     }
     EXPECT_EQ(take_feed(), "");  // nothing read, nothing sent
-    for (int ms = 400; ms < 430; ++ms) {
+    for (int ms = 400; ms < 400 + int(STATUS_REPLY_MIN_MS); ++ms) {
         ++fake_port().now;
         step();  // the request of 5400 goes out
     }
