@@ -5,6 +5,8 @@
 #include "port/program_path.h"
 #include "port/utf16_win.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 std::string dlg_get_text(HWND dialog, int item, size_t max_chars) {
@@ -38,6 +40,20 @@ void set_tab_stop(HWND control, bool stop) {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
     if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
+}
+
+bool trackbar_moved(int code) {
+    switch (code) {
+        case TB_LINEUP:
+        case TB_LINEDOWN:
+        case TB_PAGEUP:
+        case TB_PAGEDOWN:
+        case TB_THUMBTRACK:
+        case TB_ENDTRACK:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::string program_directory() { return program_directory_of(executable_path()); }

@@ -23,6 +23,11 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
 // the ticked one, or walking through a page would change what it shows.
 void set_tab_stop(HWND control, bool stop);
 
+// Whether a trackbar's WM_HSCROLL code is one a page takes the position on:
+// arrows, page keys and clicks, dragging, and the end of any move (Home and
+// End are taken with the TB_ENDTRACK that follows them).
+bool trackbar_moved(int code);
+
 // The program's folder, ending with a backslash (empty: the current folder).
 std::string program_directory();
 // Asks the help viewer to close the program's help file "Kv310r.hlp". The

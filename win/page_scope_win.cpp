@@ -279,17 +279,7 @@ bool on_command(int id, int code) {
 }
 
 void on_hscroll(HWND control, int code) {
-    switch (code) {
-        case TB_LINEUP:
-        case TB_LINEDOWN:
-        case TB_PAGEUP:
-        case TB_PAGEDOWN:
-        case TB_THUMBTRACK:
-        case TB_ENDTRACK:
-            break;
-        default:
-            return;
-    }
+    if (!trackbar_moved(code)) return;
     ProgramState& s = program_state();
     const uint32_t position = uint32_t(SendMessageW(control, TBM_GETPOS, 0, 0));
     if (control == item(IDC_SCOPE_RANGE)) {

@@ -233,17 +233,7 @@ void on_command(HWND dialog, int id, int code) {
 }
 
 void on_trackbar(HWND dialog, HWND bar, int code) {
-    switch (code) {
-        case TB_LINEUP:
-        case TB_LINEDOWN:
-        case TB_PAGEUP:
-        case TB_PAGEDOWN:
-        case TB_THUMBTRACK:
-        case TB_ENDTRACK:
-            break;
-        default:
-            return;
-    }
+    if (!trackbar_moved(code)) return;
     const int id = GetDlgCtrlID(bar);
     if (id != DRIVE_BAR[0] && id != DRIVE_BAR[1]) return;
     const auto position = static_cast<uint32_t>(SendMessageW(bar, TBM_GETPOS, 0, 0));
