@@ -94,15 +94,18 @@ LineInfo classify_at(const IniDocument& doc, size_t i) { return classify(doc.lin
 
 // The name of a section header line, as classify finds it, with no work spent
 // on the other lines: a section lookup passes over every line of the file.
-std::optional<std::string_view> section_name_at(const IniDocument& doc, size_t i) {
-    std::string_view line = doc.lines[i];
-    if (i == 0 && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
+std::optional<std::string_view> section_name_of(std::string_view line, bool first_line) {
+    if (first_line && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
     size_t start = 0;
     while (start < line.size() && is_blank(line[start])) ++start;
     if (start == line.size() || line[start] != '[') return std::nullopt;
     const size_t close = line.find(']', start);
     if (close == std::string_view::npos) return std::nullopt;
     return trim(line.substr(start + 1, close - start - 1));
+}
+
+std::optional<std::string_view> section_name_at(const IniDocument& doc, size_t i) {
+    return section_name_of(doc.lines[i], i == 0);
 }
 
 // Lines [begin, end) of the first section called `name`: begin is the header
@@ -123,12 +126,26 @@ std::optional<SectionSpan> find_section(const IniDocument& doc, std::string_view
     return std::nullopt;
 }
 
-std::optional<size_t> find_key(const IniDocument& doc, const SectionSpan& span, std::string_view key) {
+// Where a key stands in a section: its line, or else the line after the
+// section's last key, where a new key goes (so comments and blank lines that
+// close the section stay where they are). One pass over the section for both.
+struct KeyPlace {
+    std::optional<size_t> line;
+    size_t insert_at = 0;
+};
+
+KeyPlace find_key(const IniDocument& doc, const SectionSpan& span, std::string_view key) {
+    KeyPlace place{std::nullopt, span.begin + 1};
     for (size_t i = span.begin + 1; i < span.end; ++i) {
-        LineInfo info = classify_at(doc, i);
-        if (info.kind == LineKind::Key && equal_no_case(info.name, key)) return i;
+        const LineInfo info = classify_at(doc, i);
+        if (info.kind != LineKind::Key) continue;
+        if (equal_no_case(info.name, key)) {
+            place.line = i;
+            return place;
+        }
+        place.insert_at = i + 1;
     }
-    return std::nullopt;
+    return place;
 }
 
 // Text handed to a write ends at its first line break: a value must never be
@@ -160,6 +177,16 @@ void for_each_line(std::string_view text, Visit visit) {
     }
 }
 
+// A key line "key=value", built in one allocation.
+std::string key_line(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + 1 + value.size());
+    line += key;
+    line += '=';
+    line += value;
+    return line;
+}
+
 // A value loses one pair of matching outer quotes on reading.
 std::string_view unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -170,7 +197,14 @@ std::string_view unquote(std::string_view value) {
 }  // namespace
 
 IniDocument ini_parse(std::string_view text) {
+    // Lines counted first, so the list is allocated once and no line is moved.
+    size_t count = 0;
+    for_each_line(text, [&count](std::string_view, size_t) {
+        ++count;
+        return true;
+    });
     IniDocument doc;
+    doc.lines.reserve(count);
     for_each_line(text, [&doc](std::string_view line, size_t) {
         doc.lines.emplace_back(line);
         return true;
@@ -179,7 +213,10 @@ IniDocument ini_parse(std::string_view text) {
 }
 
 std::string ini_serialize(const IniDocument& doc) {
+    size_t size = 0;
+    for (const std::string& line : doc.lines) size += line.size() + 2;
     std::string out;
+    out.reserve(size);
     for (const std::string& line : doc.lines) {
         out += line;
         out += "\r\n";
@@ -190,7 +227,7 @@ std::string ini_serialize(const IniDocument& doc) {
 std::optional<std::string> ini_get(const IniDocument& doc, std::string_view section, std::string_view key) {
     std::optional<SectionSpan> span = find_section(doc, trim(section));
     if (!span) return std::nullopt;
-    std::optional<size_t> line = find_key(doc, *span, trim(key));
+    std::optional<size_t> line = find_key(doc, *span, trim(key)).line;
     if (!line) return std::nullopt;
     return std::string(unquote(classify_at(doc, *line).value));
 }
@@ -209,12 +246,12 @@ std::vector<IniEntry> ini_section_entries(std::string_view text, std::string_vie
     const std::string_view name = trim(section);
     bool inside = false;
     for_each_line(text, [&](std::string_view line, size_t index) {
-        const LineInfo info = classify(line, index == 0);
-        if (info.kind == LineKind::Section) {
+        if (const std::optional<std::string_view> header = section_name_of(line, index == 0)) {
             if (inside) return false;  // only the first section of that name counts
-            inside = equal_no_case(info.name, name);
-        } else if (inside && info.kind == LineKind::Key) {
-            entries.push_back(IniEntry{info.name, unquote(info.value)});
+            inside = equal_no_case(*header, name);
+        } else if (inside) {  // lines before the section need no closer look
+            const LineInfo info = classify(line, index == 0);
+            if (info.kind == LineKind::Key) entries.push_back(IniEntry{info.name, unquote(info.value)});
         }
         return true;
     });
@@ -277,7 +314,8 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
         return;
     }
     std::string_view k = trim(single_line(key));
-    std::optional<size_t> line = span ? find_key(doc, *span, k) : std::nullopt;
+    const KeyPlace place = span ? find_key(doc, *span, k) : KeyPlace{};
+    const std::optional<size_t> line = place.line;
 
     if (value == nullptr) {
         if (line) doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(*line));
@@ -287,11 +325,10 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
 
     if (line) {
         // Changed in place; the key keeps the spelling it has in the file.
-        std::string existing_key(classify_at(doc, *line).name);
-        doc.lines[*line] = existing_key + "=" + std::string(v);
+        doc.lines[*line] = key_line(classify_at(doc, *line).name, v);
         return;
     }
-    std::string new_line = std::string(k) + "=" + std::string(v);
+    std::string new_line = key_line(k, v);
     if (!span) {
         std::string header = "[";
         header += sec;
@@ -300,12 +337,7 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
         doc.lines.push_back(std::move(new_line));
         return;
     }
-    // After the last key of the section, so comments and blank lines that
-    // close the section stay where they are.
-    size_t insert_at = span->begin + 1;
-    for (size_t i = span->begin + 1; i < span->end; ++i)
-        if (classify_at(doc, i).kind == LineKind::Key) insert_at = i + 1;
-    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insert_at), std::move(new_line));
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(place.insert_at), std::move(new_line));
 }
 
 void ini_write_section(IniDocument& doc, std::string_view section,
@@ -370,10 +402,9 @@ void ini_write_section(IniDocument& doc, std::string_view section,
         const auto it = std::lower_bound(existing.begin(), existing.end(), order[g], by_key);
         if (it != existing.end() && it->first == order[g].first) {
             // Changed in place; the key keeps the spelling it has in the file.
-            doc.lines[it->second] = std::string(classify_at(doc, it->second).name) + "=" + std::string(value);
+            doc.lines[it->second] = key_line(classify_at(doc, it->second).name, value);
         } else {
-            appended[first] =
-                std::string(trim(single_line(values[first].first.c_str()))) + "=" + std::string(value);
+            appended[first] = key_line(trim(single_line(values[first].first.c_str())), value);
         }
         g = h;
     }
