@@ -187,6 +187,15 @@ std::string key_line(std::string_view key, std::string_view value) {
     return line;
 }
 
+// A new section at the end of the document, with its first line.
+void append_section(IniDocument& doc, std::string_view section, std::string line) {
+    std::string header = "[";
+    header += section;
+    header += ']';
+    doc.lines.push_back(std::move(header));
+    doc.lines.push_back(std::move(line));
+}
+
 // A value loses one pair of matching outer quotes on reading.
 std::string_view unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -330,11 +339,7 @@ void ini_write(IniDocument& doc, std::string_view section, const char* key, cons
     }
     std::string new_line = key_line(k, v);
     if (!span) {
-        std::string header = "[";
-        header += sec;
-        header += ']';
-        doc.lines.push_back(std::move(header));
-        doc.lines.push_back(std::move(new_line));
+        append_section(doc, sec, std::move(new_line));
         return;
     }
     doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(place.insert_at), std::move(new_line));
@@ -361,14 +366,18 @@ void ini_write_section(IniDocument& doc, std::string_view section,
     std::optional<SectionSpan> span = find_section(doc, sec);
     size_t from = 0;
     if (!span) {
-        // The first write appends the section with its key.
-        ini_write(doc, section, values[0].first.c_str(), values[0].second.c_str());
-        from = 1;
-        span = find_section(doc, sec);
-        if (!span) {  // a name with "]" in it is never found again: each write appends anew
-            one_by_one(1);
+        // A name with "]" in it is never found again: each write appends anew.
+        if (sec.find(']') != std::string_view::npos) {
+            one_by_one(0);
             return;
         }
+        // The first write appends the section with its key, which is then the
+        // section's only line (its key is a plain key line, checked above).
+        append_section(
+            doc, sec,
+            key_line(trim(single_line(values[0].first.c_str())), single_line(values[0].second.c_str())));
+        span = SectionSpan{doc.lines.size() - 2, doc.lines.size()};
+        from = 1;
     }
     // The section's keys, sorted for lookup (the first of equal ones kept),
     // and the line after its last key, where ini_write appends.

@@ -25,6 +25,13 @@ void check(bool ok) {
 struct ReferenceReceiver {
     std::vector<uint8_t> frame;  // unstuffed, from the opening flag on; empty: outside a frame
     bool escape = false;
+    std::vector<uint8_t> completed;  // the frame the last push completed
+
+    // Room for the longest frame once, not a new allocation as a frame grows.
+    ReferenceReceiver() {
+        frame.reserve(262);
+        completed.reserve(262);
+    }
 
     void open_next() {
         frame.assign(1, 0x7F);
@@ -35,34 +42,36 @@ struct ReferenceReceiver {
         escape = false;
     }
 
-    // The completed frame, when this byte completes one; else empty.
-    std::vector<uint8_t> push(uint8_t b) {
+    // Whether this byte completes a frame (then in `completed`).
+    bool push(uint8_t b) {
+        completed.clear();
         if (b == 0x7E) {
-            if (frame.empty()) return {};
+            if (frame.empty()) return false;
             if (escape)
                 drop();
             else
                 escape = true;
-            return {};
+            return false;
         }
         if (b == 0x7F) {
             if (frame.size() >= 261) {
                 open_next();
-                return {};
+                return false;
             }
-            std::vector<uint8_t> done = frame;
-            done.push_back(0x7F);
+            completed.assign(frame.begin(), frame.end());
+            completed.push_back(0x7F);
             open_next();
-            if (done.size() < 5) return {};
-            const uint8_t sum = std::accumulate(done.begin() + 1, done.end() - 1, uint8_t(0),
-                                                [](uint8_t a, uint8_t x) { return uint8_t(a + x); });
-            if (sum != 0) return {};
-            return done;
+            const auto add = [](uint8_t a, uint8_t x) { return uint8_t(a + x); };
+            const bool good =
+                completed.size() >= 5 &&
+                std::accumulate(completed.begin() + 1, completed.end() - 1, uint8_t(0), add) == 0;
+            if (!good) completed.clear();
+            return good;
         }
-        if (frame.empty()) return {};
+        if (frame.empty()) return false;
         if (frame.size() >= 261) {
             drop();
-            return {};
+            return false;
         }
         if (escape) {
             escape = false;
@@ -72,10 +81,10 @@ struct ReferenceReceiver {
                 frame.push_back(0x7E);
             else
                 drop();
-            return {};
+            return false;
         }
         frame.push_back(b);
-        return {};
+        return false;
     }
 };
 
@@ -87,13 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReferenceReceiver reference;
     for (size_t i = 0; i < size; ++i) {
         const bool completed = frame_parser_push(parser, data[i]);
-        const std::vector<uint8_t> expected = reference.push(data[i]);
-        check(completed == !expected.empty());
+        check(completed == reference.push(data[i]));
         if (!completed) {
             check(parser.completed == 0 && parser.pos <= FRAME_MAX_LENGTH);
             continue;
         }
         const size_t length = parser.completed;
+        const std::vector<uint8_t>& expected = reference.completed;
         check(length == expected.size());
         for (size_t k = 0; k < length; ++k) check(parser.buffer[k] == expected[k]);
 
