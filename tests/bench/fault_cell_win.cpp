@@ -59,12 +59,8 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(argv[2]) + "\\";
     const char* port = std::getenv("KV_TEST_COM");
     settings_set_directory(dir);
-    if (FILE* f = std::fopen(settings_path().c_str(), "wb")) {
-        const std::string text = "[PROP]\r\nPORT=" + std::string(port ? port : "") +
-                                 "\r\nRS485ADR=1\r\n[KVDLG]\r\nFILE=" + dir + "set.ini\r\n";
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    (void)write_file_atomic(settings_path(), "[PROP]\r\nPORT=" + std::string(port ? port : "") +
+                                                 "\r\nRS485ADR=1\r\n[KVDLG]\r\nFILE=" + dir + "set.ini\r\n");
 
     shell_init_platform();
     if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;

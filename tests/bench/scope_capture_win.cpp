@@ -13,6 +13,7 @@
 #include "win/program_state_win.h"
 #include "win/scope_plot_win.h"
 #include "win/shell_win.h"
+#include "base/file_io.h"
 #include "base/settings.h"
 #include "res/resource.h"
 
@@ -74,10 +75,7 @@ int main(int argc, char** argv) {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     settings_set_directory(dir);
-    if (FILE* f = std::fopen((std::string(dir) + "Kv310r.ini").c_str(), "wb")) {
-        std::fputs(settings.c_str(), f);
-        std::fclose(f);
-    }
+    (void)write_file_atomic(settings_path(), settings);
 
     shell_init_platform();
     if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;

@@ -10,6 +10,7 @@
 // file (so the recent list changes, as in a working session), and times the
 // exit. Prints the median, mean, minimum and maximum in milliseconds.
 #include "win/message_box_win.h"
+#include "base/file_io.h"
 #include "base/settings.h"
 #include "params/file_commands.h"
 #include "params/param_file.h"
@@ -68,11 +69,7 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(temp) + "kv310r-shutdown-bench\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     settings_set_directory(dir);
-    if (FILE* f = std::fopen(settings_path().c_str(), "wb")) {
-        const std::string text = settings_file(dir);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    (void)write_file_atomic(settings_path(), settings_file(dir));
     ParameterRecord record{};
     apply_defaults(record);
     for (int i = 0; i <= runs; ++i)
