@@ -2,8 +2,11 @@
 # CPU the Windows program uses while it waits, under Wine on a virtual display:
 # idle on the first page, while "Dimmerparameter auslesen" waits for a virtual
 # dimmer on a line paced at 38400 baud 8N2, and with the "Dimmerstatus" page
-# polling that dimmer (with the status updates it displayed per second). The
-# program's own CPU time (GetProcessTimes); Wine's server process comes on top.
+# polling that dimmer (with the status updates it displayed per second), and
+# beside it the yardstick display_floor.exe: a bare window doing no more than
+# showing the same updates (heartbeat, three texts, a level bar now and then)
+# from the same 1 ms timer, and once more from a 100 ms timer. The programs' own CPU time (GetProcessTimes);
+# Wine's server process comes on top.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -11,16 +14,24 @@ scripts/install-deps.sh
 seconds=${KV_BENCH_SECONDS:-10}
 export WINEPREFIX="$root/build/win/wineprefix-gui" KV_GUI_WINEPREFIX="$root/build/win/wineprefix-gui"
 cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/win -j "$(nproc)" --target program_cpu >/dev/null
+cmake --build build/win -j "$(nproc)" --target program_cpu display_floor >/dev/null
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j "$(nproc)" --target kv310r-sim >/dev/null
 exe="$root/build/win/tests/bench/program_cpu.exe"
 
-run() { # args of program_cpu.exe
+run() { # program, its args
   scripts/with-sim-com.sh build/native/sim/kv310r-sim COM5 --pace -- \
-    scripts/wine-gui-run.sh "$exe" "$@" 2>/dev/null | tail -n 1
+    scripts/wine-gui-run.sh "$@" 2>/dev/null | tail -n 1
 }
 
-run idle "$seconds" 0
-run read "$seconds"
-run status "$seconds"
+run "$exe" idle "$seconds" 0
+run "$exe" read "$seconds"
+# Side by side, KV_BENCH_ROUNDS times (on a virtual machine single runs
+# wander by several tenths of a per cent): the page, the yardstick, and the
+# yardstick with a 100 ms timer (the same updates without the ticks between).
+floor="$root/build/win/tests/bench/display_floor.exe"
+for _ in $(seq "${KV_BENCH_ROUNDS:-1}"); do
+  run "$exe" status "$seconds"
+  run "$floor" "$seconds"
+  run "$floor" "$seconds" 100 | sed 's/^floor /floor100/'
+done
