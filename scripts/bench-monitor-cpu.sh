@@ -103,16 +103,12 @@ trap cleanup EXIT
 cp "$build/win/kv310r.exe" "$work/"
 printf '[PROP]\r\nPORT=COM7\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=3\r\n' >"$work/Kv310r.ini"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+. "$here/scripts/virtual-display.sh"
+start_virtual_display
+xvfb=$XVFB_PID
 export KV_BENCH_XVFB=$xvfb
 wineserver -w 2>/dev/null || true
-# No window manager on the virtual display: Wine keeps the windows to itself
-# (otherwise it waits for a manager whenever a window is hidden).
-"$here/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\AppDefaults\kv310r.exe\X11 Driver' /v Managed /d N /f \
-  >/dev/null 2>&1
+keep_windows_unmanaged kv310r.exe
 
 echo "kv310r.exe on the status page, paced virtual dimmer on COM7, ${seconds} s per phase (CPU share of one core):"
 "$here/scripts/with-sim-com.sh" "$sim" COM7 --pace -- "$0" --inner "$work" "$build/tests/win/kv_post_command.exe"

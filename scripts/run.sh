@@ -40,12 +40,9 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual one, a screenshot, then the program is stopped.
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+. scripts/virtual-display.sh
+start_virtual_display
+trap 'kill $XVFB_PID 2>/dev/null || true; wait 2>/dev/null || true' EXIT
 export KV_RUN_SECONDS="${KV_RUN_SECONDS:-10}" KV_SCREENSHOT="$root/build/screenshot.png" KV_EXE="$exe"
 with_dimmer bash -c '
   scripts/wine-run.sh "$KV_EXE" &

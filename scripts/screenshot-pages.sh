@@ -29,12 +29,10 @@ cmake --build build/win -j 2 --target kv310r kv_post_command >/dev/null
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j 2 --target kv310r-sim >/dev/null
 
+. scripts/virtual-display.sh
+start_virtual_display
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+trap 'kill $XVFB_PID 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # The program in a folder of its own, so its settings file starts afresh.
 cp build/win/win/kv310r.exe "$work/"
@@ -42,7 +40,7 @@ names=(grundeinstellung sonderfunktionen userkurven dimmerstatus oszilloskop)
 # What is done on a page before its picture: kv_post_command calls or "wait S",
 # ";" between. 22246/22247: the drive trackbars; 25302: "Messen".
 setups=("" "" "" "page 22246 60;page 22247 35" "wait 6;page 22246 70;wait 1;page 25302;wait 4")
-scripts/wine-run.sh reg add 'HKCU\Software\Wine\AppDefaults\kv310r.exe\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+keep_windows_unmanaged kv310r.exe
 
 for dpi in ${KV_SHOT_DPIS:-96 144}; do
   wineserver -w 2>/dev/null || true

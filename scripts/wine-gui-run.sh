@@ -12,35 +12,15 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 export WINEPREFIX="${KV_GUI_WINEPREFIX:-$(cd "$here/.." && pwd)/build/win/wineprefix-gui}"
 
-numfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$numfile" ] && break
-  sleep 0.1
-done
-if [ ! -s "$numfile" ]; then
-  echo "wine-gui-run: Xvfb did not start" >&2
-  kill "$xvfb_pid" 2>/dev/null
-  rm -f "$numfile"
-  exit 1
-fi
-export DISPLAY=":$(tr -dc 0-9 <"$numfile")"
-rm -f "$numfile"
+. "$here/virtual-display.sh"
+start_virtual_display || exit 1
 
 # A session of an earlier run still bound to its (gone) display ends first.
 wineserver -w 2>/dev/null
-
-# The virtual display has no window manager. Wine waits up to two seconds for
-# one whenever a window it hands to the manager is hidden; for this program
-# Wine keeps its windows to itself instead.
-exe=$(basename "$1")
-if ! grep -qF "AppDefaults\\\\$exe\\\\X11 Driver" "$WINEPREFIX/user.reg" 2>/dev/null; then
-  "$here/wine-run.sh" reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-fi
+keep_windows_unmanaged "$(basename "$1")"
 
 "$here/wine-run.sh" "$@"
 rc=$?
-kill "$xvfb_pid" 2>/dev/null
-wait "$xvfb_pid" 2>/dev/null
+kill "$XVFB_PID" 2>/dev/null
+wait "$XVFB_PID" 2>/dev/null
 exit $rc
