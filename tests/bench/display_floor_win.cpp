@@ -17,7 +17,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+
+#include "tests/bench/process_cpu_win.h"
 
 namespace {
 
@@ -32,15 +33,6 @@ DWORD g_last_update = 0;
 UINT g_period = 1;  // ms
 unsigned g_updates = 0;
 unsigned g_heartbeat_counter = 1;
-
-double cpu_seconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto value = [](const FILETIME& t) {
-        return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-    };
-    return value(kernel) + value(user);
-}
 
 // One displayed reply: the texts change as the virtual dimmer's do.
 void update() {
@@ -132,7 +124,7 @@ int main(int argc, char** argv) {
     const UINT_PTR timer = SetTimer(nullptr, 0, g_period, tick);
     SetTimer(nullptr, 0, ms, stop_loop);
     g_updates = 0;
-    const double cpu_start = cpu_seconds();
+    const double cpu_start = process_cpu_seconds();
     const DWORD start = GetTickCount();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -140,7 +132,7 @@ int main(int argc, char** argv) {
         DispatchMessageW(&msg);
     }
     const double wall = (GetTickCount() - start) / 1000.0;
-    const double cpu = cpu_seconds() - cpu_start;
+    const double cpu = process_cpu_seconds() - cpu_start;
     KillTimer(nullptr, timer);
     std::printf("floor  wall %.2f s  CPU %.3f s  %.1f %% of a core  %u updates displayed, %.1f per second\n",
                 wall, cpu, 100.0 * cpu / wall, g_updates, g_updates / wall);

@@ -14,6 +14,7 @@
 #include "base/file_io.h"
 #include "base/settings.h"
 #include "win/shell_win.h"
+#include "tests/bench/process_cpu_win.h"
 #include "tests/support/fake_ui.h"
 
 #include <commctrl.h>
@@ -23,15 +24,6 @@
 #include <string>
 
 namespace {
-
-double cpu_seconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto value = [](const FILETIME& t) {
-        return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-    };
-    return value(kernel) + value(user);
-}
 
 void CALLBACK stop_loop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
@@ -74,7 +66,7 @@ int main(int argc, char** argv) {
     const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
 
     g_displayed = 0;
-    const double cpu_start = cpu_seconds();
+    const double cpu_start = process_cpu_seconds();
     const DWORD start = GetTickCount();
     int transfers = 0;
     if (mode == "read") {
@@ -88,7 +80,7 @@ int main(int argc, char** argv) {
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) shell_process_message(msg);
     }
     const double wall = (GetTickCount() - start) / 1000.0;
-    const double cpu = cpu_seconds() - cpu_start;
+    const double cpu = process_cpu_seconds() - cpu_start;
     KillTimer(nullptr, tick);
     std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
                 100.0 * cpu / wall);
