@@ -8,12 +8,11 @@
 //
 // Prints one line: the message shown last (or "-"), the seconds the command
 // took, whether the record changed, whether any file in DIR changed.
-#include "win/message_box_win.h"
 #include "base/file_io.h"
-#include "base/settings.h"
 #include "params/file_commands.h"
 #include "win/shell_win.h"
 #include "res/resource.h"
+#include "tests/bench/start_program_win.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,14 +56,7 @@ int main(int argc, char** argv) {
     }
     const bool read = std::strcmp(argv[1], "read") == 0;
     const std::string dir = std::string(argv[2]) + "\\";
-    const char* port = std::getenv("KV_TEST_COM");
-    settings_set_directory(dir);
-    (void)write_file_atomic(settings_path(), "[PROP]\r\nPORT=" + std::string(port ? port : "") +
-                                                 "\r\nRS485ADR=1\r\n[KVDLG]\r\nFILE=" + dir + "set.ini\r\n");
-
-    shell_init_platform();
-    if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(record_and_answer_ok);
+    if (!start_program("[KVDLG]\r\nFILE=" + dir + "set.ini\r\n", record_and_answer_ok, dir)) return 1;
     if (current_path() != dir + "set.ini") {
         std::fprintf(stderr, "fault_cell: %sset.ini did not open\n", dir.c_str());
         return 1;

@@ -10,11 +10,9 @@
 //                                        page polling that dimmer; also counts
 //                                        the replies the page displayed
 // Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
-#include "win/message_box_win.h"
-#include "base/file_io.h"
-#include "base/settings.h"
 #include "win/shell_win.h"
 #include "tests/bench/process_cpu_win.h"
+#include "tests/bench/start_program_win.h"
 #include "tests/support/fake_ui.h"
 
 #include <commctrl.h>
@@ -48,18 +46,9 @@ int main(int argc, char** argv) {
     }
     const std::string mode = argv[1];
     const DWORD ms = DWORD(std::atof(argv[2]) * 1000);
-    const char* port = std::getenv("KV_TEST_COM");
-    std::string settings = "[PROP]\r\nPORT=" + std::string(port ? port : "") + "\r\nRS485ADR=1\r\n";
     const std::string tab = mode == "status" ? "3" : argc > 3 ? argv[3] : "";
-    if (!tab.empty()) settings += "[SHOWCMD]\r\nTAB=" + tab + "\r\n";
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    settings_set_directory(dir);
-    (void)write_file_atomic(settings_path(), settings);
-
-    shell_init_platform();
-    if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(fake_message_box);  // every message answered with OK
+    const std::string more = tab.empty() ? "" : "[SHOWCMD]\r\nTAB=" + tab + "\r\n";
+    if (!start_program(more, fake_message_box)) return 1;  // every message answered with OK
     if (HWND heartbeat = FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr))
         g_progress_proc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(heartbeat, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_heartbeats)));

@@ -9,13 +9,11 @@
 // to the end of the plot's first paint with the new capture), then the paint
 // times: "paint: M ms" (the plot redrawn on the screen: off-screen drawing and
 // the block copy) and "draw: M ms" (the off-screen drawing alone).
-#include "win/message_box_win.h"
 #include "win/program_state_win.h"
 #include "win/scope_plot_win.h"
 #include "win/shell_win.h"
-#include "base/file_io.h"
-#include "base/settings.h"
 #include "res/resource.h"
+#include "tests/bench/start_program_win.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,17 +67,7 @@ bool loop_until(bool (*done)(), double seconds) {
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 5;
-    const char* port = std::getenv("KV_TEST_COM");
-    const std::string settings = "[PROP]\r\nPORT=" + std::string(port ? port : "") +
-                                 "\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=4\r\n[SCOPE]\r\nI=4\r\n";
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    settings_set_directory(dir);
-    (void)write_file_atomic(settings_path(), settings);
-
-    shell_init_platform();
-    if (!shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;
-    set_message_box_hook(answer_ok);
+    if (!start_program("[SHOWCMD]\r\nTAB=4\r\n[SCOPE]\r\nI=4\r\n", answer_ok)) return 1;
     const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
     g_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, after_message, nullptr, GetCurrentThreadId());
     HWND page = page_window(SCOPE_TAB);
