@@ -53,7 +53,8 @@ void update() {
              L"CtrlMode/r-s/TMode 4/0/0\r\nCnt-Tx %u Cnt-Rx %u\r\n",
              g_updates * 28, g_updates * 10, g_updates, g_updates, g_updates, g_updates);
     SetWindowTextW(g_diagnostics, text);
-    if (g_updates % 3 == 0) SendMessageW(g_level, PBM_SETPOS, (g_updates / 3 * 20) % 4096, 0);
+    // 28 counts are a pixel of the 150-pixel bar over 0..4095.
+    if (g_updates % 3 == 0) SendMessageW(g_level, PBM_SETPOS, (g_updates / 3 * 28) % 4096, 0);
 }
 
 void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
