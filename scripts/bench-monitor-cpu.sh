@@ -94,9 +94,9 @@ export WINEPREFIX="${KV_GUI_WINEPREFIX:-$build/wineprefix-gui}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 work=$(mktemp -d)
-xvfb=""
+XVFB_PID=""
 cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -105,8 +105,7 @@ printf '[PROP]\r\nPORT=COM7\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=3\r\n' >"$work/Kv3
 
 . "$here/scripts/virtual-display.sh"
 start_virtual_display
-xvfb=$XVFB_PID
-export KV_BENCH_XVFB=$xvfb
+export KV_BENCH_XVFB=$XVFB_PID
 wineserver -w 2>/dev/null || true
 keep_windows_unmanaged kv310r.exe
 

@@ -5,8 +5,8 @@
 # polling that dimmer (with the status updates it displayed per second), and
 # beside it the yardstick display_floor.exe: a bare window doing no more than
 # showing the same updates (heartbeat, three texts, a level bar now and then)
-# from the same 1 ms timer, and once more from a 100 ms timer. The programs' own CPU time (GetProcessTimes);
-# Wine's server process comes on top.
+# from the same 1 ms timer, and once more from a 100 ms timer. The programs'
+# own CPU time (GetProcessTimes); Wine's server process comes on top.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

@@ -124,7 +124,6 @@ int main(int argc, char** argv) {
     if (!create_windows()) return 1;
     const UINT_PTR timer = SetTimer(nullptr, 0, g_period, tick);
     SetTimer(nullptr, 0, ms, stop_loop);
-    g_updates = 0;
     const double cpu_start = process_cpu_seconds();
     const DWORD start = GetTickCount();
     MSG msg;
