@@ -2,7 +2,6 @@
 // pause and resume, its keyboard, and the status page's polling under it.
 #include "tests/win/link_ui_test.h"
 
-#include "win/pages_win.h"
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "win/monitor_win.h"
@@ -192,7 +191,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     EXPECT_TRUE(link_port_is_open());
     const DWORD started = GetTickCount();
     while (!shown.valid && GetTickCount() - started < 3000) {
-        status_timer_step();
+        timer_tick(nullptr, WM_TIMER, 0, 0);
         pump_for(*this, 5);
     }
     EXPECT_EQ(shown.valid, 1u);

@@ -16,6 +16,66 @@ ShellTest* ShellTest::current = nullptr;
 namespace {
 
 HHOOK g_hook = nullptr;
+HHOOK g_button_hook = nullptr;
+
+// Windows and Wine differ here, and the program depends on it: on Windows an
+// unticked radio button (BS_RADIOBUTTON, BS_AUTORADIOBUTTON) that gets the
+// focus other than by a mouse press on it (the press captures the mouse
+// first) reports BN_CLICKED to its parent; that is how the arrow keys select
+// within a group. Wine's button leaves it out. Every button of the thread
+// behaves as on Windows here, so a test sees the click a user would.
+LRESULT CALLBACK windows_radio_button(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                      DWORD_PTR) {
+    const LRESULT result = DefSubclassProc(button, message, wparam, lparam);
+    if (message == WM_SETFOCUS) {
+        const LONG type = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+        if ((type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) && GetCapture() != button &&
+            SendMessageW(button, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(button, windows_radio_button, 0);
+    }
+    return result;
+}
+
+// A real message box runs a message loop of its own until the user answers,
+// and the program's timer keeps ticking in it. The tests run no timer, so the
+// stand-in starts one for as long as the "user" reads the box, a little longer
+// than the oscilloscope's period, and handles what arrives meanwhile.
+constexpr DWORD MESSAGE_BOX_READ_MS = 150;
+
+int modal_message_box(WindowRef owner, unsigned type, const std::string& text) {
+    const int answer = fake_message_box(owner, type, text);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 1, timer_tick);
+    const DWORD shown = GetTickCount();
+    bool quit = false;
+    while (!quit && GetTickCount() - shown < MESSAGE_BOX_READ_MS) {
+        MSG msg;
+        while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // ends the box; the caller sees it too
+                quit = true;
+            } else {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        if (!quit) MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    KillTimer(nullptr, timer);
+    return answer;
+}
+
+LRESULT CALLBACK give_buttons_windows_behaviour(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wparam);
+        wchar_t name[16] = {};
+        if (GetClassNameW(window, name, 16) && lstrcmpiW(name, L"Button") == 0)
+            SetWindowSubclass(window, windows_radio_button, 0, 0);
+    }
+    return CallNextHookEx(g_button_hook, code, wparam, lparam);
+}
 
 // Sees every message sent to a window of this thread before the window does.
 LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam) {
@@ -67,8 +127,10 @@ void ShellTest::SetUp() {
     reset_file_command_state();
     program_state() = ProgramState{};  // a fresh run's measurement state
     fake_ui_reset();
-    set_message_box_hook(fake_message_box);
+    set_message_box_hook(modal_message_box);
     set_file_dialog_hook(fake_file_dialog);
+    g_button_hook = SetWindowsHookExW(WH_CBT, give_buttons_windows_behaviour, nullptr, GetCurrentThreadId());
+    ASSERT_NE(g_button_hook, nullptr);
     g_hook = SetWindowsHookExW(WH_CALLWNDPROC, watch_sent_messages, nullptr, GetCurrentThreadId());
     ASSERT_NE(g_hook, nullptr);
 }
@@ -81,6 +143,8 @@ void ShellTest::stop_watching() {
 void ShellTest::TearDown() {
     destroy_window();
     stop_watching();
+    if (g_button_hook) UnhookWindowsHookEx(g_button_hook);
+    g_button_hook = nullptr;
     set_message_box_hook(nullptr);
     set_file_dialog_hook(nullptr);
     settings_set_directory("");

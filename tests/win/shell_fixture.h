@@ -1,7 +1,10 @@
 // A test fixture that starts the real main window of kv310r.exe in the test
 // process, answers its message boxes and file dialogs from a script (the
 // fake of tests/support/fake_ui.h), and records the notifications the main
-// window sends to its pages.
+// window sends to its pages. Where Windows and Wine differ in a way the
+// program depends on, the fixture makes the windows behave as on Windows:
+// message boxes run a message loop with the timer ticking while they are up,
+// and radio buttons report a click when the focus reaches them unticked.
 #pragma once
 
 #include "win/shell_win.h"
