@@ -9,6 +9,15 @@
 
 #include <vector>
 
+namespace {
+
+bool is_class(HWND window, const wchar_t* name) {
+    wchar_t found[32] = {};
+    return GetClassNameW(window, found, 32) && lstrcmpiW(found, name) == 0;
+}
+
+}  // namespace
+
 std::string dlg_get_text(HWND dialog, int item, size_t max_chars) {
     std::vector<wchar_t> buffer(max_chars + 1, L'\0');
     GetDlgItemTextW(dialog, item, buffer.data(), static_cast<int>(buffer.size()));
@@ -41,6 +50,14 @@ void set_tab_stop(HWND control, bool stop) {
     const LONG_PTR wanted = stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
     if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
 }
+
+bool is_unticked_radio(HWND control) {
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    return (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) && is_class(control, WC_BUTTONW) &&
+           SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED;
+}
+
+bool is_edit(HWND control) { return is_class(control, WC_EDITW); }
 
 bool trackbar_moved(int code) {
     switch (code) {

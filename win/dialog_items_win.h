@@ -22,6 +22,12 @@ std::string dlg_get_word(HWND dialog, int item, bool keep_inner_blanks, size_t s
 // reports a click whenever the focus reaches it unticked, so Tab must land on
 // the ticked one, or walking through a page would change what it shows.
 void set_tab_stop(HWND control, bool stop);
+// A radio button showing no tick: on Windows the focus arriving at one other
+// than by a mouse press on it clicks it (Wine's button does not).
+bool is_unticked_radio(HWND control);
+// An edit control: the pages take what was typed into one when it loses the
+// focus.
+bool is_edit(HWND control);
 
 // Whether a trackbar's WM_HSCROLL code is one a page takes the position on:
 // arrows, page keys and clicks, dragging, and the end of any move (Home and

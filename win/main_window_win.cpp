@@ -99,6 +99,25 @@ void place_page(HWND page) {
     ShowWindow(page, SW_SHOW);
 }
 
+// The focus into a page: its first control in tab order that is not an
+// unticked radio button. Not the control the page's dialog handling would
+// give it back to, which may be a radio button that a refill has unticked
+// since; on Windows the focus arriving there would click it and change the
+// set. Tab stops sit on the ticked button of each group, so this is rarely
+// more than the first control.
+void focus_into_page(HWND page) {
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    HWND target = first;
+    while (target && is_unticked_radio(target)) {
+        target = GetNextDlgTabItem(page, target, FALSE);
+        if (target == first) target = nullptr;
+    }
+    if (target)
+        SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    else
+        SetFocus(g_tab);
+}
+
 int label_width() {
     HDC dc = GetDC(g_status);
     if (!dc) return 0;
@@ -272,7 +291,7 @@ void on_tab_key(const NMTCKEYDOWN* key) {
             step_tab(+1, true);
             break;
         case VK_RETURN:
-            SetFocus(g_page);
+            focus_into_page(g_page);
             break;
         case VK_ESCAPE:
             SetFocus(g_main);
@@ -433,7 +452,12 @@ bool refresh_current_page() {
 
 void commit_pending_edit() {
     if (!g_page) return;
+    // Only an edit of the page has anything to take, and only an edit gets
+    // the focus back: a radio button under the focus may have been unticked
+    // by a refill since it was clicked, and on Windows the focus returning to
+    // it would click it.
     HWND focus = GetFocus();
+    if (!focus || !IsChild(g_page, focus) || !is_edit(focus)) return;
     SetFocus(nullptr);
     SetFocus(focus);
 }
@@ -457,8 +481,10 @@ void page_switch() {
     if (!page) return;
     g_page = page;
     place_page(page);
-    if (!GetFocus()) SetFocus(page);
+    // Refilled before it gets the focus, so the focus lands on what the page
+    // shows now.
     send_page_notification(page, PAGE_SETACTIVE);
+    if (!GetFocus()) focus_into_page(page);
 }
 
 bool step_tab(int delta, bool wrap) {

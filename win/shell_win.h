@@ -65,8 +65,8 @@ void status_progress_remove();
 
 // Sends the page shown PAGE_SETACTIVE; false when no page is shown.
 bool refresh_current_page();
-// Takes the focus away from the page shown and gives it back, so a control
-// being edited stores its value into the record.
+// When an edit of the page shown has the focus: takes the focus away and
+// gives it back, so the edit stores what was typed into the record.
 void commit_pending_edit();
 bool step_tab(int delta, bool wrap);
 bool select_tab(int index);
