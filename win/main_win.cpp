@@ -27,7 +27,7 @@ namespace {
 HINSTANCE g_instance = nullptr;
 HACCEL g_accelerators = nullptr;
 UINT_PTR g_timer = 0;
-int g_timer_nesting = 0;  // > 1 while a tick runs inside another tick's message pump
+int g_timer_nesting = 0;  // > 1 while a tick runs inside another step's message pump
 HANDLE g_instance_lock = nullptr;
 TimerStep g_status_step = status_timer_step;
 TimerStep g_scope_step = scope_timer_step;
@@ -100,16 +100,24 @@ void set_timer_steps(TimerStep status, TimerStep scope) {
     g_scope_step = scope ? scope : scope_timer_step;
 }
 
-void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
+// A step pumps messages while it works (a port wait, a message box), and the
+// timer keeps ticking in there; a nested step would start over what the outer
+// one is in the middle of, such as sending a failed start command again and
+// showing its message a second time. Only the outermost one works.
+void run_timer_step(TimerStep step) {
     ++g_timer_nesting;
-    if (g_timer_nesting == 1) {
+    if (g_timer_nesting == 1) step();
+    --g_timer_nesting;
+}
+
+void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
+    run_timer_step([] {
         if (!Busy_Window()) {
             g_status_step();
             g_scope_step();
         }
         update_file_name_display();  // page edits change the record behind our back
-    }
-    --g_timer_nesting;
+    });
 }
 
 void shell_process_message(MSG& msg) {

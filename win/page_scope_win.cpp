@@ -235,7 +235,7 @@ void start_measurement() {
     ProgramState& s = program_state();
     scope_start_measurement_at(s.scope, tick_count_ms());
     // The start command goes out now; the page repaints while the dimmer records.
-    scope_timer_step();
+    run_timer_step(scope_timer_step);
     scope_plot_clear(s.scope_plot);
     readout_hide();
     set_up_axes(s.scope.displayed);

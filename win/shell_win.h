@@ -36,6 +36,10 @@ void shell_process_message(MSG& msg);
 // when no other tick is running and no busy window is open.
 void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD);
 using TimerStep = void (*)();
+// Runs a step of the timer's work now, unless a tick or another such step is
+// already running further up the stack. Every call of a step outside the
+// timer goes through here.
+void run_timer_step(TimerStep step);
 // The two steps a timer tick runs; null restores the pages' own steps.
 void set_timer_steps(TimerStep status_step, TimerStep scope_step);
 

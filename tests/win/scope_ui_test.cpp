@@ -22,6 +22,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -495,6 +496,32 @@ TEST_F(ScopeTest, LeavingThePageSuspendsTheCapture) {
     ASSERT_TRUE(run_until_complete());
     EXPECT_EQ(requests(d->silent_log, "80", mark).size(), 1u);
     EXPECT_TRUE(program_state().scope_plot.shown);
+}
+
+// A start command that cannot go out is reported once, although the timer
+// keeps ticking while the message is up, and the acquisition is idle after.
+TEST_F(ScopeTest, FailedStartIsReportedOnceAndLeavesTheAcquisitionIdle) {
+    start_on("");
+    const struct {
+        const char* port;
+        const char* message;
+    } cases[] = {
+        {"", "Kommunikationsport muss ausgewählt werden"},
+        {"COM99", "Kommunikationsport ist nicht geeignet"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.port);
+        std::snprintf(g_port_settings.name, sizeof g_port_settings.name, "%s", c.port);
+        ui.messages.clear();
+        click(IDC_SCOPE_MEASURE);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
+        EXPECT_EQ(ui.messages[0].text, c.message);
+        EXPECT_EQ(scope().state, ScopeState::idle);
+        run_for(300);
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(scope().state, ScopeState::idle);
+    }
 }
 
 TEST_F(ScopeTest, SilentDimmerIsAskedAgainUntilItAnswers) {
