@@ -34,7 +34,7 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
     }
     if (!poll.awaiting_reply || ticks_elapsed(poll.last_request_tick, now) < STATUS_REPLY_MIN_MS)
         return result;
-    if (poll_status_reply(poll.slots) != LINK_OK) return result;
+    if (poll_newest_status_reply(poll.slots) != LINK_OK) return result;
     poll.awaiting_reply = false;
     poll.unanswered = 0;
     poll.heartbeat = (poll.heartbeat + 3) % 100000;

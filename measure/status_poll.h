@@ -1,6 +1,6 @@
 // The dimmer-status page's polling: while the page is shown, a status request
-// carrying the test drive goes out at most every 100 ms and each valid reply
-// is shown as it completes; while neither measurement page is shown, the
+// carrying the test drive goes out at most every 100 ms and the newest valid
+// reply is shown as it completes; while neither measurement page is shown, the
 // receive path is only drained. The poll keeps no window: the caller says
 // which page is shown and puts the shown slot on screen.
 #pragma once
@@ -41,10 +41,11 @@ constexpr uint32_t STATUS_SILENCE_REQUESTS = 10;
 // One timer tick at time now. While neither measurement page is active it only
 // drains the receive path. While the oscilloscope page is active it leaves the
 // line to the oscilloscope. On the status page it sends a request with the
-// test drive at most every 100 ms, and shows each status reply as it
-// completes. A reply only ever follows a request, and takes its time on the
-// line: the port is read from STATUS_REPLY_MIN_MS after a request until its
-// reply is shown, not on every tick (each read is a system call).
+// test drive at most every 100 ms, and shows the newest status reply waiting
+// as it completes (older ones still waiting are superseded). A reply only
+// ever follows a request, and takes its time on the line: the port is read
+// from STATUS_REPLY_MIN_MS after a request until a reply is shown, not on
+// every tick (each read is a system call).
 StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope_page_active, uint32_t now);
 
 // The page becoming active: heartbeat back to 1, pending drive flags cleared,

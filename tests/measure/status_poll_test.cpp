@@ -2,6 +2,7 @@
 // port, stepped on the fake clock.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <vector>
 
 #include "link/commands.h"
@@ -87,6 +88,74 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
     ++fake_port().now;
     step();
     EXPECT_EQ(take_feed().substr(0, 9), " 55 7f 01");  // then the reply itself
+}
+
+// A status reply frame to address 1 as it arrives on the line.
+std::vector<uint8_t> status_frame(uint8_t marker, uint8_t sub_address = 0) {
+    const std::vector<uint8_t> payload = status_payload(marker);
+    uint8_t frame[FRAME_MAX_STUFFED];
+    const size_t n = frame_encode(1, sub_address, CMD_STATUS, payload.data(), payload.size(), frame);
+    return std::vector<uint8_t>(frame, frame + n);
+}
+
+std::vector<uint8_t> joined(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// A reply that comes late is still waiting when the next one has arrived
+// behind it: the page shows the newest complete status, not the older one,
+// or it would stay a period behind for as long as the dimmer keeps answering.
+TEST(StatusPollStep, ShowsTheNewestCompleteStatusWaiting) {
+    const std::vector<uint8_t> second = status_frame(2);
+    const size_t half = second.size() / 2;
+    const std::vector<uint8_t> first_half(second.begin(), second.begin() + half);
+    const std::vector<uint8_t> second_half(second.begin() + half, second.end());
+    const std::vector<uint8_t> garbage = {0x55, 0x7f, 0x01, 0x12, 0x7e, 0x7f, 0x00};
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> waiting;  // on the line when the port is read
+        uint8_t shown;                 // the status marker shown then
+        std::vector<uint8_t> later;    // arriving before the next request's read
+        uint8_t shown_later;           // 0: nothing new shown then
+    };
+    const std::vector<Case> cases = {
+        {"one frame", status_frame(1), 1, {}, 0},
+        {"two frames", joined({status_frame(1), second}), 2, {}, 0},
+        {"three frames", joined({status_frame(1), second, status_frame(3)}), 3, {}, 0},
+        {"complete then partial", joined({status_frame(1), first_half}), 1, second_half, 2},
+        {"garbage between", joined({status_frame(1), garbage, second}), 2, {}, 0},
+        {"garbage after", joined({status_frame(1), second, garbage}), 2, {}, 0},
+        {"newer frame not a status reply", joined({status_frame(1), status_frame(2, 1)}), 1, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_poll_world();
+        status_page_activate(g_world.poll, g_world.drive);
+        g_world.poll.last_request_tick = fake_port().now;
+        fake_port().now += STATUS_POLL_PERIOD_MS;
+        EXPECT_FALSE(step().shown);  // the request goes out
+        fake_port_queue(c.waiting);
+        fake_port().now += STATUS_REPLY_MIN_MS;
+        const StatusPollResult r = step();
+        ASSERT_TRUE(r.shown);
+        EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], c.shown);
+        EXPECT_TRUE(fake_port().incoming.empty());
+
+        fake_port_queue(c.later);
+        bool shown_later = false;
+        for (uint32_t ms = 0; ms < STATUS_POLL_PERIOD_MS + STATUS_REPLY_MIN_MS; ++ms) {
+            ++fake_port().now;
+            shown_later |= step().shown;
+        }
+        EXPECT_EQ(shown_later, c.shown_later != 0);
+        if (c.shown_later) {
+            EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], c.shown_later);
+        }
+        // Only the periodic requests went out, as before.
+        EXPECT_EQ(fake_port_requests().size(), 2u);
+    }
 }
 
 TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {

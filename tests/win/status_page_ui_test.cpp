@@ -48,6 +48,15 @@ std::vector<std::string> status_requests(const std::string& log, size_t from) {
     return payloads;
 }
 
+// The status replies the dimmer sent to address 1 after the first `from` log lines.
+size_t replies_sent(const std::string& log, size_t from) {
+    std::ifstream in(log);
+    size_t n = 0, replies = 0;
+    for (std::string line; std::getline(in, line); ++n)
+        if (n >= from && line.rfind("TX 7f 01 10 ", 0) == 0) ++replies;
+    return replies;
+}
+
 size_t line_count(const std::string& log) {
     std::ifstream in(log);
     size_t n = 0;
@@ -369,6 +378,44 @@ TEST_F(StatusPageTest, SilentDimmerBlanksTheFieldsAndTheyReturnWithIt) {
     g_port_settings.address = 1;
     EXPECT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 2000));
     EXPECT_EQ(text(IDC_STAT_SUPPLY), "3.30 V");
+}
+
+// A reply that comes late is still waiting when the next one arrives behind
+// it: the page shows the newer. The timer is stepped by hand, so the page
+// reads nothing between the two requests.
+TEST_F(StatusPageTest, TwoRepliesWaitingShowTheNewer) {
+    NEEDS_DIMMER();
+    StatusRecord status = known_status();
+    start_on_status_page(status);
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+
+    auto tick = [&] {
+        timer_tick(nullptr, 0, 0, 0);
+        pump();
+    };
+    // Waits until the dimmer has sent `count` status replies since the mark,
+    // and a little longer for them to cross the line.
+    auto await_replies = [&](size_t mark, size_t count) {
+        const DWORD start = GetTickCount();
+        while (replies_sent(sim.log, mark) < count && GetTickCount() - start < 2000) Sleep(5);
+        ASSERT_EQ(replies_sent(sim.log, mark), count);
+        Sleep(20);
+    };
+    const size_t mark = line_count(sim.log);
+    status.controller_version[1] = 1;
+    script(status);
+    Sleep(STATUS_POLL_PERIOD_MS + 10);
+    tick();  // request 1 goes out; too early to read its reply
+    const DWORD first_request = GetTickCount();
+    await_replies(mark, 1);
+    status.controller_version[1] = 2;
+    script(status);
+    while (GetTickCount() - first_request <= STATUS_POLL_PERIOD_MS) Sleep(5);
+    tick();  // request 2 goes out; reply 1 still waits unread
+    await_replies(mark, 2);
+    // The page reads what waits: both replies.
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) != "V2.13"; }, 1000));
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "V2.2");
 }
 
 }  // namespace
