@@ -106,3 +106,18 @@ LinkStatus poll_status_reply(StatusSlots& slots) {
     store_polled_status(slots, reply);
     return LINK_OK;
 }
+
+LinkStatus poll_newest_status_reply(StatusSlots& slots) {
+    // A step takes at most 128 bytes or ends with a frame.
+    constexpr int MAX_STEPS = 32;
+    clear_slot(slots.polled);
+    LinkStatus found = LINK_ERR_COMM;
+    bool idle = false;
+    for (int i = 0; i < MAX_STEPS && !idle; ++i) {
+        Frame reply;
+        if (poll_reply(&reply, &idle) != LINK_OK || !reply_matches(reply, STATUS_REPLY)) continue;
+        store_polled_status(slots, reply);  // supersedes an older one taken before
+        found = LINK_OK;
+    }
+    return found;
+}

@@ -62,6 +62,12 @@ LinkStatus send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, ui
 // fetched slot (a polled reply is newer than any fetched one), fills the
 // polled slot and returns LINK_OK; otherwise LINK_ERR_COMM.
 LinkStatus poll_status_reply(StatusSlots& slots);
+// Receive steps until nothing more is waiting (at most 32 steps of up to 128
+// bytes, twice the port's input buffer): the newest status reply among the frames completed on
+// the way fills the polled slot, as poll_status_reply does with one. A reply
+// that came late is followed closely by the next; taking only the first would
+// leave the page showing the older one, a period behind, for good.
+LinkStatus poll_newest_status_reply(StatusSlots& slots);
 // What every poll does with a status reply of at least 111 bytes.
 void store_polled_status(StatusSlots& slots, const Frame& reply);
 

@@ -55,8 +55,10 @@ LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t le
     return LINK_OK;
 }
 
-LinkStatus poll_reply(Frame* reply) {
-    if (Codec_ReceiveStep() != ReceiveStep::frame_complete) return LINK_ERR_COMM;
+LinkStatus poll_reply(Frame* reply, bool* line_idle) {
+    const ReceiveStep step = Codec_ReceiveStep();
+    if (line_idle) *line_idle = step == ReceiveStep::nothing_waiting;
+    if (step != ReceiveStep::frame_complete) return LINK_ERR_COMM;
     Monitor_Feed("\r\n");
     return Codec_Decode(reply) ? LINK_OK : LINK_ERR_COMM;
 }

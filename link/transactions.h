@@ -44,8 +44,9 @@ LinkStatus waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload
 LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t length);
 
 // One receive step: LINK_OK with *reply set when it completed a frame, else
-// LINK_ERR_COMM. No waiting, no cancel query.
-LinkStatus poll_reply(Frame* reply);
+// LINK_ERR_COMM. No waiting, no cancel query. With line_idle given, it also
+// says whether the step ended because nothing more was waiting.
+LinkStatus poll_reply(Frame* reply, bool* line_idle = nullptr);
 
 // The end of a device operation that went wrong. An error closes the port and
 // the busy window and shows the link's message owned by owner; a cancellation

@@ -1,5 +1,7 @@
 #include "measure/status_poll.h"
 
+#include <cstring>
+
 #include "base/ticks.h"
 #include "link/commands.h"
 #include "link/device_ops.h"
@@ -24,9 +26,10 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
     if (!poll.page_active) return result;
     if (ticks_elapsed(poll.last_request_tick, now) >= STATUS_POLL_PERIOD_MS) {
         poll.last_request_tick = now;
-        if (poll.unanswered >= STATUS_SILENCE_REQUESTS && poll.slots.shown.valid) {
+        if (poll.unanswered >= STATUS_SILENCE_REQUESTS && !poll.silent) {
+            poll.silent = true;
             poll.slots.shown = {};
-            result.blanked = true;
+            result.fell_silent = true;
         }
         if (poll.unanswered < STATUS_SILENCE_REQUESTS) ++poll.unanswered;
         send_status_with_drive(drive);
@@ -34,13 +37,14 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
     }
     if (!poll.awaiting_reply || ticks_elapsed(poll.last_request_tick, now) < STATUS_REPLY_MIN_MS)
         return result;
-    if (poll_status_reply(poll.slots) != LINK_OK) return result;
+    if (poll_newest_status_reply(poll.slots) != LINK_OK) return result;
     poll.awaiting_reply = false;
     poll.unanswered = 0;
+    poll.silent = false;
     poll.heartbeat = (poll.heartbeat + 3) % 100000;
     poll.slots.shown = poll.slots.polled;
     result.shown = true;
-    result.blanked = false;
+    result.fell_silent = false;
     result.heartbeat_position = poll.heartbeat % 100;
     return result;
 }
@@ -48,6 +52,7 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
 void status_page_activate(StatusPoll& poll, TestDrive& drive) {
     poll.heartbeat = 1;
     poll.unanswered = 0;
+    poll.silent = false;
     drive.pending[0] = drive.pending[1] = 0;
     poll.page_active = true;
     // A port that does not open shows nothing: requests are not sent while it
@@ -60,6 +65,24 @@ void status_page_deactivate(StatusPoll& poll) {
     Link_Close();
 }
 
+StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port) {
+    StatusTexts t = status_texts(poll.slots.shown);
+    if (poll.silent) t.diagnostics = no_answer_text(port);
+    return t;
+}
+
+void status_poll_follow_port(StatusPoll& poll, const PortSettings& before) {
+    if (!poll.page_active) return;
+    if (std::strcmp(before.name, g_port_settings.name) != 0 || before.address != g_port_settings.address) {
+        Link_Close();
+        poll.slots.shown = {};
+        poll.unanswered = 0;
+        poll.silent = false;
+        poll.awaiting_reply = false;
+    }
+    (void)Link_Open();
+}
+
 bool status_page_fetch(StatusPoll& poll, WindowRef owner) {
     if (!status_fetch(owner, poll.slots)) {
         poll.slots.shown = {};
@@ -67,6 +90,7 @@ bool status_page_fetch(StatusPoll& poll, WindowRef owner) {
     }
     poll.slots.shown = poll.slots.fetched;
     poll.unanswered = 0;
+    poll.silent = false;
     (void)Link_Open();
     return true;
 }

@@ -1,6 +1,6 @@
 // The dimmer-status page's polling: while the page is shown, a status request
-// carrying the test drive goes out at most every 100 ms and each valid reply
-// is shown as it completes; while neither measurement page is shown, the
+// carrying the test drive goes out at most every 100 ms and the newest valid
+// reply is shown as it completes; while neither measurement page is shown, the
 // receive path is only drained. The poll keeps no window: the caller says
 // which page is shown and puts the shown slot on screen.
 #pragma once
@@ -8,7 +8,9 @@
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/link.h"
 #include "link/status_record.h"
+#include "measure/status_text.h"
 
 struct StatusPoll {
     StatusSlots slots;
@@ -17,12 +19,13 @@ struct StatusPoll {
     uint32_t heartbeat;          // advances with each reply shown; starts at 1
     uint32_t unanswered;         // periodic requests sent since the last reply shown
     bool awaiting_reply;         // a request went out and its reply has not been shown yet
+    bool silent;                 // the dimmer has fallen silent; its next reply ends it
 };
 
 // What the page around the poll step must do.
 struct StatusPollResult {
     bool shown;                   // a reply was copied into the shown slot: display it
-    bool blanked;                 // the dimmer fell silent, the shown slot was cleared: display it
+    bool fell_silent;             // the dimmer fell silent, the shown slot was cleared: display it
     uint32_t heartbeat_position;  // 0..99, for the status-bar indicator when shown
 };
 
@@ -35,16 +38,18 @@ constexpr uint32_t STATUS_POLL_PERIOD_MS = 100;
 constexpr uint32_t STATUS_REPLY_MIN_MS = 36;
 // A dimmer that has left this many periodic requests in a row unanswered (a
 // second) is gone: its last status is cleared rather than shown as if it
-// were current. The fields fill again with its next reply.
+// were current, and the page says that nobody answers. The fields fill again
+// with its next reply.
 constexpr uint32_t STATUS_SILENCE_REQUESTS = 10;
 
 // One timer tick at time now. While neither measurement page is active it only
 // drains the receive path. While the oscilloscope page is active it leaves the
 // line to the oscilloscope. On the status page it sends a request with the
-// test drive at most every 100 ms, and shows each status reply as it
-// completes. A reply only ever follows a request, and takes its time on the
-// line: the port is read from STATUS_REPLY_MIN_MS after a request until its
-// reply is shown, not on every tick (each read is a system call).
+// test drive at most every 100 ms, and shows the newest status reply waiting
+// as it completes (older ones still waiting are superseded). A reply only
+// ever follows a request, and takes its time on the line: the port is read
+// from STATUS_REPLY_MIN_MS after a request until a reply is shown, not on
+// every tick (each read is a system call).
 StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope_page_active, uint32_t now);
 
 // The page becoming active: heartbeat back to 1, pending drive flags cleared,
@@ -64,6 +69,18 @@ bool status_page_fetch(StatusPoll& poll, WindowRef owner);
 // outcome. The reply lands in the fetched slot only: the shown slot changes
 // with the next poll.
 void status_page_fetch_drive(StatusPoll& poll, TestDrive& drive, int dimmer, WindowRef owner);
+
+// What the page shows: the shown slot's texts, and while the dimmer is silent
+// the no-answer text for the port settings in the diagnostic block.
+StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port);
+
+// The port settings may have changed while the page is shown (the dialog
+// "Hardwareanschluss" also closes the port when it ends): the polling goes on
+// at once with the live settings. When they differ from `before`, the old port
+// is closed, the status from it no longer shown and the silence counted
+// afresh; the port of the live settings is opened in any case. Nothing while
+// the page is not shown.
+void status_poll_follow_port(StatusPoll& poll, const PortSettings& before);
 
 // Sends a status request carrying both pending flags and drive values, then
 // clears both flags whether or not the request went out (nothing goes out

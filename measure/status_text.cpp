@@ -150,6 +150,11 @@ std::string status_diagnostics(const StatusRecord& status) {
     return text;
 }
 
+std::string no_answer_text(const PortSettings& settings) {
+    if (settings.name[0] == '\0') return link_status_message(LINK_ERR_NO_PORT);
+    return format_text("Keine Antwort von Adresse %u an %s", unsigned(settings.address), settings.name);
+}
+
 StatusTexts status_texts(const StatusSlot& slot) {
     StatusTexts t = {};
     if (slot.valid == 0) return t;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/link.h"
 #include "link/status_record.h"
 
 // ---- fields
@@ -83,6 +84,12 @@ std::string board_warnings_text(uint8_t warnings);
 
 // The diagnostic text block (at most 2047 characters, lines end in "\r\n").
 std::string status_diagnostics(const StatusRecord& status);
+
+// What the diagnostic block says instead while the dimmer leaves the status
+// requests unanswered: "Keine Antwort von Adresse 1 an COM5", with the RS485
+// address and port name of the settings; without a port name, the link's
+// message for that.
+std::string no_answer_text(const PortSettings& settings);
 
 // ---- test drive
 

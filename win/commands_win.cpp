@@ -9,6 +9,7 @@
 #include "win/connection_dialog_win.h"
 #include "link/device_ops.h"
 #include "win/monitor_win.h"
+#include "win/pages_win.h"
 #include "params/file_commands.h"
 #include "res/resource.h"
 
@@ -216,9 +217,12 @@ void dispatch_command(int id) {
         case CMD_WRITE_DEVICE:
             write_to_dimmer();
             break;
-        case CMD_HARDWARE:
+        case CMD_HARDWARE: {
+            const PortSettings before = g_port_settings;
             hardware_connection_dialog(main_window());
+            status_page_follow_port(before);
             break;
+        }
         case CMD_MONITOR:
             monitor_open(main_window());
             break;

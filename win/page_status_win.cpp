@@ -93,10 +93,11 @@ void forget_shown_values() {
     for (uint32_t& p : g_bar_positions) p = 0;
 }
 
-// Puts the shown slot on the page: its texts, or empty fields and bars at 0
-// when the slot holds no status.
-void display(const StatusSlot& shown) {
-    const StatusTexts t = status_texts(shown);
+// Puts the poll's shown slot on the page: its texts, or empty fields and
+// bars at 0 when the slot holds no status (then the diagnostic block says
+// when nobody answers).
+void display(const StatusPoll& poll) {
+    const StatusTexts t = status_page_texts(poll, g_port_settings);
     const auto fields = text_fields(t);
     g_field_texts.resize(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -127,7 +128,7 @@ void display(const StatusSlot& shown) {
 // into their edits and trackbars.
 void refresh(HWND dialog) {
     ProgramState& state = program_state();
-    display(state.status.slots.shown);
+    display(state.status);
     clamp_test_drive(state.drive);
     for (int d = 0; d < 2; ++d) {
         const uint32_t value = state.drive.value[d];
@@ -277,5 +278,11 @@ void status_timer_step() {
         status_poll_step(state.status, state.drive, state.scope.page_active, tick_count_ms());
     if (!g_page) return;
     if (r.shown) status_progress_set(r.heartbeat_position);
-    if (r.shown || r.blanked) display(state.status.slots.shown);
+    if (r.shown || r.fell_silent) display(state.status);
+}
+
+void status_page_follow_port(const PortSettings& before) {
+    ProgramState& state = program_state();
+    status_poll_follow_port(state.status, before);
+    if (g_page) display(state.status);
 }

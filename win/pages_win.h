@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "link/link.h"
+
 // Dialog procedures of the pages, in tab order. Each page's procedure has
 // long been known by the name in its comment.
 INT_PTR CALLBACK page_base_proc(HWND, UINT, WPARAM, LPARAM);     // KvDlg_FuncDsc, "Grundeinstellung"
@@ -42,6 +44,11 @@ void import_curve_text(int curve);
 // decides from its page's state whether it has work.
 void status_timer_step();
 void scope_timer_step();
+
+// After the dialog "Hardwareanschluss" (which closes the port when it ends):
+// a shown status page polls the live port settings at once, and no longer
+// shows a status from other settings than `before`.
+void status_page_follow_port(const PortSettings& before);
 
 // The oscilloscope's settings ("SCOPE") are the capture's own
 // (measure/scope.h). The last imported curve file ("CHARIMP"/"FILE"):

@@ -2,11 +2,14 @@
 // port, stepped on the fake clock.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "link/commands.h"
 #include "link/link.h"
 #include "measure/status_poll.h"
+#include "measure/status_text.h"
 #include "tests/support/link_fakes.h"
 
 namespace {
@@ -89,6 +92,74 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
     EXPECT_EQ(take_feed().substr(0, 9), " 55 7f 01");  // then the reply itself
 }
 
+// A status reply frame to address 1 as it arrives on the line.
+std::vector<uint8_t> status_frame(uint8_t marker, uint8_t sub_address = 0) {
+    const std::vector<uint8_t> payload = status_payload(marker);
+    uint8_t frame[FRAME_MAX_STUFFED];
+    const size_t n = frame_encode(1, sub_address, CMD_STATUS, payload.data(), payload.size(), frame);
+    return std::vector<uint8_t>(frame, frame + n);
+}
+
+std::vector<uint8_t> joined(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// A reply that comes late is still waiting when the next one has arrived
+// behind it: the page shows the newest complete status, not the older one,
+// or it would stay a period behind for as long as the dimmer keeps answering.
+TEST(StatusPollStep, ShowsTheNewestCompleteStatusWaiting) {
+    const std::vector<uint8_t> second = status_frame(2);
+    const size_t half = second.size() / 2;
+    const std::vector<uint8_t> first_half(second.begin(), second.begin() + half);
+    const std::vector<uint8_t> second_half(second.begin() + half, second.end());
+    const std::vector<uint8_t> garbage = {0x55, 0x7f, 0x01, 0x12, 0x7e, 0x7f, 0x00};
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> waiting;  // on the line when the port is read
+        uint8_t shown;                 // the status marker shown then
+        std::vector<uint8_t> later;    // arriving before the next request's read
+        uint8_t shown_later;           // 0: nothing new shown then
+    };
+    const std::vector<Case> cases = {
+        {"one frame", status_frame(1), 1, {}, 0},
+        {"two frames", joined({status_frame(1), second}), 2, {}, 0},
+        {"three frames", joined({status_frame(1), second, status_frame(3)}), 3, {}, 0},
+        {"complete then partial", joined({status_frame(1), first_half}), 1, second_half, 2},
+        {"garbage between", joined({status_frame(1), garbage, second}), 2, {}, 0},
+        {"garbage after", joined({status_frame(1), second, garbage}), 2, {}, 0},
+        {"newer frame not a status reply", joined({status_frame(1), status_frame(2, 1)}), 1, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_poll_world();
+        status_page_activate(g_world.poll, g_world.drive);
+        g_world.poll.last_request_tick = fake_port().now;
+        fake_port().now += STATUS_POLL_PERIOD_MS;
+        EXPECT_FALSE(step().shown);  // the request goes out
+        fake_port_queue(c.waiting);
+        fake_port().now += STATUS_REPLY_MIN_MS;
+        const StatusPollResult r = step();
+        ASSERT_TRUE(r.shown);
+        EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], c.shown);
+        EXPECT_TRUE(fake_port().incoming.empty());
+
+        fake_port_queue(c.later);
+        bool shown_later = false;
+        for (uint32_t ms = 0; ms < STATUS_POLL_PERIOD_MS + STATUS_REPLY_MIN_MS; ++ms) {
+            ++fake_port().now;
+            shown_later |= step().shown;
+        }
+        EXPECT_EQ(shown_later, c.shown_later != 0);
+        if (c.shown_later) {
+            EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], c.shown_later);
+        }
+        // Only the periodic requests went out, as before.
+        EXPECT_EQ(fake_port_requests().size(), 2u);
+    }
+}
+
 TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
     reset_poll_world();
     // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
@@ -118,52 +189,117 @@ TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
     EXPECT_FALSE(link_port_is_open());
 }
 
-TEST(StatusPollStep, ASilentDimmerBlanksThePageUntilItAnswersAgain) {
+// What the page would have to display over ms milliseconds of timer ticks.
+struct Seen {
+    int shown = 0, fell_silent = 0;
+};
+Seen run_ms(int ms) {
+    Seen seen;
+    for (int i = 0; i < ms; ++i) {
+        ++fake_port().now;
+        const StatusPollResult r = step();
+        seen.shown += r.shown;
+        seen.fell_silent += r.fell_silent;
+    }
+    return seen;
+}
+
+std::string page_diagnostics() { return status_page_texts(g_world.poll, g_port_settings).diagnostics; }
+
+TEST(StatusPollStep, ASilentDimmerBlanksThePageAndSaysSoUntilItAnswersAgain) {
     reset_poll_world();
+    g_port_settings.address = 3;
     status_page_activate(g_world.poll, g_world.drive);
-    bool answering = true;
+    bool answering = false;
     int replies = 0;
     fake_port().responder = [&](const Frame& f) {
         if (answering && f.code == CMD_STATUS)
             fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 20);
     };
-    // Runs ms milliseconds; what the page would have to display.
-    struct Seen {
-        int shown = 0, blanked = 0;
-    };
-    auto run = [&](int ms) {
-        Seen seen;
-        for (int i = 0; i < ms; ++i) {
-            ++fake_port().now;
-            const StatusPollResult r = step();
-            seen.shown += r.shown;
-            seen.blanked += r.blanked;
-        }
-        return seen;
-    };
-    EXPECT_EQ(run(1000).shown, 10);
-    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    const std::string no_answer = "Keine Antwort von Adresse 3 an COM7";
 
-    // Silent: the last status stays for ten unanswered requests (a second),
-    // then the page is cleared once; the requests go on.
+    // Silent from the start: after ten unanswered requests the page says so.
+    Seen seen = run_ms(1000);
+    EXPECT_EQ(seen.fell_silent, 0);
+    EXPECT_EQ(page_diagnostics(), "");
+    seen = run_ms(200);
+    EXPECT_EQ(seen.fell_silent, 1);
+    EXPECT_EQ(page_diagnostics(), no_answer);
+
+    // Answering: the status replaces the text.
+    answering = true;
+    seen = run_ms(1000);
+    EXPECT_EQ(seen.shown, 10);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(page_diagnostics(), status_diagnostics(g_world.poll.slots.shown.status));
+
+    // Silent again: the last status stays for ten unanswered requests (a
+    // second), then the page is cleared once and says why; the requests go on.
     answering = false;
     const size_t requests_before = fake_port_requests().size();
-    Seen quiet = run(1000);
-    EXPECT_EQ(quiet.shown, 0);
-    EXPECT_EQ(quiet.blanked, 0);
+    seen = run_ms(1000);
+    EXPECT_EQ(seen.shown, 0);
+    EXPECT_EQ(seen.fell_silent, 0);
     EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
-    quiet = run(2000);
-    EXPECT_EQ(quiet.blanked, 1);
+    seen = run_ms(2000);
+    EXPECT_EQ(seen.fell_silent, 1);
     EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+    const StatusTexts silent = status_page_texts(g_world.poll, g_port_settings);
+    EXPECT_EQ(silent.diagnostics, no_answer);
+    EXPECT_EQ(silent.controller_version, "");
+    EXPECT_EQ(silent.dimmer[0].temperature, "");
     EXPECT_EQ(fake_port_requests().size() - requests_before, 30u);
 
     // Back: the next reply fills the page again, the heartbeat goes on.
     answering = true;
-    const Seen back = run(300);
-    EXPECT_EQ(back.shown, 3);
-    EXPECT_EQ(back.blanked, 0);
+    seen = run_ms(300);
+    EXPECT_EQ(seen.shown, 3);
+    EXPECT_EQ(seen.fell_silent, 0);
     EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
     EXPECT_EQ(g_world.poll.slots.shown.status.controller_version[0], replies);
+    EXPECT_EQ(page_diagnostics(), status_diagnostics(g_world.poll.slots.shown.status));
+}
+
+// The dialog "Hardwareanschluss" changed the port settings while the page is
+// shown, and closed the port when it ended.
+TEST(StatusPollStep, FollowsNewPortSettingsAtOnce) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 20);
+    };
+    EXPECT_EQ(run_ms(300).shown, 3);
+
+    // Other settings: the old status goes, the new port is polled at once.
+    const PortSettings before = g_port_settings;
+    set_port_name(g_port_settings, "COM9");
+    g_port_settings.address = 4;
+    Link_Close();
+    status_poll_follow_port(g_world.poll, before);
+    EXPECT_TRUE(link_port_is_open());
+    EXPECT_EQ(fake_port().opened_name, "COM9");
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+    const size_t requests_before = fake_port_requests().size();
+    EXPECT_EQ(run_ms(300).shown, 3);
+    const std::vector<Request> requests = fake_port_requests();
+    ASSERT_EQ(requests.size() - requests_before, 3u);
+    EXPECT_EQ(requests.back().address, 4);
+    EXPECT_EQ(requests.back().payload, std::vector<uint8_t>(8, 0));  // the same request as before
+
+    // The same settings ("OK" without a change closes the port too): the
+    // status shown stays, the port opens again.
+    Link_Close();
+    const int opens = fake_port().open_count;
+    status_poll_follow_port(g_world.poll, g_port_settings);
+    EXPECT_TRUE(link_port_is_open());
+    EXPECT_EQ(fake_port().open_count, opens + 1);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+
+    // Another page shown: the port stays closed.
+    status_page_deactivate(g_world.poll);
+    status_poll_follow_port(g_world.poll, before);
+    EXPECT_FALSE(link_port_is_open());
 }
 
 // The page's buttons: "Aktualisieren" at the top and beside each drive edit.

@@ -218,6 +218,26 @@ TEST(StatusDiagnostics, TheWholeBlock) {
     EXPECT_EQ(status_diagnostics(s).find("warning"), std::string::npos);
 }
 
+TEST(StatusDiagnostics, NoAnswerNamesAddressAndPort) {
+    struct Case {
+        const char* port;
+        uint32_t address;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {"COM5", 1, "Keine Antwort von Adresse 1 an COM5"},
+        {"\\\\.\\COM12", 255, "Keine Antwort von Adresse 255 an \\\\.\\COM12"},
+        {"COM3", 0, "Keine Antwort von Adresse 0 an COM3"},
+        {"", 1, "Kommunikationsport muss ausgewählt werden"},
+    };
+    for (const Case& c : cases) {
+        PortSettings settings = {};
+        set_port_name(settings, c.port);
+        settings.address = c.address;
+        EXPECT_EQ(no_answer_text(settings), c.text) << c.port;
+    }
+}
+
 TEST(TestDriveArithmetic, TrackbarAndValue) {
     struct Case {
         uint32_t position, value;

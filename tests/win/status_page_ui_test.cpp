@@ -1,8 +1,8 @@
 // The "Dimmerstatus" page against a virtual dimmer on a Wine COM port
 // (KV_TEST_COM) that logs its traffic (KV_TEST_SIM_LOG) and answers status
 // requests with a record the test scripts (KV_TEST_STATUS_FILE; the modelled
-// status while the file is missing). The program's timer is stepped by the
-// test.
+// status while the file is missing), and a silent one on the second port of
+// KV_TEST_COMS. The program's timer is stepped by the test.
 #include "tests/win/shell_fixture.h"
 
 #include "base/bytes.h"
@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
+#include <utility>
 
 namespace {
 
@@ -25,6 +27,7 @@ constexpr int STATUS_PAGE = 3;
 
 struct Dimmer {
     std::string port, log, status_file;
+    std::string silent_port;  // a dimmer that never answers
 };
 
 // Nothing when the tests run without a virtual dimmer.
@@ -32,8 +35,27 @@ std::optional<Dimmer> dimmer() {
     const char* port = std::getenv("KV_TEST_COM");
     const char* log = std::getenv("KV_TEST_SIM_LOG");
     const char* status = std::getenv("KV_TEST_STATUS_FILE");
-    if (!port || !log || !status) return std::nullopt;
-    return Dimmer{port, log, status};
+    const char* all = std::getenv("KV_TEST_COMS");
+    if (!port || !log || !status || !all) return std::nullopt;
+    Dimmer d{port, log, status, ""};
+    std::istringstream ports(all);
+    ports >> d.silent_port >> d.silent_port;
+    if (d.silent_port.empty() || d.silent_port == d.port) return std::nullopt;
+    return d;
+}
+
+// The dialog "Hardwareanschluss" answered by the user: when it is up, the
+// port name is typed and "OK" clicked. A thread timer plays the user, so it
+// acts inside the dialog's own message loop.
+std::string g_port_to_choose;
+void CALLBACK choose_port(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", L"Hardwareanschluss");
+    if (g_port_to_choose.empty() || !dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;
+    const std::string port = std::exchange(g_port_to_choose, "");
+    HWND edit = GetDlgItem(dialog, IDC_HW_PORT);
+    SetFocus(edit);
+    SetWindowTextW(edit, widen(port).c_str());
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);  // the edit loses the focus: taken
 }
 
 // The status requests the dimmer received after the first `from` log lines:
@@ -46,6 +68,15 @@ std::vector<std::string> status_requests(const std::string& log, size_t from) {
     for (std::string line; std::getline(in, line); ++n)
         if (n >= from && line.rfind(prefix, 0) == 0) payloads.push_back(line.substr(prefix.size(), 23));
     return payloads;
+}
+
+// The status replies the dimmer sent to address 1 after the first `from` log lines.
+size_t replies_sent(const std::string& log, size_t from) {
+    std::ifstream in(log);
+    size_t n = 0, replies = 0;
+    for (std::string line; std::getline(in, line); ++n)
+        if (n >= from && line.rfind("TX 7f 01 10 ", 0) == 0) ++replies;
+    return replies;
 }
 
 size_t line_count(const std::string& log) {
@@ -102,10 +133,12 @@ class StatusPageTest : public ShellTest {
   public:
     Dimmer sim;
 
-    // Starts the program on the status page with the dimmer answering `status`.
-    void start_on_status_page(const std::optional<StatusRecord>& status) {
+    // Starts the program on the status page with the dimmer answering `status`
+    // (on the port given, the working dimmer's by default).
+    void start_on_status_page(const std::optional<StatusRecord>& status, std::string port = "") {
         script(status);
-        write_settings("[PROP]\r\nPORT=" + sim.port + "\r\nRS485ADR=1\r\n");
+        if (port.empty()) port = sim.port;
+        write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=1\r\n");
         start();
         ASSERT_TRUE(select_tab(STATUS_PAGE));
         page = pages[STATUS_PAGE];
@@ -158,6 +191,16 @@ class StatusPageTest : public ShellTest {
         SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar));
     }
     HWND heartbeat() const { return FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr); }
+
+    // "Hardwareanschluss" from the menu, the port typed and "OK" clicked.
+    void choose_port_in_dialog(const std::string& port) {
+        g_port_to_choose = port;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, choose_port);
+        dispatch_command(CMD_HARDWARE);
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_port_to_choose.empty());
+        EXPECT_STREQ(g_port_settings.name, port.c_str());
+    }
 
     HWND page = nullptr;
 };
@@ -353,22 +396,90 @@ TEST_F(StatusPageTest, SilentDimmerBlanksTheFieldsAndTheyReturnWithIt) {
     ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
 
     // The dimmer falls silent (it no longer hears its address): the last
-    // status stays about a second, then the fields empty; the requests go on.
+    // status stays about a second, then the fields empty and the diagnostic
+    // block says who does not answer; the requests go on.
     g_port_settings.address = 2;
     const DWORD silent_since = GetTickCount();
     ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER).empty(); }, 3000));
     EXPECT_GE(GetTickCount() - silent_since, 900u);
     EXPECT_EQ(text(IDC_STAT_SUPPLY), "");
     EXPECT_EQ(text(IDC_STAT_TEMPERATURE), "");
-    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "");
+    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), "Keine Antwort von Adresse 2 an " + sim.port);
     EXPECT_EQ(item_message(IDC_STAT_UE1_BAR, PBM_GETPOS), 0);
     EXPECT_TRUE(link_port_is_open());
     EXPECT_TRUE(ui.messages.empty());  // the view just keeps polling
 
-    // Heard again: the fields return.
+    // Heard again: the fields return, and the diagnostic block is the status's.
     g_port_settings.address = 1;
     EXPECT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 2000));
     EXPECT_EQ(text(IDC_STAT_SUPPLY), "3.30 V");
+    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), status_diagnostics(known_status()));
+}
+
+// A reply that comes late is still waiting when the next one arrives behind
+// it: the page shows the newer. The timer is stepped by hand, so the page
+// reads nothing between the two requests.
+TEST_F(StatusPageTest, TwoRepliesWaitingShowTheNewer) {
+    NEEDS_DIMMER();
+    StatusRecord status = known_status();
+    start_on_status_page(status);
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+
+    auto tick = [&] {
+        timer_tick(nullptr, 0, 0, 0);
+        pump();
+    };
+    // Waits until the dimmer has sent `count` status replies since the mark,
+    // and a little longer for them to cross the line.
+    auto await_replies = [&](size_t mark, size_t count) {
+        const DWORD start = GetTickCount();
+        while (replies_sent(sim.log, mark) < count && GetTickCount() - start < 2000) Sleep(5);
+        ASSERT_EQ(replies_sent(sim.log, mark), count);
+        Sleep(20);
+    };
+    const size_t mark = line_count(sim.log);
+    status.controller_version[1] = 1;
+    script(status);
+    Sleep(STATUS_POLL_PERIOD_MS + 10);
+    tick();  // request 1 goes out; too early to read its reply
+    const DWORD first_request = GetTickCount();
+    await_replies(mark, 1);
+    status.controller_version[1] = 2;
+    script(status);
+    while (GetTickCount() - first_request <= STATUS_POLL_PERIOD_MS) Sleep(5);
+    tick();  // request 2 goes out; reply 1 still waits unread
+    await_replies(mark, 2);
+    // The page reads what waits: both replies.
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) != "V2.13"; }, 1000));
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "V2.2");
+}
+
+// The page says when the port chosen has no dimmer answering, and follows a
+// port chosen in "Hardwareanschluss" at once, without being shown anew.
+TEST_F(StatusPageTest, FollowsThePortChosenInTheDialogAndSaysWhenNobodyAnswers) {
+    NEEDS_DIMMER();
+    start_on_status_page(known_status(), sim.silent_port);
+    const std::string no_answer = "Keine Antwort von Adresse 1 an " + sim.silent_port;
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_DIAGNOSTICS) == no_answer; }, 3000))
+        << text(IDC_STAT_DIAGNOSTICS);
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
+
+    // The working dimmer's port: the connection test passes and its status
+    // shows while the page stays shown; the no-answer text goes.
+    choose_port_in_dialog(sim.port);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(link_port_is_open());
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 1000));
+    EXPECT_EQ(text(IDC_STAT_DIAGNOSTICS), status_diagnostics(known_status()));
+
+    // Back to the silent one: its test fails, the status of the other port
+    // goes at once, and the page says that nobody answers.
+    choose_port_in_dialog(sim.silent_port);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
+    EXPECT_TRUE(run_until([&] { return text(IDC_STAT_DIAGNOSTICS) == no_answer; }, 3000))
+        << text(IDC_STAT_DIAGNOSTICS);
 }
 
 }  // namespace
