@@ -105,6 +105,22 @@ std::optional<std::string> read_file(const std::string& path) {
     return data;
 }
 
+bool read_file_blocks(const std::string& path, size_t block_size,
+                      const std::function<bool(std::string_view block)>& take) {
+    std::optional<fs::path> p = to_path(path);
+    if (!p || block_size == 0) return false;
+    FILE* f = open_file(*p, false);
+    if (!f) return false;
+    std::string block(block_size, '\0');
+    size_t n;
+    bool wanted = true;
+    while (wanted && (n = std::fread(block.data(), 1, block_size, f)) > 0)
+        wanted = take(std::string_view(block.data(), n));
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return !failed;
+}
+
 bool write_file_atomic(const std::string& path, std::string_view content) {
     std::optional<fs::path> target = to_path(path);
     if (!target) return false;

@@ -3,12 +3,20 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 // The file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> read_file(const std::string& path);
+
+// Hands the file to `take` in blocks of `block_size` bytes (the last one may
+// be shorter) until the file ends or `take` returns false; the rest of the
+// file is then never read. False when the file cannot be opened or a read
+// fails. For files of any size, where read_file would hold them in memory.
+bool read_file_blocks(const std::string& path, size_t block_size,
+                      const std::function<bool(std::string_view block)>& take);
 
 // Replaces the file with `content` so that readers see either the old file or
 // the complete new one: write a temporary file beside it, flush it to disk,

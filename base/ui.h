@@ -23,6 +23,13 @@ constexpr int KV_IDNO = 7;
 // Shows text (UTF-8) captioned "KV-310-R PC-Testprogramm"; returns the button.
 int message_box(WindowRef owner, unsigned type, const std::string& text);
 
+// A filter of the user's own in an open dialog, kept by the caller from one
+// use of that dialog to the next; each dialog keeps its own.
+struct CustomFilter {
+    std::string label;
+    std::string pattern;  // empty: none yet, and then none is shown
+};
+
 struct FileDialogRequest {
     bool save = false;  // save dialog (path must exist, asks before overwriting);
                         // otherwise open dialog (file and path must exist)
@@ -30,8 +37,9 @@ struct FileDialogRequest {
     std::vector<std::pair<std::string, std::string>> filters;  // label, pattern
     int filter_index = 1;                                      // 1-based, as Windows counts
     std::string initial_name;
-    std::string initial_dir;  // empty: none passed
-    std::string default_ext;  // empty: none
+    std::string initial_dir;                // empty: none passed
+    std::string default_ext;                // empty: none
+    CustomFilter* custom_filter = nullptr;  // open dialog: its own, updated when a file is chosen
 };
 
 struct FileDialogResult {

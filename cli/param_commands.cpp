@@ -45,5 +45,15 @@ int cli_import_curve(const CliArgs& args) {
         report_error(curve_import_message(result, text_path));
         return 1;
     }
-    return cli_save_parameter_file(record, path) ? 0 : 1;
+    if (!cli_save_parameter_file(record, path)) return 1;
+    // The file has no key for the last point: opened again, the curve ends in
+    // the default's last point instead of the number imported.
+    const unsigned imported = result.points[CURVE_POINTS_IN_FILE];
+    const unsigned reopened = default_user_curve(curve)[CURVE_POINTS_IN_FILE];
+    if (imported != reopened)
+        std::fprintf(stderr,
+                     "Warnung: Punkt %d der Userkurve %d (%u) kann in der Parameterdatei nicht gespeichert "
+                     "werden, beim Öffnen gilt %u\n",
+                     CURVE_POINTS_IN_FILE, curve + 1, imported, reopened);
+    return 0;
 }

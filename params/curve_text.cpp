@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 void curve_scan_byte(CurveScanner& s, uint8_t byte) {
     if (byte >= '0' && byte <= '9') {
@@ -20,25 +19,42 @@ void curve_scan_byte(CurveScanner& s, uint8_t byte) {
     s.value = 0;
 }
 
-void curve_scan_bytes(CurveScanner& s, std::string_view bytes) {
-    for (char c : bytes) curve_scan_byte(s, uint8_t(c));
+bool curve_scan_bytes(CurveScanner& s, std::string_view bytes) {
+    for (char c : bytes) {
+        if (s.count == CURVE_POINTS) return false;
+        curve_scan_byte(s, uint8_t(c));
+    }
+    return s.count < CURVE_POINTS;
 }
 
-CurveImport import_curve_bytes(std::string_view bytes) {
-    CurveScanner s;
-    curve_scan_bytes(s, bytes);
+namespace {
+
+// The end of the text (or of what could be read of it) ends a last number.
+CurveImport finish_import(CurveScanner& s, bool read) {
     curve_scan_byte(s, ' ');
     CurveImport result;
     result.count = s.count;
     result.points = s.points;
-    result.outcome = s.count == CURVE_POINTS ? CurveImportOutcome::ok : CurveImportOutcome::too_few;
+    if (!read)
+        result.outcome = CurveImportOutcome::not_readable;
+    else
+        result.outcome = s.count == CURVE_POINTS ? CurveImportOutcome::ok : CurveImportOutcome::too_few;
     return result;
 }
 
+}  // namespace
+
+CurveImport import_curve_bytes(std::string_view bytes) {
+    CurveScanner s;
+    curve_scan_bytes(s, bytes);
+    return finish_import(s, true);
+}
+
 CurveImport import_curve_file(const std::string& path) {
-    const std::optional<std::string> bytes = read_file(path);
-    if (!bytes) return CurveImport{};
-    return import_curve_bytes(*bytes);
+    CurveScanner s;
+    const bool read = read_file_blocks(path, CURVE_READ_BLOCK,
+                                       [&s](std::string_view block) { return curve_scan_bytes(s, block); });
+    return finish_import(s, read);
 }
 
 bool apply_curve_import(ParameterRecord& record, int curve, const CurveImport& result) {

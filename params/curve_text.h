@@ -20,7 +20,13 @@ struct CurveScanner {
 };
 
 void curve_scan_byte(CurveScanner& s, uint8_t byte);
-void curve_scan_bytes(CurveScanner& s, std::string_view bytes);
+// Scans the bytes of one block of a file; a number may go on into the next
+// block. False once 256 numbers are stored: nothing after them counts, so the
+// rest of the file need not be read.
+bool curve_scan_bytes(CurveScanner& s, std::string_view bytes);
+
+// The import reads its file in blocks of this size.
+constexpr size_t CURVE_READ_BLOCK = 1024;
 
 enum class CurveImportOutcome {
     ok,            // 256 numbers read
@@ -36,6 +42,8 @@ struct CurveImport {
 
 // The whole text of a file, followed by one blank that ends a last number.
 CurveImport import_curve_bytes(std::string_view bytes);
+// The same, read from the file block by block up to its 256th number, so a
+// file of any size can be chosen.
 CurveImport import_curve_file(const std::string& path);
 
 // Copies the points into user curve 0 or 1 only when the import succeeded,

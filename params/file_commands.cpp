@@ -23,6 +23,7 @@ struct FileCommandState {
     bool set_open = false;
     bool has_name = false;
     int open_filter_index = 0;
+    CustomFilter open_custom_filter;  // the open dialog's own
     FileNameHook file_name_hook = nullptr;
 };
 
@@ -127,6 +128,7 @@ bool open_parameter_file(WindowRef owner) {
     request.title = "KV-310-R-Parameterdatei öffnen";
     request.filters = {{"KV-310-R-Parameterdatei (*.ini)", "*.ini"}, {"Alle Dateien (*.*)", "*.*"}};
     request.filter_index = s.open_filter_index > 0 ? s.open_filter_index : 1;
+    request.custom_filter = &s.open_custom_filter;
     request.initial_name = s.current_path;
     if (s.current_path.find('\\') == std::string::npos && !s.last_directory.empty())
         request.initial_dir = s.last_directory;

@@ -43,8 +43,9 @@ std::vector<PageField> make_fields() {
         choice(base, "Ausschaltverhalten für Ansteuerung = 0%", S::dimmer,
                offsetof(DimmerBlock, off_with_fade), {"sofort, ohne Blendzeit", "mit Blendzeit"}),
         number(base, "Blendzeit [x 0,01s]", S::dimmer, offsetof(DimmerBlock, fade_time), 2, FADE_TIME_LIMIT),
-        // The radio group under the fade time; the page shows no other label.
-        choice(base, "Blendzeit [x 0,01s]", S::dimmer, offsetof(DimmerBlock, fade_time_mode),
+        // The radio group under the fade time has no label on the page; it is
+        // named after the fade time, yet apart from it.
+        choice(base, "Blendzeit-Modus", S::dimmer, offsetof(DimmerBlock, fade_time_mode),
                {"Min-Max-Laufzeit", "Blendzeit = Zykluszeit", "Änderungszeit"}),
         choice(base, "Betriebsart-Voreinstellung", S::dimmer, offsetof(DimmerBlock, default_mode),
                {"ABschnitt", "ANschnitt"}),

@@ -53,9 +53,8 @@ std::vector<ParamFileKey> build_keys() {
         single("K_2", offsetof(DimmerBlock, auto_mode_switch));
         single("K_15", offsetof(DimmerBlock, voltage_input_range));
     }
-    // Point 255 of each curve has never been part of the file.
     for (int c = 0; c < 2; ++c)
-        for (int x = 0; x < CURVE_POINTS - 1; ++x)
+        for (int x = 0; x < CURVE_POINTS_IN_FILE; ++x)
             add(format_text("u%d_v_%d", c + 1, x),
                 offsetof(ParameterRecord, user_curve) + size_t(c) * CURVE_POINTS + size_t(x), 8);
     return keys;

@@ -13,6 +13,9 @@
 constexpr const char* PARAM_FILE_SECTION = "KV310R";
 constexpr uint32_t PARAM_FILE_VERSION = 101;  // written as "w32_ver"
 constexpr size_t PARAM_FILE_KEY_COUNT = 575;
+// The file holds curve points 0 to 254 ("u1_v_0" to "u2_v_254"). Point 255 of
+// each curve has never been part of it: after reading it keeps its default.
+constexpr int CURVE_POINTS_IN_FILE = CURVE_POINTS - 1;
 
 // One key of the file and the record field it holds.
 struct ParamFileKey {

@@ -1,19 +1,17 @@
-// The common open and save dialogs for parameter files.
+// The common open and save dialogs.
 #include "win/message_box_win.h"
 #include "port/utf16_win.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace {
 
 constexpr DWORD FILE_BUFFER_CHARS = 512;
-
-// The open dialog's custom filter (what the user typed as a pattern), kept for
-// the run like the filter index.
-wchar_t g_custom_filter[512];
+constexpr DWORD CUSTOM_FILTER_CHARS = 512;
 
 // "label\0pattern\0...\0\0"
 std::wstring filter_text(const FileDialogRequest& request) {
@@ -26,6 +24,23 @@ std::wstring filter_text(const FileDialogRequest& request) {
     }
     text.push_back(L'\0');
     return text;
+}
+
+// The custom filter as the dialog keeps it: "label\0pattern\0", with two more
+// zeros the dialog never writes, so the text always ends.
+std::vector<wchar_t> custom_filter_buffer(const CustomFilter& filter) {
+    std::vector<wchar_t> buffer(CUSTOM_FILTER_CHARS + 2, L'\0');
+    std::wstring text = widen(filter.label);
+    text.push_back(L'\0');
+    text += widen(filter.pattern);
+    text.copy(buffer.data(), CUSTOM_FILTER_CHARS - 1);
+    return buffer;
+}
+
+CustomFilter custom_filter_from(const std::vector<wchar_t>& buffer) {
+    const wchar_t* label = buffer.data();
+    const wchar_t* pattern = label + wcslen(label) + 1;
+    return CustomFilter{narrow(label), narrow(pattern)};
 }
 
 }  // namespace
@@ -50,16 +65,26 @@ std::optional<FileDialogResult> show_file_dialog(WindowRef owner, const FileDial
     ofn.lpstrTitle = title.c_str();
     ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    // A custom filter goes to the dialog only once it has a pattern. The
+    // dialog takes an empty one as a filter all the same: Wine then fills no
+    // filter list and shows every file, whatever filter index was asked for.
+    CustomFilter* custom = request.save ? nullptr : request.custom_filter;
+    if (custom && custom->pattern.empty()) custom = nullptr;
+    std::vector<wchar_t> custom_buffer;
+    if (custom) {
+        custom_buffer = custom_filter_buffer(*custom);
+        ofn.lpstrCustomFilter = custom_buffer.data();
+        ofn.nMaxCustFilter = CUSTOM_FILTER_CHARS;
+    }
     BOOL chosen;
     if (request.save) {
         ofn.Flags |= OFN_OVERWRITEPROMPT;
         chosen = GetSaveFileNameW(&ofn);
     } else {
-        ofn.lpstrCustomFilter = g_custom_filter;
-        ofn.nMaxCustFilter = sizeof g_custom_filter / sizeof g_custom_filter[0];
         ofn.Flags |= OFN_FILEMUSTEXIST;
         chosen = GetOpenFileNameW(&ofn);
     }
     if (!chosen) return std::nullopt;
+    if (custom) *custom = custom_filter_from(custom_buffer);  // the pattern last in effect
     return FileDialogResult{narrow(file.data()), static_cast<int>(ofn.nFilterIndex)};
 }

@@ -21,6 +21,8 @@ namespace {
 
 // The text file chosen for the last curve import, kept across runs.
 std::string g_last_import_file;
+// The import dialog's own custom filter, kept for the run.
+CustomFilter g_import_custom_filter;
 
 constexpr COLORREF CURVE_COLOUR = RGB(0, 255, 255);
 constexpr int GRID_LINES[] = {64, 128, 192};  // 25, 50 and 75 % of 256
@@ -76,6 +78,7 @@ void import_curve_text(int curve) {
     request.title = "Import einer Textdatei";
     request.filters = {{"Textdateien (*.txt)", "*.txt"}, {"Alle Dateien (*.*)", "*.*"}};
     request.filter_index = 1;
+    request.custom_filter = &g_import_custom_filter;
     request.initial_name = g_last_import_file;
     request.default_ext = "txt";
     const auto chosen = ask_file_name(main_window(), request);

@@ -73,6 +73,50 @@ TEST(FileIo, LongPaths) {
     EXPECT_TRUE(file_exists(path));
 }
 
+TEST(FileIo, ReadsInBlocksUntilTheReaderHasEnough) {
+    TempDir tmp;
+    const std::string path = tmp.file("daten.txt");
+    std::string content;
+    for (int i = 0; i < 2500; ++i) content.push_back(char('a' + i % 26));
+    write_bytes(path, content);
+
+    struct Case {
+        const char* what;
+        size_t blocks_wanted;                // the reader says "enough" after this many
+        std::vector<size_t> expected_sizes;  // of the blocks handed over
+    };
+    const Case cases[] = {
+        {"the whole file", 99, {1024, 1024, 452}},
+        {"enough after the first block", 1, {1024}},
+        {"enough after the second block", 2, {1024, 1024}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string seen;
+        std::vector<size_t> sizes;
+        EXPECT_TRUE(read_file_blocks(path, 1024, [&](std::string_view block) {
+            seen.append(block);
+            sizes.push_back(block.size());
+            return sizes.size() < c.blocks_wanted;
+        }));
+        EXPECT_EQ(sizes, c.expected_sizes);
+        EXPECT_EQ(seen, content.substr(0, seen.size()));
+    }
+
+    write_bytes(path, "");
+    int calls = 0;
+    EXPECT_TRUE(read_file_blocks(path, 1024, [&](std::string_view) { return ++calls > 0; }));
+    EXPECT_EQ(calls, 0);
+
+    // Missing, a folder, no name: nothing to read.
+    fs::create_directory(tmp.path / "Ordner");
+    for (const std::string& bad : {tmp.file("fehlt.txt"), tmp.file("Ordner"), std::string()}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(read_file_blocks(bad, 1024, [&](std::string_view) { return ++calls > 0; }));
+    }
+    EXPECT_EQ(calls, 0);
+}
+
 TEST(FileIo, FailedSaveLeavesTheOldStateAlone) {
     TempDir tmp;
 

@@ -79,11 +79,30 @@ TEST(CliParamFile, ImportCurveReplacesOneCurveAndSaves) {
 
     const CliResult r = run_cli({"import-curve", file, "2", curve});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");  // the 256th number is 255, as the file gives back
     const std::string saved = read_bytes(file);
     EXPECT_NE(saved.find("\r\nu2_v_0=0\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nu2_v_64=64\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nu2_v_254=254\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nu1_v_64=94\r\n"), std::string::npos);  // curve 1 keeps its default
+}
+
+TEST(CliParamFile, ImportCurveWarnsThatTheFileCannotKeepThe256thNumber) {
+    TempDir dir;
+    const std::string file = dir.file("set.ini");
+    ASSERT_EQ(run_cli({"new", file}).status, 0);
+    const std::string curve = dir.file("kurve.txt");
+    write_bytes(curve, numbers(0, 254) + "17\n");
+
+    const CliResult r = run_cli({"import-curve", file, "1", curve});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "Warnung: Punkt 255 der Userkurve 1 (17) kann in der Parameterdatei nicht gespeichert werden, "
+              "beim Öffnen gilt 255\n");
+    const std::string saved = read_bytes(file);
+    EXPECT_NE(saved.find("\r\nu1_v_254=254\r\n"), std::string::npos);
+    EXPECT_EQ(saved.find("u1_v_255"), std::string::npos);
 }
 
 TEST(CliParamFile, FailedImportLeavesTheFileUntouched) {

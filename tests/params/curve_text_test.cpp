@@ -7,8 +7,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -105,6 +109,130 @@ TEST(CurveImport, FileOutcomesAndOnlySuccessReplacesTheCurve) {
     const std::string long_path(200, 'p');
     EXPECT_EQ(curve_import_message(not_read, long_path),
               "Fehler: Datei \"" + std::string(128, 'p') + "\" kann nicht importiert werden");
+}
+
+// `text` padded with blanks so that `number` starts at byte `at`.
+std::string place(std::string text, size_t at, const std::string& number) {
+    text.resize(at, ' ');
+    return text + number;
+}
+
+// Bytes this process has read from files so far (Linux); nothing elsewhere.
+std::optional<uint64_t> bytes_read_by_process() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:") return value;
+    return std::nullopt;
+}
+
+struct BlockCase {
+    std::string name;
+    std::string text;
+    CurveImportOutcome outcome;
+    int count;
+    std::vector<std::pair<int, int>> points;  // index, value
+};
+
+TEST(CurveImport, ReadsTheFileInBlocksWithNumbersAcrossTheirBorders) {
+    static_assert(CURVE_READ_BLOCK == 1024);
+    const std::string blank_block(1024, ' ');
+    const std::vector<BlockCase> cases = {
+        {"number split after its first digit",
+         place("", 1023, "123 7"),
+         CurveImportOutcome::too_few,
+         2,
+         {{0, 123}, {1, 7}}},
+        {"number split before its last digit",
+         place("5", 1022, "142\n"),
+         CurveImportOutcome::too_few,
+         2,
+         {{0, 5}, {1, 142}}},
+        {"number ends with the first block",
+         place("", 1022, "99 8"),
+         CurveImportOutcome::too_few,
+         2,
+         {{0, 99}, {1, 8}}},
+        {"digit run at the very end of a full block",
+         place("", 1021, "201"),
+         CurveImportOutcome::too_few,
+         1,
+         {{0, 201}}},
+        {"digit run at the very end after two blocks",
+         place(blank_block, 2045, "017"),
+         CurveImportOutcome::too_few,
+         1,
+         {{0, 17}}},
+        {"digit run over three blocks",
+         " " + std::string(2500, '9') + " 3",
+         CurveImportOutcome::too_few,
+         2,
+         {{0, 255}, {1, 3}}},
+        {"256th number split",
+         place(numbers_text(255, " "), 1023, "200"),
+         CurveImportOutcome::ok,
+         256,
+         {{0, 0}, {254, 254}, {255, 200}}},
+        {"numbers after the 256th, in later blocks",
+         numbers_text(300, "      "),
+         CurveImportOutcome::ok,
+         256,
+         {{0, 0}, {255, 255}}},
+        {"255 numbers over two blocks",
+         numbers_text(255, "   "),
+         CurveImportOutcome::too_few,
+         255,
+         {{254, 254}}},
+    };
+    TempDir dir;
+    for (const BlockCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file("kurve.txt");
+        write_bytes(path, c.text);
+        const CurveImport r = import_curve_file(path);
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(r.count, c.count);
+        for (const auto& [x, value] : c.points) EXPECT_EQ(r.points[size_t(x)], value) << "point " << x;
+        // Block by block gives what the whole text at once gives.
+        const CurveImport whole = import_curve_bytes(c.text);
+        EXPECT_EQ(whole.count, r.count);
+        EXPECT_EQ(whole.points, r.points);
+    }
+}
+
+TEST(CurveImport, AFileOfAnySizeIsReadOnlyUpToIts256thNumber) {
+    // A sparse file of 64 GiB: 256 numbers, then nothing but zero bytes.
+    TempDir dir;
+    const std::string path = dir.file("riesig.txt");
+    write_bytes(path, numbers_text(256));
+    std::error_code ec;
+    std::filesystem::resize_file(std::filesystem::path(TempDir::as_u8(path)), uint64_t(64) << 30, ec);
+    if (ec) {
+        GTEST_SKIP() << "no sparse file here: " << ec.message();
+    }
+
+    const std::optional<uint64_t> before = bytes_read_by_process();
+    const CurveImport r = import_curve_file(path);
+    const std::optional<uint64_t> after = bytes_read_by_process();
+    EXPECT_EQ(r.outcome, CurveImportOutcome::ok);
+    for (int x = 0; x < CURVE_POINTS; ++x) ASSERT_EQ(r.points[size_t(x)], x);
+    if (before && after) {
+        EXPECT_LT(*after - *before, 64u * 1024u) << "read past the 256th number";
+    }
+}
+
+TEST(CurveImport, AFileThatCannotBeReadIsNotImported) {
+    TempDir dir;
+    const std::string folder = dir.file("Ordner.txt");
+    std::filesystem::create_directory(std::filesystem::path(TempDir::as_u8(folder)));
+    for (const std::string& path : {dir.file("fehlt.txt"), folder, std::string()}) {
+        SCOPED_TRACE(path);
+        const CurveImport r = import_curve_file(path);
+        EXPECT_EQ(r.outcome, CurveImportOutcome::not_readable);
+        EXPECT_EQ(curve_import_message(r, path),
+                  "Fehler: Datei \"" + path + "\" kann nicht importiert werden");
+    }
 }
 
 TEST(CurveDataText, ListsEveryPointWithItsControlValue) {

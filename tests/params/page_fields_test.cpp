@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -66,14 +68,24 @@ TEST(PageFields, NamesAndValuesAsThePagesShowThem) {
     EXPECT_EQ(slot_value_text(*automatic, 1), "ein");
     EXPECT_EQ(slot_value_text(*automatic, 0), "aus");
 
-    // The fade-time mode has no label of its own: it goes by the fade time's.
-    const FieldSlot* mode = nullptr;
-    for (const FieldSlot& s : slots)
-        if (s.field->kind == FieldKind::choice && std::string(s.field->label) == "Blendzeit [x 0,01s]" &&
-            s.dimmer == 0)
-            mode = &s;
+    // The fade-time mode has no label on the page: named apart from the fade time.
+    const FieldSlot* mode = find("Blendzeit-Modus", 0, -1);
     ASSERT_TRUE(mode);
+    EXPECT_EQ(slot_name(*mode), "Grundeinstellung, Dimmer 1, Blendzeit-Modus");
     EXPECT_EQ(slot_value_text(*mode, 2), "Änderungszeit");
+    const FieldSlot* fade = find("Blendzeit [x 0,01s]", 0, -1);
+    ASSERT_TRUE(fade);
+    EXPECT_EQ(fade->field->kind, FieldKind::number);
+}
+
+TEST(PageFields, EverySlotHasANameOfItsOwn) {
+    // "kv310r-cli diff" names each differing field by this name alone.
+    std::map<std::string, size_t> offset_of;
+    for (const FieldSlot& s : field_slots()) {
+        const auto [it, added] = offset_of.emplace(slot_name(s), slot_offset(s));
+        EXPECT_TRUE(added) << "\"" << it->first << "\" names record bytes " << it->second << " and "
+                           << slot_offset(s);
+    }
 }
 
 }  // namespace

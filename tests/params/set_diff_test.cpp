@@ -35,7 +35,7 @@ TEST(SetDiff, OneLinePerFieldInPageOrderThenTheCurves) {
     const std::vector<std::string> expected = {
         "Grundeinstellung, Dimmer 1, CD = 11 (mit Vorheizen), Dimmercharakteristik: P-linear -> User 1",
         "Grundeinstellung, Dimmer 1, Blendzeit [x 0,01s]: 10 -> 6000",
-        "Grundeinstellung, Dimmer 1, Blendzeit [x 0,01s]: Min-Max-Laufzeit -> Änderungszeit",
+        "Grundeinstellung, Dimmer 1, Blendzeit-Modus: Min-Max-Laufzeit -> Änderungszeit",
         "Grundeinstellung, Dimmer 1, Automatische Betriebsart-Umschaltung beim PC-Test: ein -> aus",
         "Grundeinstellung, Dimmer 2, CD = 10, Minimum 0-100%: 0 -> 20",
         "Sonderfunktionen, Verzögerung der Busausfallerkennung 5 - 255s: 20 -> 5",

@@ -41,7 +41,7 @@ const std::vector<Group>& groups() {
         {0, RADIO, 22135, 2, 0, 1, 2, D + 21, "Ausschaltverhalten für Ansteuerung = 0%"},
         {0, EDIT, 22115, 1, 0, 1, 1, D + 20, "Vorheizzeit von ESLs mit 100% [s]"},
         {0, EDIT, 22310, 1, 0, 1, 1, D + 0, "Blendzeit [x 0,01s]"},
-        {0, RADIO, 22312, 3, 0, 1, 3, D + 27, "Blendzeit [x 0,01s]"},
+        {0, RADIO, 22312, 3, 0, 1, 3, D + 27, "Blendzeit-Modus"},
         {0, RADIO, 22302, 2, 0, 1, 2, D + 28, "Betriebsart-Voreinstellung"},
         {0, CHECK, 22306, 1, 0, 1, 1, D + 29, "Automatische Betriebsart-Umschaltung beim PC-Test"},
         {0, RADIO, 12002, 2, 0, 1, 2, D + 30, "U-Eingang bei DMX und PC-Test"},
