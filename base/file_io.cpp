@@ -90,7 +90,7 @@ fs::path temp_name_for(const fs::path& target) {
 
 }  // namespace
 
-std::optional<std::string> read_file(const std::string& path) {
+std::optional<std::string> read_file(const std::string& path, size_t max_bytes) {
     std::optional<fs::path> p = to_path(path);
     if (!p) return std::nullopt;
     FILE* f = open_file(*p, false);
@@ -98,8 +98,12 @@ std::optional<std::string> read_file(const std::string& path) {
     std::string data;
     char buffer[16384];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
-    bool failed = std::ferror(f) != 0;  // e.g. a folder opened as a file
+    bool too_large = false;
+    while (!too_large && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        too_large = n > max_bytes - data.size();
+        if (!too_large) data.append(buffer, n);
+    }
+    bool failed = too_large || std::ferror(f) != 0;  // ferror: e.g. a folder opened as a file
     std::fclose(f);
     if (failed) return std::nullopt;
     return data;

@@ -2,14 +2,22 @@
 // Windows they are opened through the wide-character API so umlauts work.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The file's bytes, or nothing when it cannot be opened or read.
-std::optional<std::string> read_file(const std::string& path);
+// Whole-file reads are for the settings and parameter files, a few kilobytes
+// each. A file larger than this is none of them and is refused rather than
+// held in memory: a file of gigabytes picked under "Alle Dateien (*.*)" would
+// otherwise fail the allocation and end the program with the user's edits.
+constexpr size_t READ_FILE_MAX_BYTES = size_t(64) << 20;
+
+// The file's bytes, or nothing when it cannot be opened or read or holds more
+// than max_bytes.
+std::optional<std::string> read_file(const std::string& path, size_t max_bytes = READ_FILE_MAX_BYTES);
 
 // Hands the file to `take` in blocks of `block_size` bytes (the last one may
 // be shorter) until the file ends or `take` returns false; the rest of the

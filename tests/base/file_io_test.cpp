@@ -117,6 +117,15 @@ TEST(FileIo, ReadsInBlocksUntilTheReaderHasEnough) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST(FileIo, WholeFileReadRefusesWhatIsLargerThanItsLimit) {
+    TempDir tmp;
+    const std::string path = tmp.file("gross.ini");
+    write_bytes(path, std::string(40000, 'x'));
+    EXPECT_EQ(read_file(path, 40000).value_or("").size(), 40000u);
+    EXPECT_FALSE(read_file(path, 39999)) << "one byte over the limit";
+    EXPECT_FALSE(read_file(path, 100));
+}
+
 TEST(FileIo, FailedSaveLeavesTheOldStateAlone) {
     TempDir tmp;
 

@@ -283,6 +283,27 @@ TEST_F(FileCommands, FailuresLeaveTheSetAsItWas) {
     EXPECT_EQ(recent_paths(), std::vector<std::string>{good}) << "only files really opened are listed";
 }
 
+TEST_F(FileCommands, AHugeFileIsRefusedWithoutEndingTheProgram) {
+    // Picked under "Alle Dateien (*.*)": 64 GiB, sparse, so the test costs no disk.
+    const std::string huge = dir.file("riesig.ini");
+    write_bytes(huge, "[KV310R]\r\nw32_ver=101\r\n");
+    std::error_code ec;
+    std::filesystem::resize_file(std::filesystem::path(TempDir::as_u8(huge)), uint64_t(64) << 30, ec);
+    if (ec) GTEST_SKIP() << "no sparse file here: " << ec.message();
+    ASSERT_TRUE(open_parameter_path(nullptr, make_file("good.ini", 9), true));
+    edit_live();
+    const Snapshot before = Snapshot::take();
+    fake_ui_reset();
+
+    EXPECT_FALSE(open_parameter_path(nullptr, huge, true));
+    fake_ui_choose_file(huge);
+    EXPECT_FALSE(save_parameter_file(nullptr, true));  // its other sections cannot be kept
+    EXPECT_TRUE(Snapshot::take() == before);
+    ASSERT_EQ(fake_ui().messages.size(), 2u);
+    EXPECT_EQ(fake_ui().messages[0].text, "Fehler: Datei \"" + huge + "\" ist nicht vollständig");
+    EXPECT_EQ(fake_ui().messages[1].text, "Fehler: Datei \"" + huge + "\" konnte nicht abgespeichert werden");
+}
+
 TEST_F(FileCommands, SaveToAFileThatCannotBeWrittenFails) {
     // The open file turned into a folder behind the program's back.
     const std::string path = make_file("vanishing.ini", 4);
