@@ -16,8 +16,9 @@
 #   gui      programs that open windows: the window tests, the run, the
 #            benchmarks. Wine binds a session's desktop to the display of the
 #            process that started it, so a session begun by a program without
-#            windows (no display) could not show windows later. The window
-#            tests get it from tests/win/CMakeLists.txt (WINEPREFIX).
+#            windows (no display) could not show windows later. CTest's
+#            window tests and package_test name it too (WINEPREFIX in
+#            tests/win/CMakeLists.txt and tests/package/CMakeLists.txt).
 #   shots    the page screenshots: the screen resolution is a setting of the prefix
 
 KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

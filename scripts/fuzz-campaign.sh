@@ -38,7 +38,7 @@ for name in "${targets[@]}"; do
   rate=$(figures 'if (w > 0) printf "%.0f", n / w; else print "?"')
   per_cpu=$(figures 'if (u + s > 0) printf "%.0f", n / (u + s); else print "?"')
   wall=$(figures 'printf "%.0f", w')
-  files=$(find "build/fuzz/corpus/$name" -type f | wc -l)
+  files=$(find "build/fuzz/corpus/$name" -type f 2>/dev/null | wc -l || true)
   crashes=$(find "$out" -maxdepth 1 -name "$name-*" -type f | wc -l)
   if [ "$status" -ne 0 ]; then failed=1; [ "$crashes" -gt 0 ] || crashes="exit $status"; fi
   echo "| $name | ${executed:-?} | $wall | ${rate:-?} | $cpu | $per_cpu | $files | $crashes |"
