@@ -10,20 +10,20 @@
 #   3. first page, monitor closed (the idle program)
 # and the status requests per second the monitor logged in phase 2.
 # The program runs from a copy in a temporary folder with its own settings
-# file and traffic log. Usage: scripts/bench-monitor-cpu.sh [WIN_BUILD_DIR]
-# (default build/win, built first; the native simulator comes from
-# build/native).
+# file and traffic log.
+#
+#   scripts/bench-monitor-cpu.sh
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 seconds=${KV_BENCH_SECONDS:-10}
 
 if [ "${1:-}" = "--inner" ]; then
   # Runs inside with-sim-com.sh, with DISPLAY and WINEPREFIX set.
   work=$2 poster=$3
   cd "$work"
-  "$here/scripts/wine-run.sh" "$work/kv310r.exe" >/dev/null 2>&1 &
+  "$KV_ROOT/scripts/wine-run.sh" "$work/kv310r.exe" >/dev/null 2>&1 &
   launcher=$!
-  post() { "$here/scripts/wine-run.sh" "$poster" "$@" >/dev/null 2>&1; }
+  post() { "$KV_ROOT/scripts/wine-run.sh" "$poster" "$@" >/dev/null 2>&1; }
 
   # The Wine processes of this prefix, found by name and environment.
   pids_of() { # process name
@@ -82,32 +82,21 @@ if [ "${1:-}" = "--inner" ]; then
   exit 0
 fi
 
-build=${1:-$here/build/win}
-if [ -z "${1:-}" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-  cmake --build "$build" -j 2 --target kv310r kv_post_command >/dev/null
-  cmake -S "$here" -B "$here/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build "$here/build/native" -j 2 --target kv310r-sim >/dev/null
-fi
-sim="$here/build/native/sim/kv310r-sim"
-export WINEPREFIX="${KV_GUI_WINEPREFIX:-$build/wineprefix-gui}"
-export WINEDEBUG="${WINEDEBUG:--all}"
+build_tree win kv310r kv_post_command >/dev/null
+build_tree native kv310r-sim >/dev/null
+use_wine gui
 
 work=$(mktemp -d)
-XVFB_PID=""
-cleanup() {
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cp "$build/win/kv310r.exe" "$work/"
+trap 'stop_virtual_display; rm -rf "$work"' EXIT
+cp "$KV_ROOT/build/win/win/kv310r.exe" "$work/"
 printf '[PROP]\r\nPORT=COM7\r\nRS485ADR=1\r\n[SHOWCMD]\r\nTAB=3\r\n' >"$work/Kv310r.ini"
 
-. "$here/scripts/virtual-display.sh"
+# A virtual display even beside a real one: its server's CPU is measured.
 start_virtual_display
 export KV_BENCH_XVFB=$XVFB_PID
 wineserver -w 2>/dev/null || true
 keep_windows_unmanaged kv310r.exe
 
 echo "kv310r.exe on the status page, paced virtual dimmer on COM7, ${seconds} s per phase (CPU share of one core):"
-"$here/scripts/with-sim-com.sh" "$sim" COM7 --pace -- "$0" --inner "$work" "$build/tests/win/kv_post_command.exe"
+"$KV_ROOT/scripts/with-sim-com.sh" "$KV_ROOT/build/native/sim/kv310r-sim" COM7 --pace -- \
+  "$0" --inner "$work" "$KV_ROOT/build/win/tests/win/kv_post_command.exe"

@@ -7,17 +7,16 @@
 # showing the same updates (heartbeat, three texts, a level bar now and then)
 # from the same 1 ms timer, and once more from a 100 ms timer. The programs'
 # own CPU time (GetProcessTimes); Wine's server process comes on top.
+#
+#   scripts/bench-program-cpu.sh
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
-scripts/install-deps.sh
+. "$(dirname "$0")/common.sh"
+cd "$KV_ROOT"
 seconds=${KV_BENCH_SECONDS:-10}
-export WINEPREFIX="$root/build/win/wineprefix-gui" KV_GUI_WINEPREFIX="$root/build/win/wineprefix-gui"
-cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/win -j "$(nproc)" --target program_cpu display_floor >/dev/null
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/native -j "$(nproc)" --target kv310r-sim >/dev/null
-exe="$root/build/win/tests/bench/program_cpu.exe"
+build_tree win program_cpu display_floor >/dev/null
+build_tree native kv310r-sim >/dev/null
+use_wine gui
+exe="$KV_ROOT/build/win/tests/bench/program_cpu.exe"
 
 run() { # program, its args
   scripts/with-sim-com.sh build/native/sim/kv310r-sim COM5 --pace -- \
@@ -29,7 +28,7 @@ run "$exe" read "$seconds"
 # Side by side, KV_BENCH_ROUNDS times (on a virtual machine single runs
 # wander by several tenths of a per cent): the page, the yardstick, and the
 # yardstick with a 100 ms timer (the same updates without the ticks between).
-floor="$root/build/win/tests/bench/display_floor.exe"
+floor="$KV_ROOT/build/win/tests/bench/display_floor.exe"
 for _ in $(seq "${KV_BENCH_ROUNDS:-1}"); do
   run "$exe" status "$seconds"
   run "$floor" "$seconds"

@@ -10,11 +10,15 @@ start request, and each of the 11 sample blocks with the request that fetched
 it) at line rate, plus the time the dimmer records before its data are ready
 (--scope-delay of the simulator). The start acknowledgement and the status and
 not-ready exchanges overlap the recording and are not counted. Then the time
-to paint the plot once. Usage: scripts/bench-scope.py [COUNT]"""
+to paint the plot once (COUNT captures, default 5):
+
+    scripts/bench-scope.py [COUNT]"""
 import os
 import subprocess
 import sys
 import tempfile
+
+from kvscripts import ROOT, build_tree, tree, wine_environment
 
 BYTES_PER_SECOND = 38400 / 11
 RECORD_MS = 400
@@ -47,24 +51,15 @@ def floors(log_path):
 
 def main():
     count = sys.argv[1] if len(sys.argv) > 1 else "5"
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    os.chdir(root)
-    subprocess.run(["scripts/install-deps.sh"], check=True, stdout=subprocess.DEVNULL)
-    env = dict(os.environ)
-    env["WINEPREFIX"] = env["KV_GUI_WINEPREFIX"] = os.path.join(root, "build/win/wineprefix-gui")
-    quiet = {"check": True, "stdout": subprocess.DEVNULL}
-    subprocess.run(["cmake", "-S", ".", "-B", "build/win", "-DCMAKE_BUILD_TYPE=Release",
-                    "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake"], **quiet)
-    subprocess.run(["cmake", "--build", "build/win", "-j", "2", "--target", "scope_capture"], **quiet)
-    subprocess.run(["cmake", "-S", ".", "-B", "build/native", "-DCMAKE_BUILD_TYPE=Debug"], **quiet)
-    subprocess.run(["cmake", "--build", "build/native", "-j", "2", "--target", "kv310r-sim"], **quiet)
+    build_tree("win", "scope_capture")
+    build_tree("native", "kv310r-sim")
     with tempfile.TemporaryDirectory() as work:
         log = os.path.join(work, "traffic.txt")
         run = subprocess.run(
-            ["scripts/with-sim-com.sh", "build/native/sim/kv310r-sim", "COM5", "--pace", "--log", log,
-             "--scope-delay", str(RECORD_MS), "--", "scripts/wine-gui-run.sh",
-             "build/win/tests/bench/scope_capture.exe", count],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            [os.path.join(ROOT, "scripts/with-sim-com.sh"), tree("native", "sim/kv310r-sim"), "COM5", "--pace",
+             "--log", log, "--scope-delay", str(RECORD_MS), "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"),
+             tree("win", "tests/bench/scope_capture.exe"), count],
+            env=wine_environment("gui"), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         lines = run.stdout.splitlines()
         captures = [float(l.split()[2]) for l in lines if l.startswith("capture") and l.endswith(" s")]
         if run.returncode != 0 or not captures:

@@ -5,15 +5,17 @@ baud 8N2 (11 bits a byte, about 3491 bytes/s).
 For each operation it reports the elapsed time against the line-rate floor
 (bytes on the wire / 3491 bytes/s, plus the 500 ms drain before the first
 request of a parameter transfer; a scope capture also includes the time the
-dimmer records, which the simulator sets with --scope-delay) and the CPU time the client used, so that waiting which spins a core
-shows up at once. Usage: scripts/bench-transfer.py [BUILD_DIR]; without it an
-optimised build is made in build/release first."""
+dimmer records, which the simulator sets with --scope-delay) and the CPU time
+the client used, so that waiting which spins a core shows up at once. Both programs come from build/native (built first):
+
+    scripts/bench-transfer.py"""
 import os
 import resource
 import subprocess
-import sys
 import tempfile
 import time
+
+from kvscripts import build_tree, tree
 
 BYTES_PER_SECOND = 38400 / 11
 DRAIN_S = 0.5
@@ -53,16 +55,9 @@ def run(cli, sim, args, work, extra_sim=()):
 
 
 def main():
-    if len(sys.argv) > 1:
-        build = sys.argv[1]
-    else:
-        build = "build/release"
-        subprocess.run(["cmake", "-S", ".", "-B", build, "-DCMAKE_BUILD_TYPE=Release"],
-                       check=True, stdout=subprocess.DEVNULL)
-        subprocess.run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2),
-                        "--target", "kv310r-cli", "kv310r-sim"], check=True, stdout=subprocess.DEVNULL)
-    cli = os.path.join(build, "cli", "kv310r-cli")
-    sim = os.path.join(build, "sim", "kv310r-sim")
+    build_tree("native", "kv310r-cli", "kv310r-sim")
+    cli = tree("native", "cli/kv310r-cli")
+    sim = tree("native", "sim/kv310r-sim")
     with tempfile.TemporaryDirectory() as work:
         param_file = os.path.join(work, "set.ini")
         subprocess.run([cli, "new", param_file], check=True)

@@ -10,20 +10,21 @@ when it failed. A cell that took longer than the operation's time-outs allow,
 crashed, completed with a wrong result or touched a file on failure is marked
 FAULT, and the script exits with status 1.
 
-Usage: scripts/fault-campaign.py [--no-wine]. Uses build/native (and build/win
-for the Windows program); run scripts/test.sh native win first, or let this
-script build what it needs."""
+Builds what it needs in build/native (and build/win for the Windows program;
+--no-wine leaves that out):
+
+    scripts/fault-campaign.py [--no-wine]"""
 import os
-import re
 import subprocess
 import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SIM = os.path.join(ROOT, "build/native/sim/kv310r-sim")
-CLI = os.path.join(ROOT, "build/native/cli/kv310r-cli")
-FAULT_CELL = os.path.join(ROOT, "build/win/tests/bench/fault_cell.exe")
+from kvscripts import ROOT, build_tree, tree, wine_environment
+
+SIM = tree("native", "sim/kv310r-sim")
+CLI = tree("native", "cli/kv310r-cli")
+FAULT_CELL = tree("win", "tests/bench/fault_cell.exe")
 LINK_ERROR = "Kommunikation mit KV-310-R ist fehlerhaft"
 
 # The program's own waits: 500 ms drain before a parameter transfer or a
@@ -176,15 +177,14 @@ def wine_cell(operation, bound, sim_args, work, baseline):
     set_file = os.path.join(folder, "set.ini")
     make_set(set_file)
     store = os.path.join(work, os.path.basename(folder) + "-store.ini")
-    env = dict(os.environ)
-    env["WINEPREFIX"] = env["KV_GUI_WINEPREFIX"] = os.path.join(ROOT, "build/win/wineprefix-gui")
     windows_folder = "Z:" + folder.replace("/", "\\")
     command = [os.path.join(ROOT, "scripts/with-sim-com.sh"), SIM, "COM5", "--pace", "--seed", "1", "--save", store,
                *sim_args,
                "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"), FAULT_CELL,
                "read" if operation == "read" else "write", windows_folder]
     try:
-        done = subprocess.run(command, capture_output=True, text=True, env=env, timeout=2 * bound + 60)
+        done = subprocess.run(command, capture_output=True, text=True, env=wine_environment("gui"),
+                              timeout=2 * bound + 60)
     except subprocess.TimeoutExpired:
         return Cell("did not end", 2 * bound + 60, bound, "", "hang")
     lines = [l for l in done.stdout.replace("\r", "").splitlines() if l.count("\t") == 3]
@@ -213,16 +213,9 @@ def wine_cell(operation, bound, sim_args, work, baseline):
 
 
 def build(wine):
-    subprocess.run(["cmake", "-S", ROOT, "-B", os.path.join(ROOT, "build/native"), "-DCMAKE_BUILD_TYPE=Debug"],
-                   check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", os.path.join(ROOT, "build/native"), "-j2", "--target", "kv310r-cli",
-                    "kv310r-sim"], check=True, stdout=subprocess.DEVNULL)
+    build_tree("native", "kv310r-cli", "kv310r-sim")
     if wine:
-        subprocess.run(["cmake", "-S", ROOT, "-B", os.path.join(ROOT, "build/win"), "-DCMAKE_BUILD_TYPE=Release",
-                        "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake"], check=True, cwd=ROOT,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["cmake", "--build", os.path.join(ROOT, "build/win"), "-j2", "--target", "fault_cell"],
-                       check=True, stdout=subprocess.DEVNULL)
+        build_tree("win", "fault_cell")
 
 
 def main():

@@ -8,15 +8,10 @@
 #
 # scripts/test.sh win checks the zip under Wine (package_test).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-
-# The toolchain is chosen when the build folder is made (test.sh and run.sh share it).
-toolchain=()
-[ -f build/win/CMakeCache.txt ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake)
-cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" >/dev/null
+. "$(dirname "$0")/common.sh"
+cd "$KV_ROOT"
 rm -rf build/win/dist  # only the zip of this version is copied
-cmake --build build/win -j "$(nproc)" --target kv_package
+build_tree win kv_package
 mkdir -p dist
 for zip in build/win/dist/*.zip; do
   cp "$zip" dist/

@@ -12,27 +12,21 @@
 # outputs are driven first, so the page shows a dimmer at work; "Oszilloskop"
 # (tab 4) is taken with a capture: dimmer 1 driven at 70 %, one
 # "Einzelmessung" of the full period at ±4 A. KV_SHOT_PAGES limits the pages
-# (tab indices, e.g. "0 2 4"), KV_SHOT_DPIS the resolutions.
+# (tab indices, e.g. "0 2 4"), KV_SHOT_DPIS the resolutions. The Wine prefix
+# is one of its own (shots in scripts/common.sh): the resolution is a setting
+# of the prefix.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/common.sh"
+cd "$KV_ROOT"
 out=${1:-docs}
 mkdir -p "$out"
-command -v import >/dev/null 2>&1 || { apt-get update -qq && apt-get install -y -qq imagemagick >/dev/null; }
 
-# A prefix of its own: the resolution is a setting of the prefix.
-export WINEPREFIX="$root/build/win/wineprefix-shots"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build build/win -j 2 --target kv310r kv_post_command >/dev/null
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/native -j 2 --target kv310r-sim >/dev/null
-
-. scripts/virtual-display.sh
+build_tree win kv310r kv_post_command >/dev/null
+build_tree native kv310r-sim >/dev/null
+use_wine shots
 start_virtual_display
 work=$(mktemp -d)
-trap 'kill $XVFB_PID 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'stop_virtual_display; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # The program in a folder of its own, so its settings file starts afresh.
 cp build/win/win/kv310r.exe "$work/"
@@ -52,7 +46,7 @@ for dpi in ${KV_SHOT_DPIS:-96 144}; do
       >"$work/Kv310r.ini"
     rm -f "$work/shot.png"
     KV_EXE="$work/kv310r.exe" KV_SHOT="$work/shot.png" KV_SETUP="${setups[$tab]}" \
-      KV_POST="$root/build/win/tests/win/kv_post_command.exe" \
+      KV_POST="$KV_ROOT/build/win/tests/win/kv_post_command.exe" \
       scripts/with-sim-com.sh build/native/sim/kv310r-sim COM1 -- bash -c '
         scripts/wine-run.sh "$KV_EXE" &
         program=$!

@@ -10,8 +10,8 @@
 # The Windows tests need the native build's virtual dimmer, so "win" builds
 # the native tree too. KV_FUZZ_SECONDS sets the time per fuzz target.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/common.sh"
+cd "$KV_ROOT"
 
 flavours=("$@")
 [ ${#flavours[@]} -gt 0 ] || flavours=(native asan win fuzz)
@@ -20,9 +20,8 @@ for f in "${flavours[@]}"; do
 done
 wants() { local f; for f in "${flavours[@]}"; do [ "$f" = "$1" ] && return 0; done; return 1; }
 
-scripts/install-deps.sh
+scripts/install-deps.sh   # python3 for the include check, before any build
 
-jobs=$(nproc)
 fuzz_seconds=${KV_FUZZ_SECONDS:-20}
 summary=()
 total_pass=0
@@ -35,9 +34,9 @@ count() { # name passed failed
 
 run_ctest() { # name build-dir
   local name=$1 dir=$2 report totals
-  report="$root/$dir/junit.xml"
+  report="$KV_ROOT/$dir/junit.xml"
   rm -f "$report"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 --output-junit "$report" || true
+  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600 --output-junit "$report" || true
   totals=$(scripts/junit-totals.py "$report")
   count "$name" ${totals}
 }
@@ -47,45 +46,32 @@ if scripts/check-includes.py; then count includes 1 0; else count includes 0 1; 
 
 if wants native || wants win; then
   echo "== native build"
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build build/native -j "$jobs"
+  build_tree native
   wants native && run_ctest native build/native
 fi
 
 if wants asan; then
   echo "== sanitizer build (ASan + UBSan)"
-  cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON >/dev/null
-  cmake --build build/asan -j "$jobs"
+  build_tree asan
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest sanitizers build/asan
 fi
 
 if wants win; then
   echo "== Windows build (mingw-w64), tests under Wine"
-  export WINEPREFIX="$root/build/win/wineprefix"
-  cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DKV_NATIVE_SIM="$root/build/native/sim/kv310r-sim" >/dev/null
-  cmake --build build/win -j "$jobs"
-  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true   # creates the prefix once
+  build_tree win
+  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || true   # makes the console prefix once, before tests run in parallel
   run_ctest wine build/win
 fi
 
 if wants fuzz; then
   echo "== fuzz targets (${fuzz_seconds}s each)"
-  CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_FUZZ=ON >/dev/null
-  cmake --build build/fuzz -j "$jobs"
-  for target in $(find build/fuzz -maxdepth 3 -type f -name 'fuzz_*' -perm -u+x | sort); do
-    name=$(basename "$target")
-    corpus="build/fuzz/corpus/$name"
-    mkdir -p "$corpus"
-    seeds="tests/data/fuzz/$name"
-    [ -d "$seeds" ] || seeds=""
-    options=()
-    [ -f "$seeds.options" ] && read -r -a options < "$seeds.options"
-    if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "${options[@]}" \
-        "$corpus" $seeds >"build/fuzz/$name.log" 2>&1; then
+  build_tree fuzz
+  for name in $(fuzz_targets); do
+    log="build/fuzz/$name.log"
+    if run_fuzz_target "$name" -max_total_time="$fuzz_seconds" -print_final_stats=0 >"$log" 2>&1; then
       count "fuzz $name" 1 0
     else
-      tail -n 40 "build/fuzz/$name.log"
+      tail -n 40 "$log"
       count "fuzz $name" 0 1
     fi
   done

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Runs a command while virtual dimmers (kv310r-sim) serve Wine COM ports:
-#   with-sim-com.sh SIM_EXE COMn [sim options...] [--and COMm [sim options...]]... -- command...
-# Each COMn gets its own simulator whose pty is linked as $WINEPREFIX/dosdevices/comn.
+#
+#   scripts/with-sim-com.sh SIM_EXE COMn [sim options...] [--and COMm [sim options...]]... -- command...
+#
+# The ports are those of the caller's WINEPREFIX, else of the prefix of console
+# programs (see scripts/common.sh). Each COMn gets its own simulator whose pty
+# is linked as $WINEPREFIX/dosdevices/comn.
 # The sim option --dead makes COMn a port that cannot be opened instead. The
 # command sees the first port in KV_TEST_COM and all of them, in order, in
 # KV_TEST_COMS. The simulators are stopped afterwards.
@@ -14,13 +18,13 @@
 # neither replace it with a link nor set up a device of its own for it (a
 # dangling link would not do: the device it sets up opens).
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 sim=$1; shift
-export WINEPREFIX="${WINEPREFIX:-$here/build/win/wineprefix}"
+use_wine_default console
 # A session still bound to the display of an earlier run ends first; the
 # registry changes below go to a session of this run.
 wineserver -w 2>/dev/null || true
-"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true   # the prefix must exist
+"$KV_ROOT/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true   # the prefix must exist
 
 work=$(mktemp -d)
 pids=()
@@ -32,9 +36,9 @@ register_ports() { # add | delete
   local i
   for i in "${!sim_ports[@]}"; do
     if [ "$1" = add ]; then
-      "$here/scripts/wine-run.sh" reg add 'HKLM\Software\Wine\Ports' /v "${sim_ports[$i]}" /d "${sim_ttys[$i]}" /f
+      "$KV_ROOT/scripts/wine-run.sh" reg add 'HKLM\Software\Wine\Ports' /v "${sim_ports[$i]}" /d "${sim_ttys[$i]}" /f
     else
-      "$here/scripts/wine-run.sh" reg delete 'HKLM\Software\Wine\Ports' /v "${sim_ports[$i]}" /f
+      "$KV_ROOT/scripts/wine-run.sh" reg delete 'HKLM\Software\Wine\Ports' /v "${sim_ports[$i]}" /f
     fi
   done >/dev/null 2>&1 || true
 }
