@@ -13,9 +13,9 @@ bool open = false;
 
 }  // namespace
 
-void Busy_Open(WindowRef, int) { open = true; }
+void busy_open(WindowRef, int) { open = true; }
 
-void Busy_SetText(const std::string& text) {
+void busy_set_text(const std::string& text) {
     if (!open) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
@@ -23,8 +23,8 @@ void Busy_SetText(const std::string& text) {
 
 // Ctrl+C ends the whole run: once pressed, every later wait is cancelled too,
 // so a list of dimmers stops at the one it was pressed for.
-bool Busy_Cancelled() { return !open || cli_interrupted(); }
+bool busy_cancelled() { return !open || cli_interrupted(); }
 
-void Busy_Close() { open = false; }
+void busy_close() { open = false; }
 
-WindowRef Busy_Window() { return open ? reinterpret_cast<WindowRef>(1) : nullptr; }
+WindowRef busy_window() { return open ? reinterpret_cast<WindowRef>(1) : nullptr; }

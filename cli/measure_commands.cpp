@@ -192,9 +192,9 @@ bool csv_add(CsvLog& log, const StatusRecord& status) {
 // apart, unless the statuses go to a CSV file (then only a terminal shows
 // them). Ctrl+C ends it.
 int watch_status(CsvLog& csv) {
-    const LinkStatus opened = Link_Open();
+    const LinkStatus opened = link_open();
     if (link_is_error(opened)) {
-        Link_ReportError(nullptr, opened);
+        link_report_error(nullptr, opened);
         return cli_finish(false);
     }
     if (!csv.path.empty() && !csv_open(csv)) return cli_finish(false);
@@ -360,7 +360,7 @@ int cli_scope(const CliArgs& args) {
     if (!scope_settings_from(args, session)) return 2;
     if (!cli_set_up_port(args)) return 2;
     const int result = run_acquisition(session);
-    Link_Close();
+    link_close();
     if (result != 0) return 1;
     return save_capture_csv(nullptr, *output, session.shown_capture, session.displayed) ? 0 : 1;
 }

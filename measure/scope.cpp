@@ -171,7 +171,7 @@ void validate_scope_settings(ScopeSettings& s) {
     if (s.current_range == 0 || s.current_range > 6) s.current_range = 6;
 }
 
-uint32_t ScopeSection(const ScopeSettings& s) {
+uint32_t scope_section(const ScopeSettings& s) {
     if (s.kind == SCOPE_KIND_LOAD_TEST) return SCOPE_SECTION_LOAD;
     if (s.kind == SCOPE_KIND_FAULT) return SCOPE_SECTION_ZERO;
     return s.section;

@@ -46,7 +46,7 @@ void validate_scope_settings(ScopeSettings& settings);
 
 // The section the capture covers: the load test and the fault capture have
 // their own, the other kinds take the section chosen.
-uint32_t ScopeSection(const ScopeSettings& settings);
+uint32_t scope_section(const ScopeSettings& settings);
 
 ScopeStartSettings scope_start_settings(const ScopeSettings& settings);
 

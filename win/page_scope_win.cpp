@@ -213,11 +213,11 @@ LRESULT on_notify(const NMHDR& header) {
         case PAGE_SETACTIVE:
             update_controls();
             scope.page_active = true;
-            (void)Link_Open();  // a failure shows when the start command reopens the port
+            (void)link_open();  // a failure shows when the start command reopens the port
             return 1;
         case PAGE_KILLACTIVE:
             scope.page_active = false;
-            Link_Close();
+            link_close();
             readout_hide();
             return 1;
         case PSN_APPLY:
