@@ -6,5 +6,5 @@
 #include "win/pages_win.h"
 
 INT_PTR CALLBACK page_base_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    return editing_page_proc(dialog, message, wparam, lparam, 0);
+    return editing_page_proc(dialog, message, wparam, lparam, Page::base_settings);
 }

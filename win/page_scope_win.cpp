@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int SCOPE_PAGE = 4;  // the fifth tab; its window owns the start command's messages
 constexpr WORD TRACKBAR_TICK = 10;
 
 HWND g_page = nullptr;
@@ -360,5 +359,6 @@ void scope_page_attach(ScopeSession& session) {
 
 void scope_timer_step() {
     ProgramState& state = program_state();
-    scope_step(state.scope, state.status.slots, state.drive, page_window(SCOPE_PAGE), tick_count_ms());
+    // The page's window owns the start command's messages.
+    scope_step(state.scope, state.status.slots, state.drive, page_window(Page::scope), tick_count_ms());
 }

@@ -5,5 +5,5 @@
 #include "win/pages_win.h"
 
 INT_PTR CALLBACK page_special_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    return editing_page_proc(dialog, message, wparam, lparam, 1);
+    return editing_page_proc(dialog, message, wparam, lparam, Page::special_functions);
 }

@@ -102,11 +102,11 @@ TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     busy_open(main_window(), BUSY_TEMPLATE_TEST);
     for (int i = 0; i < 3; ++i) PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
     busy_cancelled();
-    EXPECT_EQ(selected_tab(), 1);
+    EXPECT_EQ(selected_page(), Page::special_functions);
     busy_set_text("COM1");
-    EXPECT_EQ(selected_tab(), 2);
+    EXPECT_EQ(selected_page(), Page::user_curves);
     busy_cancelled();
-    EXPECT_EQ(selected_tab(), 3);
+    EXPECT_EQ(selected_page(), Page::status);
     busy_close();
 }
 

@@ -187,7 +187,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     ASSERT_NE(monitor, nullptr);
     StatusSlot& shown = program_state().status.slots.shown;
     shown.valid = 0;
-    select_tab(3);
+    select_page(Page::status);
     EXPECT_TRUE(link_port_is_open());
     const DWORD started = GetTickCount();
     while (!shown.valid && GetTickCount() - started < 3000) {
@@ -206,7 +206,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
                            [](const std::string& line) { return line.substr(0, 11) == "Rx 7f 01 10"; }),
               lines.end());
 
-    select_tab(0);  // leaving the page closes the port
+    select_page(Page::base_settings);  // leaving the page closes the port
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "");
 }
