@@ -11,13 +11,14 @@
 #include "base/ui.h"
 
 // Dialog templates of the busy window.
-constexpr int BUSY_TEMPLATE_CONNECTION = 27200;  // "Anschluss", the default (template 0)
+constexpr int BUSY_TEMPLATE_CONNECTION = 27200;  // "Anschluss", the default (template_id 0)
 constexpr int BUSY_TEMPLATE_STATUS = 27201;      // "KV-310-R-Status"
 constexpr int BUSY_TEMPLATE_TEST = 27204;        // "Test"
 constexpr int BUSY_TEMPLATE_CONFIG = 27205;      // "KV-310-R-Konfiguration"
 
 // Does nothing while a busy window is open. Otherwise clears the cancel flag,
-// disables the owner and shows the window (template 0 means 27200).
+// disables the owner and shows the window (template_id 0 means
+// BUSY_TEMPLATE_CONNECTION).
 void busy_open(WindowRef owner, int template_id);
 // Sets the window's text; nothing without a busy window.
 void busy_set_text(const std::string& text);

@@ -105,7 +105,7 @@ struct ScopeSession {
     uint32_t last_period_tick;
     uint32_t periods;
     uint32_t ticks;
-    uint32_t progress;  // 0..100, progress bar 25303
+    uint32_t progress;  // 0..100, progress bar IDC_SCOPE_PROGRESS
     bool page_active;   // the oscilloscope page is the page shown
     ScopeHooks hooks;
 };

@@ -1,6 +1,6 @@
-// The "Userkurve 1 und 2" page (template 23100): both user curves of the live
-// record as plots and as number lists, and the import of a curve from a text
-// file. The curves change nowhere else on this page.
+// The "Userkurve 1 und 2" page (template IDD_PAGE_CURVES): both user curves
+// of the live record as plots and as number lists, and the import of a curve
+// from a text file. The curves change nowhere else on this page.
 #include "win/pages_win.h"
 
 #include "win/plot_draw_win.h"

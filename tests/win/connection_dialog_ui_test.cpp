@@ -91,7 +91,7 @@ struct ConnectionDialogTest : LinkUiTest {
         g_robot = nullptr;
         LinkUiTest::TearDown();
     }
-    // Command 21520 from start to end; every planned step must have run.
+    // CMD_HARDWARE from start to end; every planned step must have run.
     void run_dialog() {
         robot.busy_texts.clear();
         dispatch_command(CMD_HARDWARE);
