@@ -15,6 +15,7 @@
 #include "measure/status_csv.h"
 #include "measure/status_poll.h"
 #include "measure/status_text.h"
+#include "params/file_messages.h"
 
 #include <chrono>
 #include <cstdio>
@@ -55,7 +56,7 @@ bool set_silence_limit(const CliArgs& args) {
     return true;
 }
 
-void report_silence() { message_box(nullptr, KV_MB_ERROR, link_status_message(LINK_ERR_COMM)); }
+void report_silence() { link_report_error(nullptr, LINK_ERR_COMM); }
 
 // ---- status
 
@@ -128,12 +129,6 @@ int count_lines(const std::string& text) {
     return n;
 }
 
-void report_not_saved(const std::string& path) {
-    message_box(
-        nullptr, KV_MB_ERROR,
-        format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(path, 128).c_str()));
-}
-
 // The local time now, "2024-05-01 12:34:56.789": a spreadsheet reads it as a
 // date and time.
 std::string local_time_text() {
@@ -158,14 +153,14 @@ struct CsvLog {
 
 bool csv_write(CsvLog& log, const std::string& text) {
     if (std::fputs(text.c_str(), log.file) >= 0 && std::fflush(log.file) == 0) return true;
-    report_not_saved(log.path);
+    report_file_not_saved(nullptr, log.path);
     return false;
 }
 
 bool csv_open(CsvLog& log) {
     log.file = create_file_for_writing(log.path);
     if (!log.file) {
-        report_not_saved(log.path);
+        report_file_not_saved(nullptr, log.path);
         return false;
     }
     log.started = tick_count_ms();
@@ -177,7 +172,7 @@ bool csv_close(CsvLog& log) {
     if (!log.file) return true;
     const bool ok = std::fclose(log.file) == 0;
     log.file = nullptr;
-    if (!ok) report_not_saved(log.path);
+    if (!ok) report_file_not_saved(nullptr, log.path);
     return ok;
 }
 

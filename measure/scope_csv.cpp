@@ -23,6 +23,6 @@ std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
 bool save_capture_csv(WindowRef owner, const std::string& path, const ScopeCapture& capture,
                       const ScopeSettings& displayed) {
     if (write_file_atomic(path, capture_csv(capture, displayed))) return true;
-    show_file_not_saved(owner, path);
+    report_file_not_saved(owner, path);
     return false;
 }

@@ -11,6 +11,7 @@
 #include "measure/plot_math.h"
 #include "params/curve_text.h"
 #include "params/file_commands.h"
+#include "params/file_messages.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
 
@@ -87,7 +88,7 @@ void import_curve_text(int curve) {
     // A file that fails leaves the curve as it was, byte for byte.
     const CurveImport result = import_curve_file(chosen->path);
     if (!apply_curve_import(live_record(), curve, result))
-        message_box(main_window(), KV_MB_ERROR, curve_import_message(result, chosen->path));
+        report_curve_import_error(main_window(), result, chosen->path);
 }
 
 INT_PTR CALLBACK page_curves_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

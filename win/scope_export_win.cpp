@@ -149,7 +149,7 @@ void scope_export(HWND page, int command) {
             save_capture_csv(page, *path, s.scope.shown_capture, s.scope.displayed);
     } else if (command == CMD_SCOPE_SAVE_PNG) {
         if (auto path = ask_save_path(page, "Bild als PNG speichern", "PNG-Bilder (*.png)", "*.png", "png"))
-            if (!save_png(page, *path)) show_file_not_saved(page, *path);
+            if (!save_png(page, *path)) report_file_not_saved(page, *path);
     } else if (command == CMD_SCOPE_COPY) {
         if (!copy_to_clipboard(page))
             message_box(page, KV_MB_ERROR,
