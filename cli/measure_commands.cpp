@@ -235,8 +235,8 @@ int watch_status(CsvLog& csv) {
 
 // ---- scope
 
-const char* const kind_words[] = {"einzel", "fehler", "start", "last", "dauer"};
-const char* const section_words[] = {"periode", "null", "schalt"};
+const char* const KIND_WORDS[] = {"einzel", "fehler", "start", "last", "dauer"};
+const char* const SECTION_WORDS[] = {"periode", "null", "schalt"};
 template <size_t N>
 bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index) {
     for (size_t i = 0; i < N; ++i)
@@ -258,9 +258,9 @@ bool scope_settings_from(const CliArgs& args, ScopeSession& session) {
         if (!cli_parse_number(*v, 2, n) || n < 1) return option_error("--dimmer", "1 oder 2");
         s.dimmer = uint32_t(n - 1);
     }
-    if (auto v = cli_option(args, "--kind"); v && !word_index(*v, kind_words, s.kind))
+    if (auto v = cli_option(args, "--kind"); v && !word_index(*v, KIND_WORDS, s.kind))
         return option_error("--kind", "einzel, fehler, start, last oder dauer");
-    if (auto v = cli_option(args, "--section"); v && !word_index(*v, section_words, s.section))
+    if (auto v = cli_option(args, "--section"); v && !word_index(*v, SECTION_WORDS, s.section))
         return option_error("--section", "periode, null oder schalt");
     if (auto v = cli_option(args, "--range")) {
         if (!cli_parse_number(*v, 6, n) || n < 1) return option_error("--range", "1..6");

@@ -12,10 +12,10 @@ namespace {
 
 constexpr const char* TEXT_TRANSFER = "Kommunikation mit KV-310-R";
 
-TransferProgressHook progress_hook = nullptr;
+TransferProgressHook g_progress_hook = nullptr;
 
 void report_progress(int done) {
-    if (progress_hook) progress_hook(done, PARAMETER_BLOCKS);
+    if (g_progress_hook) g_progress_hook(done, PARAMETER_BLOCKS);
 }
 
 uint8_t* transfer_block(uint8_t* image, int index) { return image + index * PARAMETER_BLOCK_SIZE; }
@@ -50,7 +50,7 @@ bool fetch(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, 
 
 }  // namespace
 
-void set_transfer_progress_hook(TransferProgressHook hook) { progress_hook = hook; }
+void set_transfer_progress_hook(TransferProgressHook hook) { g_progress_hook = hook; }
 
 bool firmware_version(WindowRef owner) {
     open_busy(BUSY_TEMPLATE_TEST, "Hardware-Test..");

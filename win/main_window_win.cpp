@@ -25,12 +25,12 @@
 namespace {
 
 // Each page's dialog template and procedure, in tab order (params/page.h).
-struct PageInfo {
+struct PageDialog {
     int template_id;
     DLGPROC proc;
 };
 
-const PageInfo k_pages[PAGE_COUNT] = {
+const PageDialog PAGE_DIALOGS[PAGE_COUNT] = {
     {IDD_PAGE_BASE, page_base_proc},     {IDD_PAGE_SPECIAL, page_special_proc},
     {IDD_PAGE_CURVES, page_curves_proc}, {IDD_PAGE_STATUS, page_status_proc},
     {IDD_PAGE_SCOPE, page_scope_proc},
@@ -62,8 +62,8 @@ void send_page_notification(HWND page, UINT code) {
 }
 
 HWND create_page(int index) {
-    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
-                                   k_pages[index].proc, 0);
+    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(PAGE_DIALOGS[index].template_id), g_tab,
+                                   PAGE_DIALOGS[index].proc, 0);
     if (page) page_scroll_attach(page);
     return page;
 }

@@ -14,7 +14,7 @@ struct FirstId {
     int id;
 };
 
-const FirstId k_first_ids[] = {
+const FirstId FIRST_IDS[] = {
     {Page::base_settings, offsetof(DimmerBlock, minimum), IDC_MINIMUM},
     {Page::base_settings, offsetof(DimmerBlock, zero_control_output), IDC_ZERO_OUTPUT},
     {Page::base_settings, offsetof(DimmerBlock, maximum), IDC_MAXIMUM},
@@ -39,7 +39,7 @@ const FirstId k_first_ids[] = {
 };
 
 int first_id(const PageField& field) {
-    for (const FirstId& f : k_first_ids)
+    for (const FirstId& f : FIRST_IDS)
         if (f.page == field.page && f.offset == field.offset) return f.id;
     return 0;  // every field has one: the tests check it
 }

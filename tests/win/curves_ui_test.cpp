@@ -204,10 +204,10 @@ TEST_F(ShellTest, CurvePlotHasGridFrameAndCyanLineWithAndWithoutGdiPlus) {
     uint8_t identity[CURVE_POINTS];
     for (int x = 0; x < CURVE_POINTS; ++x) identity[x] = uint8_t(x);
     plot_create_resources();
-    const int saved = gdiplus_available;
+    const int saved = g_gdiplus_available;
     for (int with_gdiplus = 1; with_gdiplus >= 0; --with_gdiplus) {
         SCOPED_TRACE(with_gdiplus ? "GDI+" : "plain GDI");
-        gdiplus_available = with_gdiplus && saved;
+        g_gdiplus_available = with_gdiplus && saved;
         Canvas c;
         c.draw(identity);
         EXPECT_EQ(c.at(1, 1), BLACK);
@@ -227,7 +227,7 @@ TEST_F(ShellTest, CurvePlotHasGridFrameAndCyanLineWithAndWithoutGdiPlus) {
         EXPECT_GE(cyan, 2);
         EXPECT_LE(cyan, 4);
     }
-    gdiplus_available = saved;
+    g_gdiplus_available = saved;
 }
 
 }  // namespace

@@ -12,11 +12,12 @@
 
 namespace {
 
-enum Kind {
-    EDIT,
-    RADIO,
-    CHECK
+enum class Kind {
+    edit,
+    radio,
+    check
 };
+using enum Kind;
 
 // One control group as the pages number it: id = first + dimmer * per_dimmer
 // + column * per_column + value, editing record byte offset + 36 * dimmer +
@@ -35,30 +36,30 @@ constexpr size_t D = 524;  // dimmer 1's block in the record
 const std::vector<Group>& groups() {
     using enum Page;
     static const std::vector<Group> g = {
-        {base_settings, EDIT, 22010, 4, 1, 4, 1, D + 2, "Minimum 0-100%"},
-        {base_settings, RADIO, 22020, 8, 2, 4, 2, D + 6, "Ausgangsspannung bei Ansteuerung = 0%"},
-        {base_settings, EDIT, 22040, 4, 1, 4, 1, D + 10, "Maximum 0-100%"},
-        {base_settings, RADIO, 22050, 20, 5, 4, 5, D + 14, "Dimmercharakteristik"},
-        {base_settings, RADIO, 22135, 2, 0, 1, 2, D + 21, "Ausschaltverhalten für Ansteuerung = 0%"},
-        {base_settings, EDIT, 22115, 1, 0, 1, 1, D + 20, "Vorheizzeit von ESLs mit 100% [s]"},
-        {base_settings, EDIT, 22310, 1, 0, 1, 1, D + 0, "Blendzeit [x 0,01s]"},
-        {base_settings, RADIO, 22312, 3, 0, 1, 3, D + 27, "Blendzeit-Modus"},
-        {base_settings, RADIO, 22302, 2, 0, 1, 2, D + 28, "Betriebsart-Voreinstellung"},
-        {base_settings, CHECK, 22306, 1, 0, 1, 1, D + 29,
+        {base_settings, edit, 22010, 4, 1, 4, 1, D + 2, "Minimum 0-100%"},
+        {base_settings, radio, 22020, 8, 2, 4, 2, D + 6, "Ausgangsspannung bei Ansteuerung = 0%"},
+        {base_settings, edit, 22040, 4, 1, 4, 1, D + 10, "Maximum 0-100%"},
+        {base_settings, radio, 22050, 20, 5, 4, 5, D + 14, "Dimmercharakteristik"},
+        {base_settings, radio, 22135, 2, 0, 1, 2, D + 21, "Ausschaltverhalten für Ansteuerung = 0%"},
+        {base_settings, edit, 22115, 1, 0, 1, 1, D + 20, "Vorheizzeit von ESLs mit 100% [s]"},
+        {base_settings, edit, 22310, 1, 0, 1, 1, D + 0, "Blendzeit [x 0,01s]"},
+        {base_settings, radio, 22312, 3, 0, 1, 3, D + 27, "Blendzeit-Modus"},
+        {base_settings, radio, 22302, 2, 0, 1, 2, D + 28, "Betriebsart-Voreinstellung"},
+        {base_settings, check, 22306, 1, 0, 1, 1, D + 29,
          "Automatische Betriebsart-Umschaltung beim PC-Test"},
-        {base_settings, RADIO, 12002, 2, 0, 1, 2, D + 30, "U-Eingang bei DMX und PC-Test"},
-        {special_functions, EDIT, 12010, 0, 0, 1, 1, 520, "Verzögerung der Busausfallerkennung 5 - 255s",
+        {base_settings, radio, 12002, 2, 0, 1, 2, D + 30, "U-Eingang bei DMX und PC-Test"},
+        {special_functions, edit, 12010, 0, 0, 1, 1, 520, "Verzögerung der Busausfallerkennung 5 - 255s",
          true},
-        {special_functions, CHECK, 12013, 0, 0, 1, 1, 521, "Master/Slave-Betrieb im PC-Testbetrieb", true},
-        {special_functions, RADIO, 22340, 8, 0, 1, 8, D + 22, "Aktion nach dem Busausfall"},
-        {special_functions, RADIO, 22360, 3, 0, 1, 3, D + 23, "Potentiometer-Aktivität im Normalbetrieb"},
-        {special_functions, RADIO, 22370, 3, 0, 1, 3, D + 24, "U-Eingang-Aktivität bei DMX und PC-Test"},
-        {special_functions, EDIT, 22105, 1, 0, 1, 1, D + 18, "Nondim-Schwelle 0 - 100%"},
-        {special_functions, EDIT, 22110, 1, 0, 1, 1, D + 19, "Nondim-Hysteresis 0 - 10%"},
-        {special_functions, EDIT, 22180, 1, 0, 1, 1, D + 25, "Startwert bei Ein-Tasten-Bedienung"},
-        {special_functions, EDIT, 22182, 1, 0, 1, 1, D + 26,
+        {special_functions, check, 12013, 0, 0, 1, 1, 521, "Master/Slave-Betrieb im PC-Testbetrieb", true},
+        {special_functions, radio, 22340, 8, 0, 1, 8, D + 22, "Aktion nach dem Busausfall"},
+        {special_functions, radio, 22360, 3, 0, 1, 3, D + 23, "Potentiometer-Aktivität im Normalbetrieb"},
+        {special_functions, radio, 22370, 3, 0, 1, 3, D + 24, "U-Eingang-Aktivität bei DMX und PC-Test"},
+        {special_functions, edit, 22105, 1, 0, 1, 1, D + 18, "Nondim-Schwelle 0 - 100%"},
+        {special_functions, edit, 22110, 1, 0, 1, 1, D + 19, "Nondim-Hysteresis 0 - 10%"},
+        {special_functions, edit, 22180, 1, 0, 1, 1, D + 25, "Startwert bei Ein-Tasten-Bedienung"},
+        {special_functions, edit, 22182, 1, 0, 1, 1, D + 26,
          "Ein-Tasten-Bedienung Blendzeit Dimmung [x 0,1s]"},
-        {special_functions, EDIT, 22186, 1, 0, 1, 1, D + 31,
+        {special_functions, edit, 22186, 1, 0, 1, 1, D + 31,
          "Ein-Tasten-Bedienung Blendzeit Ein/Aus [x 0,1s]"},
     };
     return g;
@@ -130,7 +131,7 @@ TEST(PageControls, EveryControlIdEditsItsOwnRecordByte) {
 
         ParameterRecord r = default_record();
         ParameterRecord before = r;
-        if (e.kind == EDIT) {
+        if (e.kind == edit) {
             EXPECT_FALSE(page_take_click(r, e.page, e.id, false));
             ASSERT_TRUE(page_take_text(r, e.page, e.id, "7"));
             EXPECT_EQ(changed(before, r), std::vector<size_t>{e.offset});
@@ -142,7 +143,7 @@ TEST(PageControls, EveryControlIdEditsItsOwnRecordByte) {
             EXPECT_FALSE(page_take_text(r, e.page, e.id, "1"));
             ASSERT_TRUE(page_take_click(r, e.page, e.id, false));
             EXPECT_EQ(changed(before, r), std::vector<size_t>{e.offset});
-            EXPECT_EQ(bytes(r)[e.offset], e.kind == CHECK ? 1 : e.value);
+            EXPECT_EQ(bytes(r)[e.offset], e.kind == check ? 1 : e.value);
         }
     }
 }
@@ -172,13 +173,13 @@ TEST(PageControls, FillShowsTheValidatedRecordInEveryControl) {
         unsigned value = bytes(r)[e.offset];
         if (e.offset == D || e.offset == D + 36) value |= unsigned(bytes(r)[e.offset + 1]) << 8;  // fade time
         switch (e.kind) {
-            case EDIT:
+            case edit:
                 EXPECT_EQ(c->text, std::to_string(value));
                 break;
-            case RADIO:
+            case radio:
                 EXPECT_EQ(c->ticked, int(value) == e.value);
                 break;
-            case CHECK:
+            case check:
                 EXPECT_EQ(c->ticked, value == 1);
                 break;
         }
