@@ -10,15 +10,15 @@
 namespace {
 
 enum class LineKind {
-    Blank,
-    Comment,
-    Section,
-    Key,
-    Other
+    blank,
+    comment,
+    section,
+    key,
+    other
 };
 
 struct LineInfo {
-    LineKind kind = LineKind::Other;
+    LineKind kind = LineKind::other;
     std::string_view name;   // section name or key name, trimmed
     std::string_view value;  // key value, trimmed
 };
@@ -53,38 +53,38 @@ bool equal_no_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-constexpr std::string_view utf8_bom = "\xEF\xBB\xBF";
+constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
 
 // What a line means to the profile functions. A section header runs from "["
 // to the first "]"; a key line is anything else with an "=" (the key is the
 // text before the first "=", the value all after it, so a ";" in a value is
 // literal). Lines without "=" are not keys: Windows never finds them.
 LineInfo classify(std::string_view line, bool first_line) {
-    if (first_line && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
+    if (first_line && line.substr(0, UTF8_BOM.size()) == UTF8_BOM) line.remove_prefix(UTF8_BOM.size());
     LineInfo info;
     std::string_view t = trim(line);
     if (t.empty()) {
-        info.kind = LineKind::Blank;
+        info.kind = LineKind::blank;
         return info;
     }
     if (t.front() == ';') {
-        info.kind = LineKind::Comment;
+        info.kind = LineKind::comment;
         return info;
     }
     if (t.front() == '[') {
         size_t close = t.find(']');
         if (close != std::string_view::npos) {
-            info.kind = LineKind::Section;
+            info.kind = LineKind::section;
             info.name = trim(t.substr(1, close - 1));
             return info;
         }
     }
     size_t eq = t.find('=');
     if (eq == std::string_view::npos) {
-        info.kind = LineKind::Other;
+        info.kind = LineKind::other;
         return info;
     }
-    info.kind = LineKind::Key;
+    info.kind = LineKind::key;
     info.name = trim(t.substr(0, eq));
     info.value = trim(t.substr(eq + 1));
     return info;
@@ -95,7 +95,7 @@ LineInfo classify_at(const IniDocument& doc, size_t i) { return classify(doc.lin
 // The name of a section header line, as classify finds it, with no work spent
 // on the other lines: a section lookup passes over every line of the file.
 std::optional<std::string_view> section_name_of(std::string_view line, bool first_line) {
-    if (first_line && line.substr(0, utf8_bom.size()) == utf8_bom) line.remove_prefix(utf8_bom.size());
+    if (first_line && line.substr(0, UTF8_BOM.size()) == UTF8_BOM) line.remove_prefix(UTF8_BOM.size());
     size_t start = 0;
     while (start < line.size() && is_blank(line[start])) ++start;
     if (start == line.size() || line[start] != '[') return std::nullopt;
@@ -138,7 +138,7 @@ KeyPlace find_key(const IniDocument& doc, const SectionSpan& span, std::string_v
     KeyPlace place{std::nullopt, span.begin + 1};
     for (size_t i = span.begin + 1; i < span.end; ++i) {
         const LineInfo info = classify_at(doc, i);
-        if (info.kind != LineKind::Key) continue;
+        if (info.kind != LineKind::key) continue;
         if (equal_no_case(info.name, key)) {
             place.line = i;
             return place;
@@ -260,7 +260,7 @@ std::vector<IniEntry> ini_section_entries(std::string_view text, std::string_vie
             inside = equal_no_case(*header, name);
         } else if (inside) {  // lines before the section need no closer look
             const LineInfo info = classify(line, index == 0);
-            if (info.kind == LineKind::Key) entries.push_back(IniEntry{info.name, unquote(info.value)});
+            if (info.kind == LineKind::key) entries.push_back(IniEntry{info.name, unquote(info.value)});
         }
         return true;
     });
@@ -385,7 +385,7 @@ void ini_write_section(IniDocument& doc, std::string_view section,
     size_t insert_at = span->begin + 1;
     for (size_t i = span->begin + 1; i < span->end; ++i) {
         const LineInfo info = classify_at(doc, i);
-        if (info.kind != LineKind::Key) continue;
+        if (info.kind != LineKind::key) continue;
         existing.emplace_back(ini_key_for_lookup(info.name), i);
         insert_at = i + 1;
     }

@@ -25,7 +25,7 @@ std::string_view trim_back(std::string_view s) {
 }
 
 // Message texts are limited to what the old 512-byte buffers held.
-constexpr size_t max_formatted_chars = 511;
+constexpr size_t MAX_FORMATTED_CHARS = 511;
 
 }  // namespace
 
@@ -43,7 +43,7 @@ std::string format_text(const char* fmt, ...) {
         out.assign(buffer.data(), static_cast<size_t>(needed));
     }
     va_end(args);
-    return cut_chars(out, max_formatted_chars);
+    return cut_chars(out, MAX_FORMATTED_CHARS);
 }
 
 std::string cut_chars(std::string_view text, size_t n) {

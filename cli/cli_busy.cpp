@@ -9,22 +9,22 @@
 
 namespace {
 
-bool open = false;
+bool g_open = false;
 
 }  // namespace
 
-void Busy_Open(WindowRef, int) { open = true; }
+void busy_open(WindowRef, int) { g_open = true; }
 
-void Busy_SetText(const std::string& text) {
-    if (!open) return;
+void busy_set_text(const std::string& text) {
+    if (!g_open) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }
 
 // Ctrl+C ends the whole run: once pressed, every later wait is cancelled too,
 // so a list of dimmers stops at the one it was pressed for.
-bool Busy_Cancelled() { return !open || cli_interrupted(); }
+bool busy_cancelled() { return !g_open || cli_interrupted(); }
 
-void Busy_Close() { open = false; }
+void busy_close() { g_open = false; }
 
-WindowRef Busy_Window() { return open ? reinterpret_cast<WindowRef>(1) : nullptr; }
+WindowRef busy_window() { return g_open ? reinterpret_cast<WindowRef>(1) : nullptr; }

@@ -35,7 +35,7 @@ bool cli_set_up_bus(const CliArgs& args, std::vector<uint32_t>& addresses) {
         }
         addresses = *list;
     }
-    Link_Init();
+    link_init();
     set_port_name(g_port_settings, cli_port_path(name));
     g_port_settings.address = addresses.front();
     cli_install_interrupt_handler();
@@ -51,7 +51,7 @@ bool cli_set_up_port(const CliArgs& args) {
 }
 
 int cli_finish(bool ok) {
-    Link_Close();
+    link_close();
     if (cli_interrupted()) {
         std::fprintf(stderr, "Abbruch\n");
         return 1;

@@ -27,7 +27,7 @@ bool read_into_file(const std::string& path) {
     apply_defaults(record);
     if (!read_parameter_set(nullptr, record)) return false;
     finish_parameter_read(record);
-    Link_Close();
+    link_close();
     return cli_save_parameter_file(record, path);
 }
 

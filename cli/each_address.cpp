@@ -56,7 +56,7 @@ int cli_each_address(const std::vector<uint32_t>& addresses, const std::function
         else
             failed.push_back(address);
     }
-    Link_Close();
+    link_close();
 
     std::string summary = "Ergebnis: " + std::to_string(succeeded) + " von " +
                           std::to_string(addresses.size()) + " Adressen OK";

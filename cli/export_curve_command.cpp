@@ -3,9 +3,8 @@
 #include "cli/cli_files.h"
 #include "cli/usage.h"
 #include "base/file_io.h"
-#include "base/text.h"
-#include "base/ui.h"
 #include "params/curve_text.h"
+#include "params/file_messages.h"
 #include "params/record.h"
 
 #include <cstdio>
@@ -18,8 +17,6 @@ int cli_export_curve(const CliArgs& args) {
     if (!cli_open_parameter_file(args.operands[0], record)) return 1;
     const int curve = args.operands[1] == "1" ? 0 : 1;
     if (write_file_atomic(text_path, curve_export_text(record.user_curve[curve]))) return 0;
-    message_box(nullptr, KV_MB_ERROR,
-                format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden",
-                            cut_chars(text_path, 128).c_str()));
+    report_file_not_saved(nullptr, text_path);
     return 1;
 }

@@ -20,7 +20,7 @@ struct Command {
     int (*run)(const CliArgs&);
 };
 
-const Command commands[] = {
+const Command COMMANDS[] = {
     {"new", cli_new},
     {"show", cli_show},
     {"import-curve", cli_import_curve},
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         return args->help ? 0 : 2;
     }
     const CommandUsage* usage = find_command_usage(args->command);
-    for (const Command& c : commands) {
+    for (const Command& c : COMMANDS) {
         if (!usage || args->command != c.name) continue;
         if (args->help) {
             print_command_help(*usage, stdout);

@@ -15,6 +15,7 @@
 #include "measure/status_csv.h"
 #include "measure/status_poll.h"
 #include "measure/status_text.h"
+#include "params/file_messages.h"
 
 #include <chrono>
 #include <cstdio>
@@ -55,7 +56,7 @@ bool set_silence_limit(const CliArgs& args) {
     return true;
 }
 
-void report_silence() { message_box(nullptr, KV_MB_ERROR, link_status_message(LINK_ERR_COMM)); }
+void report_silence() { link_report_error(nullptr, LINK_ERR_COMM); }
 
 // ---- status
 
@@ -128,12 +129,6 @@ int count_lines(const std::string& text) {
     return n;
 }
 
-void report_not_saved(const std::string& path) {
-    message_box(
-        nullptr, KV_MB_ERROR,
-        format_text("Fehler: Datei \"%s\" konnte nicht abgespeichert werden", cut_chars(path, 128).c_str()));
-}
-
 // The local time now, "2024-05-01 12:34:56.789": a spreadsheet reads it as a
 // date and time.
 std::string local_time_text() {
@@ -158,14 +153,14 @@ struct CsvLog {
 
 bool csv_write(CsvLog& log, const std::string& text) {
     if (std::fputs(text.c_str(), log.file) >= 0 && std::fflush(log.file) == 0) return true;
-    report_not_saved(log.path);
+    report_file_not_saved(nullptr, log.path);
     return false;
 }
 
 bool csv_open(CsvLog& log) {
     log.file = create_file_for_writing(log.path);
     if (!log.file) {
-        report_not_saved(log.path);
+        report_file_not_saved(nullptr, log.path);
         return false;
     }
     log.started = tick_count_ms();
@@ -177,7 +172,7 @@ bool csv_close(CsvLog& log) {
     if (!log.file) return true;
     const bool ok = std::fclose(log.file) == 0;
     log.file = nullptr;
-    if (!ok) report_not_saved(log.path);
+    if (!ok) report_file_not_saved(nullptr, log.path);
     return ok;
 }
 
@@ -192,9 +187,9 @@ bool csv_add(CsvLog& log, const StatusRecord& status) {
 // apart, unless the statuses go to a CSV file (then only a terminal shows
 // them). Ctrl+C ends it.
 int watch_status(CsvLog& csv) {
-    const LinkStatus opened = Link_Open();
+    const LinkStatus opened = link_open();
     if (link_is_error(opened)) {
-        Link_ReportError(nullptr, opened);
+        link_report_error(nullptr, opened);
         return cli_finish(false);
     }
     if (!csv.path.empty() && !csv_open(csv)) return cli_finish(false);
@@ -240,8 +235,8 @@ int watch_status(CsvLog& csv) {
 
 // ---- scope
 
-const char* const kind_words[] = {"einzel", "fehler", "start", "last", "dauer"};
-const char* const section_words[] = {"periode", "null", "schalt"};
+const char* const KIND_WORDS[] = {"einzel", "fehler", "start", "last", "dauer"};
+const char* const SECTION_WORDS[] = {"periode", "null", "schalt"};
 template <size_t N>
 bool word_index(const std::string& word, const char* const (&words)[N], uint32_t& index) {
     for (size_t i = 0; i < N; ++i)
@@ -263,9 +258,9 @@ bool scope_settings_from(const CliArgs& args, ScopeSession& session) {
         if (!cli_parse_number(*v, 2, n) || n < 1) return option_error("--dimmer", "1 oder 2");
         s.dimmer = uint32_t(n - 1);
     }
-    if (auto v = cli_option(args, "--kind"); v && !word_index(*v, kind_words, s.kind))
+    if (auto v = cli_option(args, "--kind"); v && !word_index(*v, KIND_WORDS, s.kind))
         return option_error("--kind", "einzel, fehler, start, last oder dauer");
-    if (auto v = cli_option(args, "--section"); v && !word_index(*v, section_words, s.section))
+    if (auto v = cli_option(args, "--section"); v && !word_index(*v, SECTION_WORDS, s.section))
         return option_error("--section", "periode, null oder schalt");
     if (auto v = cli_option(args, "--range")) {
         if (!cli_parse_number(*v, 6, n) || n < 1) return option_error("--range", "1..6");
@@ -360,7 +355,7 @@ int cli_scope(const CliArgs& args) {
     if (!scope_settings_from(args, session)) return 2;
     if (!cli_set_up_port(args)) return 2;
     const int result = run_acquisition(session);
-    Link_Close();
+    link_close();
     if (result != 0) return 1;
     return save_capture_csv(nullptr, *output, session.shown_capture, session.displayed) ? 0 : 1;
 }

@@ -2,19 +2,13 @@
 
 #include "cli/cli_files.h"
 #include "cli/usage.h"
-#include "base/ui.h"
 #include "params/curve_text.h"
+#include "params/file_messages.h"
 #include "params/param_file.h"
 #include "params/record.h"
 
 #include <cstdio>
 #include <string>
-
-namespace {
-
-void report_error(const std::string& text) { message_box(nullptr, KV_MB_ERROR, text); }
-
-}  // namespace
 
 int cli_new(const CliArgs& args) {
     if (args.operands.size() != 1) return cli_usage_error("new");
@@ -42,7 +36,7 @@ int cli_import_curve(const CliArgs& args) {
     if (!cli_open_parameter_file(path, record)) return 1;
     const CurveImport result = import_curve_file(text_path);
     if (!apply_curve_import(record, curve, result)) {
-        report_error(curve_import_message(result, text_path));
+        report_curve_import_error(nullptr, result, text_path);
         return 1;
     }
     if (!cli_save_parameter_file(record, path)) return 1;

@@ -4,9 +4,9 @@
 
 namespace {
 
-const std::vector<std::string> device_options = {"--port", "--address"};
+const std::vector<std::string> DEVICE_OPTIONS = {"--port", "--address"};
 
-const CommandUsage usages[] = {
+const CommandUsage USAGES[] = {
     {"new",
      "kv310r-cli new DATEI",
      "  Schreibt den Standard-Parametersatz als KV-310-R-Parameterdatei nach DATEI.\n",
@@ -35,16 +35,16 @@ const CommandUsage usages[] = {
      "  1 verschieden, 2 Aufruf- oder Lesefehler.\n",
      {"--device", "--port", "--address"}},
     {"version", "kv310r-cli version [--port NAME] [--address LISTE]",
-     "  Fragt die Firmware-Version des KV-310-R ab.\n", device_options},
+     "  Fragt die Firmware-Version des KV-310-R ab.\n", DEVICE_OPTIONS},
     {"read", "kv310r-cli read DATEI [--port NAME] [--address LISTE]",
      "  Liest den Parametersatz des Dimmers und speichert ihn als Parameterdatei DATEI.\n"
      "  Mit mehreren Adressen entsteht je Adresse eine Datei NAME-ADRESSE.ini\n"
      "  (aus Anlage.ini werden Anlage-1.ini, Anlage-2.ini, ...).\n",
-     device_options},
+     DEVICE_OPTIONS},
     {"write", "kv310r-cli write DATEI [--port NAME] [--address LISTE]",
-     "  Schreibt den Parametersatz aus DATEI in den Dimmer (setzt ihn vorher zurück).\n", device_options},
+     "  Schreibt den Parametersatz aus DATEI in den Dimmer (setzt ihn vorher zurück).\n", DEVICE_OPTIONS},
     {"drive", "kv310r-cli drive 1|2 WERT [--port NAME] [--address LISTE]",
-     "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n", device_options},
+     "  Steuert Dimmer 1 oder 2 im Testbetrieb mit WERT (0..65535) an.\n", DEVICE_OPTIONS},
     {"status",
      "kv310r-cli status [--watch [--timeout S]] [--csv DATEI.csv] [--port NAME] [--address N]",
      "  Fragt den Dimmerstatus einmal ab und zeigt ihn wie die Seite \"Dimmerstatus\".\n"
@@ -76,7 +76,7 @@ const CommandUsage usages[] = {
       "--timeout"}},
 };
 
-const char* const notes =
+const char* const NOTES =
     "\n"
     "Ohne --port und --address gelten Port und RS485-Adresse aus der Kv310r.ini neben\n"
     "dem Programm (Abschnitt PROP). Portnamen unter Windows: COM1, COM2 usw., ab COM10\n"
@@ -94,15 +94,15 @@ const char* const notes =
 }  // namespace
 
 const CommandUsage* find_command_usage(const std::string& name) {
-    for (const CommandUsage& u : usages)
+    for (const CommandUsage& u : USAGES)
         if (name == u.name) return &u;
     return nullptr;
 }
 
 void print_usage(std::FILE* out) {
     std::fputs(KV_PRODUCT_NAME ", Kommandozeile, Version " KV_VERSION_TEXT "\n\nAufruf:\n", out);
-    for (const CommandUsage& u : usages) print_command_help(u, out);
-    std::fputs(notes, out);
+    for (const CommandUsage& u : USAGES) print_command_help(u, out);
+    std::fputs(NOTES, out);
 }
 
 void print_command_help(const CommandUsage& usage, std::FILE* out) {

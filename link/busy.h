@@ -11,22 +11,23 @@
 #include "base/ui.h"
 
 // Dialog templates of the busy window.
-constexpr int BUSY_TEMPLATE_CONNECTION = 27200;  // "Anschluss", the default (template 0)
+constexpr int BUSY_TEMPLATE_CONNECTION = 27200;  // "Anschluss", the default (template_id 0)
 constexpr int BUSY_TEMPLATE_STATUS = 27201;      // "KV-310-R-Status"
 constexpr int BUSY_TEMPLATE_TEST = 27204;        // "Test"
 constexpr int BUSY_TEMPLATE_CONFIG = 27205;      // "KV-310-R-Konfiguration"
 
 // Does nothing while a busy window is open. Otherwise clears the cancel flag,
-// disables the owner and shows the window (template 0 means 27200).
-void Busy_Open(WindowRef owner, int template_id);
+// disables the owner and shows the window (template_id 0 means
+// BUSY_TEMPLATE_CONNECTION).
+void busy_open(WindowRef owner, int template_id);
 // Sets the window's text; nothing without a busy window.
-void Busy_SetText(const std::string& text);
+void busy_set_text(const std::string& text);
 // True when the user cancelled, and always true when no busy window is open:
 // a wait started outside a busy window ends at once as cancelled. The flag
-// stays set until the next Busy_Open.
-bool Busy_Cancelled();
+// stays set until the next busy_open.
+bool busy_cancelled();
 // Re-enables the owner, then removes the window if one is open.
-void Busy_Close();
+void busy_close();
 // The open busy window, or null. The periodic timer skips its polling while
 // one is open.
-WindowRef Busy_Window();
+WindowRef busy_window();

@@ -15,46 +15,46 @@ LinkStatus put(const uint8_t* bytes, size_t count) {
 
 }  // namespace
 
-LinkStatus Codec_Send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+LinkStatus codec_send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
                       const uint8_t* payload) {
     if (length > FRAME_MAX_PAYLOAD) return LINK_ERR_COMM;
-    Codec_Begin(address, sub_address, code);
+    codec_begin(address, sub_address, code);
     (void)put(payload, length);  // at most 256 bytes always fit
-    return Codec_Finish();
+    return codec_finish();
 }
 
-void Codec_Begin(uint8_t address, uint8_t sub_address, uint8_t code) {
+void codec_begin(uint8_t address, uint8_t sub_address, uint8_t code) {
     frame_begin(g_encoder, address, sub_address, code);
 }
 
-LinkStatus Codec_PutU8(uint8_t value) { return put(&value, 1); }
+LinkStatus codec_put_u8(uint8_t value) { return put(&value, 1); }
 
-LinkStatus Codec_PutU16(uint16_t value) {
+LinkStatus codec_put_u16(uint16_t value) {
     const uint8_t bytes[2] = {uint8_t(value), uint8_t(value >> 8)};
     return put(bytes, 2);
 }
 
-LinkStatus Codec_PutU32(uint32_t value) {
+LinkStatus codec_put_u32(uint32_t value) {
     const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
                               uint8_t(value >> 24)};
     return put(bytes, 4);
 }
 
-LinkStatus Codec_Finish() {
+LinkStatus codec_finish() {
     if (!frame_finish(g_encoder)) return LINK_ERR_COMM;
-    return Link_WriteBytes(g_encoder.buffer, g_encoder.fill);
+    return link_write_bytes(g_encoder.buffer, g_encoder.fill);
 }
 
-ReceiveStep Codec_ReceiveStep() {
+ReceiveStep codec_receive_step() {
     g_parser.completed = 0;
     for (int i = 0; i < RECEIVE_STEP_BYTES; ++i) {
-        const std::optional<uint8_t> b = Link_ReadByte();
+        const std::optional<uint8_t> b = link_read_byte();
         if (!b) return ReceiveStep::nothing_waiting;
         if (frame_parser_push(g_parser, *b)) return ReceiveStep::frame_complete;
     }
     return ReceiveStep::budget_used;
 }
 
-bool Codec_Decode(Frame* out) { return frame_decode(g_parser, out); }
+bool codec_decode(Frame* out) { return frame_decode(g_parser, out); }
 
-void Codec_ResetReceiver() { frame_parser_reset(g_parser); }
+void codec_reset_receiver() { frame_parser_reset(g_parser); }

@@ -8,23 +8,12 @@
 
 #include "link/frame.h"
 #include "link/link.h"
+#include "link/protocol.h"
 #include "link/status_record.h"
-
-constexpr uint8_t CMD_VERSION = 0x08;        // -> controller major, minor [, dimmer 1 and 2 major, minor]
-constexpr uint8_t CMD_STATUS = 0x10;         // 8 bytes drive request -> 111-byte status record
-constexpr uint8_t CMD_RESET = 0x40;          // reset the dimmer's parameter set -> 1 byte
-constexpr uint8_t CMD_READ_BLOCK = 0x48;     // block index -> 1, index, 128 bytes
-constexpr uint8_t CMD_WRITE_BLOCK = 0x50;    // index, 128 bytes -> 1, index
-constexpr uint8_t CMD_SCOPE = 0x80;          // start / stop -> u32, u16
-constexpr uint8_t CMD_SCOPE_BLOCK = 0x88;    // reply to 0x90: index, up to 200 sample bytes
-constexpr uint8_t CMD_SCOPE_REQUEST = 0x90;  // block index, 0 -> 0x88 block or 0x90 state
 
 constexpr uint32_t VERSION_WAIT_MS = 1000;
 constexpr uint32_t STATUS_WAIT_MS = 1000;
 constexpr uint32_t PARAMETER_WAIT_MS = 5000;
-
-constexpr int PARAMETER_BLOCKS = 8;
-constexpr size_t PARAMETER_BLOCK_SIZE = 128;  // 32 u32 values
 
 // The firmware versions from the last connection test (dimmer versions 0 when
 // the reply carried only the controller's).

@@ -12,21 +12,21 @@ namespace {
 
 constexpr const char* TEXT_TRANSFER = "Kommunikation mit KV-310-R";
 
-TransferProgressHook progress_hook = nullptr;
+TransferProgressHook g_progress_hook = nullptr;
 
 void report_progress(int done) {
-    if (progress_hook) progress_hook(done, PARAMETER_BLOCKS);
+    if (g_progress_hook) g_progress_hook(done, PARAMETER_BLOCKS);
 }
 
 uint8_t* transfer_block(uint8_t* image, int index) { return image + index * PARAMETER_BLOCK_SIZE; }
 
 // A cancellation during the drain is not acted on here: the busy window's
 // cancel flag stays set, so the first wait that follows ends the operation.
-void drain_late_replies() { (void)Link_Drain(DRAIN_MS); }
+void drain_late_replies() { (void)link_drain(DRAIN_MS); }
 
 void open_busy(int template_id, const char* text) {
-    Busy_Open(link_main_window(), template_id);
-    Busy_SetText(text);
+    busy_open(link_main_window(), template_id);
+    busy_set_text(text);
 }
 
 // "%u.%u", or empty while the dimmer reports major version 0.
@@ -43,20 +43,20 @@ bool fetch(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, 
     drain_late_replies();
     const LinkStatus code = status_transaction(slots, flag1, value1, flag2, value2);
     if (operation_failed(code, owner)) return false;
-    Link_Close();
-    Busy_Close();
+    link_close();
+    busy_close();
     return true;
 }
 
 }  // namespace
 
-void set_transfer_progress_hook(TransferProgressHook hook) { progress_hook = hook; }
+void set_transfer_progress_hook(TransferProgressHook hook) { g_progress_hook = hook; }
 
 bool firmware_version(WindowRef owner) {
     open_busy(BUSY_TEMPLATE_TEST, "Hardware-Test..");
     VersionData version;
     if (operation_failed(connection_test(version), owner)) return true;
-    Busy_Close();
+    busy_close();
     char dimmer1[32];
     char dimmer2[32];
     dimmer_version_text(version, 0, dimmer1, sizeof dimmer1);
@@ -86,7 +86,7 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
         if (operation_failed(write_block(i, transfer_block(image, i)), owner)) return false;
         report_progress(i + 1);
     }
-    Busy_Close();
+    busy_close();
     message_box(owner, KV_MB_INFO, "PC-Parameter wurden im Dimmer abgespeichert");
     return true;
 }
@@ -99,7 +99,7 @@ bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
         if (operation_failed(read_block(i, transfer_block(image, i)), owner)) return false;
         report_progress(i + 1);
     }
-    Busy_Close();
+    busy_close();
     const uint32_t head = get_u32le(image);
     const uint32_t tail = get_u32le(image + DEVICE_IMAGE_SIZE - 4);
     if (head == MARKER_HEAD && tail == MARKER_TAIL) {

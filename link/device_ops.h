@@ -9,12 +9,12 @@
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/protocol.h"
 #include "link/status_record.h"
 #include "params/record.h"
 
-// The parameter set as it crosses the link: eight blocks of 128 bytes. The
+// The parameter set crosses the link as the transfer image (protocol.h): the
 // 596-byte device image fills the start, the rest is zero.
-constexpr size_t TRANSFER_IMAGE_SIZE = 1024;
 
 // Input discarded before an operation's first request, so a late reply to an
 // earlier one cannot be taken for the new one.

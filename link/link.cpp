@@ -46,7 +46,7 @@ void set_monitor_texts(const std::string& port_text, const std::string& mode_tex
 void feed_hex(uint8_t b) {
     char text[4];
     std::snprintf(text, sizeof text, " %02x", b);
-    Monitor_Feed(text, 3);
+    monitor_feed(text, 3);
 }
 
 }  // namespace
@@ -74,16 +74,16 @@ std::string link_status_message(LinkStatus status) {
     return {};
 }
 
-void Link_Init() {
+void link_init() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
     g_read_ahead = {};
     g_port_text.clear();
     g_mode_text.clear();
-    Codec_ResetReceiver();
+    codec_reset_receiver();
 }
 
-LinkStatus Link_Open() {
+LinkStatus link_open() {
     if (g_port != PORT_INVALID) return LINK_OK;
     set_monitor_texts(g_port_settings.name, "");
     if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
@@ -95,12 +95,12 @@ LinkStatus Link_Open() {
     // in code page 1252 when it can.
     const std::string line =
         "\r\n{PORT " + utf8_to_stored_text(cut_chars(g_port_settings.name, 64)) + "}\r\n";
-    Monitor_Feed(line.data(), line.size());
-    Codec_ResetReceiver();
+    monitor_feed(line.data(), line.size());
+    codec_reset_receiver();
     return LINK_OK;
 }
 
-void Link_Close() {
+void link_close() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
     g_read_ahead = {};  // what was read but not taken goes with the port
@@ -109,14 +109,14 @@ void Link_Close() {
 
 bool link_port_is_open() { return g_port != PORT_INVALID; }
 
-LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count) {
+LinkStatus link_write_bytes(const uint8_t* bytes, size_t count) {
     if (g_port == PORT_INVALID) return LINK_ERR_PORT;
     for (size_t i = 0; i < count; ++i) feed_hex(bytes[i]);
     const int written = port_write(g_port, bytes, count);
     return written >= 0 && size_t(written) == count ? LINK_OK : LINK_ERR_PORT;
 }
 
-std::optional<uint8_t> Link_ReadByte() {
+std::optional<uint8_t> link_read_byte() {
     if (g_port == PORT_INVALID) return std::nullopt;
     ReadAhead& r = g_read_ahead;
     if (r.next == r.count) {
@@ -130,25 +130,25 @@ std::optional<uint8_t> Link_ReadByte() {
     return b;
 }
 
-bool Link_TimedOut(uint32_t limit_ms, uint32_t start) {
+bool link_timed_out(uint32_t limit_ms, uint32_t start) {
     if (ticks_elapsed(start, tick_count_ms()) <= limit_ms) return false;
     char line[48];
     const int n = std::snprintf(line, sizeof line, "\r\n{TIMEOUT %u}\r\n", unsigned(limit_ms));
-    Monitor_Feed(line, size_t(n));
+    monitor_feed(line, size_t(n));
     return true;
 }
 
-LinkStatus Link_Drain(uint32_t ms) {
+LinkStatus link_drain(uint32_t ms) {
     const uint32_t start = tick_count_ms();
     for (;;) {
-        if (Busy_Cancelled()) return LINK_CANCELLED;
-        const ReceiveStep step = Codec_ReceiveStep();
-        if (Link_TimedOut(ms, start)) return LINK_OK;
+        if (busy_cancelled()) return LINK_CANCELLED;
+        const ReceiveStep step = codec_receive_step();
+        if (link_timed_out(ms, start)) return LINK_OK;
         if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
 }
 
-void Link_ReportError(WindowRef owner, LinkStatus status) {
+void link_report_error(WindowRef owner, LinkStatus status) {
     const std::string text = link_status_message(status);
     if (!text.empty()) message_box(owner, KV_MB_ERROR, text);
 }

@@ -41,35 +41,35 @@ bool link_is_cancel(LinkStatus status);
 std::string link_status_message(LinkStatus status);
 
 // Program start: port closed, state cleared, parser reset.
-void Link_Init();
+void link_init();
 // Opens and sets up the port named in g_port_settings. LINK_OK at once if it
 // is already open; LINK_ERR_NO_PORT for an empty name; LINK_ERR_PORT when it
 // cannot be opened.
-LinkStatus Link_Open();
+LinkStatus link_open();
 // Closes the port if it is open. Always succeeds.
-void Link_Close();
+void link_close();
 bool link_port_is_open();
 
 // LINK_ERR_PORT if the port is closed or the write fails or falls short, else
 // LINK_OK. Each byte goes to the monitor feed as " %02x" first.
-LinkStatus Link_WriteBytes(const uint8_t* bytes, size_t count);
+LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // One byte, or nothing when the port is closed or no byte is waiting. The
 // port is read for all that is waiting and the bytes handed out one by one;
 // each goes to the monitor feed as " %02x" when it is handed out.
-std::optional<uint8_t> Link_ReadByte();
+std::optional<uint8_t> link_read_byte();
 
 // True once the time since start (a tick count) exceeds limit_ms; then also
 // feeds "{TIMEOUT limit}". The difference is taken as a signed 32-bit number,
 // so a wrap of the tick counter does not end a wait early.
-bool Link_TimedOut(uint32_t limit_ms, uint32_t start);
+bool link_timed_out(uint32_t limit_ms, uint32_t start);
 
 // Reads and throws away what arrives for ms milliseconds: LINK_OK when the
 // time is up, LINK_CANCELLED when the user cancelled in the busy window.
-LinkStatus Link_Drain(uint32_t ms);
+LinkStatus link_drain(uint32_t ms);
 
 // Shows the message of an error status, error icon, owned by owner; nothing
 // for success and cancellation.
-void Link_ReportError(WindowRef owner, LinkStatus status);
+void link_report_error(WindowRef owner, LinkStatus status);
 
 // The address byte that goes into every frame.
 uint8_t link_address();

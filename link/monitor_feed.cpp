@@ -16,7 +16,7 @@ FeedRing g_feed;
 
 }  // namespace
 
-void Monitor_Feed(const char* text, size_t length) {
+void monitor_feed(const char* text, size_t length) {
     if (!g_feed.active) return;
     for (size_t i = 0; i < length; ++i) {
         if (g_feed.unread == MONITOR_RING_SIZE) return;  // full: the rest is dropped
@@ -26,7 +26,7 @@ void Monitor_Feed(const char* text, size_t length) {
     }
 }
 
-void Monitor_Feed(const char* text) { Monitor_Feed(text, std::strlen(text)); }
+void monitor_feed(const char* text) { monitor_feed(text, std::strlen(text)); }
 
 void monitor_feed_set_active(bool active) { g_feed.active = active; }
 

@@ -10,9 +10,9 @@ constexpr size_t MONITOR_RING_SIZE = 16384;
 
 // Appends the bytes when the feed is active. A byte that finds the ring full
 // is dropped.
-void Monitor_Feed(const char* text, size_t length);
+void monitor_feed(const char* text, size_t length);
 // The same for a zero-terminated text.
-void Monitor_Feed(const char* text);
+void monitor_feed(const char* text);
 
 // The monitor sets the feed active while its window exists.
 void monitor_feed_set_active(bool active);

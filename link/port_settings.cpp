@@ -48,20 +48,20 @@ std::string port_search_name(int index) {
 
 PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings.address = dialog_copy.address;
-    Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(link_main_window(), BUSY_TEMPLATE_TEST);
     PortSearchResult result = PortSearchResult::not_found;
     VersionData version;
     for (int i = 0; i < PORT_SEARCH_NAMES && result == PortSearchResult::not_found; ++i) {
         const std::string name = port_search_name(i);
         set_port_name(g_port_settings, name);
-        Busy_SetText(name);
-        if (Busy_Cancelled())
+        busy_set_text(name);
+        if (busy_cancelled())
             result = PortSearchResult::cancelled;
         else if (connection_test(version) == LINK_OK)
             result = PortSearchResult::found;
     }
-    Busy_Close();
-    Link_Close();
+    busy_close();
+    link_close();
     if (result != PortSearchResult::found) {
         g_port_settings = dialog_copy;
         if (result == PortSearchResult::not_found)
@@ -72,15 +72,15 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
 
 LinkStatus port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings = dialog_copy;
-    Busy_Open(link_main_window(), BUSY_TEMPLATE_TEST);
-    Busy_SetText("Hardware-Test..");
+    busy_open(link_main_window(), BUSY_TEMPLATE_TEST);
+    busy_set_text("Hardware-Test..");
     VersionData version;
     const LinkStatus code = connection_test(version);
-    Busy_Close();
+    busy_close();
     if (link_is_error(code)) {
-        Link_Close();
-        Link_ReportError(owner, code);
+        link_close();
+        link_report_error(owner, code);
     }
-    Link_Close();
+    link_close();
     return code;
 }

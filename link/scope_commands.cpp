@@ -17,8 +17,8 @@ constexpr uint32_t KIND_LOAD_TEST = 3;
 constexpr uint32_t KIND_CONTINUOUS = 4;
 
 LinkStatus reopen_and_send(const uint8_t payload[6]) {
-    Link_Close();
-    const LinkStatus opened = Link_Open();
+    link_close();
+    const LinkStatus opened = link_open();
     if (opened != LINK_OK) return opened;
     return send_only_transaction(CMD_SCOPE, payload, 6);
 }
@@ -90,14 +90,14 @@ LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
 bool scope_send_start(WindowRef page, const ScopeStartSettings& settings) {
     const LinkStatus status = scope_start(settings);
     if (link_is_error(status)) {
-        Link_Close();
-        if (Busy_Window()) Busy_Close();
-        Link_ReportError(page, status);
+        link_close();
+        if (busy_window()) busy_close();
+        link_report_error(page, status);
         return false;
     }
     if (link_is_cancel(status)) {
-        Link_Close();
-        Busy_Close();
+        link_close();
+        busy_close();
         return false;
     }
     return true;

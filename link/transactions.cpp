@@ -15,35 +15,35 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match) {
 }
 
 void send_request(uint8_t code, const uint8_t* payload, size_t length) {
-    Monitor_Feed("\r\nTx");
-    (void)Codec_Send(link_address(), 0, code, length, payload);
-    Monitor_Feed("\r\nRx");
+    monitor_feed("\r\nTx");
+    (void)codec_send(link_address(), 0, code, length, payload);
+    monitor_feed("\r\nRx");
 }
 
 LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
     const uint32_t start = tick_count_ms();
     for (;;) {
-        if (Busy_Cancelled()) return LINK_CANCELLED;
-        const ReceiveStep step = Codec_ReceiveStep();
+        if (busy_cancelled()) return LINK_CANCELLED;
+        const ReceiveStep step = codec_receive_step();
         if (step == ReceiveStep::frame_complete) {
-            Monitor_Feed("\r\n");
+            monitor_feed("\r\n");
             Frame frame;
-            if (Codec_Decode(&frame) && reply_matches(frame, match)) {
+            if (codec_decode(&frame) && reply_matches(frame, match)) {
                 *reply = frame;
                 return LINK_OK;
             }
         }
         // Checked after the receive step, so a reply completed in the same
         // pass still counts.
-        if (Link_TimedOut(timeout_ms, start)) return LINK_ERR_COMM;
+        if (link_timed_out(timeout_ms, start)) return LINK_ERR_COMM;
         if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
 }
 
 LinkStatus waiting_transaction(bool reopen, uint8_t code, const uint8_t* payload, size_t length,
                                const ReplyMatch& match, uint32_t timeout_ms, Frame* reply) {
-    if (reopen) Link_Close();
-    const LinkStatus opened = Link_Open();
+    if (reopen) link_close();
+    const LinkStatus opened = link_open();
     if (opened != LINK_OK) return opened;
     send_request(code, payload, length);
     return wait_for_reply(match, timeout_ms, reply);
@@ -56,23 +56,23 @@ LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t le
 }
 
 LinkStatus poll_reply(Frame* reply, bool* line_idle) {
-    const ReceiveStep step = Codec_ReceiveStep();
+    const ReceiveStep step = codec_receive_step();
     if (line_idle) *line_idle = step == ReceiveStep::nothing_waiting;
     if (step != ReceiveStep::frame_complete) return LINK_ERR_COMM;
-    Monitor_Feed("\r\n");
-    return Codec_Decode(reply) ? LINK_OK : LINK_ERR_COMM;
+    monitor_feed("\r\n");
+    return codec_decode(reply) ? LINK_OK : LINK_ERR_COMM;
 }
 
 bool operation_failed(LinkStatus status, WindowRef owner) {
     if (link_is_error(status)) {
-        Link_Close();
-        Busy_Close();
-        Link_ReportError(owner, status);
+        link_close();
+        busy_close();
+        link_report_error(owner, status);
         return true;
     }
     if (link_is_cancel(status)) {
-        Link_Close();
-        Busy_Close();
+        link_close();
+        busy_close();
         return true;
     }
     return false;

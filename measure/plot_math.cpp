@@ -106,7 +106,7 @@ void scope_plot_clear(ScopePlot& plot) {
 }
 
 void scope_plot_prepare(ScopePlot& plot, const ScopeCapture& capture, const ScopeSettings& displayed) {
-    const PlotAxis v = voltage_axis(ScopeSection(displayed));
+    const PlotAxis v = voltage_axis(scope_section(displayed));
     const PlotAxis c = current_axis(displayed.current_range);
     plot.voltage_min = v.minimum;
     plot.voltage_max = v.maximum;

@@ -16,12 +16,6 @@ constexpr const char* SECTION = "SCOPE";
 constexpr uint32_t RETRY_PERIODS = 2;      // about 200 ms until a request goes out again
 constexpr uint32_t ACTIVITY_PERIODS = 10;  // about a second of progress after each block
 
-// The offsets of the capture record.
-constexpr size_t VOLTAGE_AT = 4;
-constexpr size_t CURRENT_AT = 1004;
-constexpr size_t ZERO_TIME_AT = 2004;
-constexpr size_t SWITCHING_TIME_AT = 2008;
-
 void set_progress(ScopeSession& s, uint32_t value) {
     if (s.progress == value) return;
     s.progress = value;
@@ -132,7 +126,7 @@ void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
         }
         request_next_block(s);
     } else if (r.state_count > 0) {
-        if ((r.state_word >> 8) == 2) {
+        if ((r.state_word >> 8) == SCOPE_STATE_NONE) {
             // The dimmer ended the acquisition; the shown capture stays.
             s.state = ScopeState::idle;
             s.countdown = RETRY_PERIODS;
@@ -171,7 +165,7 @@ void validate_scope_settings(ScopeSettings& s) {
     if (s.current_range == 0 || s.current_range > 6) s.current_range = 6;
 }
 
-uint32_t ScopeSection(const ScopeSettings& s) {
+uint32_t scope_section(const ScopeSettings& s) {
     if (s.kind == SCOPE_KIND_LOAD_TEST) return SCOPE_SECTION_LOAD;
     if (s.kind == SCOPE_KIND_FAULT) return SCOPE_SECTION_ZERO;
     return s.section;
@@ -182,15 +176,17 @@ ScopeStartSettings scope_start_settings(const ScopeSettings& s) {
 }
 
 int16_t capture_voltage(const ScopeCapture& c, int index) {
-    return int16_t(get_u16le(c.bytes + VOLTAGE_AT + 2 * size_t(index)));
+    return int16_t(get_u16le(c.bytes + SCOPE_VOLTAGE_AT + 2 * size_t(index)));
 }
 
 int16_t capture_current(const ScopeCapture& c, int index) {
-    return int16_t(get_u16le(c.bytes + CURRENT_AT + 2 * size_t(index)));
+    return int16_t(get_u16le(c.bytes + SCOPE_CURRENT_AT + 2 * size_t(index)));
 }
 
-uint32_t capture_zero_time_us(const ScopeCapture& c) { return get_u32le(c.bytes + ZERO_TIME_AT); }
-uint32_t capture_switching_time_us(const ScopeCapture& c) { return get_u32le(c.bytes + SWITCHING_TIME_AT); }
+uint32_t capture_zero_time_us(const ScopeCapture& c) { return get_u32le(c.bytes + SCOPE_ZERO_TIME_AT); }
+uint32_t capture_switching_time_us(const ScopeCapture& c) {
+    return get_u32le(c.bytes + SCOPE_SWITCHING_TIME_AT);
+}
 
 void scope_load_settings(ScopeSession& session) {
     ScopeSettings s;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/protocol.h"
 #include "link/scope_commands.h"
 #include "link/scope_reply.h"
 #include "link/status_record.h"
@@ -46,19 +47,13 @@ void validate_scope_settings(ScopeSettings& settings);
 
 // The section the capture covers: the load test and the fault capture have
 // their own, the other kinds take the section chosen.
-uint32_t ScopeSection(const ScopeSettings& settings);
+uint32_t scope_section(const ScopeSettings& settings);
 
 ScopeStartSettings scope_start_settings(const ScopeSettings& settings);
 
 // ---- capture
 
-constexpr int SCOPE_SAMPLES = 500;
-constexpr uint32_t SCOPE_CAPTURE_SIZE = 2012;  // 11 blocks: 10 of 200 bytes, the last of 12
-constexpr uint32_t SCOPE_BLOCK_SIZE = 200;
-
-// As the dimmer records it, little-endian: 4 bytes the program does not use,
-// 500 voltage samples (i16, 0.1 V), 500 current samples (i16, mA), the time
-// of t = 0 and the switching time within the record (u32, µs, 0 = none).
+// As the dimmer records it (the layout is in protocol.h).
 struct ScopeCapture {
     uint8_t bytes[SCOPE_CAPTURE_SIZE];
 };
@@ -110,7 +105,7 @@ struct ScopeSession {
     uint32_t last_period_tick;
     uint32_t periods;
     uint32_t ticks;
-    uint32_t progress;  // 0..100, progress bar 25303
+    uint32_t progress;  // 0..100, progress bar IDC_SCOPE_PROGRESS
     bool page_active;   // the oscilloscope page is the page shown
     ScopeHooks hooks;
 };

@@ -13,7 +13,7 @@ std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
     out += "# Schaltzeit [ms]: " + capture_time_text(capture_switching_time_us(c)) + "\n";
     out += "# " + peak_current_text(peak_current(c)) + "\n";
     out += "time_ms;voltage_V;current_A\n";
-    const uint32_t section = ScopeSection(s);
+    const uint32_t section = scope_section(s);
     for (int i = 0; i < SCOPE_SAMPLES; ++i)
         out += format_text("%.3f;%.1f;%.3f\n", sample_time_ms(section, i), capture_voltage(c, i) / 10.0,
                            capture_current(c, i) / 1000.0);
@@ -23,6 +23,6 @@ std::string capture_csv(const ScopeCapture& c, const ScopeSettings& s) {
 bool save_capture_csv(WindowRef owner, const std::string& path, const ScopeCapture& capture,
                       const ScopeSettings& displayed) {
     if (write_file_atomic(path, capture_csv(capture, displayed))) return true;
-    show_file_not_saved(owner, path);
+    report_file_not_saved(owner, path);
     return false;
 }

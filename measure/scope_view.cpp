@@ -36,9 +36,9 @@ void scope_drive_moved(ScopeSettings& edited, TestDrive& drive, uint32_t positio
 }
 
 ScopeAxisTexts scope_axis_texts(const ScopeSettings& displayed) {
-    const PlotAxis voltage = voltage_axis(ScopeSection(displayed));
+    const PlotAxis voltage = voltage_axis(scope_section(displayed));
     const PlotAxis current = current_axis(displayed.current_range);
-    const PlotAxis time = time_axis(ScopeSection(displayed));
+    const PlotAxis time = time_axis(scope_section(displayed));
     ScopeAxisTexts t;
     for (int i = 0; i < SCOPE_VERTICAL_LABELS; ++i) {
         t.voltage[i] = axis_label(voltage, i);
@@ -91,6 +91,6 @@ int sample_at_x(int x, int width) {
 std::string sample_readout(const ScopeCapture& capture, const ScopeSettings& displayed, int index) {
     if (index < 0) index = 0;
     if (index >= SCOPE_SAMPLES) index = SCOPE_SAMPLES - 1;
-    return format_text("t = %.3f ms\nU = %.1f V\nI = %.3f A", sample_time_ms(ScopeSection(displayed), index),
+    return format_text("t = %.3f ms\nU = %.1f V\nI = %.3f A", sample_time_ms(scope_section(displayed), index),
                        capture_voltage(capture, index) / 10.0, capture_current(capture, index) / 1000.0);
 }

@@ -57,12 +57,12 @@ void status_page_activate(StatusPoll& poll, TestDrive& drive) {
     poll.page_active = true;
     // A port that does not open shows nothing: requests are not sent while it
     // is closed, and the page stays empty.
-    (void)Link_Open();
+    (void)link_open();
 }
 
 void status_page_deactivate(StatusPoll& poll) {
     poll.page_active = false;
-    Link_Close();
+    link_close();
 }
 
 StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port) {
@@ -74,13 +74,13 @@ StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port) 
 void status_poll_follow_port(StatusPoll& poll, const PortSettings& before) {
     if (!poll.page_active) return;
     if (std::strcmp(before.name, g_port_settings.name) != 0 || before.address != g_port_settings.address) {
-        Link_Close();
+        link_close();
         poll.slots.shown = {};
         poll.unanswered = 0;
         poll.silent = false;
         poll.awaiting_reply = false;
     }
-    (void)Link_Open();
+    (void)link_open();
 }
 
 bool status_page_fetch(StatusPoll& poll, WindowRef owner) {
@@ -91,7 +91,7 @@ bool status_page_fetch(StatusPoll& poll, WindowRef owner) {
     poll.slots.shown = poll.slots.fetched;
     poll.unanswered = 0;
     poll.silent = false;
-    (void)Link_Open();
+    (void)link_open();
     return true;
 }
 
@@ -101,5 +101,5 @@ void status_page_fetch_drive(StatusPoll& poll, TestDrive& drive, int dimmer, Win
     (void)status_fetch_drive(owner, poll.slots, uint8_t(drive.pending[0]), uint16_t(drive.value[0]),
                              uint8_t(drive.pending[1]), uint16_t(drive.value[1]));
     drive.pending[0] = drive.pending[1] = 0;
-    (void)Link_Open();
+    (void)link_open();
 }

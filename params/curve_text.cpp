@@ -2,6 +2,7 @@
 
 #include "base/file_io.h"
 #include "base/text.h"
+#include "params/file_messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -64,7 +65,7 @@ bool apply_curve_import(ParameterRecord& record, int curve, const CurveImport& r
 }
 
 std::string curve_import_message(const CurveImport& result, const std::string& path) {
-    const std::string name = cut_chars(path, 128);
+    const std::string name = cut_chars(path, MESSAGE_PATH_CHARS);
     switch (result.outcome) {
         case CurveImportOutcome::not_readable:
             return format_text("Fehler: Datei \"%s\" kann nicht importiert werden", name.c_str());

@@ -50,7 +50,9 @@ CurveImport import_curve_file(const std::string& path);
 // so a bad file never leaves the curve half overwritten.
 bool apply_curve_import(ParameterRecord& record, int curve, const CurveImport& result);
 
-// The error message for a failed import; empty for success.
+// The error message for a failed import ("Fehler: Datei ... kann nicht
+// importiert werden", "... ist fehlerhaft"); empty for success.
+// The user sees it through report_curve_import_error (file_messages.h).
 std::string curve_import_message(const CurveImport& result, const std::string& path);
 
 // "v0(control 0) v1(1) v2(2) ... v255(255)".

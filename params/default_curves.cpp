@@ -8,16 +8,15 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace {
-
-constexpr double PI = 3.14159265358979323846;
 
 // The angle θ in [0, π] with θ − sin θ · cos θ = π · fraction. The left side
 // rises monotonically on [0, π] (its slope is 2 sin² θ), so bisection finds it.
 double angle_for_fraction(double fraction) {
-    const double target = PI * fraction;
-    double lo = 0.0, hi = PI;
+    const double target = std::numbers::pi * fraction;
+    double lo = 0.0, hi = std::numbers::pi;
     for (int i = 0; i < 100; ++i) {
         const double mid = (lo + hi) / 2;
         if (mid - std::sin(mid) * std::cos(mid) < target)
@@ -35,7 +34,7 @@ Curve make_curve(bool rms_voltage_linear) {
     for (int x = 0; x < CURVE_POINTS; ++x) {
         double p = x / 255.0;
         if (rms_voltage_linear) p *= p;
-        c[x] = uint8_t(std::lround(255.0 * angle_for_fraction(p) / PI));
+        c[x] = uint8_t(std::lround(255.0 * angle_for_fraction(p) / std::numbers::pi));
     }
     return c;
 }

@@ -32,9 +32,6 @@ FileCommandState& state() {
     return s;
 }
 
-constexpr const char* MSG_NOT_READABLE = "Fehler: Datei \"%s\" ist nicht lesbar";
-constexpr const char* MSG_INCOMPLETE = "Fehler: Datei \"%s\" ist nicht vollständig";
-
 // Common ending of New, Open and Close: the set now counts as unchanged.
 bool finish_replace() {
     state().saved_copy = state().live;
@@ -102,16 +99,21 @@ bool close_parameter_set() {
     return finish_replace();
 }
 
+bool load_parameter_file(WindowRef owner, const std::string& path, ParameterRecord& record, bool report) {
+    if (path.empty() || !file_exists(path)) {
+        if (report) report_file_not_readable(owner, path);
+        return false;
+    }
+    if (!read_parameter_file(record, path)) {
+        if (report) report_file_incomplete(owner, path);
+        return false;
+    }
+    return true;
+}
+
 bool open_parameter_path(WindowRef owner, const std::string& path, bool report) {
     FileCommandState& s = state();
-    if (path.empty() || !file_exists(path)) {
-        if (report) show_file_error(owner, MSG_NOT_READABLE, path);
-        return false;
-    }
-    if (!read_parameter_file(s.load_buffer, path)) {
-        if (report) show_file_error(owner, MSG_INCOMPLETE, path);
-        return false;
-    }
+    if (!load_parameter_file(owner, path, s.load_buffer, report)) return false;
     s.current_path = path;
     s.last_directory = directory_part(path);
     s.live = s.load_buffer;
@@ -142,7 +144,7 @@ bool save_parameter_file(WindowRef owner, bool save_as) {
     FileCommandState& s = state();
     if (!save_as && s.has_name) {
         if (!write_parameter_file(s.live, s.current_path)) {
-            show_file_not_saved(owner, s.current_path);
+            report_file_not_saved(owner, s.current_path);
             return false;
         }
     } else {
@@ -158,7 +160,7 @@ bool save_parameter_file(WindowRef owner, bool save_as) {
         const std::optional<FileDialogResult> chosen = ask_file_name(owner, request);
         if (!chosen) return false;
         if (!write_parameter_file(s.live, chosen->path)) {
-            show_file_not_saved(owner, chosen->path);
+            report_file_not_saved(owner, chosen->path);
             return false;
         }
         s.current_path = chosen->path;

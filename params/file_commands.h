@@ -1,7 +1,7 @@
 // The open parameter set: the live record with its load buffer and saved copy,
 // the open file's path, and the commands of the menu "&Parameterdatei".
-// Dialogs and messages go through app/ui.h; every command returns whether it
-// was carried out.
+// Dialogs and messages go through the user-interface seam (base/ui.h); every
+// command returns whether it was carried out and has told the user why not.
 #pragma once
 
 #include "base/ui.h"
@@ -48,6 +48,10 @@ bool new_parameter_set();
 bool close_parameter_set();
 bool open_parameter_file(WindowRef owner);
 bool open_parameter_path(WindowRef owner, const std::string& path, bool report);
+// Reads a parameter file into record with the checks of "Öffnen": false when
+// the file is missing ("nicht lesbar") or does not hold every key ("nicht
+// vollständig"), with that message owned by owner when report is set.
+bool load_parameter_file(WindowRef owner, const std::string& path, ParameterRecord& record, bool report);
 bool save_parameter_file(WindowRef owner, bool save_as);
 // Before the set would be replaced: true to go on (nothing to save, saved, or
 // "No"), false to stop.

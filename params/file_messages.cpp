@@ -4,14 +4,26 @@
 
 namespace {
 
-constexpr size_t MESSAGE_PATH_CHARS = 128;
-
-}  // namespace
-
-void show_file_error(WindowRef owner, const char* format, const std::string& path) {
+// format holds one "%s" for the path.
+void report_file_error(WindowRef owner, const char* format, const std::string& path) {
     message_box(owner, KV_MB_ERROR, format_text(format, cut_chars(path, MESSAGE_PATH_CHARS).c_str()));
 }
 
-void show_file_not_saved(WindowRef owner, const std::string& path) {
-    show_file_error(owner, "Fehler: Datei \"%s\" konnte nicht abgespeichert werden", path);
+}  // namespace
+
+void report_file_not_readable(WindowRef owner, const std::string& path) {
+    report_file_error(owner, "Fehler: Datei \"%s\" ist nicht lesbar", path);
+}
+
+void report_file_incomplete(WindowRef owner, const std::string& path) {
+    report_file_error(owner, "Fehler: Datei \"%s\" ist nicht vollständig", path);
+}
+
+void report_file_not_saved(WindowRef owner, const std::string& path) {
+    report_file_error(owner, "Fehler: Datei \"%s\" konnte nicht abgespeichert werden", path);
+}
+
+void report_curve_import_error(WindowRef owner, const CurveImport& result, const std::string& path) {
+    const std::string text = curve_import_message(result, path);
+    if (!text.empty()) message_box(owner, KV_MB_ERROR, text);
 }

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-const char* const EDIT_PAGE_TITLES[EDIT_PAGE_COUNT] = {"Grundeinstellung", "Sonderfunktionen"};
 const char* const CD_LABELS[CD_COUNT] = {"CD = 00 und PC-Test", "CD = 10", "CD = 01",
                                          "CD = 11 (mit Vorheizen)"};
 const char* const DIMMER_LABELS[DIMMER_COUNT] = {"Dimmer 1", "Dimmer 2"};
@@ -14,23 +13,23 @@ namespace {
 constexpr uint32_t BYTE_LIMIT = 255;
 constexpr uint32_t FADE_TIME_LIMIT = 60000;  // 600 s in 0.01 s
 
-PageField number(int page, const char* label, FieldScope scope, size_t offset, int size = 1,
+PageField number(Page page, const char* label, FieldScope scope, size_t offset, int size = 1,
                  uint32_t limit = BYTE_LIMIT) {
     return {page, label, FieldKind::number, scope, offset, size, limit, {}};
 }
 
-PageField choice(int page, const char* label, FieldScope scope, size_t offset,
+PageField choice(Page page, const char* label, FieldScope scope, size_t offset,
                  std::vector<const char*> labels) {
     return {page, label, FieldKind::choice, scope, offset, 1, 0, std::move(labels)};
 }
 
-PageField flag(int page, const char* label, FieldScope scope, size_t offset) {
+PageField flag(Page page, const char* label, FieldScope scope, size_t offset) {
     return {page, label, FieldKind::flag, scope, offset, 1, 1, {}};
 }
 
 std::vector<PageField> make_fields() {
     using S = FieldScope;
-    constexpr int base = 0, special = 1;
+    constexpr Page base = Page::base_settings, special = Page::special_functions;
     std::vector<PageField> f = {
         // "Grundeinstellung"
         number(base, "Minimum 0-100%", S::cd, offsetof(DimmerBlock, minimum)),
@@ -89,7 +88,7 @@ const std::vector<PageField>& page_fields() {
 
 std::vector<FieldSlot> field_slots() {
     std::vector<FieldSlot> slots;
-    for (int page = 0; page < EDIT_PAGE_COUNT; ++page) {
+    for (Page page : EDIT_PAGES) {
         for (const PageField& f : page_fields())
             if (f.page == page && f.scope == FieldScope::device) slots.push_back({&f, -1, -1});
         for (int d = 0; d < DIMMER_COUNT; ++d)
@@ -130,7 +129,7 @@ void set_slot_value(ParameterRecord& record, const FieldSlot& slot, uint32_t val
 }
 
 std::string slot_name(const FieldSlot& slot) {
-    std::string name = EDIT_PAGE_TITLES[slot.field->page];
+    std::string name = page_title(slot.field->page);
     if (slot.dimmer >= 0) name += std::string(", ") + DIMMER_LABELS[slot.dimmer];
     if (slot.column >= 0) name += std::string(", ") + CD_LABELS[slot.column];
     return name + ", " + field_label(*slot.field, slot.dimmer);

@@ -5,6 +5,7 @@
 // map and "kv310r-cli diff" all read this one table.
 #pragma once
 
+#include "params/page.h"
 #include "params/record.h"
 
 #include <cstddef>
@@ -25,7 +26,7 @@ enum class FieldScope {
 };
 
 struct PageField {
-    int page;           // tab index: 0 "Grundeinstellung", 1 "Sonderfunktionen"
+    Page page;          // one of EDIT_PAGES
     const char* label;  // the page's label of the field or of its radio group
     FieldKind kind;
     FieldScope scope;
@@ -43,8 +44,8 @@ struct FieldSlot {
     int column;
 };
 
-constexpr int EDIT_PAGE_COUNT = 2;
-extern const char* const EDIT_PAGE_TITLES[EDIT_PAGE_COUNT];
+// The pages that edit the parameter set, in tab order.
+constexpr Page EDIT_PAGES[] = {Page::base_settings, Page::special_functions};
 extern const char* const CD_LABELS[CD_COUNT];          // the base page's column heads
 extern const char* const DIMMER_LABELS[DIMMER_COUNT];  // "Dimmer 1", "Dimmer 2"
 

@@ -27,10 +27,10 @@ size_t minimum_reply_length(uint8_t code) {
         case CMD_VERSION:
             return 2;
         case CMD_STATUS:
-            return STATUS_BYTES;
+            return STATUS_RECORD_SIZE;
         case CMD_RESET:
             return 1;
-        case CMD_SCOPE_START:
+        case CMD_SCOPE:
             return 6;
         default:
             return 2;  // block read and write, scope block and scope state
@@ -59,42 +59,43 @@ SimReply on_status(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now
         OutputMeasurement m = measure_output(sim_output_state(dev, d), mains_rms_at(now_ms));
         dev.peak_loss_mw[d] = std::max(dev.peak_loss_mw[d], uint32_t(m.loss_w * 1000));
     }
-    if (dev.scripted_status.size() == STATUS_BYTES) return reply(CMD_STATUS, dev.scripted_status);
-    std::vector<uint8_t> out(STATUS_BYTES);
+    if (dev.scripted_status.size() == STATUS_RECORD_SIZE) return reply(CMD_STATUS, dev.scripted_status);
+    std::vector<uint8_t> out(STATUS_RECORD_SIZE);
     build_status(dev, now_ms, out.data());
     return reply(CMD_STATUS, std::move(out));
 }
 
 SimReply on_read_block(SimDevice& dev, const uint8_t* p, size_t length) {
-    if (length < 1 || p[0] >= STORE_BLOCKS) return {};
+    if (length < 1 || p[0] >= PARAMETER_BLOCKS) return {};
     uint8_t index = p[0];
-    std::vector<uint8_t> out(2 + STORE_BLOCK_BYTES);
+    std::vector<uint8_t> out(2 + PARAMETER_BLOCK_SIZE);
     out[0] = 1;
     out[1] = index;
-    std::memcpy(out.data() + 2, dev.store + index * STORE_BLOCK_BYTES, STORE_BLOCK_BYTES);
+    std::memcpy(out.data() + 2, dev.store + index * PARAMETER_BLOCK_SIZE, PARAMETER_BLOCK_SIZE);
     if (dev.cfg.bad_markers) {
         // Spoil both markers where they fall: head in block 0, tail in block 4.
         const size_t head = 0, tail = DEVICE_IMAGE_SIZE - 4;
         for (size_t at : {head, tail}) {
-            if (at / STORE_BLOCK_BYTES == index) std::memset(out.data() + 2 + at % STORE_BLOCK_BYTES, 0, 4);
+            if (at / PARAMETER_BLOCK_SIZE == index)
+                std::memset(out.data() + 2 + at % PARAMETER_BLOCK_SIZE, 0, 4);
         }
     }
     return reply(CMD_READ_BLOCK, std::move(out));
 }
 
 SimReply on_write_block(SimDevice& dev, const uint8_t* p, size_t length) {
-    if (length < 1 + STORE_BLOCK_BYTES || p[0] >= STORE_BLOCKS) return {};
-    std::memcpy(dev.store + p[0] * STORE_BLOCK_BYTES, p + 1, STORE_BLOCK_BYTES);
+    if (length < 1 + PARAMETER_BLOCK_SIZE || p[0] >= PARAMETER_BLOCKS) return {};
+    std::memcpy(dev.store + p[0] * PARAMETER_BLOCK_SIZE, p + 1, PARAMETER_BLOCK_SIZE);
     return reply(CMD_WRITE_BLOCK, {1, p[0]});
 }
 
 SimReply on_scope_start(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now_ms) {
     if (length < 6) return {};
     ScopeRequest request = parse_scope_request(p);
-    ScopeSession& s = dev.scope;
+    SimScopeRecorder& s = dev.scope;
     if (is_stop_request(request)) {
         s.phase = ScopePhase::idle;
-        return reply(CMD_SCOPE_START, {0, 0, 0, 0, 0, 0});
+        return reply(CMD_SCOPE, {0, 0, 0, 0, 0, 0});
     }
     if (request.dimmer < 1 || request.dimmer > 2) return {};
     // The burst is taken now and can be fetched once the recording time has
@@ -105,24 +106,24 @@ SimReply on_scope_start(SimDevice& dev, const uint8_t* p, size_t length, uint32_
     make_capture(request, sim_output_state(dev, request.dimmer - 1), mains_rms_at(now_ms),
                  now_ms * 1000u + 7321u, dev.rng, s.capture);
     std::vector<uint8_t> ack(6);
-    put_u32le(ack.data(), uint32_t(CAPTURE_BYTES));
-    put_u16le(ack.data() + 4, uint16_t(CAPTURE_SAMPLES));
-    return reply(CMD_SCOPE_START, std::move(ack));
+    put_u32le(ack.data(), uint32_t(SCOPE_CAPTURE_SIZE));
+    put_u16le(ack.data() + 4, uint16_t(SCOPE_SAMPLES));
+    return reply(CMD_SCOPE, std::move(ack));
 }
 
-SimReply on_scope_data(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now_ms) {
+SimReply on_scope_request(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now_ms) {
     if (length < 1) return {};
     uint8_t index = p[0];
-    ScopeSession& s = dev.scope;
+    SimScopeRecorder& s = dev.scope;
     if (s.phase == ScopePhase::recording && now_ms - s.started_ms >= dev.cfg.scope_record_ms) {
         s.phase = ScopePhase::ready;
     }
-    if (s.phase == ScopePhase::recording) return reply(CMD_SCOPE_DATA, {index, SCOPE_STATE_RECORDING});
-    if (s.phase == ScopePhase::idle || index >= CAPTURE_BLOCKS) {
-        return reply(CMD_SCOPE_DATA, {index, SCOPE_STATE_NONE});
+    if (s.phase == ScopePhase::recording) return reply(CMD_SCOPE_REQUEST, {index, SCOPE_STATE_RECORDING});
+    if (s.phase == ScopePhase::idle || index >= SCOPE_CAPTURE_BLOCKS) {
+        return reply(CMD_SCOPE_REQUEST, {index, SCOPE_STATE_NONE});
     }
-    size_t from = size_t(index) * CAPTURE_BLOCK_BYTES;
-    size_t count = std::min(CAPTURE_BLOCK_BYTES, CAPTURE_BYTES - from);
+    size_t from = size_t(index) * SCOPE_BLOCK_SIZE;
+    size_t count = std::min(size_t(SCOPE_BLOCK_SIZE), SCOPE_CAPTURE_SIZE - from);
     std::vector<uint8_t> out(1 + count);
     out[0] = index;
     std::memcpy(out.data() + 1, s.capture + from, count);
@@ -178,7 +179,7 @@ void sim_init(SimDevice& dev, const SimConfig& cfg) {
     dev = SimDevice{};
     dev.cfg = cfg;
     frame_parser_reset(dev.parser);
-    std::memcpy(dev.store, cfg.factory_store.data(), STORE_BYTES);
+    std::memcpy(dev.store, cfg.factory_store.data(), TRANSFER_IMAGE_SIZE);
     dev.rng.state = cfg.seed;
 }
 
@@ -208,16 +209,16 @@ SimReply sim_handle_request(SimDevice& dev, uint8_t code, const uint8_t* payload
         case CMD_STATUS:
             return on_status(dev, payload, length, now_ms);
         case CMD_RESET:
-            std::memcpy(dev.store, dev.cfg.factory_store.data(), STORE_BYTES);
+            std::memcpy(dev.store, dev.cfg.factory_store.data(), TRANSFER_IMAGE_SIZE);
             return reply(CMD_RESET, {1});
         case CMD_READ_BLOCK:
             return on_read_block(dev, payload, length);
         case CMD_WRITE_BLOCK:
             return on_write_block(dev, payload, length);
-        case CMD_SCOPE_START:
+        case CMD_SCOPE:
             return on_scope_start(dev, payload, length, now_ms);
-        case CMD_SCOPE_DATA:
-            return on_scope_data(dev, payload, length, now_ms);
+        case CMD_SCOPE_REQUEST:
+            return on_scope_request(dev, payload, length, now_ms);
         default:
             return {};  // unknown commands go unanswered
     }

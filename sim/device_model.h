@@ -11,28 +11,11 @@
 #include <vector>
 
 #include "link/frame.h"
+#include "link/protocol.h"
+#include "link/status_record.h"
 #include "sim/load_model.h"
 #include "sim/rng.h"
 #include "sim/scope_model.h"
-
-constexpr size_t STORE_BYTES = 1024;  // parameter store: 8 blocks of 128 bytes
-constexpr size_t STORE_BLOCK_BYTES = 128;
-constexpr int STORE_BLOCKS = 8;
-constexpr size_t STATUS_BYTES = 111;
-
-// Command codes (command byte with sub-address 0).
-constexpr uint8_t CMD_VERSION = 0x08;
-constexpr uint8_t CMD_STATUS = 0x10;
-constexpr uint8_t CMD_RESET = 0x40;
-constexpr uint8_t CMD_READ_BLOCK = 0x48;
-constexpr uint8_t CMD_WRITE_BLOCK = 0x50;
-constexpr uint8_t CMD_SCOPE_START = 0x80;
-constexpr uint8_t CMD_SCOPE_BLOCK = 0x88;
-constexpr uint8_t CMD_SCOPE_DATA = 0x90;
-
-// Scope state byte (byte 1 of a 0x90 reply).
-constexpr uint8_t SCOPE_STATE_RECORDING = 1;  // started, data not ready yet
-constexpr uint8_t SCOPE_STATE_NONE = 2;       // nothing started: the program gives up
 
 struct SimConfig {
     uint8_t address = 1;                       // RS485 address this dimmer answers to
@@ -42,7 +25,7 @@ struct SimConfig {
     double load_watts[2] = {500, 300};         // lamp load of each output at full drive
     uint32_t scope_record_ms = 400;            // time from a scope start until the data are ready
     // The store after start-up and after the reset command 0x40.
-    std::array<uint8_t, STORE_BYTES> factory_store{};
+    std::array<uint8_t, TRANSFER_IMAGE_SIZE> factory_store{};
 
     // Fault injection.
     double drop_rate = 0;     // each reply byte is lost with this probability
@@ -64,18 +47,20 @@ enum class ScopePhase : uint8_t {
     ready
 };
 
-struct ScopeSession {
+// The dimmer's oscilloscope recorder: where it stands, when it started,
+// what it was asked for and what it recorded.
+struct SimScopeRecorder {
     ScopePhase phase = ScopePhase::idle;
     uint32_t started_ms = 0;
     ScopeRequest request;
-    uint8_t capture[CAPTURE_BYTES] = {};
+    uint8_t capture[SCOPE_CAPTURE_SIZE] = {};
 };
 
 struct SimDevice {
     SimConfig cfg;
     FrameParser parser;
     std::vector<uint8_t> rx_wire;  // wire bytes since the last frame flag, for the traffic log
-    uint8_t store[STORE_BYTES];
+    uint8_t store[TRANSFER_IMAGE_SIZE];
     uint16_t drive[2];
     uint32_t peak_loss_mw[2];  // highest power loss seen, per output
     uint16_t dimmer_rx[2];     // controller <-> dimmer message counters
@@ -85,7 +70,7 @@ struct SimDevice {
     // A status record scripted from outside (tests): while it holds 111
     // bytes, status replies carry it instead of the modelled values.
     std::vector<uint8_t> scripted_status;
-    ScopeSession scope;
+    SimScopeRecorder scope;
     SimRng rng;
     bool logs_requests = true;  // on a shared line only one dimmer logs the frames it hears
     // The line faults of the configuration (silent, wrong sub-address, short

@@ -1,10 +1,7 @@
 #include "sim/load_model.h"
 
 #include <cmath>
-
-namespace {
-constexpr double PI = 3.14159265358979323846;
-}
+#include <numbers>
 
 double conduction(const OutputState& o) { return o.drive / 65535.0; }
 
@@ -31,8 +28,8 @@ OutputMeasurement measure_output(const OutputState& o, double mains_rms_v) {
     double scale = (mains_rms_v / MAINS_RMS_V) * (mains_rms_v / MAINS_RMS_V);
     // Conducting over an angle a of each half period delivers (a - sin 2a / 2) / pi
     // of full power; the same holds for leading and trailing edge by symmetry.
-    double a = PI * c;
-    double fraction = (a - std::sin(2 * a) / 2) / PI;
+    double a = std::numbers::pi * c;
+    double fraction = (a - std::sin(2 * a) / 2) / std::numbers::pi;
     // The highest voltage the load sees: the crest if the conduction reaches the
     // middle of the half period, else the voltage at the switching edge.
     double crest = c >= 0.5 ? 1.0 : std::sin(a);

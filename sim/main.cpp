@@ -50,12 +50,12 @@ FILE* g_log = nullptr;
 // The scripted status record, or nothing when the file is missing or not
 // exactly one record long (a test may be rewriting it).
 std::vector<uint8_t> read_scripted_status(const std::string& path) {
-    std::vector<uint8_t> bytes(STATUS_BYTES + 1);
+    std::vector<uint8_t> bytes(STATUS_RECORD_SIZE + 1);
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return {};
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
     std::fclose(f);
-    if (bytes.size() != STATUS_BYTES) bytes.clear();
+    if (bytes.size() != STATUS_RECORD_SIZE) bytes.clear();
     return bytes;
 }
 

@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
+
+#include "base/bytes.h"
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
-
-void put_i16(uint8_t* p, int v) {
-    uint16_t u = uint16_t(int16_t(std::clamp(v, -32768, 32767)));
-    p[0] = uint8_t(u);
-    p[1] = uint8_t(u >> 8);
-}
-
-void put_u32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
+void put_i16(uint8_t* p, int v) { put_u16le(p, uint16_t(int16_t(std::clamp(v, -32768, 32767)))); }
 
 // Sample spacing and where the record starts, in µs relative to a rising
 // mains zero crossing, for each section. The record lengths match the time
@@ -61,8 +54,8 @@ bool is_stop_request(const ScopeRequest& r) {
 }
 
 void make_capture(const ScopeRequest& r, const OutputState& o, double mains_rms_v, uint32_t phase_us,
-                  SimRng& rng, uint8_t out[CAPTURE_BYTES]) {
-    std::memset(out, 0, CAPTURE_BYTES);
+                  SimRng& rng, uint8_t out[SCOPE_CAPTURE_SIZE]) {
+    std::memset(out, 0, SCOPE_CAPTURE_SIZE);
     // The first four bytes echo the request, as a header the program skips.
     out[0] = r.dimmer;
     out[1] = r.kind;
@@ -79,16 +72,16 @@ void make_capture(const ScopeRequest& r, const OutputState& o, double mains_rms_
     double inrush = r.kind == 3 ? 1.0 + 4.0 * std::exp(-double(r.half_period) / 4.0) : 1.0;
     int current_limit_ma = r.low_range ? 500 : 16000;
 
-    for (int k = 0; k < CAPTURE_SAMPLES; ++k) {
+    for (int k = 0; k < SCOPE_SAMPLES; ++k) {
         double t = tb.start_us + k * tb.sample_us;
-        double v = peak_v * std::sin(2 * PI * MAINS_HZ * t * 1e-6);
+        double v = peak_v * std::sin(2 * std::numbers::pi * MAINS_HZ * t * 1e-6);
         double i = (ohms > 0 && conducts_at(o, t)) ? v / ohms * inrush : 0.0;
         int v_counts = int(std::lround(v * 10.0)) + int(rng_next(rng) % 5) - 2;
         int i_ma = std::clamp(int(std::lround(i * 1000.0)) + int(rng_next(rng) % 7) - 3, -current_limit_ma,
                               current_limit_ma);
-        put_i16(out + CAPTURE_VOLTAGE_OFFSET + 2 * k, v_counts);
-        put_i16(out + CAPTURE_CURRENT_OFFSET + 2 * k, i_ma);
+        put_i16(out + SCOPE_VOLTAGE_AT + 2 * k, v_counts);
+        put_i16(out + SCOPE_CURRENT_AT + 2 * k, i_ma);
     }
-    put_u32(out + CAPTURE_T0_OFFSET, tb.t0_us);
-    put_u32(out + CAPTURE_SWITCH_OFFSET, switching_delay_us(o));
+    put_u32le(out + SCOPE_ZERO_TIME_AT, tb.t0_us);
+    put_u32le(out + SCOPE_SWITCHING_TIME_AT, switching_delay_us(o));
 }

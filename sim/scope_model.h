@@ -6,17 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/protocol.h"
 #include "sim/load_model.h"
 #include "sim/rng.h"
-
-constexpr size_t CAPTURE_BYTES = 2012;
-constexpr size_t CAPTURE_BLOCK_BYTES = 200;
-constexpr int CAPTURE_BLOCKS = 11;  // the last one holds 12 bytes
-constexpr int CAPTURE_SAMPLES = 500;
-constexpr size_t CAPTURE_VOLTAGE_OFFSET = 4;     // i16, 0.1 V per count
-constexpr size_t CAPTURE_CURRENT_OFFSET = 1004;  // i16, 1 mA per count
-constexpr size_t CAPTURE_T0_OFFSET = 2004;       // u32, µs, 0 = none
-constexpr size_t CAPTURE_SWITCH_OFFSET = 2008;   // u32, µs, 0 = none
 
 // The 6-byte start payload of command 0x80.
 struct ScopeRequest {
@@ -34,4 +26,4 @@ bool is_stop_request(const ScopeRequest& r);
 // within the mains period (any value; only its remainder matters); `rng` adds
 // a little measurement noise.
 void make_capture(const ScopeRequest& request, const OutputState& output, double mains_rms_v,
-                  uint32_t phase_us, SimRng& rng, uint8_t out[CAPTURE_BYTES]);
+                  uint32_t phase_us, SimRng& rng, uint8_t out[SCOPE_CAPTURE_SIZE]);

@@ -2,17 +2,16 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "link/status_record.h"
 #include "params/record.h"
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
-
 // A slow wobble of the given amplitude and period around 0.
 double wobble(uint32_t now_ms, double amplitude, double period_ms) {
-    return amplitude * std::sin(2 * PI * double(now_ms) / period_ms);
+    return amplitude * std::sin(2 * std::numbers::pi * double(now_ms) / period_ms);
 }
 
 uint16_t clamp_u16(double v) {
@@ -67,8 +66,8 @@ int dip_control_mode(const uint8_t dip[4]) {
     return 3;                                         // bus
 }
 
-void build_status(const SimDevice& dev, uint32_t now_ms, uint8_t out[STATUS_BYTES]) {
-    static_assert(sizeof(StatusRecord) == STATUS_BYTES);
+void build_status(const SimDevice& dev, uint32_t now_ms, uint8_t out[STATUS_RECORD_SIZE]) {
+    static_assert(sizeof(StatusRecord) == STATUS_RECORD_SIZE);
     StatusRecord r{};
     const uint8_t* v = dev.cfg.versions;
     r.controller_version[0] = v[0];
@@ -104,5 +103,5 @@ void build_status(const SimDevice& dev, uint32_t now_ms, uint8_t out[STATUS_BYTE
         put_u16le(r.rx_counter[d], dev.dimmer_rx[d]);
         put_u16le(r.tx_counter[d], dev.dimmer_tx[d]);
     }
-    std::memcpy(out, &r, STATUS_BYTES);
+    std::memcpy(out, &r, STATUS_RECORD_SIZE);
 }

@@ -15,4 +15,4 @@ double mains_hz_at(uint32_t now_ms);
 // Control mode selected by the DIP switches: 0 DMX, 1 voltage, 2 button, 3 bus, 4 RS485.
 int dip_control_mode(const uint8_t dip[4]);
 
-void build_status(const SimDevice& dev, uint32_t now_ms, uint8_t out[STATUS_BYTES]);
+void build_status(const SimDevice& dev, uint32_t now_ms, uint8_t out[STATUS_RECORD_SIZE]);

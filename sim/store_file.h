@@ -9,10 +9,10 @@
 #include "sim/device_model.h"
 
 // Factory state: the default parameter set with both markers, zeros after it.
-std::array<uint8_t, STORE_BYTES> factory_store();
+std::array<uint8_t, TRANSFER_IMAGE_SIZE> factory_store();
 
 // Fills the store from a parameter file (zeros after the image). False when
 // the file could not be read completely.
-bool load_store(const std::string& path, uint8_t store[STORE_BYTES]);
+bool load_store(const std::string& path, uint8_t store[TRANSFER_IMAGE_SIZE]);
 
-bool save_store(const std::string& path, const uint8_t store[STORE_BYTES]);
+bool save_store(const std::string& path, const uint8_t store[TRANSFER_IMAGE_SIZE]);

@@ -30,7 +30,7 @@ bool g_cancelled = false;
 // spin a core.
 std::optional<int> g_held_quit;
 
-INT_PTR CALLBACK BusyDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK busy_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             g_cancelled = false;
@@ -59,34 +59,34 @@ void pump_one_message() {
 
 }  // namespace
 
-void Busy_Open(WindowRef owner, int template_id) {
+void busy_open(WindowRef owner, int template_id) {
     if (g_busy) return;
     g_cancelled = false;
     g_owner = static_cast<HWND>(owner);
     if (g_owner) EnableWindow(g_owner, FALSE);
     if (template_id == 0) template_id = BUSY_TEMPLATE_CONNECTION;
-    g_busy = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(template_id), g_owner, BusyDlgProc, 0);
+    g_busy = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(template_id), g_owner, busy_proc, 0);
     if (!g_busy) {
-        Busy_Close();
+        busy_close();
         return;
     }
     ShowWindow(g_busy, SW_SHOW);
     UpdateWindow(g_busy);
 }
 
-void Busy_SetText(const std::string& text) {
+void busy_set_text(const std::string& text) {
     if (!g_busy) return;
     SetDlgItemTextW(g_busy, IDC_BUSY_TEXT, widen(text).c_str());
     pump_one_message();
 }
 
-bool Busy_Cancelled() {
+bool busy_cancelled() {
     if (!g_busy) return true;
     pump_one_message();
     return g_cancelled;
 }
 
-void Busy_Close() {
+void busy_close() {
     // The owner first, so that it gets the activation back when the busy
     // window goes.
     if (g_owner) EnableWindow(g_owner, TRUE);
@@ -101,4 +101,4 @@ void Busy_Close() {
     }
 }
 
-WindowRef Busy_Window() { return g_busy; }
+WindowRef busy_window() { return g_busy; }

@@ -25,8 +25,9 @@ int g_menu_base_count = -1;
 // does not show the parameter set.
 void refresh_after_load() {
     refresh_current_page();
-    if (selected_tab() > 2) {
-        select_tab(0);
+    const std::optional<Page> page = selected_page();
+    if (page == Page::status || page == Page::scope) {
+        select_page(Page::base_settings);
         refresh_current_page();
     }
 }
@@ -128,9 +129,7 @@ void update_recent_menu(HMENU popup) {
 void mark_page_entry() {
     HMENU menu = GetMenu(main_window());
     if (!menu) return;
-    int index = selected_tab();
-    if (index < 0 || index >= PAGE_COUNT) index = 0;
-    const int id = CMD_TAB_FIRST + index;
+    const int id = CMD_TAB_FIRST + page_index(selected_page().value_or(Page::base_settings));
     if (id < CMD_TAB_SCOPE) {
         CheckMenuRadioItem(menu, CMD_TAB_BASE, CMD_TAB_STATUS, id, MF_BYCOMMAND);
     } else {

@@ -4,6 +4,6 @@
 
 #include <windows.h>
 
-// Command 21520. Runs the dialog modally, owned by owner, until it is left
+// CMD_HARDWARE. Runs the dialog modally, owned by owner, until it is left
 // with "OK" (the values become live and are tested) or cancelled.
 void hardware_connection_dialog(HWND owner);

@@ -29,7 +29,7 @@ BOOL CALLBACK add_control(HWND control, LPARAM map) {
 // Every control is touched only where it shows something else: a refill
 // follows every edit and click, and each change of a control costs a round
 // trip to the window system.
-void fill(HWND dialog, int page) {
+void fill(HWND dialog, Page page) {
     std::unordered_map<int, HWND> controls;
     EnumChildWindows(dialog, add_control, reinterpret_cast<LPARAM>(&controls));
     for (const ControlShown& c : page_fill(live_record(), page)) {
@@ -51,7 +51,7 @@ void fill(HWND dialog, int page) {
     }
 }
 
-void on_command(HWND dialog, int page, int id, int code) {
+void on_command(HWND dialog, Page page, int id, int code) {
     if (id == IDOK) {  // Enter: on to the next control, which takes the value typed
         PostMessageW(dialog, WM_NEXTDLGCTL, 0, FALSE);
         return;
@@ -66,7 +66,7 @@ void on_command(HWND dialog, int page, int id, int code) {
 
 }  // namespace
 
-INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, int page) {
+INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, Page page) {
     switch (message) {
         case WM_INITDIALOG:
             fill(dialog, page);

@@ -1,7 +1,7 @@
 #include "win/gdiplus_win.h"
 
 GdiplusApi g_gdiplus{};
-int gdiplus_available = 0;
+int g_gdiplus_available = 0;
 
 namespace {
 
@@ -40,22 +40,22 @@ bool bind_all() {
 
 int gdiplus_load() {
     if (g_library) return 1;
-    gdiplus_available = 0;
+    g_gdiplus_available = 0;
     g_gdiplus = GdiplusApi{};
     g_library = LoadLibraryW(L"GdiPlus.dll");
     if (!g_library) return 0;
     if (!bind_all()) return 0;  // the library stays loaded, unusable
     StartupInput input;
-    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0) gdiplus_available = 1;
+    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0) g_gdiplus_available = 1;
     return 1;
 }
 
 void gdiplus_unload() {
     if (!g_library) return;
-    if (gdiplus_available) g_gdiplus.Shutdown(g_token);
+    if (g_gdiplus_available) g_gdiplus.Shutdown(g_token);
     FreeLibrary(g_library);
     g_library = nullptr;
     g_token = 0;
-    gdiplus_available = 0;
+    g_gdiplus_available = 0;
     g_gdiplus = GdiplusApi{};
 }

@@ -1,5 +1,5 @@
 // GDI+ bound at run time by name, for anti-aliased plot lines. Without it the
-// plots use plain GDI: gdiplus_available stays 0.
+// plots use plain GDI: g_gdiplus_available stays 0.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +35,7 @@ struct GdiplusApi {
 
 extern GdiplusApi g_gdiplus;
 // 1 only after "GdiplusStartup" succeeded.
-extern int gdiplus_available;
+extern int g_gdiplus_available;
 
 // Loads "GdiPlus.dll", binds its entry points and starts it. 0 when the
 // library cannot be loaded or an entry point is missing; 1 at once when it is

@@ -112,7 +112,7 @@ void run_timer_step(TimerStep step) {
 
 void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
     run_timer_step([] {
-        if (!Busy_Window()) {
+        if (!busy_window()) {
             g_status_step();
             g_scope_step();
         }
@@ -145,7 +145,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     scope_page_attach(program_state().scope);
     scope_load_settings(program_state().scope);
     recent_load();
-    Link_Init();
+    link_init();
     link_set_idle_wait(wait_for_messages);
     reset_parameter_records();
     set_file_name_hook(show_file_name_in_status_bar);
@@ -173,7 +173,7 @@ void shell_store_settings() {
     settings_batch_begin();  // usually begun with the placement when the window went
     store_last_file();
     import_file_store();
-    Link_Close();
+    link_close();
     recent_save();
     port_settings_store();
     scope_save_settings(program_state().scope);

@@ -24,18 +24,16 @@
 
 namespace {
 
-struct PageInfo {
-    const wchar_t* title;
+// Each page's dialog template and procedure, in tab order (params/page.h).
+struct PageDialog {
     int template_id;
     DLGPROC proc;
 };
 
-const PageInfo k_pages[PAGE_COUNT] = {
-    {L"Grundeinstellung", IDD_PAGE_BASE, page_base_proc},
-    {L"Sonderfunktionen", IDD_PAGE_SPECIAL, page_special_proc},
-    {L"Userkurve 1 und 2", IDD_PAGE_CURVES, page_curves_proc},
-    {L"Dimmerstatus", IDD_PAGE_STATUS, page_status_proc},
-    {L"Oszilloskop", IDD_PAGE_SCOPE, page_scope_proc},
+const PageDialog PAGE_DIALOGS[PAGE_COUNT] = {
+    {IDD_PAGE_BASE, page_base_proc},     {IDD_PAGE_SPECIAL, page_special_proc},
+    {IDD_PAGE_CURVES, page_curves_proc}, {IDD_PAGE_STATUS, page_status_proc},
+    {IDD_PAGE_SCOPE, page_scope_proc},
 };
 
 constexpr wchar_t FILE_LABEL[] = L"Parameterdatei";
@@ -64,8 +62,8 @@ void send_page_notification(HWND page, UINT code) {
 }
 
 HWND create_page(int index) {
-    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(k_pages[index].template_id), g_tab,
-                                   k_pages[index].proc, 0);
+    HWND page = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(PAGE_DIALOGS[index].template_id), g_tab,
+                                   PAGE_DIALOGS[index].proc, 0);
     if (page) page_scroll_attach(page);
     return page;
 }
@@ -203,9 +201,10 @@ bool create_tab_control(HWND window) {
     SendMessageW(g_tab, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
     RECT page_rect{};
     for (int i = 0; i < PAGE_COUNT; ++i) {
+        std::wstring title = widen(page_title(page_at(i)));
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_PARAM;
-        item.pszText = const_cast<wchar_t*>(k_pages[i].title);
+        item.pszText = title.data();
         if (TabCtrl_InsertItem(g_tab, i, &item) != i) return false;
         HWND page = create_page(i);
         if (!page || !set_page_of_tab(i, page)) return false;
@@ -407,8 +406,13 @@ HWND tab_control() { return g_tab; }
 HWND tool_bar() { return g_toolbar; }
 HWND status_bar() { return g_status; }
 HWND current_page() { return g_page; }
-HWND page_window(int index) { return g_tab ? page_of_tab(index) : nullptr; }
-int selected_tab() { return g_tab ? TabCtrl_GetCurSel(g_tab) : -1; }
+HWND page_window(Page page) { return g_tab ? page_of_tab(page_index(page)) : nullptr; }
+
+std::optional<Page> selected_page() {
+    const int index = g_tab ? TabCtrl_GetCurSel(g_tab) : -1;
+    if (index < 0 || index >= PAGE_COUNT) return std::nullopt;
+    return page_at(index);
+}
 
 void status_text(int field, unsigned style, const std::string& text) {
     if (!g_status) return;
@@ -499,9 +503,9 @@ bool step_tab(int delta, bool wrap) {
     return true;
 }
 
-bool select_tab(int index) {
+bool select_page(Page page) {
     if (!g_tab) return false;
-    auto target = select_tab_target(TabCtrl_GetItemCount(g_tab), index);
+    auto target = select_tab_target(TabCtrl_GetItemCount(g_tab), page_index(page));
     if (!target) return false;
     if (*target != TabCtrl_GetCurSel(g_tab)) {
         if (TabCtrl_SetCurSel(g_tab, *target) == -1) return false;

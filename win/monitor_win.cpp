@@ -39,7 +39,7 @@ void list_add_and_select(void*, const std::string& line) {
         SendMessageW(g_list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);  // scrolls it into view
 }
 
-const MonitorList k_list{nullptr, list_count, list_delete_first, list_add_and_select};
+const MonitorList LIST_BOX{nullptr, list_count, list_delete_first, list_add_and_select};
 
 void show_link_texts(const std::string& port_text, const std::string& mode_text) {
     if (!g_monitor) return;
@@ -95,11 +95,11 @@ void on_init(HWND dialog) {
 void on_tick() {
     const size_t pending = monitor_feed_unread() + g_view.transfer.size();
     if (pending == 0 || g_view.paused) {
-        monitor_view_tick(g_view, k_list);
+        monitor_view_tick(g_view, LIST_BOX);
         return;
     }
     SendMessageW(g_list, WM_SETREDRAW, FALSE, 0);
-    monitor_view_tick(g_view, k_list);
+    monitor_view_tick(g_view, LIST_BOX);
     SendMessageW(g_list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(g_list, nullptr, TRUE);
 }

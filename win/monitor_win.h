@@ -7,7 +7,7 @@
 
 #include <string>
 
-// Command 21540: creates the monitor, owned by the main window, or brings the
+// CMD_MONITOR: creates the monitor, owned by the main window, or brings the
 // open one back: restored from minimised, centred over its owner, focused.
 void monitor_open(HWND owner);
 // The monitor while it exists, else null. The message loop hands it the

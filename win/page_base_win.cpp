@@ -1,4 +1,4 @@
-// The "Grundeinstellung" page (template 12000): per dimmer and CD
+// The "Grundeinstellung" page (template IDD_PAGE_BASE): per dimmer and CD
 // configuration the minimum, the output at control 0 %, the maximum and the
 // dimming characteristic; per dimmer the switch-off behaviour, pre-heat time,
 // fade time and its mode, default operating mode, automatic mode switching
@@ -6,5 +6,5 @@
 #include "win/pages_win.h"
 
 INT_PTR CALLBACK page_base_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    return editing_page_proc(dialog, message, wparam, lparam, 0);
+    return editing_page_proc(dialog, message, wparam, lparam, Page::base_settings);
 }

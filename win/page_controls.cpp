@@ -9,37 +9,37 @@ namespace {
 
 // The first control id of each field, found by page and offset.
 struct FirstId {
-    int page;
+    Page page;
     size_t offset;  // as in PageField
     int id;
 };
 
-const FirstId k_first_ids[] = {
-    {0, offsetof(DimmerBlock, minimum), IDC_MINIMUM},
-    {0, offsetof(DimmerBlock, zero_control_output), IDC_ZERO_OUTPUT},
-    {0, offsetof(DimmerBlock, maximum), IDC_MAXIMUM},
-    {0, offsetof(DimmerBlock, characteristic), IDC_CHARACTERISTIC},
-    {0, offsetof(DimmerBlock, preheat_time), IDC_PREHEAT_TIME},
-    {0, offsetof(DimmerBlock, off_with_fade), IDC_OFF_WITH_FADE},
-    {0, offsetof(DimmerBlock, fade_time), IDC_FADE_TIME},
-    {0, offsetof(DimmerBlock, fade_time_mode), IDC_FADE_TIME_MODE},
-    {0, offsetof(DimmerBlock, default_mode), IDC_DEFAULT_MODE},
-    {0, offsetof(DimmerBlock, auto_mode_switch), IDC_AUTO_MODE_SWITCH},
-    {0, offsetof(DimmerBlock, voltage_input_range), IDC_VOLTAGE_INPUT_RANGE},
-    {1, offsetof(ParameterRecord, bus_failure_delay), IDC_BUS_FAILURE_DELAY},
-    {1, offsetof(ParameterRecord, master_slave_pc_test), IDC_MASTER_SLAVE},
-    {1, offsetof(DimmerBlock, bus_failure_action), IDC_BUS_FAILURE_ACTION},
-    {1, offsetof(DimmerBlock, pot_activity), IDC_POT_ACTIVITY},
-    {1, offsetof(DimmerBlock, voltage_input_activity), IDC_VOLTAGE_INPUT_ACTIVITY},
-    {1, offsetof(DimmerBlock, nondim_threshold), IDC_NONDIM_THRESHOLD},
-    {1, offsetof(DimmerBlock, nondim_hysteresis), IDC_NONDIM_HYSTERESIS},
-    {1, offsetof(DimmerBlock, one_button_start), IDC_ONE_BUTTON_START},
-    {1, offsetof(DimmerBlock, one_button_dim_fade), IDC_ONE_BUTTON_DIM_FADE},
-    {1, offsetof(DimmerBlock, one_button_onoff_fade), IDC_ONE_BUTTON_ONOFF_FADE},
+const FirstId FIRST_IDS[] = {
+    {Page::base_settings, offsetof(DimmerBlock, minimum), IDC_MINIMUM},
+    {Page::base_settings, offsetof(DimmerBlock, zero_control_output), IDC_ZERO_OUTPUT},
+    {Page::base_settings, offsetof(DimmerBlock, maximum), IDC_MAXIMUM},
+    {Page::base_settings, offsetof(DimmerBlock, characteristic), IDC_CHARACTERISTIC},
+    {Page::base_settings, offsetof(DimmerBlock, preheat_time), IDC_PREHEAT_TIME},
+    {Page::base_settings, offsetof(DimmerBlock, off_with_fade), IDC_OFF_WITH_FADE},
+    {Page::base_settings, offsetof(DimmerBlock, fade_time), IDC_FADE_TIME},
+    {Page::base_settings, offsetof(DimmerBlock, fade_time_mode), IDC_FADE_TIME_MODE},
+    {Page::base_settings, offsetof(DimmerBlock, default_mode), IDC_DEFAULT_MODE},
+    {Page::base_settings, offsetof(DimmerBlock, auto_mode_switch), IDC_AUTO_MODE_SWITCH},
+    {Page::base_settings, offsetof(DimmerBlock, voltage_input_range), IDC_VOLTAGE_INPUT_RANGE},
+    {Page::special_functions, offsetof(ParameterRecord, bus_failure_delay), IDC_BUS_FAILURE_DELAY},
+    {Page::special_functions, offsetof(ParameterRecord, master_slave_pc_test), IDC_MASTER_SLAVE},
+    {Page::special_functions, offsetof(DimmerBlock, bus_failure_action), IDC_BUS_FAILURE_ACTION},
+    {Page::special_functions, offsetof(DimmerBlock, pot_activity), IDC_POT_ACTIVITY},
+    {Page::special_functions, offsetof(DimmerBlock, voltage_input_activity), IDC_VOLTAGE_INPUT_ACTIVITY},
+    {Page::special_functions, offsetof(DimmerBlock, nondim_threshold), IDC_NONDIM_THRESHOLD},
+    {Page::special_functions, offsetof(DimmerBlock, nondim_hysteresis), IDC_NONDIM_HYSTERESIS},
+    {Page::special_functions, offsetof(DimmerBlock, one_button_start), IDC_ONE_BUTTON_START},
+    {Page::special_functions, offsetof(DimmerBlock, one_button_dim_fade), IDC_ONE_BUTTON_DIM_FADE},
+    {Page::special_functions, offsetof(DimmerBlock, one_button_onoff_fade), IDC_ONE_BUTTON_ONOFF_FADE},
 };
 
 int first_id(const PageField& field) {
-    for (const FirstId& f : k_first_ids)
+    for (const FirstId& f : FIRST_IDS)
         if (f.page == field.page && f.offset == field.offset) return f.id;
     return 0;  // every field has one: the tests check it
 }
@@ -61,7 +61,7 @@ int control_id(const FieldSlot& slot, uint32_t value) {
 
 }  // namespace
 
-std::vector<PageControl> page_controls(int page) {
+std::vector<PageControl> page_controls(Page page) {
     std::vector<PageControl> controls;
     for (const FieldSlot& slot : field_slots()) {
         if (slot.field->page != page) continue;
@@ -71,15 +71,16 @@ std::vector<PageControl> page_controls(int page) {
     return controls;
 }
 
-std::optional<PageControl> find_page_control(int page, int id) {
-    static const std::vector<PageControl> pages[EDIT_PAGE_COUNT] = {page_controls(0), page_controls(1)};
-    if (page < 0 || page >= EDIT_PAGE_COUNT) return std::nullopt;
-    for (const PageControl& c : pages[page])
+std::optional<PageControl> find_page_control(Page page, int id) {
+    static const std::vector<PageControl> base = page_controls(Page::base_settings);
+    static const std::vector<PageControl> special = page_controls(Page::special_functions);
+    if (page != Page::base_settings && page != Page::special_functions) return std::nullopt;
+    for (const PageControl& c : page == Page::base_settings ? base : special)
         if (c.id == id) return c;
     return std::nullopt;
 }
 
-std::vector<ControlShown> page_fill(ParameterRecord& record, int page) {
+std::vector<ControlShown> page_fill(ParameterRecord& record, Page page) {
     validate_record(record);
     std::vector<ControlShown> shown;
     for (const PageControl& c : page_controls(page)) {
@@ -100,7 +101,7 @@ std::vector<ControlShown> page_fill(ParameterRecord& record, int page) {
     return shown;
 }
 
-bool page_take_text(ParameterRecord& record, int page, int id, std::string_view text) {
+bool page_take_text(ParameterRecord& record, Page page, int id, std::string_view text) {
     const auto c = find_page_control(page, id);
     if (!c || c->slot.field->kind != FieldKind::number) return false;
     uint32_t v = parse_dlg_int(text, nullptr);
@@ -109,7 +110,7 @@ bool page_take_text(ParameterRecord& record, int page, int id, std::string_view 
     return true;
 }
 
-bool page_take_click(ParameterRecord& record, int page, int id, bool shown_ticked) {
+bool page_take_click(ParameterRecord& record, Page page, int id, bool shown_ticked) {
     const auto c = find_page_control(page, id);
     if (!c) return false;
     switch (c->slot.field->kind) {

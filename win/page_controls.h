@@ -1,7 +1,7 @@
-// The control map of the pages "Grundeinstellung" (0) and "Sonderfunktionen"
-// (1): which control shows which field of the record, what every control
-// shows, and what a typed text or a click does to the record. Portable, so
-// the native tests check every pairing; the Win32 pages only carry texts and
+// The control map of the pages "Grundeinstellung" and "Sonderfunktionen":
+// which control shows which field of the record, what every control shows,
+// and what a typed text or a click does to the record. Portable, so the
+// native tests check every pairing; the Win32 pages only carry texts and
 // ticks between these results and their controls.
 #pragma once
 
@@ -19,8 +19,8 @@ struct PageControl {
 };
 
 // Every control of the page, slot by slot (a radio group's buttons by value).
-std::vector<PageControl> page_controls(int page);
-std::optional<PageControl> find_page_control(int page, int id);
+std::vector<PageControl> page_controls(Page page);
+std::optional<PageControl> find_page_control(Page page, int id);
 
 // What one control shows: an edit its text, a button whether it is ticked.
 struct ControlShown {
@@ -32,15 +32,15 @@ struct ControlShown {
 
 // Validates the record, so the page shows corrected values, then what each
 // control of the page shows.
-std::vector<ControlShown> page_fill(ParameterRecord& record, int page);
+std::vector<ControlShown> page_fill(ParameterRecord& record, Page page);
 
 // An edit lost the focus holding text: the number typed (dialog integer
 // reader: not a number gives 0, a negative one the largest integer) limited
 // to the field's limit is stored. The page is filled again afterwards, which
 // applies the record's own limits. False when id is no edit of the page.
-bool page_take_text(ParameterRecord& record, int page, int id, std::string_view text);
+bool page_take_text(ParameterRecord& record, Page page, int id, std::string_view text);
 
 // A button was clicked. A radio button stores its value; a check box stores
 // 0 when it shows a tick now, else 1 (it never ticks itself). False when id is
 // no button of the page.
-bool page_take_click(ParameterRecord& record, int page, int id, bool shown_ticked);
+bool page_take_click(ParameterRecord& record, Page page, int id, bool shown_ticked);

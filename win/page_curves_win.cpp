@@ -1,6 +1,6 @@
-// The "Userkurve 1 und 2" page (template 23100): both user curves of the live
-// record as plots and as number lists, and the import of a curve from a text
-// file. The curves change nowhere else on this page.
+// The "Userkurve 1 und 2" page (template IDD_PAGE_CURVES): both user curves
+// of the live record as plots and as number lists, and the import of a curve
+// from a text file. The curves change nowhere else on this page.
 #include "win/pages_win.h"
 
 #include "win/plot_draw_win.h"
@@ -11,6 +11,7 @@
 #include "measure/plot_math.h"
 #include "params/curve_text.h"
 #include "params/file_commands.h"
+#include "params/file_messages.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
 
@@ -87,7 +88,7 @@ void import_curve_text(int curve) {
     // A file that fails leaves the curve as it was, byte for byte.
     const CurveImport result = import_curve_file(chosen->path);
     if (!apply_curve_import(live_record(), curve, result))
-        message_box(main_window(), KV_MB_ERROR, curve_import_message(result, chosen->path));
+        report_curve_import_error(main_window(), result, chosen->path);
 }
 
 INT_PTR CALLBACK page_curves_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

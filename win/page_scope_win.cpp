@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int SCOPE_PAGE = 4;  // the fifth tab; its window owns the start command's messages
 constexpr WORD TRACKBAR_TICK = 10;
 
 HWND g_page = nullptr;
@@ -213,11 +212,11 @@ LRESULT on_notify(const NMHDR& header) {
         case PAGE_SETACTIVE:
             update_controls();
             scope.page_active = true;
-            (void)Link_Open();  // a failure shows when the start command reopens the port
+            (void)link_open();  // a failure shows when the start command reopens the port
             return 1;
         case PAGE_KILLACTIVE:
             scope.page_active = false;
-            Link_Close();
+            link_close();
             readout_hide();
             return 1;
         case PSN_APPLY:
@@ -360,5 +359,6 @@ void scope_page_attach(ScopeSession& session) {
 
 void scope_timer_step() {
     ProgramState& state = program_state();
-    scope_step(state.scope, state.status.slots, state.drive, page_window(SCOPE_PAGE), tick_count_ms());
+    // The page's window owns the start command's messages.
+    scope_step(state.scope, state.status.slots, state.drive, page_window(Page::scope), tick_count_ms());
 }

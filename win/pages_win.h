@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "link/link.h"
+#include "params/page.h"
 
 // Dialog procedures of the pages, in tab order. Each page's procedure has
 // long been known by the name in its comment.
@@ -30,9 +31,9 @@ inline INT_PTR placeholder_page_proc(HWND dialog, UINT message) {
     return FALSE;
 }
 
-// What "Grundeinstellung" (page 0) and "Sonderfunktionen" (page 1) share:
+// What "Grundeinstellung" and "Sonderfunktionen" share:
 // filled from the live record, edits taken on focus loss, buttons on click.
-INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, int page);
+INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, Page page);
 
 // "Userkurve 1 und 2": one curve plot drawn into a context of the given pixel
 // size (pixel mapping set), and the import of a text file into curve 0 or 1

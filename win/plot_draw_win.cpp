@@ -64,7 +64,7 @@ void plot_set_mapping(HDC dc) {
 
 void plot_draw_polyline(HDC dc, COLORREF colour, const POINT* points, int count) {
     if (count < 2) return;
-    if (gdiplus_available && draw_with_gdiplus(dc, colour, points, count)) return;
+    if (g_gdiplus_available && draw_with_gdiplus(dc, colour, points, count)) return;
     HPEN pen = geometric_pen(PS_SOLID, 3, colour);
     HGDIOBJ old = SelectObject(dc, pen);
     Polyline(dc, points, count);

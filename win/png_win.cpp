@@ -38,7 +38,7 @@ std::optional<std::string> stream_bytes(IStream* stream) {
 }  // namespace
 
 std::optional<std::string> png_from_bitmap(HBITMAP bitmap) {
-    if (!gdiplus_available || !bitmap) return std::nullopt;
+    if (!g_gdiplus_available || !bitmap) return std::nullopt;
     const auto create = entry<CreateBitmapFromHBITMAP>("GdipCreateBitmapFromHBITMAP");
     const auto save = entry<SaveImageToStream>("GdipSaveImageToStream");
     const auto dispose = entry<DisposeImage>("GdipDisposeImage");

@@ -17,18 +17,18 @@ namespace {
 constexpr int IMAGE_MARGIN = 6;  // pixels of page around the labels
 
 // The controls the image shows (and the statics between them).
-const int k_image_items[] = {IDC_SCOPE_VOLTAGE_KEY,
-                             IDC_SCOPE_CURRENT_KEY,
-                             IDC_SCOPE_DESCRIPTION,
-                             IDC_SCOPE_PEAK,
-                             IDC_SCOPE_PLOT,
-                             IDC_SCOPE_VOLTAGE_LABEL_FIRST,
-                             IDC_SCOPE_CURRENT_LABEL_FIRST + 8,
-                             IDC_SCOPE_TIME_LABEL_FIRST,
-                             IDC_SCOPE_TIME_LABEL_FIRST + 5,
-                             IDC_SCOPE_TIME_UNIT,
-                             IDC_SCOPE_ZERO_TIME_LABEL,
-                             IDC_SCOPE_SWITCHING_TIME};
+const int IMAGE_ITEMS[] = {IDC_SCOPE_VOLTAGE_KEY,
+                           IDC_SCOPE_CURRENT_KEY,
+                           IDC_SCOPE_DESCRIPTION,
+                           IDC_SCOPE_PEAK,
+                           IDC_SCOPE_PLOT,
+                           IDC_SCOPE_VOLTAGE_LABEL_FIRST,
+                           IDC_SCOPE_CURRENT_LABEL_FIRST + 8,
+                           IDC_SCOPE_TIME_LABEL_FIRST,
+                           IDC_SCOPE_TIME_LABEL_FIRST + 5,
+                           IDC_SCOPE_TIME_UNIT,
+                           IDC_SCOPE_ZERO_TIME_LABEL,
+                           IDC_SCOPE_SWITCHING_TIME};
 
 RECT rect_in(HWND page, HWND window) {
     RECT r{};
@@ -149,7 +149,7 @@ void scope_export(HWND page, int command) {
             save_capture_csv(page, *path, s.scope.shown_capture, s.scope.displayed);
     } else if (command == CMD_SCOPE_SAVE_PNG) {
         if (auto path = ask_save_path(page, "Bild als PNG speichern", "PNG-Bilder (*.png)", "*.png", "png"))
-            if (!save_png(page, *path)) show_file_not_saved(page, *path);
+            if (!save_png(page, *path)) report_file_not_saved(page, *path);
     } else if (command == CMD_SCOPE_COPY) {
         if (!copy_to_clipboard(page))
             message_box(page, KV_MB_ERROR,
@@ -159,7 +159,7 @@ void scope_export(HWND page, int command) {
 
 HBITMAP scope_page_image(HWND page) {
     RECT area{};
-    for (int id : k_image_items) {
+    for (int id : IMAGE_ITEMS) {
         const RECT r = rect_in(page, GetDlgItem(page, id));
         UnionRect(&area, &area, &r);
     }

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "params/page.h"
 
 // Start-up and shut-down (main_win.cpp) -----------------------------------
 
@@ -46,7 +49,6 @@ void set_timer_steps(TimerStep status_step, TimerStep scope_step);
 // Main window (main_window_win.cpp) -----------------------------------------
 
 constexpr wchar_t MAIN_CLASS_NAME[] = L"Kv310rXPAppClass";
-constexpr int PAGE_COUNT = 5;
 // The codes of the notifications a page receives (sender window and id 0).
 constexpr UINT PAGE_SETACTIVE = static_cast<UINT>(-200);   // shown, or show the record again
 constexpr UINT PAGE_KILLACTIVE = static_cast<UINT>(-201);  // just hidden
@@ -58,8 +60,9 @@ HWND tab_control();
 HWND tool_bar();
 HWND status_bar();
 HWND current_page();  // the page shown, or null
-HWND page_window(int index);
-int selected_tab();
+HWND page_window(Page page);
+// The page of the selected tab; nothing before the tabs exist.
+std::optional<Page> selected_page();
 
 // Sets a status-bar field's text (UTF-8) with style 0 or SBT_POPOUT.
 void status_text(int field, unsigned style, const std::string& text);
@@ -73,7 +76,7 @@ bool refresh_current_page();
 // gives it back, so the edit stores what was typed into the record.
 void commit_pending_edit();
 bool step_tab(int delta, bool wrap);
-bool select_tab(int index);
+bool select_page(Page page);
 // Hides the page shown and shows the one of the selected tab.
 void page_switch();
 

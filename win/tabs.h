@@ -13,6 +13,6 @@ constexpr int TAB_LAST = INT32_MAX;
 // places away, wrapping round or stopping at the ends.
 std::optional<int> step_tab_target(int count, int current, int delta, bool wrap);
 
-// The tab that select_tab(index) selects: `index` itself, TAB_LAST the last
+// The tab that select_page selects for `index`: `index` itself, TAB_LAST the last
 // one. Nothing when there are no tabs.
 std::optional<int> select_tab_target(int count, int index);

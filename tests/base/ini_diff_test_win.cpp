@@ -33,9 +33,9 @@ struct Query {
 };
 
 enum class Compare {
-    Everything,   // lookups, write results and the file's bytes
-    LookupsOnly,  // the peer rewrites the file its own way
-    Nothing,      // known difference: only our side is checked
+    everything,    // lookups, write results and the file's bytes
+    lookups_only,  // the peer rewrites the file its own way
+    nothing,       // known difference: only our side is checked
 };
 
 struct Row {
@@ -43,7 +43,7 @@ struct Row {
     std::optional<std::string> text;  // nothing: no file at the start
     std::vector<Op> ops;
     std::vector<Query> queries;
-    Compare compare = Compare::Everything;
+    Compare compare = Compare::everything;
     const char* why = "";  // for rows that are not fully compared
 };
 
@@ -136,7 +136,7 @@ std::vector<Row> rows() {
          "[a]b]\r\nk=v\r\n",
          {},
          {{"a", "k", "v"}, {"a]b", "k", missing}},
-         Compare::Nothing,
+         Compare::nothing,
          "Wine takes the header up to its last ']'"},
 
         // Writing.
@@ -189,43 +189,43 @@ std::vector<Row> rows() {
          "; top\r\n\r\n[a]\r\nx=1\r\n\r\n; about b\r\n[b]\r\ny=2\r\n",
          {{"a", "z", "3"}},
          {{"a", "z", "3"}, {"a", "x", "1"}, {"b", "y", "2"}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "Wine rewrites the file and drops blank lines; Windows edits in place"},
         {"blank line before a changed key",
          "[a]\r\n\r\nx=1\r\n",
          {{"a", "x", "2"}},
          {{"a", "x", "2"}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "Wine rewrites the file and drops blank lines; Windows edits in place"},
         {"second of duplicate sections untouched",
          "[a]\r\nx=1\r\n[A]\r\ny=2\r\n",
          {{"a", "y", nullptr}},
          {{"a", "y", missing}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "Wine deletes the key from a later section of the same name"},
         {"line without '=' written",
          "[a]\r\nflag\r\n",
          {{"a", "flag", "1"}},
          {{"a", "flag", "1"}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "Wine turns the line into the key; it is no key to Windows"},
         {"value with leading blanks",
          "[a]\r\n",
          {{"a", "x", "  v"}},
          {{"a", "x", "v"}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "Wine drops the value's leading blanks when writing"},
         {"deleting from a missing file",
          std::nullopt,
          {{"a", "x", nullptr}, {"a", nullptr, nullptr}},
          {{"a", "x", missing}},
-         Compare::LookupsOnly,
+         Compare::lookups_only,
          "whether an empty file is left behind"},
         {"value with a line break",
          "[a]\r\nx=1\r\n",
          {{"a", "x", "2\r\n[evil]\r\ny=3"}},
          {{"a", "x", "2"}, {"evil", "y", missing}},
-         Compare::Nothing,
+         Compare::nothing,
          "ours cuts a written value at its first line break"},
     };
 }
@@ -245,7 +245,7 @@ TEST(IniDifferential, SameResultsAsTheProfileFunctions) {
         for (const Op& op : row.ops) {
             bool peer_ok = WritePrivateProfileStringA(op.section, op.key, op.value, peer.c_str()) != FALSE;
             bool ours_ok = profile_write_string(ours, op.section, op.key, op.value);
-            if (row.compare != Compare::Nothing) {
+            if (row.compare != Compare::nothing) {
                 EXPECT_EQ(ours_ok, peer_ok) << row.what;
             }
         }
@@ -255,7 +255,7 @@ TEST(IniDifferential, SameResultsAsTheProfileFunctions) {
             if (q.windows) {
                 EXPECT_EQ(our_value, *q.windows) << row.what << " [" << q.section << "] " << q.key;
             }
-            if (row.compare == Compare::Nothing) {
+            if (row.compare == Compare::nothing) {
                 std::printf("known Wine difference (%s): [%s] %s: Wine \"%s\", ours \"%s\"\n", row.why,
                             q.section, q.key, peer_string(peer, q).c_str(), our_value.c_str());
                 continue;
@@ -264,7 +264,7 @@ TEST(IniDifferential, SameResultsAsTheProfileFunctions) {
             EXPECT_EQ(our_int, GetPrivateProfileIntA(q.section, q.key, 77, peer.c_str()))
                 << row.what << " [" << q.section << "] " << q.key;
         }
-        if (row.compare == Compare::Everything) {
+        if (row.compare == Compare::everything) {
             EXPECT_EQ(read_file(ours), read_file(peer)) << row.what;
         }
     }

@@ -55,12 +55,12 @@ int main(int argc, char** argv) {
     apply_defaults(record);  // the power-linear curve bends almost everywhere: ~250 vertices
     const uint8_t* curve = record.user_curve[0];
     median_paint_ms(window, curve, 10);  // warm up
-    if (gdiplus_available)
+    if (g_gdiplus_available)
         std::printf("GDI+ anti-aliased: %.2f ms per paint\n", median_paint_ms(window, curve, repeats));
-    const int saved = gdiplus_available;
-    gdiplus_available = 0;
+    const int saved = g_gdiplus_available;
+    g_gdiplus_available = 0;
     std::printf("plain GDI: %.2f ms per paint\n", median_paint_ms(window, curve, repeats));
-    gdiplus_available = saved;
+    g_gdiplus_available = saved;
     DestroyWindow(window);
     gdiplus_unload();
     return 0;

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int SCOPE_TAB = 4;
 constexpr int PAINTS = 200;
 
 HHOOK g_hook = nullptr;
@@ -70,7 +69,7 @@ int main(int argc, char** argv) {
     if (!start_program("[SHOWCMD]\r\nTAB=4\r\n[SCOPE]\r\nI=4\r\n", answer_ok)) return 1;
     const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
     g_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, after_message, nullptr, GetCurrentThreadId());
-    HWND page = page_window(SCOPE_TAB);
+    HWND page = page_window(Page::scope);
     HWND plot = GetDlgItem(page, IDC_SCOPE_PLOT);
     loop_until(nullptr, 1.5);  // start-up settles, the status requests run
 

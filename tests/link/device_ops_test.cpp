@@ -65,7 +65,7 @@ void expect_busy_used(int template_id, const char* text) {
     EXPECT_EQ(fake_busy().owner, &g_main_window);
     EXPECT_EQ(fake_busy().template_id, template_id);
     EXPECT_EQ(fake_busy().text, text);
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
 }
 
 void expect_one_message(unsigned type, const std::string& text) {
@@ -89,7 +89,7 @@ TEST(FirmwareVersion, ShowsTheVersions) {
     };
     for (const Case& c : cases) {
         reset_world();
-        ASSERT_EQ(Link_Open(), LINK_OK);  // the test reopens the port
+        ASSERT_EQ(link_open(), LINK_OK);  // the test reopens the port
         fake_port_reply(CMD_VERSION, c.reply, 30);
         EXPECT_TRUE(firmware_version(&g_owner));
         expect_busy_used(BUSY_TEMPLATE_TEST, "Hardware-Test..");
@@ -118,25 +118,25 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
         fake_port().refuse_open = c.refuse;
         EXPECT_TRUE(firmware_version(&g_owner));  // handled either way
         expect_one_message(KV_MB_ERROR, c.message);
-        EXPECT_EQ(Busy_Window(), nullptr);
+        EXPECT_EQ(busy_window(), nullptr);
         EXPECT_FALSE(link_port_is_open());
     }
 
     // The connection test clears the version data first: a failed test leaves none.
     reset_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     VersionData version = {1, 1, {1, 1}, {1, 1}};
     EXPECT_EQ(connection_test(version), LINK_ERR_COMM);
     EXPECT_EQ(version.controller_major, 0);
     EXPECT_EQ(version.dimmer_minor[1], 0);
-    Busy_Close();
+    busy_close();
 
     reset_world();
     fake_busy().cancel_after = 50;
     EXPECT_TRUE(firmware_version(&g_owner));
     EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
 }
 
 TEST(WriteParameterSet, ResetThenEightBlocks) {
@@ -176,7 +176,7 @@ TEST(WriteParameterSet, StopsAtTheFirstMissingEcho) {
     EXPECT_FALSE(write_parameter_set(&g_owner, sample_record()));
     expect_one_message(KV_MB_ERROR, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 5u);  // reset, blocks 0..3
     EXPECT_EQ(requests.back().payload[0], 3);
@@ -207,7 +207,7 @@ TEST(WriteParameterSet, CancelDuringTheDrain) {
     EXPECT_FALSE(write_parameter_set(&g_owner, sample_record()));
     EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     // The reset request still goes out; its wait then stops at once.
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -296,7 +296,7 @@ TEST(ReadBlock, OnlyACompleteMatchingReplyCounts) {
     // Replies with the wrong status byte, the wrong index or too few bytes for
     // a whole block are passed over; the full reply that follows is taken.
     reset_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     Bytes full = {1, 2};
     for (int i = 0; i < 128; ++i) full.push_back(uint8_t(i));
     Bytes short_reply(full.begin(), full.begin() + 129);
@@ -311,7 +311,7 @@ TEST(ReadBlock, OnlyACompleteMatchingReplyCounts) {
 
     // Only short replies: the wait runs into the time-out, nothing is taken.
     reset_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_port_reply(CMD_READ_BLOCK, {1, 2}, 10);
     fake_port_reply(CMD_READ_BLOCK, short_reply, 20);
     uint8_t untouched[128];
@@ -371,7 +371,7 @@ TEST(StatusPolling, SendAndPollWithoutWaiting) {
     EXPECT_EQ(send_status_request(1, 100, 1, 200), LINK_ERR_PORT);
     EXPECT_TRUE(fake_port().writes.empty());
 
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_EQ(send_status_request(1, 100, 1, 200), LINK_OK);
     EXPECT_EQ(hex(fake_port_requests()[0].payload), "01 00 64 00 01 00 c8 00");
 
@@ -432,10 +432,10 @@ TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
     // The page's wrapper reports a failing start itself.
     reset_world();
     set_port_name(g_port_settings, "");
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     EXPECT_FALSE(scope_send_start(&g_owner, {0, 0, 0, 6, 0}));
     expect_one_message(KV_MB_ERROR, "Kommunikationsport muss ausgewählt werden");
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     EXPECT_FALSE(link_port_is_open());
 
     reset_world();
@@ -453,7 +453,7 @@ LinkStatus poll_scope_until_done(ScopeReply& reply, StatusSlots& slots) {
 
 TEST(ScopeCommands, PollSortsTheReply) {
     reset_world();
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
     ScopeReply reply;
     StatusSlots slots = {};
 

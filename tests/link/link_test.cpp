@@ -24,29 +24,29 @@ TEST(LinkPort, OpenAndClose) {
     link_set_monitor_text_hook(record_monitor_texts);
 
     set_port_name(g_port_settings, "");
-    EXPECT_EQ(Link_Open(), LINK_ERR_NO_PORT);
+    EXPECT_EQ(link_open(), LINK_ERR_NO_PORT);
     EXPECT_EQ(fake_port().open_count, 0);  // the system is not asked
 
     set_port_name(g_port_settings, "COM3");
     fake_port().refuse_open = true;
-    EXPECT_EQ(Link_Open(), LINK_ERR_PORT);
+    EXPECT_EQ(link_open(), LINK_ERR_PORT);
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(link_monitor_port_text(), "COM3");
     EXPECT_EQ(link_monitor_mode_text(), "");
 
     fake_port().refuse_open = false;
-    EXPECT_EQ(Link_Open(), LINK_OK);
+    EXPECT_EQ(link_open(), LINK_OK);
     EXPECT_EQ(fake_port().opened_name, "COM3");
     EXPECT_EQ(link_monitor_mode_text(), "38400,n,8,2");
-    EXPECT_EQ(Link_Open(), LINK_OK);  // already open: nothing happens
+    EXPECT_EQ(link_open(), LINK_OK);  // already open: nothing happens
     EXPECT_EQ(fake_port().open_count, 2);
     EXPECT_EQ(take_feed(), "\r\n{PORT COM3}\r\n");
 
-    Link_Close();
+    link_close();
     EXPECT_FALSE(link_port_is_open());
     EXPECT_FALSE(fake_port().is_open);
     EXPECT_EQ(link_monitor_mode_text(), "");
-    Link_Close();  // closing a closed port is fine
+    link_close();  // closing a closed port is fine
 
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"", ""}, {"COM3", ""}, {"COM3", ""}, {"COM3", "38400,n,8,2"}, {"COM3", ""}, {"COM3", ""}};
@@ -55,7 +55,7 @@ TEST(LinkPort, OpenAndClose) {
     // The port line carries at most 64 characters of the name.
     const std::string long_name = "\\\\.\\" + std::string(100, 'x');
     set_port_name(g_port_settings, long_name);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_EQ(take_feed(), "\r\n{PORT " + long_name.substr(0, 64) + "}\r\n");
 }
 
@@ -71,9 +71,9 @@ TEST(LinkPort, PortLineOfTheTrafficLogIsInCodePage1252WhenItCanBe) {
     };
     for (const auto& [name, logged] : cases) {
         set_port_name(g_port_settings, name);
-        ASSERT_EQ(Link_Open(), LINK_OK);
+        ASSERT_EQ(link_open(), LINK_OK);
         EXPECT_EQ(take_feed(), "\r\n{PORT " + logged + "}\r\n");
-        Link_Close();
+        link_close();
     }
 }
 
@@ -89,23 +89,23 @@ TEST(LinkPort, PortNameIsCutAt127Bytes) {
 TEST(LinkPort, BytesGoToTheMonitorAsHex) {
     reset_link_world();
     const Bytes bytes = {0x7F, 0x0A, 0xFF};
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);  // closed
-    EXPECT_EQ(Link_ReadByte(), std::nullopt);
+    EXPECT_EQ(link_write_bytes(bytes.data(), bytes.size()), LINK_ERR_PORT);  // closed
+    EXPECT_EQ(link_read_byte(), std::nullopt);
     EXPECT_EQ(take_feed(), "");
 
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
     take_feed();
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_OK);
+    EXPECT_EQ(link_write_bytes(bytes.data(), bytes.size()), LINK_OK);
     fake_port().short_write = 2;
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
+    EXPECT_EQ(link_write_bytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
     fake_port_queue({0xAB});
-    EXPECT_EQ(Link_ReadByte(), 0xAB);
-    EXPECT_EQ(Link_ReadByte(), std::nullopt);
+    EXPECT_EQ(link_read_byte(), 0xAB);
+    EXPECT_EQ(link_read_byte(), std::nullopt);
     EXPECT_EQ(take_feed(), " 7f 0a ff 7f 0a ff ab");
 
     // With the monitor closed nothing is collected.
     monitor_feed_set_active(false);
-    EXPECT_EQ(Link_WriteBytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
+    EXPECT_EQ(link_write_bytes(bytes.data(), bytes.size()), LINK_ERR_PORT);
     EXPECT_EQ(monitor_feed_unread(), 0u);
 }
 
@@ -133,7 +133,7 @@ TEST(LinkStatus, ClassificationAndMessages) {
         EXPECT_EQ(link_is_cancel(status), c.cancel) << c.code;
         EXPECT_EQ(link_status_message(status), c.message) << c.code;
         int owner = 0;
-        Link_ReportError(&owner, status);
+        link_report_error(&owner, status);
         if (c.error) {
             ASSERT_EQ(fake_ui().messages.size(), 1u) << c.code;
             EXPECT_EQ(fake_ui().messages[0].owner, &owner);
@@ -161,7 +161,7 @@ TEST(LinkTimedOut, SignedDifferenceSurvivesTheWrap) {
     };
     for (const Case& c : cases) {
         reset_link_world(c.now);
-        EXPECT_EQ(Link_TimedOut(c.limit, c.start), c.timed_out) << c.start << " " << c.now;
+        EXPECT_EQ(link_timed_out(c.limit, c.start), c.timed_out) << c.start << " " << c.now;
         EXPECT_EQ(take_feed(), c.timed_out ? "\r\n{TIMEOUT " + std::to_string(c.limit) + "}\r\n" : "");
     }
 }
@@ -170,7 +170,7 @@ constexpr ReplyMatch VERSION = {CMD_VERSION, 2, {}, 0};
 
 TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 1001u);  // the first pass that finds more than 1000 ms
@@ -180,7 +180,7 @@ TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
 
 TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_port_reply(CMD_VERSION, {2, 3}, 1001);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
@@ -191,7 +191,7 @@ TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
 
 TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);                      // sub-address 1
     fake_port_reply(CMD_STATUS, {9, 9}, 20);                          // other command
     fake_port_reply(CMD_VERSION, {9}, 30);                            // too short
@@ -204,14 +204,14 @@ TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
 
     // With only the wrong sub-address on the line the wait runs into the time-out.
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_port_reply(CMD_VERSION, {1, 2}, 10, 1);
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
 }
 
 TEST(WaitingTransaction, AcrossTheTickWrap) {
     reset_link_world(0xFFFFFE00u);
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 0xFFFFFE00u + 1001u);
@@ -229,7 +229,7 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
 
     // "Abbruch" during the wait.
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_busy().cancel_after = 300;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 299u);
@@ -237,8 +237,8 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
 
 TEST(WaitingTransaction, ReopenClosesThePortFirst) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    busy_open(nullptr, 0);
+    ASSERT_EQ(link_open(), LINK_OK);
     fake_port_reply(CMD_VERSION, {1, 2}, 5);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
@@ -261,7 +261,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     // Every pass that finds nothing waits once, a millisecond at most; passes
     // that find bytes go straight on.
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().waits, 1001);    // at 0..1000 ms
@@ -271,7 +271,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     reset_link_world();
     g_idle_waits = 0;
     link_set_idle_wait(counting_idle_wait);
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_port_queue(Bytes(300, 0x55), 10);
     fake_port_reply(CMD_VERSION, {1, 2}, 10);
     EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
@@ -283,26 +283,26 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
 
 TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    busy_open(nullptr, 0);
+    ASSERT_EQ(link_open(), LINK_OK);
     fake_port_reply(CMD_VERSION, {1, 2}, 100);  // a late reply to an earlier request
     take_feed();
-    EXPECT_EQ(Link_Drain(500), LINK_OK);
+    EXPECT_EQ(link_drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 501u);
     EXPECT_TRUE(fake_port().incoming.empty());
     EXPECT_EQ(take_feed(), " 7f 01 08 01 02 f4 7f\r\n{TIMEOUT 500}\r\n");
 
     // Draining a closed port only lets the time pass.
-    Link_Close();
-    EXPECT_EQ(Link_Drain(500), LINK_OK);
+    link_close();
+    EXPECT_EQ(link_drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 1002u);
 }
 
 TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
     reset_link_world();
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     fake_busy().cancel_after = 100;
-    EXPECT_EQ(Link_Drain(500), LINK_CANCELLED);
+    EXPECT_EQ(link_drain(500), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
     // The flag stays set: the next wait stops at its first pass.
     Frame reply;
@@ -318,7 +318,7 @@ TEST(SendOnlyAndPoll, NeitherWaits) {
     Frame reply;
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
 
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
     take_feed();
     EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
@@ -333,28 +333,28 @@ TEST(SendOnlyAndPoll, NeitherWaits) {
 TEST(OperationFailed, ErrorsAndCancellation) {
     int owner = 0;
     reset_link_world();
-    Busy_Open(nullptr, 0);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    busy_open(nullptr, 0);
+    ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     ASSERT_EQ(fake_ui().messages.size(), 1u);
     EXPECT_EQ(fake_ui().messages[0].owner, &owner);
 
     reset_link_world();
-    Busy_Open(nullptr, 0);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    busy_open(nullptr, 0);
+    ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
     EXPECT_FALSE(link_port_is_open());
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     EXPECT_TRUE(fake_ui().messages.empty());
 
     reset_link_world();
-    Busy_Open(nullptr, 0);
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    busy_open(nullptr, 0);
+    ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_FALSE(operation_failed(LINK_OK, &owner));
     EXPECT_TRUE(link_port_is_open());
-    EXPECT_NE(Busy_Window(), nullptr);
+    EXPECT_NE(busy_window(), nullptr);
 }
 
 }  // namespace

@@ -17,12 +17,12 @@ std::string take(size_t max) {
 TEST(MonitorFeed, CollectsOnlyWhileActive) {
     monitor_feed_reset();
     monitor_feed_set_active(false);
-    Monitor_Feed("\r\nTx");
+    monitor_feed("\r\nTx");
     EXPECT_EQ(monitor_feed_unread(), 0u);
 
     monitor_feed_set_active(true);
-    Monitor_Feed("\r\nTx");
-    Monitor_Feed(" 7f", 3);
+    monitor_feed("\r\nTx");
+    monitor_feed(" 7f", 3);
     EXPECT_EQ(take(100), "\r\nTx 7f");
     EXPECT_EQ(take(100), "");
     monitor_feed_set_active(false);
@@ -33,18 +33,18 @@ TEST(MonitorFeed, FullRingDropsNewBytes) {
     monitor_feed_set_active(true);
     // Move the indexes off zero so the contents wrap around the end.
     const std::string head(1000, 'h');
-    Monitor_Feed(head.c_str(), head.size());
+    monitor_feed(head.c_str(), head.size());
     EXPECT_EQ(take(1000), head);
 
     std::string fill(MONITOR_RING_SIZE - 1, 'a');
     fill += 'z';
-    Monitor_Feed(fill.c_str(), fill.size());
-    Monitor_Feed("dropped");
+    monitor_feed(fill.c_str(), fill.size());
+    monitor_feed("dropped");
     EXPECT_EQ(monitor_feed_unread(), MONITOR_RING_SIZE);
 
     // Room for two bytes again: only the first two of the next text fit.
     EXPECT_EQ(take(2), "aa");
-    Monitor_Feed("xyz");
+    monitor_feed("xyz");
     const std::string rest = take(MONITOR_RING_SIZE);
     EXPECT_EQ(rest.size(), MONITOR_RING_SIZE);
     EXPECT_EQ(rest.substr(rest.size() - 4), "azxy");

@@ -33,7 +33,7 @@ struct MonitorViewTest : ::testing::Test {
 TEST_F(MonitorViewTest, LogHoldsTheFeedByteForByteAndTheListItsLines) {
     monitor_view_open(view, folder());
     const std::string traffic = "\r\n{PORT COM1}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx 7f 01 08 02 01 ea 7f\r\n";
-    Monitor_Feed(traffic.c_str());
+    monitor_feed(traffic.c_str());
     monitor_view_tick(view, list.list);
     EXPECT_EQ(read_bytes(log()), header + traffic);
     EXPECT_EQ(list.lines,
@@ -45,7 +45,7 @@ TEST_F(MonitorViewTest, LongLinesAreCutInTheListOnly) {
     std::string rx = "\r\nRx";
     for (int i = 0; i < 30; ++i) rx += " 5a";
     rx += "\r\n";
-    Monitor_Feed(rx.c_str());
+    monitor_feed(rx.c_str());
     monitor_view_tick(view, list.list);
     ASSERT_EQ(list.lines.size(), 1u);
     EXPECT_EQ(list.lines[0].size(), 71u);  // "Rx" and 23 bytes
@@ -55,7 +55,7 @@ TEST_F(MonitorViewTest, LongLinesAreCutInTheListOnly) {
 
 TEST_F(MonitorViewTest, ControlCharactersShowAsHyphens) {
     monitor_view_open(view, folder());
-    Monitor_Feed(
+    monitor_feed(
         "a\tb\x01"
         "c\x80\n");
     monitor_view_tick(view, list.list);
@@ -68,7 +68,7 @@ TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines) {
         std::string line = std::to_string(i);
         line.insert(line.begin(), 'L');
         line += "\r\n";
-        Monitor_Feed(line.c_str());
+        monitor_feed(line.c_str());
     }
     monitor_view_tick(view, list.list);
     ASSERT_EQ(list.lines.size(), 1001u);
@@ -79,9 +79,9 @@ TEST_F(MonitorViewTest, TheListKeepsAtMost1001Lines) {
 TEST_F(MonitorViewTest, PauseKeepsTheTrafficUntilResumed) {
     monitor_view_open(view, folder());
     EXPECT_STREQ(monitor_view_toggle_pause(view), "Starten");
-    Monitor_Feed("Tx 01\r\n");
+    monitor_feed("Tx 01\r\n");
     monitor_view_tick(view, list.list);
-    Monitor_Feed("Rx 02\r\n");
+    monitor_feed("Rx 02\r\n");
     monitor_view_tick(view, list.list);
     EXPECT_TRUE(list.lines.empty());
     EXPECT_EQ(read_bytes(log()), header);
@@ -94,24 +94,24 @@ TEST_F(MonitorViewTest, PauseKeepsTheTrafficUntilResumed) {
 
 TEST_F(MonitorViewTest, ClosedMonitorCollectsNothingAndReopeningRecreatesTheLog) {
     monitor_view_open(view, folder());
-    Monitor_Feed("alt\r\n");
+    monitor_feed("alt\r\n");
     monitor_view_tick(view, list.list);
     monitor_view_close(view);
 
-    Monitor_Feed("unterwegs\r\n");  // feed inactive: dropped
+    monitor_feed("unterwegs\r\n");  // feed inactive: dropped
     EXPECT_EQ(monitor_feed_unread(), 0u);
     EXPECT_EQ(read_bytes(log()), header + "alt\r\n");
 
     monitor_view_open(view, folder());
     EXPECT_EQ(read_bytes(log()), header);
-    Monitor_Feed("neu\r\n");
+    monitor_feed("neu\r\n");
     monitor_view_tick(view, list.list);
     EXPECT_EQ(read_bytes(log()), header + "neu\r\n");
 }
 
 TEST_F(MonitorViewTest, WithoutALogFileTheListStillFills) {
     monitor_view_open(view, dir.file("fehlt") + "/");
-    Monitor_Feed("Tx 7f\r\n");
+    monitor_feed("Tx 7f\r\n");
     monitor_view_tick(view, list.list);
     EXPECT_EQ(list.lines, (std::deque<std::string>{"Tx 7f"}));
 }

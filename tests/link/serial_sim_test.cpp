@@ -21,19 +21,19 @@ class SerialSim : public ::testing::Test {
     void SetUp() override {
         const char* com = std::getenv("KV_TEST_COM");
         if (!com) GTEST_SKIP() << "no COM port with the virtual dimmer";
-        Link_Init();
+        link_init();
         set_port_name(g_port_settings, com);
         g_port_settings.address = 1;
         fake_ui().messages.clear();
     }
-    void TearDown() override { Link_Close(); }
+    void TearDown() override { link_close(); }
 };
 
 TEST_F(SerialSim, ConnectionTestReadAndWrite) {
-    Busy_Open(nullptr, BUSY_TEMPLATE_TEST);
+    busy_open(nullptr, BUSY_TEMPLATE_TEST);
     VersionData version;
     EXPECT_EQ(connection_test(version), LINK_OK);
-    Busy_Close();
+    busy_close();
     EXPECT_EQ(version.controller_major, 2);
     EXPECT_EQ(version.controller_minor, 1);
 

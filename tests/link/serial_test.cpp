@@ -109,7 +109,7 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
     Pty pty;
     ASSERT_FALSE(pty.slave_name.empty());
     // The real port and clock; only the busy window is the fake.
-    Link_Init();
+    link_init();
     fake_busy() = FakeBusy{};
     set_port_name(g_port_settings, pty.slave_name);
     g_port_settings.address = 1;
@@ -132,13 +132,13 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
         }
     });
 
-    Busy_Open(nullptr, 0);
+    busy_open(nullptr, 0);
     VersionData version;
     EXPECT_EQ(connection_test(version), LINK_OK);
     EXPECT_EQ(version.controller_major, 2);
     EXPECT_EQ(version.dimmer_minor[1], 5);
-    Busy_Close();
-    Link_Close();
+    busy_close();
+    link_close();
     stop = true;
     dimmer.join();
 }

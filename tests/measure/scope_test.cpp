@@ -100,7 +100,7 @@ void reset_scope_world() {
                            },
                            [] { ++g_seen.clears; }};
     fake_port().responder = respond;
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
 }
 
 void run_ms(int ms) {
@@ -139,7 +139,7 @@ TEST(ScopeSettings, StartPayloadAndSection) {
     };
     for (const Case& c : cases) {
         reset_scope_world();
-        EXPECT_EQ(ScopeSection(c.settings), c.section);
+        EXPECT_EQ(scope_section(c.settings), c.section);
         g_world.scope.edited = c.settings;
         scope_start_measurement(g_world.scope);
         run_ms(100);

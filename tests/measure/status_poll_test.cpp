@@ -30,7 +30,7 @@ PollWorld g_world;
 void reset_poll_world() {
     reset_link_world(5000);
     g_world = {};
-    ASSERT_EQ(Link_Open(), LINK_OK);
+    ASSERT_EQ(link_open(), LINK_OK);
 }
 
 StatusPollResult step(bool scope_page_active = false) {
@@ -275,7 +275,7 @@ TEST(StatusPollStep, FollowsNewPortSettingsAtOnce) {
     const PortSettings before = g_port_settings;
     set_port_name(g_port_settings, "COM9");
     g_port_settings.address = 4;
-    Link_Close();
+    link_close();
     status_poll_follow_port(g_world.poll, before);
     EXPECT_TRUE(link_port_is_open());
     EXPECT_EQ(fake_port().opened_name, "COM9");
@@ -289,7 +289,7 @@ TEST(StatusPollStep, FollowsNewPortSettingsAtOnce) {
 
     // The same settings ("OK" without a change closes the port too): the
     // status shown stays, the port opens again.
-    Link_Close();
+    link_close();
     const int opens = fake_port().open_count;
     status_poll_follow_port(g_world.poll, g_port_settings);
     EXPECT_TRUE(link_port_is_open());

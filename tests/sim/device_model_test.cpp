@@ -18,7 +18,7 @@ namespace {
 // A factory store that is easy to recognise.
 SimConfig test_config() {
     SimConfig cfg;
-    for (size_t i = 0; i < STORE_BYTES; ++i) cfg.factory_store[i] = uint8_t(i * 7 + 3);
+    for (size_t i = 0; i < TRANSFER_IMAGE_SIZE; ++i) cfg.factory_store[i] = uint8_t(i * 7 + 3);
     return cfg;
 }
 
@@ -169,7 +169,7 @@ TEST(SimDevice, StoreBlocksPersistAndResetRestoresFactoryState) {
     ASSERT_EQ(reset.size(), 1u);
     EXPECT_EQ(reset[0].code, CMD_RESET);
     EXPECT_GE(reset[0].payload.size(), 1u);
-    EXPECT_EQ(0, std::memcmp(sim.dev.store, cfg.factory_store.data(), STORE_BYTES));
+    EXPECT_EQ(0, std::memcmp(sim.dev.store, cfg.factory_store.data(), TRANSFER_IMAGE_SIZE));
 }
 
 TEST(SimDevice, MalformedBlockRequestsGoUnanswered) {
@@ -181,7 +181,7 @@ TEST(SimDevice, MalformedBlockRequestsGoUnanswered) {
     EXPECT_TRUE(sim.ask(CMD_READ_BLOCK, {}).empty());
     EXPECT_TRUE(sim.ask(CMD_WRITE_BLOCK, short_write).empty());
     EXPECT_TRUE(sim.ask(CMD_WRITE_BLOCK, bad_index_write).empty());
-    EXPECT_EQ(0, std::memcmp(sim.dev.store, sim.dev.cfg.factory_store.data(), STORE_BYTES));
+    EXPECT_EQ(0, std::memcmp(sim.dev.store, sim.dev.cfg.factory_store.data(), TRANSFER_IMAGE_SIZE));
 }
 
 TEST(SimDevice, BadMarkersSpoilOnlyWhatIsRead) {
@@ -191,12 +191,12 @@ TEST(SimDevice, BadMarkersSpoilOnlyWhatIsRead) {
     cfg.bad_markers = true;
     Sim sim(cfg);
     std::vector<uint8_t> image;
-    for (uint8_t i = 0; i < STORE_BLOCKS; ++i) {
+    for (uint8_t i = 0; i < PARAMETER_BLOCKS; ++i) {
         auto r = sim.ask(CMD_READ_BLOCK, {i});
         ASSERT_EQ(r.size(), 1u);
         image.insert(image.end(), r[0].payload.begin() + 2, r[0].payload.end());
     }
-    ASSERT_EQ(image.size(), STORE_BYTES);
+    ASSERT_EQ(image.size(), TRANSFER_IMAGE_SIZE);
     EXPECT_NE(u32(image, 0), MARKER_HEAD);
     EXPECT_NE(u32(image, 592), MARKER_TAIL);
     EXPECT_EQ(u32(image, 4), get_u32le(cfg.factory_store.data() + 4));  // the rest is the store
@@ -211,7 +211,7 @@ TEST(SimDevice, StatusRecordCarriesVersionsDipAndPlausibleValues) {
     cfg.dip[3] = 0xF;
     Sim sim(cfg);
     std::vector<uint8_t> s = sim.status();
-    ASSERT_EQ(s.size(), STATUS_BYTES);
+    ASSERT_EQ(s.size(), STATUS_RECORD_SIZE);
     EXPECT_EQ(std::vector<uint8_t>(s.begin(), s.begin() + 6), (std::vector<uint8_t>{2, 1, 1, 4, 1, 4}));
     EXPECT_EQ(std::vector<uint8_t>(s.begin() + 48, s.begin() + 52),
               (std::vector<uint8_t>{0x1, 0x8, 0xF, 0xF}));
@@ -264,7 +264,7 @@ TEST(SimDevice, StatusFollowsTheTestDrive) {
 
 TEST(SimDevice, ScriptedStatusRecordReplacesTheModelledOne) {
     Sim sim;
-    std::vector<uint8_t> scripted(STATUS_BYTES);
+    std::vector<uint8_t> scripted(STATUS_RECORD_SIZE);
     for (size_t i = 0; i < scripted.size(); ++i) scripted[i] = uint8_t(i * 7);
     sim.dev.scripted_status = scripted;
     EXPECT_EQ(sim.status(drive_payload(1, 1000, 0, 0)), scripted);
@@ -272,13 +272,13 @@ TEST(SimDevice, ScriptedStatusRecordReplacesTheModelledOne) {
 
     sim.dev.scripted_status.pop_back();  // not one record: the model answers
     const std::vector<uint8_t> modelled = sim.status();
-    EXPECT_EQ(modelled.size(), STATUS_BYTES);
+    EXPECT_EQ(modelled.size(), STATUS_RECORD_SIZE);
     EXPECT_NE(modelled, scripted);
 }
 
 TEST(SimDevice, PhaseControlModeComesFromTheStoredParameterSet) {
     SimConfig cfg = test_config();
-    std::memset(cfg.factory_store.data(), 0, STORE_BYTES);
+    std::memset(cfg.factory_store.data(), 0, TRANSFER_IMAGE_SIZE);
     put_u32le(cfg.factory_store.data(), MARKER_HEAD);
     put_u32le(cfg.factory_store.data() + 592, MARKER_TAIL);
     // default_mode of dimmer 2: device image offset 520 + 36 + 28.
@@ -296,8 +296,8 @@ TEST(SimDevice, PhaseControlModeComesFromTheStoredParameterSet) {
 // Fetches all 11 blocks; the capture or empty on any unexpected reply.
 std::vector<uint8_t> fetch_capture(Sim& sim, uint32_t now_ms) {
     std::vector<uint8_t> capture;
-    for (uint8_t i = 0; i < CAPTURE_BLOCKS; ++i) {
-        auto r = sim.ask(CMD_SCOPE_DATA, {i, 0}, now_ms);
+    for (uint8_t i = 0; i < SCOPE_CAPTURE_BLOCKS; ++i) {
+        auto r = sim.ask(CMD_SCOPE_REQUEST, {i, 0}, now_ms);
         if (r.size() != 1 || r[0].code != CMD_SCOPE_BLOCK || r[0].payload[0] != i) return {};
         capture.insert(capture.end(), r[0].payload.begin() + 1, r[0].payload.end());
     }
@@ -309,43 +309,43 @@ TEST(SimDevice, ScopeStartNotReadyThenBlocks) {
     sim.status(drive_payload(1, 32768, 0, 0));
 
     // Nothing started: the state byte 2 tells the program to give up.
-    auto idle = sim.ask(CMD_SCOPE_DATA, {0, 0});
+    auto idle = sim.ask(CMD_SCOPE_REQUEST, {0, 0});
     ASSERT_EQ(idle.size(), 1u);
-    EXPECT_EQ(idle[0].code, CMD_SCOPE_DATA);
+    EXPECT_EQ(idle[0].code, CMD_SCOPE_REQUEST);
     EXPECT_EQ(idle[0].payload, (std::vector<uint8_t>{0, SCOPE_STATE_NONE}));
 
     // Start: dimmer 1, single, full period, normal range.
-    auto ack = sim.ask(CMD_SCOPE_START, {1, 1, 0, 0, 0, 0}, 10000);
+    auto ack = sim.ask(CMD_SCOPE, {1, 1, 0, 0, 0, 0}, 10000);
     ASSERT_EQ(ack.size(), 1u);
-    EXPECT_EQ(ack[0].code, CMD_SCOPE_START);
+    EXPECT_EQ(ack[0].code, CMD_SCOPE);
     ASSERT_EQ(ack[0].payload.size(), 6u);
-    EXPECT_EQ(u32(ack[0].payload, 0), CAPTURE_BYTES);
-    EXPECT_EQ(u16(ack[0].payload, 4), CAPTURE_SAMPLES);
+    EXPECT_EQ(u32(ack[0].payload, 0), SCOPE_CAPTURE_SIZE);
+    EXPECT_EQ(u16(ack[0].payload, 4), SCOPE_SAMPLES);
 
     // Still recording: 0x90 with a state other than 2.
-    auto busy = sim.ask(CMD_SCOPE_DATA, {0, 0}, 10000 + sim.dev.cfg.scope_record_ms - 1);
+    auto busy = sim.ask(CMD_SCOPE_REQUEST, {0, 0}, 10000 + sim.dev.cfg.scope_record_ms - 1);
     ASSERT_EQ(busy.size(), 1u);
-    EXPECT_EQ(busy[0].code, CMD_SCOPE_DATA);
+    EXPECT_EQ(busy[0].code, CMD_SCOPE_REQUEST);
     ASSERT_EQ(busy[0].payload.size(), 2u);
     EXPECT_NE(busy[0].payload[1], SCOPE_STATE_NONE);
 
     // Ready: 11 blocks, 10 of 200 bytes and one of 12.
     uint32_t ready = 10000 + sim.dev.cfg.scope_record_ms;
-    auto last = sim.ask(CMD_SCOPE_DATA, {10, 0}, ready);
+    auto last = sim.ask(CMD_SCOPE_REQUEST, {10, 0}, ready);
     ASSERT_EQ(last.size(), 1u);
     EXPECT_EQ(last[0].code, CMD_SCOPE_BLOCK);
     EXPECT_EQ(last[0].payload.size(), 13u);
     std::vector<uint8_t> cap = fetch_capture(sim, ready);
-    ASSERT_EQ(cap.size(), CAPTURE_BYTES);
-    EXPECT_TRUE(sim.ask(CMD_SCOPE_DATA, {11, 0}, ready)[0].code == CMD_SCOPE_DATA);
+    ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE);
+    EXPECT_TRUE(sim.ask(CMD_SCOPE_REQUEST, {11, 0}, ready)[0].code == CMD_SCOPE_REQUEST);
 
     // Mains: ~230 V rms, crest ~325 V. Current: a 500 W lamp cut off half way
     // through each half period, so about half the samples carry no current.
     double sum_sq = 0;
     int v_max = 0, i_max = 0, off = 0;
-    for (int k = 0; k < CAPTURE_SAMPLES; ++k) {
-        int v = i16(cap.data() + CAPTURE_VOLTAGE_OFFSET + 2 * k);
-        int i = i16(cap.data() + CAPTURE_CURRENT_OFFSET + 2 * k);
+    for (int k = 0; k < SCOPE_SAMPLES; ++k) {
+        int v = i16(cap.data() + SCOPE_VOLTAGE_AT + 2 * k);
+        int i = i16(cap.data() + SCOPE_CURRENT_AT + 2 * k);
         if (k < 400) sum_sq += double(v) * v;  // exactly one 20 ms period
         v_max = std::max(v_max, std::abs(v));
         i_max = std::max(i_max, std::abs(i));
@@ -355,19 +355,19 @@ TEST(SimDevice, ScopeStartNotReadyThenBlocks) {
     EXPECT_NEAR(v_max / 10.0, 325, 5);
     EXPECT_NEAR(i_max, 3074, 80);
     EXPECT_NEAR(off, 250, 30);
-    uint32_t t0 = u32(cap, CAPTURE_T0_OFFSET);
+    uint32_t t0 = u32(cap, SCOPE_ZERO_TIME_AT);
     EXPECT_GT(t0, 0u);
     EXPECT_LT(t0, 25000u);
     // At t0 the voltage crosses zero upward.
     int k0 = int(t0 / 50);
-    EXPECT_LT(std::abs(i16(cap.data() + CAPTURE_VOLTAGE_OFFSET + 2 * k0)), 120);
-    EXPECT_NEAR(u32(cap, CAPTURE_SWITCH_OFFSET), 5000, 2);
+    EXPECT_LT(std::abs(i16(cap.data() + SCOPE_VOLTAGE_AT + 2 * k0)), 120);
+    EXPECT_NEAR(u32(cap, SCOPE_SWITCHING_TIME_AT), 5000, 2);
 
     // Stop: acknowledged, and the scope is idle again.
-    auto stop = sim.ask(CMD_SCOPE_START, {0, 0, 0, 0, 0, 0}, ready);
+    auto stop = sim.ask(CMD_SCOPE, {0, 0, 0, 0, 0, 0}, ready);
     ASSERT_EQ(stop.size(), 1u);
-    EXPECT_EQ(stop[0].code, CMD_SCOPE_START);
-    EXPECT_EQ(sim.ask(CMD_SCOPE_DATA, {0, 0}, ready)[0].payload[1], SCOPE_STATE_NONE);
+    EXPECT_EQ(stop[0].code, CMD_SCOPE);
+    EXPECT_EQ(sim.ask(CMD_SCOPE_REQUEST, {0, 0}, ready)[0].payload[1], SCOPE_STATE_NONE);
 }
 
 TEST(SimDevice, ScopeSectionsAndCurrentRange) {
@@ -386,14 +386,14 @@ TEST(SimDevice, ScopeSectionsAndCurrentRange) {
     for (const Case& c : cases) {
         Sim sim;
         sim.status(drive_payload(1, 49152, 0, 0));  // three quarters
-        ASSERT_EQ(sim.ask(CMD_SCOPE_START, c.start, 0).size(), 1u) << c.what;
+        ASSERT_EQ(sim.ask(CMD_SCOPE, c.start, 0).size(), 1u) << c.what;
         std::vector<uint8_t> cap = fetch_capture(sim, 60000);
-        ASSERT_EQ(cap.size(), CAPTURE_BYTES) << c.what;
-        EXPECT_EQ(u32(cap, CAPTURE_T0_OFFSET), c.t0) << c.what;
-        EXPECT_NEAR(u32(cap, CAPTURE_SWITCH_OFFSET), 7500, 2) << c.what;
+        ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE) << c.what;
+        EXPECT_EQ(u32(cap, SCOPE_ZERO_TIME_AT), c.t0) << c.what;
+        EXPECT_NEAR(u32(cap, SCOPE_SWITCHING_TIME_AT), 7500, 2) << c.what;
         int i_max = 0;
-        for (int k = 0; k < CAPTURE_SAMPLES; ++k) {
-            i_max = std::max(i_max, std::abs(int(i16(cap.data() + CAPTURE_CURRENT_OFFSET + 2 * k))));
+        for (int k = 0; k < SCOPE_SAMPLES; ++k) {
+            i_max = std::max(i_max, std::abs(int(i16(cap.data() + SCOPE_CURRENT_AT + 2 * k))));
         }
         EXPECT_LE(i_max, c.current_limit) << c.what;
         EXPECT_GT(i_max, 400) << c.what;
@@ -403,11 +403,11 @@ TEST(SimDevice, ScopeSectionsAndCurrentRange) {
     // before the edge (t = 0, sample 100) and stops after it.
     Sim sim;
     sim.status(drive_payload(1, 49152, 0, 0));
-    sim.ask(CMD_SCOPE_START, {1, 1, 0, 0, 2, 0}, 0);
+    sim.ask(CMD_SCOPE, {1, 1, 0, 0, 2, 0}, 0);
     std::vector<uint8_t> cap = fetch_capture(sim, 60000);
-    ASSERT_EQ(cap.size(), CAPTURE_BYTES);
-    EXPECT_GT(std::abs(i16(cap.data() + CAPTURE_CURRENT_OFFSET + 2 * 90)), 1500);
-    EXPECT_LT(std::abs(i16(cap.data() + CAPTURE_CURRENT_OFFSET + 2 * 110)), 20);
+    ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE);
+    EXPECT_GT(std::abs(i16(cap.data() + SCOPE_CURRENT_AT + 2 * 90)), 1500);
+    EXPECT_LT(std::abs(i16(cap.data() + SCOPE_CURRENT_AT + 2 * 110)), 20);
 }
 
 TEST(SimDevice, ReplyFaults) {
@@ -473,11 +473,11 @@ TEST(SimDevice, ReplyFaults) {
         };
         std::vector<Case> cases = {
             {CMD_VERSION, {}, 1},
-            {CMD_STATUS, std::vector<uint8_t>(8), STATUS_BYTES - 1},
+            {CMD_STATUS, std::vector<uint8_t>(8), STATUS_RECORD_SIZE - 1},
             {CMD_RESET, {}, 0},
             {CMD_READ_BLOCK, {0}, 1},
-            {CMD_SCOPE_START, {1, 1, 0, 0, 0, 0}, 5},
-            {CMD_SCOPE_DATA, {0, 0}, 1},
+            {CMD_SCOPE, {1, 1, 0, 0, 0, 0}, 5},
+            {CMD_SCOPE_REQUEST, {0, 0}, 1},
         };
         for (const Case& c : cases) {
             auto r = sim.ask(c.code, c.payload);

@@ -11,7 +11,7 @@ FakeBusy g_busy;
 
 FakeBusy& fake_busy() { return g_busy; }
 
-void Busy_Open(WindowRef owner, int template_id) {
+void busy_open(WindowRef owner, int template_id) {
     if (g_busy.open) return;
     g_busy.open = true;
     g_busy.owner = owner;
@@ -21,20 +21,20 @@ void Busy_Open(WindowRef owner, int template_id) {
     ++g_busy.opens;
 }
 
-void Busy_SetText(const std::string& text) {
+void busy_set_text(const std::string& text) {
     if (g_busy.open) g_busy.text = text;
 }
 
-bool Busy_Cancelled() {
+bool busy_cancelled() {
     if (!g_busy.open) return true;
     ++g_busy.queries;
     if (g_busy.cancel_after >= 0 && g_busy.queries >= g_busy.cancel_after) g_busy.cancel_flag = true;
     return g_busy.cancel_flag;
 }
 
-void Busy_Close() {
+void busy_close() {
     if (g_busy.open) ++g_busy.closes;
     g_busy.open = false;
 }
 
-WindowRef Busy_Window() { return g_busy.open ? &g_busy : nullptr; }
+WindowRef busy_window() { return g_busy.open ? &g_busy : nullptr; }

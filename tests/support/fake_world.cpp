@@ -7,7 +7,7 @@
 #include "link/monitor_feed.h"
 
 void reset_link_world(uint32_t start_time) {
-    Link_Init();
+    link_init();
     fake_port() = FakePort{};
     fake_port().now = start_time;
     fake_busy() = FakeBusy{};

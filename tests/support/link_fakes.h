@@ -73,7 +73,7 @@ struct FakeBusy {
     int template_id = 0;
     std::string text;
     bool cancel_flag = false;
-    int queries = 0;        // Busy_Cancelled calls while open
+    int queries = 0;        // busy_cancelled calls while open
     int cancel_after = -1;  // >= 0: the query with this number (1-based) and all later cancel
     int opens = 0;
     int closes = 0;

@@ -28,7 +28,7 @@ struct BusyTest : ShellTest {
         set_timer_steps(count_status_step, count_scope_step);
     }
     void TearDown() override {
-        Busy_Close();
+        busy_close();
         set_timer_steps(nullptr, nullptr);
         ShellTest::TearDown();
     }
@@ -42,10 +42,10 @@ TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost) {
     EXPECT_EQ(g_status_steps, 1);
     EXPECT_EQ(g_scope_steps, 1);
 
-    Busy_Open(main_window(), BUSY_TEMPLATE_CONFIG);
+    busy_open(main_window(), BUSY_TEMPLATE_CONFIG);
     tick();
     EXPECT_EQ(g_status_steps, 1);
-    Busy_Close();
+    busy_close();
     tick();
     EXPECT_EQ(g_status_steps, 2);
 
@@ -57,7 +57,7 @@ TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost) {
 
 TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
     start();
-    EXPECT_TRUE(Busy_Cancelled());  // no busy window: a wait ends at once
+    EXPECT_TRUE(busy_cancelled());  // no busy window: a wait ends at once
     const struct {
         int template_id;
         const char* title;
@@ -67,58 +67,58 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
                      {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
     for (const auto& t : templates) {
         SCOPED_TRACE(t.title);
-        Busy_Open(main_window(), t.template_id);
-        HWND busy = static_cast<HWND>(Busy_Window());
+        busy_open(main_window(), t.template_id);
+        HWND busy = static_cast<HWND>(busy_window());
         ASSERT_NE(busy, nullptr);
         EXPECT_EQ(window_text(busy), t.title);
         EXPECT_TRUE(IsWindowVisible(busy));
         EXPECT_FALSE(IsWindowEnabled(main_window()));
         EXPECT_EQ(window_text(GetDlgItem(busy, IDCANCEL)), "Abbruch");
-        EXPECT_FALSE(Busy_Cancelled());
+        EXPECT_FALSE(busy_cancelled());
 
-        Busy_Open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
-        EXPECT_EQ(Busy_Window(), busy);
+        busy_open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
+        EXPECT_EQ(busy_window(), busy);
 
-        Busy_SetText("Kommunikation mit KV-310-R");
+        busy_set_text("Kommunikation mit KV-310-R");
         EXPECT_EQ(window_text(GetDlgItem(busy, IDC_BUSY_TEXT)), "Kommunikation mit KV-310-R");
 
         SendMessageW(busy, WM_COMMAND, IDCANCEL, 0);  // "Abbruch"
-        EXPECT_TRUE(Busy_Cancelled());
+        EXPECT_TRUE(busy_cancelled());
         EXPECT_TRUE(IsWindow(busy));  // the operation closes it, not the button
-        EXPECT_TRUE(Busy_Cancelled());
+        EXPECT_TRUE(busy_cancelled());
 
-        Busy_Close();
-        EXPECT_EQ(Busy_Window(), nullptr);
+        busy_close();
+        EXPECT_EQ(busy_window(), nullptr);
         EXPECT_FALSE(IsWindow(busy));
         EXPECT_TRUE(IsWindowEnabled(main_window()));
     }
     EnableWindow(main_window(), FALSE);
-    Busy_Close();  // none open: only gives the owner back
+    busy_close();  // none open: only gives the owner back
     EXPECT_TRUE(IsWindowEnabled(main_window()));
 }
 
 TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     start();
-    Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(main_window(), BUSY_TEMPLATE_TEST);
     for (int i = 0; i < 3; ++i) PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
-    Busy_Cancelled();
-    EXPECT_EQ(selected_tab(), 1);
-    Busy_SetText("COM1");
-    EXPECT_EQ(selected_tab(), 2);
-    Busy_Cancelled();
-    EXPECT_EQ(selected_tab(), 3);
-    Busy_Close();
+    busy_cancelled();
+    EXPECT_EQ(selected_page(), Page::special_functions);
+    busy_set_text("COM1");
+    EXPECT_EQ(selected_page(), Page::user_curves);
+    busy_cancelled();
+    EXPECT_EQ(selected_page(), Page::status);
+    busy_close();
 }
 
 TEST_F(BusyTest, AQuitTakenWhileBusyWaitsForTheWindowToClose) {
     start();
-    Busy_Open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(main_window(), BUSY_TEMPLATE_TEST);
     PostQuitMessage(3);
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(Busy_Cancelled());  // the operation goes on
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(busy_cancelled());  // the operation goes on
     MSG msg;
     // Not back in the queue yet, so the waits in between can sleep.
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
-    Busy_Close();
+    busy_close();
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 3u);
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

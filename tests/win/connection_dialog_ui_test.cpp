@@ -52,7 +52,7 @@ void CALLBACK robot_tick(HWND, UINT, UINT_PTR, DWORD) {
 
 LRESULT CALLBACK note_busy_text(int code, WPARAM wparam, LPARAM lparam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
-    HWND busy = static_cast<HWND>(Busy_Window());
+    HWND busy = static_cast<HWND>(busy_window());
     if (code == HC_ACTION && g_robot && busy && sent->message == WM_SETTEXT &&
         GetParent(sent->hwnd) == busy && GetDlgCtrlID(sent->hwnd) == IDC_BUSY_TEXT && sent->lParam) {
         const std::string text = narrow(reinterpret_cast<const wchar_t*>(sent->lParam));
@@ -91,14 +91,14 @@ struct ConnectionDialogTest : LinkUiTest {
         g_robot = nullptr;
         LinkUiTest::TearDown();
     }
-    // Command 21520 from start to end; every planned step must have run.
+    // CMD_HARDWARE from start to end; every planned step must have run.
     void run_dialog() {
         robot.busy_texts.clear();
         dispatch_command(CMD_HARDWARE);
         EXPECT_TRUE(robot.steps.empty());
         EXPECT_EQ(robot.unexpected_dialogs, 0);
         EXPECT_TRUE(IsWindowEnabled(main_window()));
-        EXPECT_EQ(Busy_Window(), nullptr);
+        EXPECT_EQ(busy_window(), nullptr);
         EXPECT_FALSE(link_port_is_open());
     }
     void expect_live(const char* name, uint32_t address) {

@@ -32,7 +32,7 @@ bool same_curve(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, C
 TEST_F(ShellTest, ImportAsksForATextFileStartingAtTheLastOne) {
     write_settings("[CHARIMP]\r\nFILE=  C:\\Kurven\\alt.txt \r\n");
     start();
-    select_tab(2);
+    select_page(Page::user_curves);
     HWND page = current_page();
     press_import(*this, page, 0);  // cancelled: nothing changes
     ASSERT_EQ(ui.file_requests.size(), 1u);
@@ -71,7 +71,7 @@ TEST_F(ShellTest, ImportReplacesACurveOnlyWhenTheFileHolds256Numbers) {
     write_bytes(short_file, numbers(255, [](int) { return 9; }));
     write_bytes(odd, "1.5 -7 1000\r\n" + numbers(252, [](int) { return 3; }));
     start();
-    select_tab(2);
+    select_page(Page::user_curves);
     HWND page = current_page();
     const uint8_t* curve1 = live_record().user_curve[0];
     const uint8_t* curve2 = live_record().user_curve[1];
@@ -126,7 +126,7 @@ TEST_F(ShellTest, IdentityCurvePlotsAsOneStraightLine) {
     const std::string identity = dir.file("identitaet.txt");
     write_bytes(identity, numbers(256, [](int i) { return i; }));
     start();
-    select_tab(2);
+    select_page(Page::user_curves);
     ui.file_answers.push_back(FileDialogResult{identity, 1});
     press_import(*this, current_page(), 0);
     EXPECT_EQ(curve_vertices(live_record().user_curve[0]), (std::vector<int>{0, 255}));
@@ -137,7 +137,7 @@ TEST_F(ShellTest, ImportIntoCurve2RedrawsOnlyItsPlotAndRefillsBothTexts) {
     const std::string flat = dir.file("flach.txt");
     write_bytes(flat, numbers(256, [](int) { return 200; }));
     start();
-    select_tab(2);
+    select_page(Page::user_curves);
     HWND page = current_page();
     SetDlgItemTextW(page, IDC_CURVE_DATA1, L"");
     UpdateWindow(page);
@@ -159,7 +159,7 @@ TEST_F(ShellTest, CurvesPageShowsTheCurvesOfAFileOpenedWhileItIsShown) {
     const std::string path = dir.file("Kurven.ini");
     ASSERT_TRUE(write_parameter_file(record, path));
     start();
-    select_tab(2);
+    select_page(Page::user_curves);
     HWND page = current_page();
     UpdateWindow(page);
     RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -204,10 +204,10 @@ TEST_F(ShellTest, CurvePlotHasGridFrameAndCyanLineWithAndWithoutGdiPlus) {
     uint8_t identity[CURVE_POINTS];
     for (int x = 0; x < CURVE_POINTS; ++x) identity[x] = uint8_t(x);
     plot_create_resources();
-    const int saved = gdiplus_available;
+    const int saved = g_gdiplus_available;
     for (int with_gdiplus = 1; with_gdiplus >= 0; --with_gdiplus) {
         SCOPED_TRACE(with_gdiplus ? "GDI+" : "plain GDI");
-        gdiplus_available = with_gdiplus && saved;
+        g_gdiplus_available = with_gdiplus && saved;
         Canvas c;
         c.draw(identity);
         EXPECT_EQ(c.at(1, 1), BLACK);
@@ -227,7 +227,7 @@ TEST_F(ShellTest, CurvePlotHasGridFrameAndCyanLineWithAndWithoutGdiPlus) {
         EXPECT_GE(cyan, 2);
         EXPECT_LE(cyan, 4);
     }
-    gdiplus_available = saved;
+    g_gdiplus_available = saved;
 }
 
 }  // namespace

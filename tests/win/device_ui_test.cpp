@@ -55,7 +55,7 @@ void use_port(ShellTest& t, const std::string& port) {
 
 // Presses "Abbruch" in the busy window once the transfer is under way.
 void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD) {
-    if (HWND busy = static_cast<HWND>(Busy_Window())) {
+    if (HWND busy = static_cast<HWND>(busy_window())) {
         KillTimer(nullptr, id);
         PostMessageW(busy, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(busy, IDCANCEL)));
     }
@@ -63,7 +63,7 @@ void CALLBACK press_cancel(HWND, UINT, UINT_PTR id, DWORD) {
 
 // Ends the program from outside once a wait is under way.
 void CALLBACK post_quit(HWND, UINT, UINT_PTR id, DWORD) {
-    if (Busy_Window()) {
+    if (busy_window()) {
         KillTimer(nullptr, id);
         PostQuitMessage(0);
     }
@@ -139,7 +139,7 @@ TEST_F(ShellTest, SilentDimmerEndsInTheLinkMessage) {
     EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
     EXPECT_EQ(ui.messages[0].text, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
 }
 
@@ -156,7 +156,7 @@ TEST_F(ShellTest, AbbruchStopsATransferSilently) {
     EXPECT_LT(GetTickCount() - started, 2500u);  // eight slow blocks would take longer
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(std::memcmp(&live_record(), &before, sizeof before), 0);
-    EXPECT_EQ(Busy_Window(), nullptr);
+    EXPECT_EQ(busy_window(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window()));
 }
 

@@ -207,7 +207,7 @@ TEST_F(ShellTest, EndingTheProgramWithUnsavedChangesAsksFirst) {
         SCOPED_TRACE(c.what);
         write_settings("");
         start();
-        select_tab(2);
+        select_page(Page::user_curves);
         change_a_value();
         ui.messages.clear();
         ui.message_answers = {c.answer};
@@ -244,20 +244,20 @@ TEST_F(ShellTest, ChangedSetIsSavedOnYesBeforeTheWindowCloses) {
 TEST_F(ShellTest, ReadingFromTheDimmerLeavesTheStatusPageFirst) {
     write_settings("[SHOWCMD]\r\nTAB=3\r\n");
     start();
-    ASSERT_EQ(selected_tab(), 3);
+    ASSERT_EQ(selected_page(), Page::status);
     const ParameterRecord before = live_record();
     dispatch_command(21111);  // no port configured: the link says so
-    EXPECT_EQ(selected_tab(), 0);
+    EXPECT_EQ(selected_page(), Page::base_settings);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].type, KV_MB_ERROR);
     EXPECT_EQ(ui.messages[0].text, link_status_message(LINK_ERR_NO_PORT));
     EXPECT_EQ(memcmp(&live_record(), &before, sizeof before), 0);
     EXPECT_TRUE(IsWindowEnabled(main_window()));  // the busy window is gone
 
-    select_tab(4);
+    select_page(Page::scope);
     ui.messages.clear();
     dispatch_command(21112);
-    EXPECT_EQ(selected_tab(), 0);
+    EXPECT_EQ(selected_page(), Page::base_settings);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, link_status_message(LINK_ERR_NO_PORT));
 }

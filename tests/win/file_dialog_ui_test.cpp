@@ -127,8 +127,8 @@ TEST_F(ShellTest, OpenDialogsShowTheirFirstFilterAndKeepTheirOwnCustomFilter) {
     set_file_dialog_hook(nullptr);  // the real dialogs from here on
     auto open_dialog = [] { dispatch_command(21102); };
     auto import_dialog = [this] {
-        SendMessageW(pages[2], WM_COMMAND, MAKEWPARAM(IDC_CURVE_IMPORT1, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(pages[2], IDC_CURVE_IMPORT1)));
+        SendMessageW(page_window(Page::user_curves), WM_COMMAND, MAKEWPARAM(IDC_CURVE_IMPORT1, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page_window(Page::user_curves), IDC_CURVE_IMPORT1)));
     };
 
     // At first use: the first filter, and the files it matches.

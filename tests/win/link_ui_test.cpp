@@ -21,7 +21,7 @@ void LinkUiTest::SetUp() {
 void LinkUiTest::TearDown() {
     if (HWND monitor = monitor_window()) DestroyWindow(monitor);
     if (program_state().status.page_active) status_page_deactivate(program_state().status);
-    Link_Close();
+    link_close();
     monitor_set_log_folder("");
     ShellTest::TearDown();
 }

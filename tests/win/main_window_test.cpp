@@ -15,7 +15,7 @@
 
 namespace {
 
-using Notes = std::vector<std::pair<int, UINT>>;
+using Notes = std::vector<std::pair<std::optional<Page>, UINT>>;
 
 Notes as_pairs(const std::vector<PageNote>& notes) {
     Notes out;
@@ -43,7 +43,7 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
     };
     ASSERT_EQ(TabCtrl_GetItemCount(tab_control()), 5);
     RECT first_page{};
-    GetClientRect(pages[0], &first_page);
+    GetClientRect(page_window(Page::base_settings), &first_page);
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(expected[i].title);
         wchar_t title[64] = {};
@@ -56,14 +56,14 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
         ASSERT_NE(pages[i], nullptr);
         EXPECT_EQ(GetParent(pages[i]), tab_control());
         EXPECT_EQ(reinterpret_cast<DLGPROC>(GetWindowLongPtrW(pages[i], DWLP_DLGPROC)), expected[i].proc);
-        EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
+        EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, page_at(i) == Page::base_settings);
         // Made from its own template: a control only that page has.
         const int own_control[] = {IDC_MINIMUM, IDC_BUS_FAILURE_DELAY, IDC_CURVE_PLOT1, IDC_STAT_DIAGNOSTICS,
                                    IDC_SCOPE_PLOT};
         EXPECT_NE(GetDlgItem(pages[i], own_control[i]), nullptr);
     }
-    EXPECT_EQ(current_page(), pages[0]);
-    EXPECT_EQ(selected_tab(), 0);
+    EXPECT_EQ(current_page(), page_window(Page::base_settings));
+    EXPECT_EQ(selected_page(), Page::base_settings);
 
     // Each page's display area is exactly one page.
     RECT area{};
@@ -75,7 +75,7 @@ TEST_F(ShellTest, StartUpBuildsAllFivePagesAndShowsTheFirst) {
 
     // The record as reopened is shown once more after start-up.
     ASSERT_FALSE(notes.empty());
-    EXPECT_EQ(as_pairs(notes).back(), std::make_pair(0, PAGE_SETACTIVE));
+    EXPECT_EQ(as_pairs(notes).back(), Notes::value_type(Page::base_settings, PAGE_SETACTIVE));
 
     EXPECT_EQ(status_field(0), "Parameterdatei");
     EXPECT_EQ(status_field(1), "Parameterdatei KV-310-R.ini");  // no last file: a new set
@@ -148,13 +148,16 @@ TEST_F(ShellTest, ToolTipTextsAreAskedForInTheRequestsOwnForm) {
 TEST_F(ShellTest, StartTabComesFromTheSettings) {
     const struct {
         const char* tab;
-        int shown;
-    } cases[] = {{"4", 4}, {"7", 0}, {"-1", 0}, {"2", 2}};
+        Page shown;
+    } cases[] = {{"4", Page::scope},
+                 {"7", Page::base_settings},
+                 {"-1", Page::base_settings},
+                 {"2", Page::user_curves}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tab);
         write_settings(std::string("[SHOWCMD]\r\nTAB=") + c.tab + "\r\n");
         start();
-        EXPECT_EQ(selected_tab(), c.shown);
+        EXPECT_EQ(selected_page(), c.shown);
         EXPECT_EQ(current_page(), page_window(c.shown));
         EXPECT_TRUE(IsWindowVisible(current_page()));
         destroy_window();
@@ -165,66 +168,96 @@ TEST_F(ShellTest, StartTabComesFromTheSettings) {
 TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow) {
     start();
     const UINT S = PAGE_SETACTIVE, K = PAGE_KILLACTIVE;
+    using enum Page;
     struct Step {
         const char* what;
         void (*act)(ShellTest&);
-        int tab_after;
+        Page page_after;
         Notes sent;
     };
     const Step steps[] = {
-        {"menu Sonderfunktionen", [](ShellTest&) { dispatch_command(21402); }, 1, {{0, K}, {1, S}}},
-        {"menu entry of the tab shown", [](ShellTest&) { dispatch_command(21402); }, 1, {{1, K}, {1, S}}},
-        {"Ctrl+End", [](ShellTest& t) { t.press(VK_END, true, false); }, 4, {{1, K}, {4, S}}},
-        {"Ctrl+Right on the last tab", [](ShellTest& t) { t.press(VK_RIGHT, true, false); }, 4, {}},
+        {"menu Sonderfunktionen",
+         [](ShellTest&) { dispatch_command(21402); },
+         special_functions,
+         {{base_settings, K}, {special_functions, S}}},
+        {"menu entry of the tab shown",
+         [](ShellTest&) { dispatch_command(21402); },
+         special_functions,
+         {{special_functions, K}, {special_functions, S}}},
+        {"Ctrl+End",
+         [](ShellTest& t) { t.press(VK_END, true, false); },
+         scope,
+         {{special_functions, K}, {scope, S}}},
+        {"Ctrl+Right on the last tab", [](ShellTest& t) { t.press(VK_RIGHT, true, false); }, scope, {}},
         {"Ctrl+Tab on the last tab wraps",
          [](ShellTest& t) { t.press(VK_TAB, true, false); },
-         0,
-         {{4, K}, {0, S}}},
-        {"Ctrl+Left on the first tab", [](ShellTest& t) { t.press(VK_LEFT, true, true); }, 0, {}},
+         base_settings,
+         {{scope, K}, {base_settings, S}}},
+        {"Ctrl+Left on the first tab", [](ShellTest& t) { t.press(VK_LEFT, true, true); }, base_settings, {}},
         {"Ctrl+Shift+Tab on the first wraps",
          [](ShellTest& t) { t.press(VK_TAB, true, true); },
-         4,
-         {{0, K}, {4, S}}},
-        {"Ctrl+Page Down wraps", [](ShellTest& t) { t.press(VK_NEXT, true, false); }, 0, {{4, K}, {0, S}}},
-        {"Ctrl+Page Up wraps", [](ShellTest& t) { t.press(VK_PRIOR, true, false); }, 4, {{0, K}, {4, S}}},
-        {"Ctrl+Home", [](ShellTest& t) { t.press(VK_HOME, true, true); }, 0, {{4, K}, {0, S}}},
-        {"Ctrl+Right", [](ShellTest& t) { t.press(VK_RIGHT, true, false); }, 1, {{0, K}, {1, S}}},
-        {"Ctrl+Shift+Left", [](ShellTest& t) { t.press(VK_LEFT, true, true); }, 0, {{1, K}, {0, S}}},
-        {"menu Dimmerstatus", [](ShellTest&) { dispatch_command(21404); }, 3, {{0, K}, {3, S}}},
+         scope,
+         {{base_settings, K}, {scope, S}}},
+        {"Ctrl+Page Down wraps",
+         [](ShellTest& t) { t.press(VK_NEXT, true, false); },
+         base_settings,
+         {{scope, K}, {base_settings, S}}},
+        {"Ctrl+Page Up wraps",
+         [](ShellTest& t) { t.press(VK_PRIOR, true, false); },
+         scope,
+         {{base_settings, K}, {scope, S}}},
+        {"Ctrl+Home",
+         [](ShellTest& t) { t.press(VK_HOME, true, true); },
+         base_settings,
+         {{scope, K}, {base_settings, S}}},
+        {"Ctrl+Right",
+         [](ShellTest& t) { t.press(VK_RIGHT, true, false); },
+         special_functions,
+         {{base_settings, K}, {special_functions, S}}},
+        {"Ctrl+Shift+Left",
+         [](ShellTest& t) { t.press(VK_LEFT, true, true); },
+         base_settings,
+         {{special_functions, K}, {base_settings, S}}},
+        {"menu Dimmerstatus",
+         [](ShellTest&) { dispatch_command(21404); },
+         status,
+         {{base_settings, K}, {status, S}}},
         {"tab strip: Page Down",
          [](ShellTest& t) { t.press(VK_NEXT, false, false, tab_control()); },
-         4,
-         {{3, K}, {4, S}}},
+         scope,
+         {{status, K}, {scope, S}}},
         {"tab strip: Tab wraps",
          [](ShellTest& t) { t.press(VK_TAB, false, false, tab_control()); },
-         0,
-         {{4, K}, {0, S}}},
+         base_settings,
+         {{scope, K}, {base_settings, S}}},
         {"tab strip: Shift+Tab wraps",
          [](ShellTest& t) { t.press(VK_TAB, false, true, tab_control()); },
-         4,
-         {{0, K}, {4, S}}},
+         scope,
+         {{base_settings, K}, {scope, S}}},
         {"tab strip: Page Up",
          [](ShellTest& t) { t.press(VK_PRIOR, false, false, tab_control()); },
-         3,
-         {{4, K}, {3, S}}},
-        {"command 21405", [](ShellTest&) { dispatch_command(21405); }, 4, {{3, K}, {4, S}}},
+         status,
+         {{scope, K}, {status, S}}},
+        {"command 21405", [](ShellTest&) { dispatch_command(21405); }, scope, {{status, K}, {scope, S}}},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
         notes.clear();
         s.act(*this);
-        EXPECT_EQ(selected_tab(), s.tab_after);
-        EXPECT_EQ(current_page(), pages[s.tab_after]);
+        EXPECT_EQ(selected_page(), s.page_after);
+        EXPECT_EQ(current_page(), page_window(s.page_after));
         EXPECT_EQ(as_pairs(notes), s.sent);
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == s.tab_after) << "page " << i;
+        for (int i = 0; i < PAGE_COUNT; ++i)
+            EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, page_at(i) == s.page_after)
+                << page_title(page_at(i));
     }
 }
 
 TEST_F(ShellTest, LeavingAPageLetsTheControlBeingEditedStoreItsValueFirst) {
     start();
     HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 80, 20,
-                                pages[0], reinterpret_cast<HMENU>(4711), GetModuleHandleW(nullptr), nullptr);
+                                page_window(Page::base_settings), reinterpret_cast<HMENU>(4711),
+                                GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
     ASSERT_EQ(GetFocus(), edit);
@@ -238,7 +271,9 @@ TEST_F(ShellTest, LeavingAPageLetsTheControlBeingEditedStoreItsValueFirst) {
 
     notes.clear();
     press(VK_TAB, true, false);
-    EXPECT_EQ(as_pairs(notes), (Notes{{-1, WM_KILLFOCUS}, {0, PAGE_KILLACTIVE}, {1, PAGE_SETACTIVE}}));
+    EXPECT_EQ(as_pairs(notes), (Notes{{std::nullopt, WM_KILLFOCUS},
+                                      {Page::base_settings, PAGE_KILLACTIVE},
+                                      {Page::special_functions, PAGE_SETACTIVE}}));
 }
 
 TEST_F(ShellTest, MenusHoldTheGermanTexts) {
@@ -286,13 +321,13 @@ TEST_F(ShellTest, PageEntryOfTheTabShownIsMarked) {
     start();
     HMENU menu = GetMenu(main_window());
     HMENU edit_menu = GetSubMenu(menu, 2);
-    for (int tab : {2, 0, 3, 4}) {
-        SCOPED_TRACE(tab);
-        select_tab(tab);
+    for (Page page : {Page::user_curves, Page::base_settings, Page::status, Page::scope}) {
+        SCOPED_TRACE(page_title(page));
+        select_page(page);
         SendMessageW(main_window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit_menu), 2);
         for (int id = 21401; id <= 21404; ++id) {
             bool checked = (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-            EXPECT_EQ(checked, id == 21401 + tab) << id;
+            EXPECT_EQ(checked, id == 21401 + page_index(page)) << id;
         }
     }
 }
@@ -339,7 +374,7 @@ TEST_F(ShellTest, RecentFileThatOpensIsShownAndOneThatDoesNotIsDropped) {
     dispatch_command(21020);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(status_field(1), "gut.ini");
-    EXPECT_EQ(selected_tab(), 0);  // a measurement page does not show the set
+    EXPECT_EQ(selected_page(), Page::base_settings);  // a measurement page does not show the set
 
     dispatch_command(21021);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -382,7 +417,8 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique) {
     start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int y) {
-        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 10, y, 120, 20, pages[0],
+        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 10, y, 120, 20,
+                               page_window(Page::base_settings),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     };
     HWND label = add(L"STATIC", L"&Wert", 0, 100, 40);
@@ -415,15 +451,16 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique) {
 
 TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers) {
     start();
-    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20, pages[0],
-                                reinterpret_cast<HMENU>(4712), GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 40, 200, 20,
+                                page_window(Page::base_settings), reinterpret_cast<HMENU>(4712),
+                                GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
-    dlg_set_uint(pages[0], 4712, 0);
-    EXPECT_EQ(dlg_get_text(pages[0], 4712), "");  // 0 shows as an empty field
-    dlg_set_uint(pages[0], 4712, 4294967295u);
-    EXPECT_EQ(dlg_get_text(pages[0], 4712), "4294967295");
-    dlg_set_text(pages[0], 4712, "Größe µ");
-    EXPECT_EQ(dlg_get_text(pages[0], 4712), "Größe µ");
+    dlg_set_uint(page_window(Page::base_settings), 4712, 0);
+    EXPECT_EQ(dlg_get_text(page_window(Page::base_settings), 4712), "");  // 0 shows as an empty field
+    dlg_set_uint(page_window(Page::base_settings), 4712, 4294967295u);
+    EXPECT_EQ(dlg_get_text(page_window(Page::base_settings), 4712), "4294967295");
+    dlg_set_text(page_window(Page::base_settings), 4712, "Größe µ");
+    EXPECT_EQ(dlg_get_text(page_window(Page::base_settings), 4712), "Größe µ");
 
     const struct {
         const wchar_t* typed;
@@ -433,12 +470,12 @@ TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers) {
     for (const auto& n : numbers) {
         SetWindowTextW(edit, n.typed);
         bool valid = !n.valid;
-        EXPECT_EQ(dlg_get_int(pages[0], 4712, &valid), n.value);
+        EXPECT_EQ(dlg_get_int(page_window(Page::base_settings), 4712, &valid), n.value);
         EXPECT_EQ(valid, n.valid);
     }
     SetWindowTextW(edit, L"  COM3 und mehr ");
-    EXPECT_EQ(dlg_get_word(pages[0], 4712, false), "COM3");
-    EXPECT_EQ(dlg_get_word(pages[0], 4712, true), "COM3 und mehr");
+    EXPECT_EQ(dlg_get_word(page_window(Page::base_settings), 4712, false), "COM3");
+    EXPECT_EQ(dlg_get_word(page_window(Page::base_settings), 4712, true), "COM3 und mehr");
 }
 
 namespace {

@@ -74,7 +74,7 @@ TEST_F(MonitorTest, ListsAndLogsAFirmwareQueryAndHoldsItWhilePaused) {
     EXPECT_EQ(list_lines(list_of(monitor)), firmware_query_lines());
     EXPECT_EQ(SendMessageW(list_of(monitor), LB_GETCURSEL, 0, 0), 2);
 
-    Link_Close();  // the fields follow the link
+    link_close();  // the fields follow the link
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_PORT), "COM3");
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "");
 
@@ -109,7 +109,7 @@ TEST_F(MonitorTest, ClosedMonitorLeavesNoTrace) {
     EXPECT_EQ(monitor_window(), nullptr);
     EXPECT_FALSE(IsWindow(monitor));
     EXPECT_FALSE(monitor_feed_active());
-    Link_Close();
+    link_close();
     dispatch_command(CMD_FIRMWARE);
     EXPECT_EQ(monitor_feed_unread(), 0u);
     EXPECT_EQ(log_text(), LOG_HEADER);
@@ -124,7 +124,7 @@ TEST_F(MonitorTest, SecondOpenBringsTheSameWindowBackAndEscClosesIt) {
     const POINT centre = centre_of(main_window());
     EXPECT_NEAR(centre_of(monitor).x, centre.x, 1);
     EXPECT_NEAR(centre_of(monitor).y, centre.y, 1);
-    Monitor_Feed("kept\r\n");
+    monitor_feed("kept\r\n");
     tick(monitor);
     const std::string log = std::string(LOG_HEADER) + "kept\r\n";
     EXPECT_EQ(log_text(), log);
@@ -159,7 +159,7 @@ TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters) {
     ASSERT_NE(monitor, nullptr);
     std::string feed;
     for (int i = 0; i < 1010; ++i) feed.append("L").append(std::to_string(i)).append("\r\n");
-    Monitor_Feed(feed.data(), feed.size());
+    monitor_feed(feed.data(), feed.size());
     tick(monitor);
     std::vector<std::string> lines = list_lines(list_of(monitor));
     ASSERT_EQ(lines.size(), 1001u);
@@ -167,9 +167,9 @@ TEST_F(MonitorTest, ListKeepsTheNewest1001LinesCutTo71Characters) {
     EXPECT_EQ(lines.back(), "L1009");
     EXPECT_EQ(SendMessageW(list_of(monitor), LB_GETCURSEL, 0, 0), 1000);
 
-    Monitor_Feed("\r\nRx");
-    for (int i = 0; i < 30; ++i) Monitor_Feed(" a5");
-    Monitor_Feed("\r\n");
+    monitor_feed("\r\nRx");
+    for (int i = 0; i < 30; ++i) monitor_feed(" a5");
+    monitor_feed("\r\n");
     tick(monitor);
     lines = list_lines(list_of(monitor));
     ASSERT_EQ(lines.size(), 1001u);
@@ -187,7 +187,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
     ASSERT_NE(monitor, nullptr);
     StatusSlot& shown = program_state().status.slots.shown;
     shown.valid = 0;
-    select_tab(3);
+    select_page(Page::status);
     EXPECT_TRUE(link_port_is_open());
     const DWORD started = GetTickCount();
     while (!shown.valid && GetTickCount() - started < 3000) {
@@ -206,7 +206,7 @@ TEST_F(MonitorTest, StatusPagePollsThroughTheOpenPortWhileShown) {
                            [](const std::string& line) { return line.substr(0, 11) == "Rx 7f 01 10"; }),
               lines.end());
 
-    select_tab(0);  // leaving the page closes the port
+    select_page(Page::base_settings);  // leaving the page closes the port
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(item_text(monitor, IDC_MONITOR_MODE), "");
 }

@@ -29,21 +29,22 @@ TEST_F(ShellTest, MonkeyEditsAndClicksKeepTheSetValid) {
     const unsigned seed = seed_text ? unsigned(std::strtoul(seed_text, nullptr, 10)) : 310u;
     std::mt19937 rng(seed);
     auto pick = [&](size_t n) { return size_t(rng() % n); };
-    std::vector<int> edits[2], buttons[2];
-    for (int page = 0; page < 2; ++page)
-        for (const PageControl& c : page_controls(page))
-            (c.slot.field->kind == FieldKind::number ? edits : buttons)[page].push_back(c.id);
+    std::vector<int> edits[2], buttons[2];  // by page_index of the editing pages
+    for (Page edited : EDIT_PAGES)
+        for (const PageControl& c : page_controls(edited))
+            (c.slot.field->kind == FieldKind::number ? edits : buttons)[page_index(edited)].push_back(c.id);
 
     start();
     stop_watching();  // nothing here reads the notes; the hook would triple the time
     const DWORD started = GetTickCount();
     for (int step = 0; step < 2000; ++step) {
         // A page stays for a few steps: showing one repaints all of it.
-        if (pick(8) == 0) select_tab(int(pick(3)));
-        const int tab = selected_tab();
+        if (pick(8) == 0) select_page(page_at(int(pick(3))));
+        const Page shown = *selected_page();
+        const int tab = page_index(shown);
         HWND page = current_page();
         const size_t action = pick(10);
-        if (tab == 2) {
+        if (shown == Page::user_curves) {
             if (action < 6) {
                 if (action < 4) ui.file_answers.push_back(FileDialogResult{files[pick(3)], 1});
                 click(*this, page, IDC_CURVE_IMPORT1 + int(pick(2)));

@@ -47,39 +47,41 @@ namespace {
 // What the page shows and what the record holds after typing and leaving.
 TEST_F(ShellTest, TypedValuesAreTakenOnLeavingAndShownCorrected) {
     start();
+    using enum Page;
     struct Case {
-        int tab, id;
+        Page page;
+        int id;
         const char* typed;
         const char* shown;
         std::vector<std::pair<int, const char*>> also;  // other controls refilled at once
     };
     const Case cases[] = {
-        {0, IDC_MINIMUM + 1, "150", "100", {{IDC_MAXIMUM + 1, "100"}}},
-        {0, IDC_MINIMUM + 2, "-5", "100", {}},
-        {0, IDC_MINIMUM + 1, "abc", "0", {{IDC_MAXIMUM + 1, "100"}}},
-        {0, IDC_MINIMUM + 3, "", "0", {}},
-        {0, IDC_MINIMUM + 5, "40", "40", {}},
-        {0, IDC_MAXIMUM + 5, "20", "40", {}},  // not below that column's minimum
-        {0, IDC_FADE_TIME, "70000", "60000", {}},
-        {0, IDC_FADE_TIME + 1, "-1", "60000", {}},
-        {0, IDC_PREHEAT_TIME + 1, "300", "255", {}},
-        {1, IDC_BUS_FAILURE_DELAY, "3", "3", {}},
-        {1, IDC_BUS_FAILURE_DELAY, "300", "255", {}},
-        {1, IDC_NONDIM_THRESHOLD + 1, "5", "5", {}},
-        {1, IDC_NONDIM_HYSTERESIS + 1, "8", "5", {}},
-        {1, IDC_NONDIM_THRESHOLD, "150", "100", {}},
-        {1, IDC_ONE_BUTTON_START, "120", "100", {}},
-        {1, IDC_ONE_BUTTON_ONOFF_FADE + 1, "300", "255", {}},
+        {base_settings, IDC_MINIMUM + 1, "150", "100", {{IDC_MAXIMUM + 1, "100"}}},
+        {base_settings, IDC_MINIMUM + 2, "-5", "100", {}},
+        {base_settings, IDC_MINIMUM + 1, "abc", "0", {{IDC_MAXIMUM + 1, "100"}}},
+        {base_settings, IDC_MINIMUM + 3, "", "0", {}},
+        {base_settings, IDC_MINIMUM + 5, "40", "40", {}},
+        {base_settings, IDC_MAXIMUM + 5, "20", "40", {}},  // not below that column's minimum
+        {base_settings, IDC_FADE_TIME, "70000", "60000", {}},
+        {base_settings, IDC_FADE_TIME + 1, "-1", "60000", {}},
+        {base_settings, IDC_PREHEAT_TIME + 1, "300", "255", {}},
+        {special_functions, IDC_BUS_FAILURE_DELAY, "3", "3", {}},
+        {special_functions, IDC_BUS_FAILURE_DELAY, "300", "255", {}},
+        {special_functions, IDC_NONDIM_THRESHOLD + 1, "5", "5", {}},
+        {special_functions, IDC_NONDIM_HYSTERESIS + 1, "8", "5", {}},
+        {special_functions, IDC_NONDIM_THRESHOLD, "150", "100", {}},
+        {special_functions, IDC_ONE_BUTTON_START, "120", "100", {}},
+        {special_functions, IDC_ONE_BUTTON_ONOFF_FADE + 1, "300", "255", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "control " << c.id << " typed \"" << c.typed << "\"");
-        select_tab(c.tab);
+        select_page(c.page);
         HWND page = current_page();
         type_into(*this, page, c.id, c.typed);
         leave(*this);
         EXPECT_EQ(dlg_get_text(page, c.id), c.shown);
         for (const auto& [id, text] : c.also) EXPECT_EQ(dlg_get_text(page, id), text) << "control " << id;
-        const auto control = find_page_control(c.tab, c.id);
+        const auto control = find_page_control(c.page, c.id);
         ASSERT_TRUE(control);
         EXPECT_EQ(std::to_string(slot_value(live_record(), control->slot)), c.shown);
     }
@@ -88,10 +90,10 @@ TEST_F(ShellTest, TypedValuesAreTakenOnLeavingAndShownCorrected) {
 
 TEST_F(ShellTest, RadioButtonsOfDimmer2ChangeOnlyTheirOwnField) {
     start();
-    for (int tab = 0; tab < 2; ++tab) {
-        select_tab(tab);
+    for (Page edited : EDIT_PAGES) {
+        select_page(edited);
         HWND page = current_page();
-        for (const PageControl& c : page_controls(tab)) {
+        for (const PageControl& c : page_controls(edited)) {
             if (c.slot.field->kind != FieldKind::choice || c.slot.dimmer != 1) continue;
             SCOPED_TRACE(testing::Message() << "button " << c.id);
             const ParameterRecord before = live_record();
@@ -99,7 +101,7 @@ TEST_F(ShellTest, RadioButtonsOfDimmer2ChangeOnlyTheirOwnField) {
             EXPECT_EQ(slot_value(live_record(), c.slot), c.value);
             for (size_t offset : changed_bytes(before, live_record())) EXPECT_EQ(offset, slot_offset(c.slot));
             // The group shows the one ticked; the button never ticks itself otherwise.
-            for (const PageControl& other : page_controls(tab)) {
+            for (const PageControl& other : page_controls(edited)) {
                 if (other.slot.field == c.slot.field && other.slot.dimmer == 1 &&
                     other.slot.column == c.slot.column) {
                     EXPECT_EQ(ticked(page, other.id), other.id == c.id) << "button " << other.id;
@@ -108,7 +110,7 @@ TEST_F(ShellTest, RadioButtonsOfDimmer2ChangeOnlyTheirOwnField) {
         }
     }
     // "ANschnitt" for dimmer 2 leaves dimmer 1's default mode alone.
-    select_tab(0);
+    select_page(Page::base_settings);
     click(*this, current_page(), IDC_DEFAULT_MODE + 3);
     EXPECT_EQ(live_record().dimmer[1].default_mode, 1);
     EXPECT_EQ(live_record().dimmer[0].default_mode, 0);
@@ -117,12 +119,16 @@ TEST_F(ShellTest, RadioButtonsOfDimmer2ChangeOnlyTheirOwnField) {
 
 TEST_F(ShellTest, CheckBoxesClickedTwiceAreBackWhereTheyStarted) {
     start();
+    using enum Page;
     const struct {
-        int tab, id;
-    } boxes[] = {{0, IDC_AUTO_MODE_SWITCH}, {0, IDC_AUTO_MODE_SWITCH + 1}, {1, IDC_MASTER_SLAVE}};
+        Page page;
+        int id;
+    } boxes[] = {{base_settings, IDC_AUTO_MODE_SWITCH},
+                 {base_settings, IDC_AUTO_MODE_SWITCH + 1},
+                 {special_functions, IDC_MASTER_SLAVE}};
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.id);
-        select_tab(b.tab);
+        select_page(b.page);
         HWND page = current_page();
         const ParameterRecord before = live_record();
         const bool was = ticked(page, b.id);
@@ -159,14 +165,14 @@ TEST_F(ShellTest, EnterTakesTheValueAndMovesOnEscDoesNothing) {
 // page with the keyboard changes nothing.
 TEST_F(ShellTest, TabWalksThePagesWithoutChangingTheSet) {
     start();
-    for (int tab = 0; tab < 2; ++tab) {
-        select_tab(tab);
+    for (Page edited : EDIT_PAGES) {
+        select_page(edited);
         HWND page = current_page();
         SetFocus(GetNextDlgTabItem(page, nullptr, FALSE));
         const ParameterRecord before = live_record();
         for (int i = 0; i < 80; ++i) press(VK_TAB, false, false);
         for (int i = 0; i < 80; ++i) press(VK_TAB, false, true);
-        EXPECT_TRUE(changed_bytes(before, live_record()).empty()) << "page " << tab;
+        EXPECT_TRUE(changed_bytes(before, live_record()).empty()) << page_title(edited);
         EXPECT_TRUE(IsChild(page, GetFocus()));
     }
 }
@@ -181,13 +187,13 @@ TEST_F(ShellTest, PagesShowTheSetOfAFileOpenedWhileTheyAreShown) {
     const std::string path = dir.file("Anlage.ini");
     ASSERT_TRUE(write_parameter_file(record, path));
     start();
-    for (int tab = 0; tab < 2; ++tab) {
-        select_tab(tab);
+    for (Page edited : EDIT_PAGES) {
+        select_page(edited);
         ui.file_answers.push_back(FileDialogResult{path, 1});
         dispatch_command(CMD_OPEN);
         ASSERT_TRUE(ui.messages.empty());
         HWND page = current_page();
-        if (tab == 0) {
+        if (edited == Page::base_settings) {
             EXPECT_EQ(dlg_get_text(page, IDC_MINIMUM + 6), "33");
             EXPECT_TRUE(ticked(page, IDC_CHARACTERISTIC + 15 + 4));
             EXPECT_FALSE(ticked(page, IDC_CHARACTERISTIC + 15 + 1));
@@ -227,7 +233,7 @@ TEST_F(ShellTest, PagesShowWhatTheDimmerSent) {
     EXPECT_EQ(dlg_get_text(page, IDC_MAXIMUM + 1), "66");
     EXPECT_EQ(dlg_get_text(page, IDC_FADE_TIME + 1), "1234");
     EXPECT_TRUE(ticked(page, IDC_VOLTAGE_INPUT_RANGE + 3));
-    select_tab(1);
+    select_page(Page::special_functions);
     EXPECT_TRUE(ticked(current_page(), IDC_POT_ACTIVITY + 3));
 }
 

@@ -38,7 +38,7 @@ TEST_F(ShellTest, WithoutSettingsTheWindowFitsThePagesAndIsCentred) {
 TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime) {
     start();
     SetWindowPos(main_window(), nullptr, 40, 50, 700, 480, SWP_NOZORDER);
-    select_tab(3);
+    select_page(Page::status);
     destroy_window();
     EXPECT_EQ(settings_int("SHOWCMD", "DEFAULT"), 1);
     EXPECT_EQ(settings_int("SHOWCMD", "LEFT"), 40);
@@ -54,7 +54,7 @@ TEST_F(ShellTest, MovedWindowIsStoredAndOpensThereNextTime) {
     EXPECT_EQ(r.top, 50);
     EXPECT_EQ(r.right, 740);
     EXPECT_EQ(r.bottom, 530);
-    EXPECT_EQ(selected_tab(), 3);
+    EXPECT_EQ(selected_page(), Page::status);
 }
 
 TEST_F(ShellTest, TheExitReplacesTheSettingsFileOnceAndKeepsWhatItDoesNotKnow) {
@@ -63,7 +63,7 @@ TEST_F(ShellTest, TheExitReplacesTheSettingsFileOnceAndKeepsWhatItDoesNotKnow) {
     write_settings(technicians_file);
     start();
     SetWindowPos(main_window(), nullptr, 40, 50, 700, 480, SWP_NOZORDER);
-    select_tab(2);
+    select_page(Page::user_curves);
     DestroyWindow(main_window());
     pump();
     EXPECT_EQ(settings_text(), technicians_file) << "the placement waits for the other stores";

@@ -50,7 +50,7 @@ TEST_F(ShellTest, ButtonUntickedUnderTheFocusIsNotClickedBySavingOrShowingThePag
     ASSERT_TRUE(write_parameter_file(user2, user2_file));
     write_default_parameter_file(default_file);
     start();
-    HWND page = pages[0];
+    HWND page = page_window(Page::base_settings);
     HWND button = GetDlgItem(page, USER2);
     fake_ui_choose_file(default_file);
     dispatch_command(CMD_OPEN);  // into the recent files
@@ -66,15 +66,15 @@ TEST_F(ShellTest, ButtonUntickedUnderTheFocusIsNotClickedBySavingOrShowingThePag
         {"Neu, another page and back",
          [] {
              dispatch_command(CMD_NEW);
-             select_tab(1);
-             select_tab(0);
+             select_page(Page::special_functions);
+             select_page(Page::base_settings);
          },
          true},
         {"another page, Neu there, back",
          [] {
-             select_tab(1);
+             select_page(Page::special_functions);
              dispatch_command(CMD_NEW);
-             select_tab(0);
+             select_page(Page::base_settings);
          },
          true},
         {"Neu, Enter on the tab strip",
@@ -128,7 +128,7 @@ TEST_F(ShellTest, ButtonUntickedUnderTheFocusIsNotClickedBySendingTheSet) {
     ASSERT_TRUE(write_parameter_file(user2, user2_file));
     write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=1\r\n");
     start();
-    HWND page = pages[0];
+    HWND page = page_window(Page::base_settings);
     fake_ui_choose_file(user2_file);
     dispatch_command(CMD_OPEN);
     click(*this, page, USER2);

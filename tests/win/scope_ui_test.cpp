@@ -30,8 +30,6 @@
 
 namespace {
 
-constexpr int SCOPE_TAB = 4;
-
 struct Dimmers {
     std::string silent_port, corrupt_port;
     std::string silent_switch, corrupt_switch;
@@ -78,7 +76,7 @@ void make_file(const std::string& path) { std::ofstream(std::filesystem::path(Te
 
 class ScopeTest : public ShellTest {
   public:
-    HWND page() { return pages[SCOPE_TAB]; }
+    HWND page() { return page_window(Page::scope); }
     HWND item(int id) { return GetDlgItem(page(), id); }
     std::string text(int id) { return dlg_get_text(page(), id, 511); }
     ScopeSession& scope() { return program_state().scope; }
@@ -91,7 +89,7 @@ class ScopeTest : public ShellTest {
         }
         write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=1\r\n[SCOPE]\r\n" + scope_settings);
         start();
-        select_tab(SCOPE_TAB);
+        select_page(Page::scope);
         pump();
     }
 
@@ -176,7 +174,7 @@ class ScopeTest : public ShellTest {
 TEST_F(ScopeTest, StartsWithTheStoredSettingsAndTheDefaultAxes) {
     write_settings("[SCOPE]\r\nDM=1\r\nTYPE=3\r\nSPEC=2\r\nI=1\r\nHPER=12\r\n");
     start();
-    select_tab(SCOPE_TAB);
+    select_page(Page::scope);
     pump();
 
     // Settings as stored: dimmer 2, load test (sections off and clear), ±0.5 A.
@@ -236,7 +234,7 @@ TEST_F(ScopeTest, StartsWithTheStoredSettingsAndTheDefaultAxes) {
 
 TEST_F(ScopeTest, ControlsEditTheSettings) {
     start();
-    select_tab(SCOPE_TAB);
+    select_page(Page::scope);
     pump();
     const ScopeSettings& edited = scope().edited;
     EXPECT_EQ(edited.current_range, 6u);  // a missing "I" is ±16 A
@@ -479,7 +477,7 @@ TEST_F(ScopeTest, LeavingThePageSuspendsTheCapture) {
     ASSERT_TRUE(run_until([&] { return scope().state == ScopeState::fetching; }, 3000));
 
     // Another page: the port closes and nothing goes out; the state stays.
-    select_tab(0);
+    select_page(Page::base_settings);
     pump();
     EXPECT_FALSE(scope().page_active);
     EXPECT_FALSE(link_port_is_open());
@@ -490,7 +488,7 @@ TEST_F(ScopeTest, LeavingThePageSuspendsTheCapture) {
     EXPECT_EQ(scope().state, ScopeState::fetching);
 
     // Back on the page, the same capture goes on and completes.
-    select_tab(SCOPE_TAB);
+    select_page(Page::scope);
     pump();
     EXPECT_TRUE(link_port_is_open());
     ASSERT_TRUE(run_until_complete());

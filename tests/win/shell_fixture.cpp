@@ -84,14 +84,14 @@ LRESULT CALLBACK watch_sent_messages(int code, WPARAM wparam, LPARAM lparam) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
         if (sent->message == WM_NOTIFY) {
             const auto* header = reinterpret_cast<const NMHDR*>(sent->lParam);
-            int page = t->page_index(sent->hwnd);
-            if (page >= 0 && header && !header->hwndFrom && header->idFrom == 0)
+            const std::optional<Page> page = t->page_of(sent->hwnd);
+            if (page && header && !header->hwndFrom && header->idFrom == 0)
                 t->notes.push_back({page, header->code});
         } else if (sent->message == WM_COMMAND && HIWORD(sent->wParam) == BN_CLICKED) {
-            int page = t->page_index(sent->hwnd);
-            if (page >= 0) t->notes.push_back({page, WM_COMMAND, LOWORD(sent->wParam)});
+            const std::optional<Page> page = t->page_of(sent->hwnd);
+            if (page) t->notes.push_back({page, WM_COMMAND, LOWORD(sent->wParam)});
         } else if (sent->message == WM_KILLFOCUS && sent->hwnd == t->watched_control && sent->hwnd) {
-            t->notes.push_back({-1, WM_KILLFOCUS});
+            t->notes.push_back({std::nullopt, WM_KILLFOCUS});
         }
     }
     return CallNextHookEx(g_hook, code, wparam, lparam);
@@ -105,13 +105,13 @@ void write_default_parameter_file(const std::string& path) {
     ASSERT_TRUE(write_parameter_file(record, path));
 }
 
-int ShellTest::page_index(HWND page) const {
-    for (int i = 0; i < 5; ++i)
-        if (page && pages[i] == page) return i;
+std::optional<Page> ShellTest::page_of(HWND window) const {
+    for (int i = 0; i < PAGE_COUNT; ++i)
+        if (window && pages[i] == window) return page_at(i);
     // Pages still being created at start-up.
-    for (int i = 0; i < 5; ++i)
-        if (page && page_window(i) == page) return i;
-    return -1;
+    for (int i = 0; i < PAGE_COUNT; ++i)
+        if (window && page_window(page_at(i)) == window) return page_at(i);
+    return std::nullopt;
 }
 
 void ShellTest::SetUp() {
@@ -161,7 +161,7 @@ int ShellTest::settings_int(const char* section, const char* key) {
 
 void ShellTest::start() {
     ASSERT_TRUE(shell_create_main_window(GetModuleHandleW(nullptr), SW_SHOWNORMAL));
-    for (int i = 0; i < 5; ++i) pages[i] = page_window(i);
+    for (int i = 0; i < PAGE_COUNT; ++i) pages[i] = page_window(page_at(i));
     SetForegroundWindow(main_window());
     pump();
 }

@@ -14,15 +14,20 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 struct PageNote {
-    int page;      // 0..4
-    UINT code;     // PAGE_SETACTIVE, PAGE_KILLACTIVE, WM_COMMAND for a button click on
-                   // the page, or WM_KILLFOCUS for the watched control (page -1)
-    int item = 0;  // the button clicked
+    std::optional<Page> page;  // nothing for the watched control
+    UINT code;                 // PAGE_SETACTIVE, PAGE_KILLACTIVE, WM_COMMAND for a button click on
+                               // the page, or WM_KILLFOCUS for the watched control
+    int item = 0;              // the button clicked
 };
+
+// Names a page in the messages of failed checks.
+inline void PrintTo(Page page, std::ostream* out) { *out << "Page \"" << page_title(page) << '"'; }
 
 class ShellTest : public testing::Test {
   public:
@@ -57,8 +62,8 @@ class ShellTest : public testing::Test {
     void stop_watching();
     std::vector<PageNote> notes;
     HWND watched_control = nullptr;  // its WM_KILLFOCUS is noted too
-    int page_index(HWND page) const;
-    HWND pages[5] = {};
+    std::optional<Page> page_of(HWND window) const;
+    HWND pages[PAGE_COUNT] = {};  // by page_index
 
     static ShellTest* current;
 };

@@ -130,11 +130,11 @@ TEST_F(ShellTest, ASecondInstanceIsRefusedWithoutAWindow) {
 TEST_F(ShellTest, GdiPlusIsBoundByNameWithAllEntryPoints) {
     gdiplus_unload();
     for (const void* p : entry_points()) EXPECT_EQ(p, nullptr);
-    EXPECT_EQ(gdiplus_available, 0);
+    EXPECT_EQ(g_gdiplus_available, 0);
 
     ASSERT_EQ(gdiplus_load(), 1);
     for (const void* p : entry_points()) EXPECT_NE(p, nullptr);
-    EXPECT_EQ(gdiplus_available, 1);
+    EXPECT_EQ(g_gdiplus_available, 1);
     EXPECT_EQ(gdiplus_load(), 1);  // already loaded: nothing happens
-    EXPECT_EQ(gdiplus_available, 1);
+    EXPECT_EQ(g_gdiplus_available, 1);
 }

@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr int STATUS_PAGE = 3;
-
 struct Dimmer {
     std::string port, log, status_file;
     std::string silent_port;  // a dimmer that never answers
@@ -140,8 +138,8 @@ class StatusPageTest : public ShellTest {
         if (port.empty()) port = sim.port;
         write_settings("[PROP]\r\nPORT=" + port + "\r\nRS485ADR=1\r\n");
         start();
-        ASSERT_TRUE(select_tab(STATUS_PAGE));
-        page = pages[STATUS_PAGE];
+        ASSERT_TRUE(select_page(Page::status));
+        page = page_window(Page::status);
     }
 
     // The record the dimmer answers with from its next request on; nothing:
@@ -287,7 +285,7 @@ TEST_F(StatusPageTest, KnownStatusFillsEveryField) {
     EXPECT_EQ(text(IDC_STAT_INPUT_VOLTAGE), "230.1 V");
 
     // Another page: the indicator goes, the port closes, nothing more is asked.
-    ASSERT_TRUE(select_tab(0));
+    ASSERT_TRUE(select_page(Page::base_settings));
     EXPECT_EQ(heartbeat(), nullptr);
     EXPECT_EQ(status_field(0), "Parameterdatei");
     EXPECT_FALSE(link_port_is_open());
@@ -385,8 +383,8 @@ TEST_F(StatusPageTest, TopButtonFetchesOrBlanksThePageUntilShownAgain) {
     EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
 
     // Shown again: the polling resumes.
-    ASSERT_TRUE(select_tab(0));
-    ASSERT_TRUE(select_tab(STATUS_PAGE));
+    ASSERT_TRUE(select_page(Page::base_settings));
+    ASSERT_TRUE(select_page(Page::status));
     EXPECT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
 }
 
