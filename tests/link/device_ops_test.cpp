@@ -50,13 +50,13 @@ ParameterDimmer g_dimmer;
 void parameter_responder(const Frame& request) {
     const int index = request.length > 0 ? request.payload[0] : -1;
     if (index >= g_dimmer.silent_from_block) return;
-    if (request.code == CMD_RESET) fake_port_reply(CMD_RESET, {1}, 20);
-    if (request.code == CMD_WRITE_BLOCK) fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index)}, 20);
-    if (request.code == CMD_READ_BLOCK) {
+    if (request.code == OPCODE_RESET) fake_port_reply(OPCODE_RESET, {1}, 20);
+    if (request.code == OPCODE_WRITE_BLOCK) fake_port_reply(OPCODE_WRITE_BLOCK, {1, uint8_t(index)}, 20);
+    if (request.code == OPCODE_READ_BLOCK) {
         Bytes payload = {1, uint8_t(index)};
         const Bytes block = image_block(g_dimmer.image, index);
         payload.insert(payload.end(), block.begin(), block.end());
-        fake_port_reply(CMD_READ_BLOCK, payload, 20);
+        fake_port_reply(OPCODE_READ_BLOCK, payload, 20);
     }
 }
 
@@ -90,7 +90,7 @@ TEST(FirmwareVersion, ShowsTheVersions) {
     for (const Case& c : cases) {
         reset_world();
         ASSERT_EQ(link_open(), LINK_OK);  // the test reopens the port
-        fake_port_reply(CMD_VERSION, c.reply, 30);
+        fake_port_reply(OPCODE_VERSION, c.reply, 30);
         EXPECT_TRUE(firmware_version(&g_owner));
         expect_busy_used(BUSY_TEMPLATE_TEST, "Hardware-Test..");
         expect_one_message(KV_MB_INFO, c.message);
@@ -154,14 +154,14 @@ TEST(WriteParameterSet, ResetThenEightBlocks) {
     std::memcpy(image.data(), device_image(record), DEVICE_IMAGE_SIZE);
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 9u);
-    EXPECT_EQ(requests[0].code, CMD_RESET);
+    EXPECT_EQ(requests[0].code, OPCODE_RESET);
     EXPECT_TRUE(requests[0].payload.empty());
     EXPECT_GE(requests[0].time, 500u);  // after the drain
     for (int i = 0; i < 8; ++i) {
         Bytes expected = {uint8_t(i)};
         const Bytes block = image_block(image, i);
         expected.insert(expected.end(), block.begin(), block.end());
-        EXPECT_EQ(requests[1 + i].code, CMD_WRITE_BLOCK);
+        EXPECT_EQ(requests[1 + i].code, OPCODE_WRITE_BLOCK);
         EXPECT_EQ(requests[1 + i].payload, expected) << "block " << i;
         EXPECT_EQ(requests[1 + i].address, 1);
     }
@@ -186,12 +186,12 @@ TEST(WriteParameterSet, StopsAtTheFirstMissingEcho) {
 TEST(WriteParameterSet, EchoMustCarryStatusOneAndTheIndex) {
     reset_world();
     fake_port().responder = [](const Frame& request) {
-        if (request.code == CMD_RESET) fake_port_reply(CMD_RESET, {0});
-        if (request.code != CMD_WRITE_BLOCK) return;
+        if (request.code == OPCODE_RESET) fake_port_reply(OPCODE_RESET, {0});
+        if (request.code != OPCODE_WRITE_BLOCK) return;
         const uint8_t index = request.payload[0];
-        fake_port_reply(CMD_WRITE_BLOCK, {0, index}, 10);               // status byte not 1
-        fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);  // other block
-        fake_port_reply(CMD_WRITE_BLOCK, {1, index}, 30);
+        fake_port_reply(OPCODE_WRITE_BLOCK, {0, index}, 10);               // status byte not 1
+        fake_port_reply(OPCODE_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);  // other block
+        fake_port_reply(OPCODE_WRITE_BLOCK, {1, index}, 30);
     };
     EXPECT_TRUE(write_parameter_set(&g_owner, sample_record()));
     const std::vector<Request> requests = fake_port_requests();
@@ -211,7 +211,7 @@ TEST(WriteParameterSet, CancelDuringTheDrain) {
     // The reset request still goes out; its wait then stops at once.
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].code, CMD_RESET);
+    EXPECT_EQ(requests[0].code, OPCODE_RESET);
 }
 
 TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
@@ -234,7 +234,7 @@ TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 8u);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(requests[i].code, CMD_READ_BLOCK);
+        EXPECT_EQ(requests[i].code, OPCODE_READ_BLOCK);
         EXPECT_EQ(requests[i].payload, Bytes{uint8_t(i)});
     }
     EXPECT_GE(requests[0].time, 500u);
@@ -300,10 +300,10 @@ TEST(ReadBlock, OnlyACompleteMatchingReplyCounts) {
     Bytes full = {1, 2};
     for (int i = 0; i < 128; ++i) full.push_back(uint8_t(i));
     Bytes short_reply(full.begin(), full.begin() + 129);
-    fake_port_reply(CMD_READ_BLOCK, {0, 2, 9, 9}, 10);
-    fake_port_reply(CMD_READ_BLOCK, {1, 3, 9, 9}, 20);
-    fake_port_reply(CMD_READ_BLOCK, short_reply, 30);
-    fake_port_reply(CMD_READ_BLOCK, full, 2000);
+    fake_port_reply(OPCODE_READ_BLOCK, {0, 2, 9, 9}, 10);
+    fake_port_reply(OPCODE_READ_BLOCK, {1, 3, 9, 9}, 20);
+    fake_port_reply(OPCODE_READ_BLOCK, short_reply, 30);
+    fake_port_reply(OPCODE_READ_BLOCK, full, 2000);
     uint8_t block[128] = {};
     EXPECT_EQ(read_block(2, block), LINK_OK);
     EXPECT_EQ(fake_port().now, 2000u);
@@ -312,8 +312,8 @@ TEST(ReadBlock, OnlyACompleteMatchingReplyCounts) {
     // Only short replies: the wait runs into the time-out, nothing is taken.
     reset_world();
     busy_open(nullptr, 0);
-    fake_port_reply(CMD_READ_BLOCK, {1, 2}, 10);
-    fake_port_reply(CMD_READ_BLOCK, short_reply, 20);
+    fake_port_reply(OPCODE_READ_BLOCK, {1, 2}, 10);
+    fake_port_reply(OPCODE_READ_BLOCK, short_reply, 20);
     uint8_t untouched[128];
     std::memset(untouched, 0xAA, sizeof untouched);
     EXPECT_EQ(read_block(2, untouched), LINK_ERR_COMM);
@@ -335,7 +335,7 @@ Bytes slot_bytes(const StatusSlot& slot) {
 TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
     reset_world();
     fake_port().responder = [](const Frame& request) {
-        if (request.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(7, 120), 40);
+        if (request.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(7, 120), 40);
     };
     StatusSlots slots = {};
     EXPECT_TRUE(status_fetch(&g_owner, slots));
@@ -352,14 +352,14 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
     EXPECT_GE(requests[0].time, 500u);
 
     reset_world();
-    fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7), 40); };
+    fake_port().responder = [](const Frame&) { fake_port_reply(OPCODE_STATUS, status_payload(7), 40); };
     EXPECT_TRUE(status_fetch_drive(&g_owner, slots, 1, 0x1234, 0, 0xFFFF));
     EXPECT_EQ(hex(fake_port_requests()[0].payload), "01 00 34 12 00 00 ff ff");
 
     // A status of 110 bytes does not count.
     reset_world();
     slots.fetched.valid = 1;
-    fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7, 110), 40); };
+    fake_port().responder = [](const Frame&) { fake_port_reply(OPCODE_STATUS, status_payload(7, 110), 40); };
     EXPECT_FALSE(status_fetch(&g_owner, slots));
     expect_one_message(KV_MB_ERROR, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(slots.fetched.valid, 0u);
@@ -382,9 +382,9 @@ TEST(StatusPolling, SendAndPollWithoutWaiting) {
     EXPECT_EQ(slots.polled.valid, 0u);
     EXPECT_EQ(slots.fetched.valid, 1u);
 
-    fake_port_reply(CMD_STATUS, status_payload(3), 0, 1);  // sub-address 1
+    fake_port_reply(OPCODE_STATUS, status_payload(3), 0, 1);  // sub-address 1
     EXPECT_EQ(poll_status_reply(slots), LINK_ERR_COMM);
-    fake_port_reply(CMD_STATUS, status_payload(3));
+    fake_port_reply(OPCODE_STATUS, status_payload(3));
     EXPECT_EQ(poll_status_reply(slots), LINK_OK);
     EXPECT_EQ(slots.polled.valid, 1u);
     EXPECT_EQ(slot_bytes(slots.polled), status_payload(3));
@@ -423,10 +423,10 @@ TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
     EXPECT_EQ(scope_data_request(3), LINK_OK);
     const std::vector<Request> r = fake_port_requests();
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[0].code, CMD_SCOPE);
+    EXPECT_EQ(r[0].code, OPCODE_SCOPE);
     EXPECT_EQ(hex(r[0].payload), "01 01 00 00 00 00");
     EXPECT_EQ(hex(r[1].payload), "00 00 00 00 00 00");
-    EXPECT_EQ(r[2].code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(r[2].code, OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(hex(r[2].payload), "03 00");
 
     // The page's wrapper reports a failing start itself.
@@ -464,7 +464,7 @@ TEST(ScopeCommands, PollSortsTheReply) {
     std::memset(&zero, 0, sizeof zero);
     EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
 
-    fake_port_reply(CMD_SCOPE, {0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB});
+    fake_port_reply(OPCODE_SCOPE, {0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.start_ack, 1u);
     EXPECT_EQ(reply.start_value, 0x12345678u);
@@ -472,26 +472,26 @@ TEST(ScopeCommands, PollSortsTheReply) {
 
     Bytes long_block(250);
     for (size_t i = 0; i < long_block.size(); ++i) long_block[i] = uint8_t(i + 1);
-    fake_port_reply(CMD_SCOPE_BLOCK, long_block);
+    fake_port_reply(OPCODE_SCOPE_BLOCK, long_block);
     EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);  // 128 bytes in, frame not complete
     EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
     EXPECT_EQ(reply.start_ack, 0u);
     EXPECT_EQ(reply.data_length, 201u);
     EXPECT_EQ(Bytes(reply.data, reply.data + 201), Bytes(long_block.begin(), long_block.begin() + 201));
 
-    fake_port_reply(CMD_SCOPE_BLOCK, {10, 0x11, 0x22});
+    fake_port_reply(OPCODE_SCOPE_BLOCK, {10, 0x11, 0x22});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.data_length, 201u);  // a short block counts as whole, zero-filled
     EXPECT_EQ(reply.data[2], 0x22);
     EXPECT_EQ(reply.data[3], 0);
 
-    fake_port_reply(CMD_SCOPE_REQUEST, {0x00, 0x02});
+    fake_port_reply(OPCODE_SCOPE_REQUEST, {0x00, 0x02});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.state_count, 2u);
     EXPECT_EQ(reply.state_word, 0x0200);
 
     slots.fetched.valid = 1;
-    fake_port_reply(CMD_STATUS, status_payload(5, 111));
+    fake_port_reply(OPCODE_STATUS, status_payload(5, 111));
     EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
     EXPECT_EQ(reply.status.valid, 1u);
     EXPECT_EQ(slot_bytes(reply.status), status_payload(5));
@@ -501,8 +501,8 @@ TEST(ScopeCommands, PollSortsTheReply) {
 
     // Replies that do not count.
     const std::vector<std::pair<uint8_t, Bytes>> ignored = {
-        {CMD_SCOPE, {1, 2, 3, 4, 5}},         {CMD_SCOPE_BLOCK, {1}}, {CMD_SCOPE_REQUEST, {2}},
-        {CMD_STATUS, status_payload(5, 110)}, {CMD_VERSION, {1, 2}},
+        {OPCODE_SCOPE, {1, 2, 3, 4, 5}},         {OPCODE_SCOPE_BLOCK, {1}}, {OPCODE_SCOPE_REQUEST, {2}},
+        {OPCODE_STATUS, status_payload(5, 110)}, {OPCODE_VERSION, {1, 2}},
     };
     for (const auto& [code, payload] : ignored) {
         fake_port_reply(code, payload);
@@ -510,7 +510,7 @@ TEST(ScopeCommands, PollSortsTheReply) {
         EXPECT_TRUE(fake_port().incoming.empty());
         EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
     }
-    fake_port_reply(CMD_SCOPE, {1, 2, 3, 4, 5, 6}, 0, 1);
+    fake_port_reply(OPCODE_SCOPE, {1, 2, 3, 4, 5, 6}, 0, 1);
     EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);
 }
 

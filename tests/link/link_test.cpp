@@ -166,13 +166,13 @@ TEST(LinkTimedOut, SignedDifferenceSurvivesTheWrap) {
     }
 }
 
-constexpr ReplyMatch VERSION = {CMD_VERSION, 2, {}, 0};
+constexpr ReplyMatch VERSION = {OPCODE_VERSION, 2, {}, 0};
 
 TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
     reset_link_world();
     busy_open(nullptr, 0);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 1001u);  // the first pass that finds more than 1000 ms
     EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx\r\n{TIMEOUT 1000}\r\n");
     EXPECT_TRUE(link_port_is_open());  // the caller closes it
@@ -181,9 +181,9 @@ TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
 TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
     reset_link_world();
     busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {2, 3}, 1001);
+    fake_port_reply(OPCODE_VERSION, {2, 3}, 1001);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().now, 1001u);
     EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{2, 3}));
     EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx 7f 01 08 02 03 f2 7f\r\n");
@@ -192,28 +192,28 @@ TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
 TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
     reset_link_world();
     busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);                      // sub-address 1
-    fake_port_reply(CMD_STATUS, {9, 9}, 20);                          // other command
-    fake_port_reply(CMD_VERSION, {9}, 30);                            // too short
+    fake_port_reply(OPCODE_VERSION, {9, 9}, 10, 1);                   // sub-address 1
+    fake_port_reply(OPCODE_STATUS, {9, 9}, 20);                       // other command
+    fake_port_reply(OPCODE_VERSION, {9}, 30);                         // too short
     fake_port_queue({0x7F, 0x05, 0x08, 0x01, 0x02, 0x00, 0x7F}, 40);  // bad checksum
-    fake_port_reply(CMD_VERSION, {1, 2}, 50);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 50);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().now, 50u);
     EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{1, 2}));
 
     // With only the wrong sub-address on the line the wait runs into the time-out.
     reset_link_world();
     busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {1, 2}, 10, 1);
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 10, 1);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
 }
 
 TEST(WaitingTransaction, AcrossTheTickWrap) {
     reset_link_world(0xFFFFFE00u);
     busy_open(nullptr, 0);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 0xFFFFFE00u + 1001u);
 }
 
@@ -221,9 +221,9 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
     // Without a busy window the wait ends at once as cancelled, before any
     // byte is read.
     reset_link_world();
-    fake_port_reply(CMD_VERSION, {1, 2});
+    fake_port_reply(OPCODE_VERSION, {1, 2});
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().incoming.size(), 7u);
     EXPECT_EQ(fake_port().writes.size(), 1u);  // the request did go out
 
@@ -231,7 +231,7 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
     reset_link_world();
     busy_open(nullptr, 0);
     fake_busy().cancel_after = 300;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 299u);
 }
 
@@ -239,16 +239,16 @@ TEST(WaitingTransaction, ReopenClosesThePortFirst) {
     reset_link_world();
     busy_open(nullptr, 0);
     ASSERT_EQ(link_open(), LINK_OK);
-    fake_port_reply(CMD_VERSION, {1, 2}, 5);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().open_count, 1);
-    fake_port_reply(CMD_VERSION, {1, 2}, 5);
-    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
+    EXPECT_EQ(waiting_transaction(true, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().open_count, 2);
 
     set_port_name(g_port_settings, "");
-    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_NO_PORT);
+    EXPECT_EQ(waiting_transaction(true, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_NO_PORT);
 }
 
 int g_idle_waits = 0;
@@ -263,7 +263,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     reset_link_world();
     busy_open(nullptr, 0);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().waits, 1001);    // at 0..1000 ms
     EXPECT_EQ(fake_busy().queries, 1002);  // the pass at 1001 ms ends the wait
 
@@ -273,8 +273,8 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     link_set_idle_wait(counting_idle_wait);
     busy_open(nullptr, 0);
     fake_port_queue(Bytes(300, 0x55), 10);
-    fake_port_reply(CMD_VERSION, {1, 2}, 10);
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 10);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(g_idle_waits, 10);
     EXPECT_EQ(fake_port().waits, 0);
     // Ten empty passes, two steps of 128 noise bytes, one with the rest and the reply.
@@ -285,7 +285,7 @@ TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
     reset_link_world();
     busy_open(nullptr, 0);
     ASSERT_EQ(link_open(), LINK_OK);
-    fake_port_reply(CMD_VERSION, {1, 2}, 100);  // a late reply to an earlier request
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 100);  // a late reply to an earlier request
     take_feed();
     EXPECT_EQ(link_drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 501u);
@@ -306,25 +306,25 @@ TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
     EXPECT_EQ(fake_port().now, 99u);
     // The flag stays set: the next wait stops at its first pass.
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
 }
 
 TEST(SendOnlyAndPoll, NeitherWaits) {
     reset_link_world();
     const Bytes payload = {1, 0};
-    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_ERR_PORT);
+    EXPECT_EQ(send_only_transaction(OPCODE_SCOPE_REQUEST, payload.data(), payload.size()), LINK_ERR_PORT);
     EXPECT_TRUE(fake_port().writes.empty());
     Frame reply;
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
 
     ASSERT_EQ(link_open(), LINK_OK);
     take_feed();
-    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
+    EXPECT_EQ(send_only_transaction(OPCODE_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
-    fake_port_reply(CMD_SCOPE_REQUEST, {0, 2});
+    fake_port_reply(OPCODE_SCOPE_REQUEST, {0, 2});
     EXPECT_EQ(poll_reply(&reply), LINK_OK);
-    EXPECT_EQ(reply.code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(reply.code, OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(take_feed(), "\r\nTx 7f 01 90 01 00 6e 7f\r\nRx 7f 01 90 00 02 6d 7f\r\n");
     EXPECT_EQ(fake_port().now, 0u);
     EXPECT_EQ(fake_busy().queries, 0);

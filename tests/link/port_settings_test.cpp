@@ -29,8 +29,8 @@ PortSettings settings_of(const char* name, uint32_t address) {
 // A dimmer at address 1 that answers the version query only on this port.
 void dimmer_on(const std::string& port) {
     fake_port().responder = [port](const Frame& f) {
-        if (fake_port().opened_name == port && f.code == CMD_VERSION && f.address == 1)
-            fake_port_reply(CMD_VERSION, {2, 1, 1, 4, 1, 4}, 20);
+        if (fake_port().opened_name == port && f.code == OPCODE_VERSION && f.address == 1)
+            fake_port_reply(OPCODE_VERSION, {2, 1, 1, 4, 1, 4}, 20);
     };
 }
 

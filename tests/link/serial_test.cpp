@@ -127,7 +127,7 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
             if (!frame_parser_push(parser, b)) continue;
             const uint8_t version[6] = {2, 3, 1, 4, 1, 5};
             uint8_t frame[FRAME_MAX_STUFFED];
-            const size_t n = frame_encode(1, 0, CMD_VERSION, version, sizeof version, frame);
+            const size_t n = frame_encode(1, 0, OPCODE_VERSION, version, sizeof version, frame);
             (void)!write(pty.master, frame, n);
         }
     });
