@@ -16,8 +16,6 @@ PortSettings g_port_settings;
 namespace {
 
 constexpr const char* LINE_MODE = "38400,n,8,2";
-constexpr int32_t ERROR_RANGE_FIRST = 10000;
-constexpr int32_t ERROR_RANGE_LAST = 10006;
 
 PortHandle g_port = PORT_INVALID;
 
@@ -60,17 +58,18 @@ void set_port_name(PortSettings& settings, std::string_view name) {
     settings.name[n] = '\0';
 }
 
-bool link_is_error(LinkStatus status) {
-    const int32_t code = int32_t(status);
-    return code >= ERROR_RANGE_FIRST && code <= ERROR_RANGE_LAST;
-}
-
-bool link_is_cancel(LinkStatus status) { return status == LINK_CANCELLED; }
-
 std::string link_status_message(LinkStatus status) {
-    if (status == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
-    if (status == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
-    if (link_is_error(status)) return "Kommunikation mit KV-310-R ist fehlerhaft";
+    switch (status) {
+        case LINK_ERR_NO_PORT:
+            return "Kommunikationsport muss ausgewählt werden";
+        case LINK_ERR_PORT:
+            return "Kommunikationsport ist nicht geeignet";
+        case LINK_ERR_COMM:
+            return "Kommunikation mit KV-310-R ist fehlerhaft";
+        case LINK_OK:
+        case LINK_CANCELLED:
+            return {};
+    }
     return {};
 }
 

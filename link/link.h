@@ -1,6 +1,6 @@
 // The serial link to the dimmer: the port settings, opening and closing the
 // port, moving bytes (each one shown in the communication monitor), time-outs,
-// the link's status codes and their messages.
+// and the messages of the link's status codes (link_status.h).
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/ui.h"
+#include "link/link_status.h"
 
 struct PortSettings {
     char name[128];    // as passed to the system's open call, at most 127 characters
@@ -21,22 +22,6 @@ extern PortSettings g_port_settings;
 // Copies at most 127 bytes of name, never splitting a UTF-8 sequence.
 void set_port_name(PortSettings& settings, std::string_view name);
 
-// The outcome of everything the link does: the codec, the port, the drain, the
-// transactions and the commands built on them.
-enum class [[nodiscard]] LinkStatus : int32_t{
-    LINK_OK = 0,
-    LINK_ERR_NO_PORT = 10000,  // no port name configured
-    LINK_ERR_PORT = 10001,     // the port cannot be opened, is closed, or a write failed
-    LINK_ERR_COMM = 10003,     // no matching reply in time, or a frame that would not fit
-    LINK_CANCELLED = 20000,    // "Abbruch" in the busy window
-};
-using enum LinkStatus;  // the codes keep the names the link has always used
-
-// 10000..10006 is the error range: each code in it is an error, and those
-// without a message of their own show the LINK_ERR_COMM text. 20000 is a
-// cancellation. Every other value counts as success.
-bool link_is_error(LinkStatus status);
-bool link_is_cancel(LinkStatus status);
 // The message for an error; empty for success and cancellation.
 std::string link_status_message(LinkStatus status);
 

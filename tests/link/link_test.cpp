@@ -110,37 +110,33 @@ TEST(LinkPort, BytesGoToTheMonitorAsHex) {
 }
 
 TEST(LinkStatus, ClassificationAndMessages) {
+    // Every code the link has.
     struct Case {
-        int code;
+        LinkStatus status;
         bool error, cancel;
         const char* message;
     };
     const std::vector<Case> cases = {
-        {0, false, false, ""},
-        {9999, false, false, ""},
-        {10000, true, false, "Kommunikationsport muss ausgewählt werden"},
-        {10001, true, false, "Kommunikationsport ist nicht geeignet"},
-        {10002, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10003, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10006, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10007, false, false, ""},
-        {20000, false, true, ""},
+        {LINK_OK, false, false, ""},
+        {LINK_ERR_NO_PORT, true, false, "Kommunikationsport muss ausgewählt werden"},
+        {LINK_ERR_PORT, true, false, "Kommunikationsport ist nicht geeignet"},
+        {LINK_ERR_COMM, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
+        {LINK_CANCELLED, false, true, ""},
     };
     for (const Case& c : cases) {
         reset_link_world();
-        const LinkStatus status = LinkStatus(c.code);
-        EXPECT_EQ(link_is_error(status), c.error) << c.code;
-        EXPECT_EQ(link_is_cancel(status), c.cancel) << c.code;
-        EXPECT_EQ(link_status_message(status), c.message) << c.code;
+        EXPECT_EQ(link_is_error(c.status), c.error) << int(c.status);
+        EXPECT_EQ(link_is_cancel(c.status), c.cancel) << int(c.status);
+        EXPECT_EQ(link_status_message(c.status), c.message) << int(c.status);
         int owner = 0;
-        link_report_error(&owner, status);
+        link_report_error(&owner, c.status);
         if (c.error) {
-            ASSERT_EQ(fake_ui().messages.size(), 1u) << c.code;
+            ASSERT_EQ(fake_ui().messages.size(), 1u) << int(c.status);
             EXPECT_EQ(fake_ui().messages[0].owner, &owner);
             EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
             EXPECT_EQ(fake_ui().messages[0].text, c.message);
         } else {
-            EXPECT_TRUE(fake_ui().messages.empty()) << c.code;
+            EXPECT_TRUE(fake_ui().messages.empty()) << int(c.status);
         }
     }
 }
