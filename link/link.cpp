@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "base/cp1252.h"
 #include "base/text.h"
@@ -16,6 +17,9 @@ PortSettings g_port_settings;
 namespace {
 
 constexpr const char* LINE_MODE = "38400,n,8,2";
+// Bytes taken per receive step, so the wait loops get back to the message pump
+// regularly even while a long burst arrives.
+constexpr int RECEIVE_STEP_BYTES = 128;
 
 PortHandle g_port = PORT_INVALID;
 
@@ -129,6 +133,23 @@ std::optional<uint8_t> link_read_byte() {
     return b;
 }
 
+LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                           const uint8_t* payload) {
+    const LinkStatus built = codec_encode(address, sub_address, code, length, payload);
+    if (built != LINK_OK) return built;
+    const std::span<const uint8_t> frame = codec_frame_bytes();
+    return link_write_bytes(frame.data(), frame.size());
+}
+
+ReceiveStep link_receive_step(Frame* frame) {
+    for (int i = 0; i < RECEIVE_STEP_BYTES; ++i) {
+        const std::optional<uint8_t> b = link_read_byte();
+        if (!b) return ReceiveStep::nothing_waiting;
+        if (codec_receive(*b, frame)) return ReceiveStep::frame_complete;
+    }
+    return ReceiveStep::budget_used;
+}
+
 bool link_timed_out(uint32_t limit_ms, uint32_t start) {
     if (ticks_elapsed(start, tick_count_ms()) <= limit_ms) return false;
     char line[48];
@@ -141,7 +162,8 @@ LinkStatus link_drain(uint32_t ms) {
     const uint32_t start = tick_count_ms();
     for (;;) {
         if (busy_cancelled()) return LINK_CANCELLED;
-        const ReceiveStep step = codec_receive_step();
+        Frame ignored;
+        const ReceiveStep step = link_receive_step(&ignored);
         if (link_timed_out(ms, start)) return LINK_OK;
         if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/ui.h"
+#include "link/frame.h"
 #include "link/link_status.h"
 
 struct PortSettings {
@@ -42,6 +43,25 @@ LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // port is read for all that is waiting and the bytes handed out one by one;
 // each goes to the monitor feed as " %02x" when it is handed out.
 std::optional<uint8_t> link_read_byte();
+
+// Builds a frame with the codec and writes it in one write: LINK_ERR_COMM
+// without writing for a payload over 256 bytes, otherwise the write's status.
+LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                           const uint8_t* payload);
+
+// What one receive step ended with.
+enum class ReceiveStep {
+    frame_complete,   // a valid frame is complete
+    nothing_waiting,  // a read delivered no byte: nothing waiting, or the port is closed
+    budget_used,      // 128 bytes taken without completing a frame
+};
+
+// One non-blocking receive step: hands the codec's receiver the bytes waiting
+// at the port, at most 128, until one completes a frame, which then is in
+// *frame (its payload valid until the next step). Bytes after that frame stay
+// waiting for the next step, and bytes that do not complete a frame stay in
+// the receiver.
+ReceiveStep link_receive_step(Frame* frame);
 
 // True once the time since start (a tick count) exceeds limit_ms; then also
 // feeds "{TIMEOUT limit}". The difference is taken as a signed 32-bit number,

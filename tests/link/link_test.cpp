@@ -109,6 +109,64 @@ TEST(LinkPort, BytesGoToTheMonitorAsHex) {
     EXPECT_EQ(monitor_feed_unread(), 0u);
 }
 
+TEST(LinkSendFrame, OneWriteOfTheWholeFrameOrWhyNot) {
+    reset_link_world();
+    ASSERT_EQ(link_open(), LINK_OK);
+    EXPECT_EQ(link_send_frame(1, 0, 0x48, 1, Bytes{0x03}.data()), LINK_OK);
+    ASSERT_EQ(fake_port().writes.size(), 1u);
+    EXPECT_EQ(hex(fake_port().writes[0].bytes), "7f 01 48 03 b4 7f");
+
+    // A payload over 256 bytes is not sent at all.
+    const Bytes too_long(257, 0);
+    EXPECT_EQ(link_send_frame(1, 0, 0x10, too_long.size(), too_long.data()), LINK_ERR_COMM);
+    EXPECT_EQ(fake_port().writes.size(), 1u);
+
+    // A failed write or a closed port is the port's error.
+    fake_port().short_write = 3;
+    EXPECT_EQ(link_send_frame(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
+    fake_port().short_write = -1;
+    link_close();
+    EXPECT_EQ(link_send_frame(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
+}
+
+TEST(LinkReceiveStep, StepsOverThePort) {
+    reset_link_world();
+    Frame f{};
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);  // port closed
+
+    ASSERT_EQ(link_open(), LINK_OK);
+    // 200 bytes of noise: one step takes 128 and reports no frame, the next
+    // takes the rest and finds the port empty. The monitor sees each byte as
+    // the receiver takes it.
+    fake_port_queue(Bytes(200, 0x55));
+    (void)take_feed();
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::budget_used);
+    EXPECT_EQ(take_feed().size(), 128u * 3);
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    EXPECT_EQ(take_feed().size(), 72u * 3);
+
+    // A frame split over two steps; the step returns as soon as it completes,
+    // leaving the following bytes for later.
+    fake_port_queue({0x7F, 0x01, 0x08});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    fake_port_queue({0xF7, 0x7F, 0x01, 0x10, 0xEF, 0x7F});
+    ASSERT_EQ(link_receive_step(&f), ReceiveStep::frame_complete);
+    EXPECT_EQ(f.code, 0x08);
+    EXPECT_EQ(f.length, 0u);
+    EXPECT_EQ(take_feed(), " 7f 01 08 f7 7f");                      // the second frame's bytes not yet taken
+    ASSERT_EQ(link_receive_step(&f), ReceiveStep::frame_complete);  // opened by the shared flag
+    EXPECT_EQ(f.code, 0x10);
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+
+    // Opening the port afresh forgets a partial frame.
+    fake_port_queue({0x7F, 0x01});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    link_close();
+    ASSERT_EQ(link_open(), LINK_OK);
+    fake_port_queue({0x08, 0xF7, 0x7F});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+}
+
 TEST(LinkStatus, ClassificationAndMessages) {
     // Every code the link has.
     struct Case {
