@@ -37,7 +37,6 @@ std::string g_port_text;
 std::string g_mode_text;
 MonitorTextHook g_monitor_text_hook = nullptr;
 IdleWaitHook g_idle_wait_hook = nullptr;
-WindowRef g_main_window = nullptr;
 
 void set_monitor_texts(const std::string& port_text, const std::string& mode_text) {
     g_port_text = port_text;
@@ -188,6 +187,3 @@ void link_idle_wait() {
 void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }
 const std::string& link_monitor_port_text() { return g_port_text; }
 const std::string& link_monitor_mode_text() { return g_mode_text; }
-
-void link_set_main_window(WindowRef window) { g_main_window = window; }
-WindowRef link_main_window() { return g_main_window; }

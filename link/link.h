@@ -96,7 +96,3 @@ using MonitorTextHook = void (*)(const std::string& port_text, const std::string
 void link_set_monitor_text_hook(MonitorTextHook hook);
 const std::string& link_monitor_port_text();
 const std::string& link_monitor_mode_text();
-
-// The main window, which owns every busy window.
-void link_set_main_window(WindowRef window);
-WindowRef link_main_window();

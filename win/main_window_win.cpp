@@ -257,7 +257,6 @@ LRESULT on_create(HWND window, const CREATESTRUCTW* create) {
     if (!create_status_bar(window)) return -1;
     layout_status_fields();
     SendMessageW(g_status, WM_SIZE, SIZE_RESTORED, size);
-    link_set_main_window(window);
     if (!create_tab_control(window)) return -1;
     if (!placement_get().use_stored) fit_window_to_pages(window);
     SetFocus(g_tab);
@@ -396,7 +395,6 @@ void forget_windows() {
     g_progress_pos = 0;
     g_shown_modified = false;
     g_shown_file_name.clear();
-    link_set_main_window(nullptr);
 }
 
 }  // namespace

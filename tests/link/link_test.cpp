@@ -224,7 +224,7 @@ constexpr ReplyMatch VERSION = {OPCODE_VERSION, 2, {}, 0};
 
 TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 1001u);  // the first pass that finds more than 1000 ms
@@ -234,7 +234,7 @@ TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
 
 TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_port_reply(OPCODE_VERSION, {2, 3}, 1001);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
@@ -245,7 +245,7 @@ TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
 
 TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_port_reply(OPCODE_VERSION, {9, 9}, 10, 1);                   // sub-address 1
     fake_port_reply(OPCODE_STATUS, {9, 9}, 20);                       // other command
     fake_port_reply(OPCODE_VERSION, {9}, 30);                         // too short
@@ -258,14 +258,14 @@ TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
 
     // With only the wrong sub-address on the line the wait runs into the time-out.
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_port_reply(OPCODE_VERSION, {1, 2}, 10, 1);
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
 }
 
 TEST(WaitingTransaction, AcrossTheTickWrap) {
     reset_link_world(0xFFFFFE00u);
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 0xFFFFFE00u + 1001u);
@@ -283,7 +283,7 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
 
     // "Abbruch" during the wait.
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_busy().cancel_after = 300;
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 299u);
@@ -291,7 +291,7 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
 
 TEST(WaitingTransaction, ReopenClosesThePortFirst) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
     Frame reply;
@@ -315,7 +315,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     // Every pass that finds nothing waits once, a millisecond at most; passes
     // that find bytes go straight on.
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().waits, 1001);    // at 0..1000 ms
@@ -325,7 +325,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     reset_link_world();
     g_idle_waits = 0;
     link_set_idle_wait(counting_idle_wait);
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_port_queue(Bytes(300, 0x55), 10);
     fake_port_reply(OPCODE_VERSION, {1, 2}, 10);
     EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
@@ -337,7 +337,7 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
 
 TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     fake_port_reply(OPCODE_VERSION, {1, 2}, 100);  // a late reply to an earlier request
     take_feed();
@@ -354,7 +354,7 @@ TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
 
 TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_busy().cancel_after = 100;
     EXPECT_EQ(link_drain(500), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
@@ -387,7 +387,7 @@ TEST(SendOnlyAndPoll, NeitherWaits) {
 TEST(OperationFailed, ErrorsAndCancellation) {
     int owner = 0;
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
     EXPECT_FALSE(link_port_is_open());
@@ -396,7 +396,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_EQ(fake_ui().messages[0].owner, &owner);
 
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
     EXPECT_FALSE(link_port_is_open());
@@ -404,7 +404,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(fake_ui().messages.empty());
 
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_FALSE(operation_failed(LINK_OK, &owner));
     EXPECT_TRUE(link_port_is_open());

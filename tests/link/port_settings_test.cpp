@@ -119,7 +119,7 @@ TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers) {
     EXPECT_EQ(g_port_settings.address, 1u);
     EXPECT_FALSE(link_port_is_open());
     EXPECT_FALSE(fake_busy().open);
-    EXPECT_EQ(fake_busy().template_id, BUSY_TEMPLATE_TEST);
+    EXPECT_EQ(fake_busy().kind, BusyKind::test);
     EXPECT_EQ(fake_port().tried_names.back(), "COM5");
     EXPECT_TRUE(fake_ui().messages.empty());
 }

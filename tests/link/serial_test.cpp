@@ -132,7 +132,7 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
         }
     });
 
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     VersionData version;
     EXPECT_EQ(connection_test(version), LINK_OK);
     EXPECT_EQ(version.controller_major, 2);

@@ -42,7 +42,7 @@ TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost) {
     EXPECT_EQ(g_status_steps, 1);
     EXPECT_EQ(g_scope_steps, 1);
 
-    busy_open(main_window(), BUSY_TEMPLATE_CONFIG);
+    busy_open(BusyKind::config);
     tick();
     EXPECT_EQ(g_status_steps, 1);
     busy_close();
@@ -59,24 +59,25 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
     start();
     EXPECT_TRUE(busy_cancelled());  // no busy window: a wait ends at once
     const struct {
-        int template_id;
+        BusyKind kind;
         const char* title;
-    } templates[] = {{0, "Anschluss"},
-                     {BUSY_TEMPLATE_STATUS, "KV-310-R-Status"},
-                     {BUSY_TEMPLATE_TEST, "Test"},
-                     {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
-    for (const auto& t : templates) {
+    } kinds[] = {{BusyKind::connection, "Anschluss"},
+                 {BusyKind::status, "KV-310-R-Status"},
+                 {BusyKind::test, "Test"},
+                 {BusyKind::config, "KV-310-R-Konfiguration"}};
+    for (const auto& t : kinds) {
         SCOPED_TRACE(t.title);
-        busy_open(main_window(), t.template_id);
+        busy_open(t.kind);
         HWND busy = static_cast<HWND>(busy_window());
         ASSERT_NE(busy, nullptr);
         EXPECT_EQ(window_text(busy), t.title);
+        EXPECT_EQ(GetWindow(busy, GW_OWNER), main_window());
         EXPECT_TRUE(IsWindowVisible(busy));
         EXPECT_FALSE(IsWindowEnabled(main_window()));
         EXPECT_EQ(window_text(GetDlgItem(busy, IDCANCEL)), "Abbruch");
         EXPECT_FALSE(busy_cancelled());
 
-        busy_open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
+        busy_open(BusyKind::test);  // a second one changes nothing
         EXPECT_EQ(busy_window(), busy);
 
         busy_set_text("Kommunikation mit KV-310-R");
@@ -99,7 +100,7 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
 
 TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     start();
-    busy_open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     for (int i = 0; i < 3; ++i) PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
     busy_cancelled();
     EXPECT_EQ(selected_page(), Page::special_functions);
@@ -112,7 +113,7 @@ TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
 
 TEST_F(BusyTest, AQuitTakenWhileBusyWaitsForTheWindowToClose) {
     start();
-    busy_open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     PostQuitMessage(3);
     for (int i = 0; i < 20; ++i) EXPECT_FALSE(busy_cancelled());  // the operation goes on
     MSG msg;
