@@ -4,7 +4,7 @@
 // below, one message per query.
 #include "link/busy.h"
 
-#include "win/shell_win.h"
+#include "win/app_win.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
 

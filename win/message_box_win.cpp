@@ -2,7 +2,8 @@
 // and ß show whatever the system's code page.
 #include "win/message_box_win.h"
 
-#include "win/shell_win.h"
+#include "win/app_win.h"
+#include "win/file_dialog_win.h"
 #include "base/text.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"

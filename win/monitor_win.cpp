@@ -4,8 +4,8 @@
 // exists.
 #include "win/monitor_win.h"
 
+#include "win/app_win.h"
 #include "win/dialog_items_win.h"
-#include "win/shell_win.h"
 #include "port/utf16_win.h"
 #include "link/link.h"
 #include "link/monitor_feed.h"

@@ -1,10 +1,10 @@
-// The "Userkurve 1 und 2" page (template IDD_PAGE_CURVES): both user curves
-// of the live record as plots and as number lists, and the import of a curve
-// from a text file. The curves change nowhere else on this page.
-#include "win/pages_win.h"
+// Both curves are drawn from the live record at every paint; the import is the
+// only change this page makes to them.
+#include "win/page_curves_win.h"
 
+#include "win/app_win.h"
+#include "win/page_notify.h"
 #include "win/plot_draw_win.h"
-#include "win/shell_win.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "base/ui.h"

@@ -6,13 +6,13 @@
 // measure/scope_view.h.
 #include "win/page_scope_win.h"
 
+#include "win/app_win.h"
 #include "win/dialog_items_win.h"
-#include "win/pages_win.h"
-#include "win/program_state_win.h"
+#include "win/page_notify.h"
 #include "win/scope_export_win.h"
 #include "win/scope_plot_win.h"
 #include "win/scope_readout_win.h"
-#include "win/shell_win.h"
+#include "win/timer_win.h"
 #include "base/text.h"
 #include "link/link.h"
 #include "measure/scope_view.h"
@@ -360,5 +360,5 @@ void scope_page_attach(ScopeSession& session) {
 void scope_timer_step() {
     ProgramState& state = program_state();
     // The page's window owns the start command's messages.
-    scope_step(state.scope, state.status.slots, state.drive, page_window(Page::scope), tick_count_ms());
+    scope_step(state.scope, state.status.slots, state.drive, g_page, tick_count_ms());
 }

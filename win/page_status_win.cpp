@@ -3,7 +3,7 @@
 // typed value. The texts, the poll and the drive arithmetic are the core's
 // (measure/status_text.h, measure/status_poll.h); this file moves them into
 // the controls and the page's messages into core calls.
-#include "win/pages_win.h"
+#include "win/page_status_win.h"
 
 #include <commctrl.h>
 
@@ -18,9 +18,10 @@
 #include "port/port.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
+#include "win/app_win.h"
 #include "win/dialog_items_win.h"
-#include "win/program_state_win.h"
-#include "win/shell_win.h"
+#include "win/page_notify.h"
+#include "win/status_bar_win.h"
 
 namespace {
 

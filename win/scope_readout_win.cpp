@@ -1,6 +1,5 @@
 #include "win/scope_readout_win.h"
 
-#include "win/page_scope_win.h"
 #include "measure/scope_view.h"
 #include "port/utf16_win.h"
 

@@ -1,6 +1,8 @@
 // The busy window and the periodic timer that must keep still while it is up.
 #include "tests/win/shell_fixture.h"
 
+#include "win/page_scope_win.h"
+#include "win/page_status_win.h"
 #include "link/busy.h"
 #include "res/resource.h"
 
@@ -25,11 +27,16 @@ struct BusyTest : ShellTest {
         ShellTest::SetUp();
         g_status_steps = g_scope_steps = 0;
         g_nest = false;
+    }
+    // The main window as start-up makes it, with the timer's steps counted
+    // instead of the pages' own.
+    void start() {
+        ShellTest::start();
         set_timer_steps(count_status_step, count_scope_step);
     }
     void TearDown() override {
         busy_close();
-        set_timer_steps(nullptr, nullptr);
+        set_timer_steps(status_timer_step, scope_timer_step);
         ShellTest::TearDown();
     }
 };
