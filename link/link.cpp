@@ -32,6 +32,7 @@ struct ReadAhead {
     size_t next;
 };
 ReadAhead g_read_ahead;
+uint64_t g_bytes_received = 0;
 
 std::string g_port_text;
 std::string g_mode_text;
@@ -129,8 +130,11 @@ std::optional<uint8_t> link_read_byte() {
     }
     const uint8_t b = r.bytes[r.next++];
     feed_hex(b);
+    ++g_bytes_received;
     return b;
 }
+
+uint64_t link_bytes_received() { return g_bytes_received; }
 
 LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
                            const uint8_t* payload) {

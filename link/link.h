@@ -43,6 +43,10 @@ LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // port is read for all that is waiting and the bytes handed out one by one;
 // each goes to the monitor feed as " %02x" when it is handed out.
 std::optional<uint8_t> link_read_byte();
+// How many bytes link_read_byte has handed out since program start: a wait
+// that must know whether anything at all came over the line, a frame or not,
+// compares two readings.
+uint64_t link_bytes_received();
 
 // Builds a frame with the codec and writes it in one write: LINK_ERR_COMM
 // without writing for a payload over 256 bytes, otherwise the write's status.

@@ -26,6 +26,8 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match);
 // Feeds "\r\nTx", sends the request frame to the configured address, feeds
 // "\r\nRx". A failed write is not reported: it ends in a missing reply.
 void send_request(uint8_t code, const uint8_t* payload, size_t length);
+// The same to the given address instead of the configured one.
+void send_request_to(uint8_t address, uint8_t code, const uint8_t* payload, size_t length);
 
 // Waits up to timeout_ms for a matching reply. Each pass: cancel query, one
 // receive step, time-out check; a pass that found no byte waits in the OS for

@@ -55,6 +55,9 @@ void fake_port_queue(const std::vector<uint8_t>& bytes, uint32_t delay_ms = 0);
 // Queue a reply frame to address 1 (sub-address 0 unless given).
 void fake_port_reply(uint8_t code, const std::vector<uint8_t>& payload, uint32_t delay_ms = 0,
                      uint8_t sub_address = 0);
+// The same from the dimmer at another address.
+void fake_port_reply_from(uint8_t address, uint8_t code, const std::vector<uint8_t>& payload,
+                          uint32_t delay_ms = 0);
 // Every written byte, all writes joined.
 std::vector<uint8_t> fake_port_written();
 // The request frames written, decoded (code and payload).
