@@ -13,7 +13,7 @@ bool g_open = false;
 
 }  // namespace
 
-void busy_open(WindowRef, int) { g_open = true; }
+void busy_open(BusyKind) { g_open = true; }
 
 void busy_set_text(const std::string& text) {
     if (!g_open) return;

@@ -5,18 +5,14 @@ namespace {
 FrameEncoder g_encoder;
 FrameParser g_parser;
 
-// Bytes taken per receive step, so the wait loops get back to the message pump
-// regularly even while a long burst arrives.
-constexpr int RECEIVE_STEP_BYTES = 128;
-
 LinkStatus put(const uint8_t* bytes, size_t count) {
     return frame_put(g_encoder, bytes, count) ? LINK_OK : LINK_ERR_COMM;
 }
 
 }  // namespace
 
-LinkStatus codec_send(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
-                      const uint8_t* payload) {
+LinkStatus codec_encode(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                        const uint8_t* payload) {
     if (length > FRAME_MAX_PAYLOAD) return LINK_ERR_COMM;
     codec_begin(address, sub_address, code);
     (void)put(payload, length);  // at most 256 bytes always fit
@@ -40,21 +36,12 @@ LinkStatus codec_put_u32(uint32_t value) {
     return put(bytes, 4);
 }
 
-LinkStatus codec_finish() {
-    if (!frame_finish(g_encoder)) return LINK_ERR_COMM;
-    return link_write_bytes(g_encoder.buffer, g_encoder.fill);
-}
+LinkStatus codec_finish() { return frame_finish(g_encoder) ? LINK_OK : LINK_ERR_COMM; }
 
-ReceiveStep codec_receive_step() {
-    g_parser.completed = 0;
-    for (int i = 0; i < RECEIVE_STEP_BYTES; ++i) {
-        const std::optional<uint8_t> b = link_read_byte();
-        if (!b) return ReceiveStep::nothing_waiting;
-        if (frame_parser_push(g_parser, *b)) return ReceiveStep::frame_complete;
-    }
-    return ReceiveStep::budget_used;
-}
+std::span<const uint8_t> codec_frame_bytes() { return {g_encoder.buffer, g_encoder.fill}; }
 
-bool codec_decode(Frame* out) { return frame_decode(g_parser, out); }
+bool codec_receive(uint8_t byte, Frame* frame) {
+    return frame_parser_push(g_parser, byte) && frame_decode(g_parser, frame);
+}
 
 void codec_reset_receiver() { frame_parser_reset(g_parser); }

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr ReplyMatch VERSION_REPLY = {CMD_VERSION, 2, {}, 0};
-constexpr ReplyMatch STATUS_REPLY = {CMD_STATUS, STATUS_RECORD_SIZE, {}, 0};
-constexpr ReplyMatch RESET_REPLY = {CMD_RESET, 1, {}, 0};
+constexpr ReplyMatch VERSION_REPLY = {OPCODE_VERSION, 2, {}, 0};
+constexpr ReplyMatch STATUS_REPLY = {OPCODE_STATUS, STATUS_RECORD_SIZE, {}, 0};
+constexpr ReplyMatch RESET_REPLY = {OPCODE_RESET, 1, {}, 0};
 
 void fill_slot(StatusSlot& slot, const Frame& reply) {
     slot.valid = 1;
@@ -41,7 +41,7 @@ LinkStatus connection_test(VersionData& version) {
     version = {};
     Frame reply;
     const LinkStatus code =
-        waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION_REPLY, VERSION_WAIT_MS, &reply);
+        waiting_transaction(true, OPCODE_VERSION, nullptr, 0, VERSION_REPLY, VERSION_WAIT_MS, &reply);
     if (code != LINK_OK) return code;
     version.controller_major = reply.payload[0];
     version.controller_minor = reply.payload[1];
@@ -60,24 +60,24 @@ LinkStatus status_transaction(StatusSlots& slots, uint8_t flag1, uint16_t value1
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
     Frame reply;
-    const LinkStatus code =
-        waiting_transaction(false, CMD_STATUS, payload, sizeof payload, STATUS_REPLY, STATUS_WAIT_MS, &reply);
+    const LinkStatus code = waiting_transaction(false, OPCODE_STATUS, payload, sizeof payload, STATUS_REPLY,
+                                                STATUS_WAIT_MS, &reply);
     if (code == LINK_OK) fill_slot(slots.fetched, reply);
     return code;
 }
 
 LinkStatus reset_transaction() {
     Frame reply;
-    return waiting_transaction(false, CMD_RESET, nullptr, 0, RESET_REPLY, PARAMETER_WAIT_MS, &reply);
+    return waiting_transaction(false, OPCODE_RESET, nullptr, 0, RESET_REPLY, PARAMETER_WAIT_MS, &reply);
 }
 
 LinkStatus write_block(int index, const uint8_t* block) {
     uint8_t payload[1 + PARAMETER_BLOCK_SIZE];
     payload[0] = uint8_t(index);
     std::memcpy(payload + 1, block, PARAMETER_BLOCK_SIZE);
-    const ReplyMatch echo = {CMD_WRITE_BLOCK, 2, {1, uint8_t(index)}, 2};
+    const ReplyMatch echo = {OPCODE_WRITE_BLOCK, 2, {1, uint8_t(index)}, 2};
     Frame reply;
-    return waiting_transaction(false, CMD_WRITE_BLOCK, payload, sizeof payload, echo, PARAMETER_WAIT_MS,
+    return waiting_transaction(false, OPCODE_WRITE_BLOCK, payload, sizeof payload, echo, PARAMETER_WAIT_MS,
                                &reply);
 }
 
@@ -85,9 +85,9 @@ LinkStatus read_block(int index, uint8_t* block) {
     const uint8_t payload[1] = {uint8_t(index)};
     // The block follows the status byte and the index. A reply too short to
     // carry all of it is not taken; the wait goes on as for any other frame.
-    const ReplyMatch answer = {CMD_READ_BLOCK, 2 + PARAMETER_BLOCK_SIZE, {1, uint8_t(index)}, 2};
+    const ReplyMatch answer = {OPCODE_READ_BLOCK, 2 + PARAMETER_BLOCK_SIZE, {1, uint8_t(index)}, 2};
     Frame reply;
-    const LinkStatus code = waiting_transaction(false, CMD_READ_BLOCK, payload, sizeof payload, answer,
+    const LinkStatus code = waiting_transaction(false, OPCODE_READ_BLOCK, payload, sizeof payload, answer,
                                                 PARAMETER_WAIT_MS, &reply);
     if (code == LINK_OK) std::memcpy(block, reply.payload + 2, PARAMETER_BLOCK_SIZE);
     return code;
@@ -96,7 +96,7 @@ LinkStatus read_block(int index, uint8_t* block) {
 LinkStatus send_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_t value2) {
     uint8_t payload[8];
     build_status_request(flag1, value1, flag2, value2, payload);
-    return send_only_transaction(CMD_STATUS, payload, sizeof payload);
+    return send_only_transaction(OPCODE_STATUS, payload, sizeof payload);
 }
 
 LinkStatus poll_status_reply(StatusSlots& slots) {

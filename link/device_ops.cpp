@@ -24,8 +24,8 @@ uint8_t* transfer_block(uint8_t* image, int index) { return image + index * PARA
 // cancel flag stays set, so the first wait that follows ends the operation.
 void drain_late_replies() { (void)link_drain(DRAIN_MS); }
 
-void open_busy(int template_id, const char* text) {
-    busy_open(link_main_window(), template_id);
+void open_busy(BusyKind kind, const char* text) {
+    busy_open(kind);
     busy_set_text(text);
 }
 
@@ -39,7 +39,7 @@ void dimmer_version_text(const VersionData& version, int dimmer, char* out, size
 
 bool fetch(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, uint8_t flag2,
            uint16_t value2) {
-    open_busy(BUSY_TEMPLATE_STATUS, "Status..");
+    open_busy(BusyKind::status, "Status..");
     drain_late_replies();
     const LinkStatus code = status_transaction(slots, flag1, value1, flag2, value2);
     if (operation_failed(code, owner)) return false;
@@ -53,7 +53,7 @@ bool fetch(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, 
 void set_transfer_progress_hook(TransferProgressHook hook) { g_progress_hook = hook; }
 
 bool firmware_version(WindowRef owner) {
-    open_busy(BUSY_TEMPLATE_TEST, "Hardware-Test..");
+    open_busy(BusyKind::test, "Hardware-Test..");
     VersionData version;
     if (operation_failed(connection_test(version), owner)) return true;
     busy_close();
@@ -76,7 +76,7 @@ bool status_fetch_drive(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint
 }
 
 bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
-    open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
+    open_busy(BusyKind::config, TEXT_TRANSFER);
     uint8_t image[TRANSFER_IMAGE_SIZE] = {};
     std::memcpy(image, device_image(record), DEVICE_IMAGE_SIZE);
     drain_late_replies();
@@ -92,7 +92,7 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
 }
 
 bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
-    open_busy(BUSY_TEMPLATE_CONFIG, TEXT_TRANSFER);
+    open_busy(BusyKind::config, TEXT_TRANSFER);
     drain_late_replies();
     uint8_t image[TRANSFER_IMAGE_SIZE] = {};
     for (int i = 0; i < PARAMETER_BLOCKS; ++i) {

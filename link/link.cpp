@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "base/cp1252.h"
 #include "base/text.h"
@@ -16,8 +17,9 @@ PortSettings g_port_settings;
 namespace {
 
 constexpr const char* LINE_MODE = "38400,n,8,2";
-constexpr int32_t ERROR_RANGE_FIRST = 10000;
-constexpr int32_t ERROR_RANGE_LAST = 10006;
+// Bytes taken per receive step, so the wait loops get back to the message pump
+// regularly even while a long burst arrives.
+constexpr int RECEIVE_STEP_BYTES = 128;
 
 PortHandle g_port = PORT_INVALID;
 
@@ -35,7 +37,6 @@ std::string g_port_text;
 std::string g_mode_text;
 MonitorTextHook g_monitor_text_hook = nullptr;
 IdleWaitHook g_idle_wait_hook = nullptr;
-WindowRef g_main_window = nullptr;
 
 void set_monitor_texts(const std::string& port_text, const std::string& mode_text) {
     g_port_text = port_text;
@@ -60,17 +61,18 @@ void set_port_name(PortSettings& settings, std::string_view name) {
     settings.name[n] = '\0';
 }
 
-bool link_is_error(LinkStatus status) {
-    const int32_t code = int32_t(status);
-    return code >= ERROR_RANGE_FIRST && code <= ERROR_RANGE_LAST;
-}
-
-bool link_is_cancel(LinkStatus status) { return status == LINK_CANCELLED; }
-
 std::string link_status_message(LinkStatus status) {
-    if (status == LINK_ERR_NO_PORT) return "Kommunikationsport muss ausgewählt werden";
-    if (status == LINK_ERR_PORT) return "Kommunikationsport ist nicht geeignet";
-    if (link_is_error(status)) return "Kommunikation mit KV-310-R ist fehlerhaft";
+    switch (status) {
+        case LINK_ERR_NO_PORT:
+            return "Kommunikationsport muss ausgewählt werden";
+        case LINK_ERR_PORT:
+            return "Kommunikationsport ist nicht geeignet";
+        case LINK_ERR_COMM:
+            return "Kommunikation mit KV-310-R ist fehlerhaft";
+        case LINK_OK:
+        case LINK_CANCELLED:
+            return {};
+    }
     return {};
 }
 
@@ -130,6 +132,23 @@ std::optional<uint8_t> link_read_byte() {
     return b;
 }
 
+LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                           const uint8_t* payload) {
+    const LinkStatus built = codec_encode(address, sub_address, code, length, payload);
+    if (built != LINK_OK) return built;
+    const std::span<const uint8_t> frame = codec_frame_bytes();
+    return link_write_bytes(frame.data(), frame.size());
+}
+
+ReceiveStep link_receive_step(Frame* frame) {
+    for (int i = 0; i < RECEIVE_STEP_BYTES; ++i) {
+        const std::optional<uint8_t> b = link_read_byte();
+        if (!b) return ReceiveStep::nothing_waiting;
+        if (codec_receive(*b, frame)) return ReceiveStep::frame_complete;
+    }
+    return ReceiveStep::budget_used;
+}
+
 bool link_timed_out(uint32_t limit_ms, uint32_t start) {
     if (ticks_elapsed(start, tick_count_ms()) <= limit_ms) return false;
     char line[48];
@@ -142,7 +161,8 @@ LinkStatus link_drain(uint32_t ms) {
     const uint32_t start = tick_count_ms();
     for (;;) {
         if (busy_cancelled()) return LINK_CANCELLED;
-        const ReceiveStep step = codec_receive_step();
+        Frame ignored;
+        const ReceiveStep step = link_receive_step(&ignored);
         if (link_timed_out(ms, start)) return LINK_OK;
         if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
@@ -167,6 +187,3 @@ void link_idle_wait() {
 void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }
 const std::string& link_monitor_port_text() { return g_port_text; }
 const std::string& link_monitor_mode_text() { return g_mode_text; }
-
-void link_set_main_window(WindowRef window) { g_main_window = window; }
-WindowRef link_main_window() { return g_main_window; }

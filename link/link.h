@@ -1,6 +1,6 @@
 // The serial link to the dimmer: the port settings, opening and closing the
 // port, moving bytes (each one shown in the communication monitor), time-outs,
-// the link's status codes and their messages.
+// and the messages of the link's status codes (link_status.h).
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "base/ui.h"
+#include "link/frame.h"
+#include "link/link_status.h"
 
 struct PortSettings {
     char name[128];    // as passed to the system's open call, at most 127 characters
@@ -21,22 +23,6 @@ extern PortSettings g_port_settings;
 // Copies at most 127 bytes of name, never splitting a UTF-8 sequence.
 void set_port_name(PortSettings& settings, std::string_view name);
 
-// The outcome of everything the link does: the codec, the port, the drain, the
-// transactions and the commands built on them.
-enum class [[nodiscard]] LinkStatus : int32_t{
-    LINK_OK = 0,
-    LINK_ERR_NO_PORT = 10000,  // no port name configured
-    LINK_ERR_PORT = 10001,     // the port cannot be opened, is closed, or a write failed
-    LINK_ERR_COMM = 10003,     // no matching reply in time, or a frame that would not fit
-    LINK_CANCELLED = 20000,    // "Abbruch" in the busy window
-};
-using enum LinkStatus;  // the codes keep the names the link has always used
-
-// 10000..10006 is the error range: each code in it is an error, and those
-// without a message of their own show the LINK_ERR_COMM text. 20000 is a
-// cancellation. Every other value counts as success.
-bool link_is_error(LinkStatus status);
-bool link_is_cancel(LinkStatus status);
 // The message for an error; empty for success and cancellation.
 std::string link_status_message(LinkStatus status);
 
@@ -57,6 +43,25 @@ LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // port is read for all that is waiting and the bytes handed out one by one;
 // each goes to the monitor feed as " %02x" when it is handed out.
 std::optional<uint8_t> link_read_byte();
+
+// Builds a frame with the codec and writes it in one write: LINK_ERR_COMM
+// without writing for a payload over 256 bytes, otherwise the write's status.
+LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
+                           const uint8_t* payload);
+
+// What one receive step ended with.
+enum class ReceiveStep {
+    frame_complete,   // a valid frame is complete
+    nothing_waiting,  // a read delivered no byte: nothing waiting, or the port is closed
+    budget_used,      // 128 bytes taken without completing a frame
+};
+
+// One non-blocking receive step: hands the codec's receiver the bytes waiting
+// at the port, at most 128, until one completes a frame, which then is in
+// *frame (its payload valid until the next step). Bytes after that frame stay
+// waiting for the next step, and bytes that do not complete a frame stay in
+// the receiver.
+ReceiveStep link_receive_step(Frame* frame);
 
 // True once the time since start (a tick count) exceeds limit_ms; then also
 // feeds "{TIMEOUT limit}". The difference is taken as a signed 32-bit number,
@@ -91,7 +96,3 @@ using MonitorTextHook = void (*)(const std::string& port_text, const std::string
 void link_set_monitor_text_hook(MonitorTextHook hook);
 const std::string& link_monitor_port_text();
 const std::string& link_monitor_mode_text();
-
-// The main window, which owns every busy window.
-void link_set_main_window(WindowRef window);
-WindowRef link_main_window();

@@ -48,7 +48,7 @@ std::string port_search_name(int index) {
 
 PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings.address = dialog_copy.address;
-    busy_open(link_main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     PortSearchResult result = PortSearchResult::not_found;
     VersionData version;
     for (int i = 0; i < PORT_SEARCH_NAMES && result == PortSearchResult::not_found; ++i) {
@@ -72,7 +72,7 @@ PortSearchResult port_search(WindowRef owner, const PortSettings& dialog_copy) {
 
 LinkStatus port_settings_accept(WindowRef owner, const PortSettings& dialog_copy) {
     g_port_settings = dialog_copy;
-    busy_open(link_main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     busy_set_text("Hardware-Test..");
     VersionData version;
     const LinkStatus code = connection_test(version);

@@ -1,4 +1,4 @@
-// The dimmer's protocol as both ends of the line know it: the command codes,
+// The dimmer's protocol as both ends of the line know it: the opcodes,
 // the sizes of the parameter transfer and the layout of an oscilloscope
 // capture. The program's link and the virtual dimmer take them from here.
 #pragma once
@@ -6,17 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 
-// Command codes (the command byte of a frame with sub-address 0). A reply
-// carries the code of its request, but for the scope blocks: 0x90 is answered
-// with a 0x88 block or a 0x90 state.
-constexpr uint8_t CMD_VERSION = 0x08;        // -> controller major, minor [, dimmer 1 and 2 major, minor]
-constexpr uint8_t CMD_STATUS = 0x10;         // 8 bytes drive request -> 111-byte status record
-constexpr uint8_t CMD_RESET = 0x40;          // reset the dimmer's parameter set -> 1 byte
-constexpr uint8_t CMD_READ_BLOCK = 0x48;     // block index -> 1, index, 128 bytes
-constexpr uint8_t CMD_WRITE_BLOCK = 0x50;    // index, 128 bytes -> 1, index
-constexpr uint8_t CMD_SCOPE = 0x80;          // start / stop -> u32, u16
-constexpr uint8_t CMD_SCOPE_BLOCK = 0x88;    // reply to 0x90: index, up to 200 sample bytes
-constexpr uint8_t CMD_SCOPE_REQUEST = 0x90;  // block index, 0 -> 0x88 block or 0x90 state
+// Opcodes: the command byte of a frame with sub-address 0 (OPCODE_, apart
+// from the CMD_ commands of the program's menus). A reply carries the opcode
+// of its request, but for the scope blocks: 0x90 is answered with a 0x88
+// block or a 0x90 state.
+constexpr uint8_t OPCODE_VERSION = 0x08;        // -> controller major, minor [, dimmer 1 and 2 major, minor]
+constexpr uint8_t OPCODE_STATUS = 0x10;         // 8 bytes drive request -> 111-byte status record
+constexpr uint8_t OPCODE_RESET = 0x40;          // reset the dimmer's parameter set -> 1 byte
+constexpr uint8_t OPCODE_READ_BLOCK = 0x48;     // block index -> 1, index, 128 bytes
+constexpr uint8_t OPCODE_WRITE_BLOCK = 0x50;    // index, 128 bytes -> 1, index
+constexpr uint8_t OPCODE_SCOPE = 0x80;          // start / stop -> u32, u16
+constexpr uint8_t OPCODE_SCOPE_BLOCK = 0x88;    // reply to 0x90: index, up to 200 sample bytes
+constexpr uint8_t OPCODE_SCOPE_REQUEST = 0x90;  // block index, 0 -> 0x88 block or 0x90 state
 
 // The parameter set travels as a transfer image of 8 blocks of 128 bytes
 // (32 u32 values each).

@@ -20,7 +20,7 @@ LinkStatus reopen_and_send(const uint8_t payload[6]) {
     link_close();
     const LinkStatus opened = link_open();
     if (opened != LINK_OK) return opened;
-    return send_only_transaction(CMD_SCOPE, payload, 6);
+    return send_only_transaction(OPCODE_SCOPE, payload, 6);
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ LinkStatus scope_stop() {
 
 LinkStatus scope_data_request(uint8_t index) {
     const uint8_t payload[2] = {index, 0};
-    return send_only_transaction(CMD_SCOPE_REQUEST, payload, sizeof payload);
+    return send_only_transaction(OPCODE_SCOPE_REQUEST, payload, sizeof payload);
 }
 
 LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
@@ -59,24 +59,24 @@ LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
     if (poll_reply(&reply) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
     const uint8_t* p = reply.payload;
     switch (reply.code) {
-        case CMD_STATUS:
+        case OPCODE_STATUS:
             if (reply.length < STATUS_RECORD_SIZE) break;
             store_polled_status(slots, reply);
             r.status = slots.polled;
             return LINK_OK;
-        case CMD_SCOPE:
+        case OPCODE_SCOPE:
             if (reply.length < 6) break;
             r.start_ack = 1;
             r.start_value = get_u32le(p);
             r.start_word = get_u16le(p + 4);
             return LINK_OK;
-        case CMD_SCOPE_BLOCK:
+        case OPCODE_SCOPE_BLOCK:
             if (reply.length < 2) break;
             // A short block leaves the rest zero; the capture counts it as full.
             std::memcpy(r.data, p, reply.length < SCOPE_BLOCK_DATA ? reply.length : SCOPE_BLOCK_DATA);
             r.data_length = SCOPE_BLOCK_DATA;
             return LINK_OK;
-        case CMD_SCOPE_REQUEST:
+        case OPCODE_SCOPE_REQUEST:
             if (reply.length < 2) break;
             r.state_word = get_u16le(p);
             r.state_count = 2;

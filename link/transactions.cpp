@@ -1,7 +1,6 @@
 #include "link/transactions.h"
 
 #include "link/busy.h"
-#include "link/codec.h"
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "port/port.h"
@@ -16,7 +15,7 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match) {
 
 void send_request(uint8_t code, const uint8_t* payload, size_t length) {
     monitor_feed("\r\nTx");
-    (void)codec_send(link_address(), 0, code, length, payload);
+    (void)link_send_frame(link_address(), 0, code, length, payload);
     monitor_feed("\r\nRx");
 }
 
@@ -24,11 +23,11 @@ LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* r
     const uint32_t start = tick_count_ms();
     for (;;) {
         if (busy_cancelled()) return LINK_CANCELLED;
-        const ReceiveStep step = codec_receive_step();
+        Frame frame;
+        const ReceiveStep step = link_receive_step(&frame);
         if (step == ReceiveStep::frame_complete) {
             monitor_feed("\r\n");
-            Frame frame;
-            if (codec_decode(&frame) && reply_matches(frame, match)) {
+            if (reply_matches(frame, match)) {
                 *reply = frame;
                 return LINK_OK;
             }
@@ -56,11 +55,11 @@ LinkStatus send_only_transaction(uint8_t code, const uint8_t* payload, size_t le
 }
 
 LinkStatus poll_reply(Frame* reply, bool* line_idle) {
-    const ReceiveStep step = codec_receive_step();
+    const ReceiveStep step = link_receive_step(reply);
     if (line_idle) *line_idle = step == ReceiveStep::nothing_waiting;
     if (step != ReceiveStep::frame_complete) return LINK_ERR_COMM;
     monitor_feed("\r\n");
-    return codec_decode(reply) ? LINK_OK : LINK_ERR_COMM;
+    return LINK_OK;
 }
 
 bool operation_failed(LinkStatus status, WindowRef owner) {

@@ -141,8 +141,8 @@
 #define CMD_SCOPE_SAVE_PNG 25361
 #define CMD_SCOPE_COPY 25362
 
-// Small dialogs. The busy window's templates are the link's BUSY_TEMPLATE_*
-// (link/busy.h; win/busy_win.cpp checks they agree).
+// Small dialogs. The busy window has a template for each BusyKind
+// (link/busy.h; win/busy_win.cpp maps one to the other).
 #define IDD_ABOUT 26000
 #define IDD_BUSY_CONNECTION 27200
 #define IDD_BUSY_STATUS 27201

@@ -24,13 +24,13 @@ size_t default_mode_offset(int dimmer) {
 // The shortest payload the program accepts for each reply code.
 size_t minimum_reply_length(uint8_t code) {
     switch (code) {
-        case CMD_VERSION:
+        case OPCODE_VERSION:
             return 2;
-        case CMD_STATUS:
+        case OPCODE_STATUS:
             return STATUS_RECORD_SIZE;
-        case CMD_RESET:
+        case OPCODE_RESET:
             return 1;
-        case CMD_SCOPE:
+        case OPCODE_SCOPE:
             return 6;
         default:
             return 2;  // block read and write, scope block and scope state
@@ -59,10 +59,10 @@ SimReply on_status(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now
         OutputMeasurement m = measure_output(sim_output_state(dev, d), mains_rms_at(now_ms));
         dev.peak_loss_mw[d] = std::max(dev.peak_loss_mw[d], uint32_t(m.loss_w * 1000));
     }
-    if (dev.scripted_status.size() == STATUS_RECORD_SIZE) return reply(CMD_STATUS, dev.scripted_status);
+    if (dev.scripted_status.size() == STATUS_RECORD_SIZE) return reply(OPCODE_STATUS, dev.scripted_status);
     std::vector<uint8_t> out(STATUS_RECORD_SIZE);
     build_status(dev, now_ms, out.data());
-    return reply(CMD_STATUS, std::move(out));
+    return reply(OPCODE_STATUS, std::move(out));
 }
 
 SimReply on_read_block(SimDevice& dev, const uint8_t* p, size_t length) {
@@ -80,13 +80,13 @@ SimReply on_read_block(SimDevice& dev, const uint8_t* p, size_t length) {
                 std::memset(out.data() + 2 + at % PARAMETER_BLOCK_SIZE, 0, 4);
         }
     }
-    return reply(CMD_READ_BLOCK, std::move(out));
+    return reply(OPCODE_READ_BLOCK, std::move(out));
 }
 
 SimReply on_write_block(SimDevice& dev, const uint8_t* p, size_t length) {
     if (length < 1 + PARAMETER_BLOCK_SIZE || p[0] >= PARAMETER_BLOCKS) return {};
     std::memcpy(dev.store + p[0] * PARAMETER_BLOCK_SIZE, p + 1, PARAMETER_BLOCK_SIZE);
-    return reply(CMD_WRITE_BLOCK, {1, p[0]});
+    return reply(OPCODE_WRITE_BLOCK, {1, p[0]});
 }
 
 SimReply on_scope_start(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now_ms) {
@@ -95,7 +95,7 @@ SimReply on_scope_start(SimDevice& dev, const uint8_t* p, size_t length, uint32_
     SimScopeRecorder& s = dev.scope;
     if (is_stop_request(request)) {
         s.phase = ScopePhase::idle;
-        return reply(CMD_SCOPE, {0, 0, 0, 0, 0, 0});
+        return reply(OPCODE_SCOPE, {0, 0, 0, 0, 0, 0});
     }
     if (request.dimmer < 1 || request.dimmer > 2) return {};
     // The burst is taken now and can be fetched once the recording time has
@@ -108,7 +108,7 @@ SimReply on_scope_start(SimDevice& dev, const uint8_t* p, size_t length, uint32_
     std::vector<uint8_t> ack(6);
     put_u32le(ack.data(), uint32_t(SCOPE_CAPTURE_SIZE));
     put_u16le(ack.data() + 4, uint16_t(SCOPE_SAMPLES));
-    return reply(CMD_SCOPE, std::move(ack));
+    return reply(OPCODE_SCOPE, std::move(ack));
 }
 
 SimReply on_scope_request(SimDevice& dev, const uint8_t* p, size_t length, uint32_t now_ms) {
@@ -118,16 +118,16 @@ SimReply on_scope_request(SimDevice& dev, const uint8_t* p, size_t length, uint3
     if (s.phase == ScopePhase::recording && now_ms - s.started_ms >= dev.cfg.scope_record_ms) {
         s.phase = ScopePhase::ready;
     }
-    if (s.phase == ScopePhase::recording) return reply(CMD_SCOPE_REQUEST, {index, SCOPE_STATE_RECORDING});
+    if (s.phase == ScopePhase::recording) return reply(OPCODE_SCOPE_REQUEST, {index, SCOPE_STATE_RECORDING});
     if (s.phase == ScopePhase::idle || index >= SCOPE_CAPTURE_BLOCKS) {
-        return reply(CMD_SCOPE_REQUEST, {index, SCOPE_STATE_NONE});
+        return reply(OPCODE_SCOPE_REQUEST, {index, SCOPE_STATE_NONE});
     }
     size_t from = size_t(index) * SCOPE_BLOCK_SIZE;
     size_t count = std::min(size_t(SCOPE_BLOCK_SIZE), SCOPE_CAPTURE_SIZE - from);
     std::vector<uint8_t> out(1 + count);
     out[0] = index;
     std::memcpy(out.data() + 1, s.capture + from, count);
-    return reply(CMD_SCOPE_BLOCK, std::move(out));
+    return reply(OPCODE_SCOPE_BLOCK, std::move(out));
 }
 
 // Puts a reply on the wire, with whatever faults are configured.
@@ -202,22 +202,22 @@ void sim_receive(SimDevice& dev, const uint8_t* bytes, size_t count, uint32_t no
 SimReply sim_handle_request(SimDevice& dev, uint8_t code, const uint8_t* payload, size_t length,
                             uint32_t now_ms) {
     switch (code) {
-        case CMD_VERSION:
+        case OPCODE_VERSION:
             return reply(
-                CMD_VERSION,
+                OPCODE_VERSION,
                 std::vector<uint8_t>(dev.cfg.versions, dev.cfg.versions + (dev.cfg.short_version ? 2 : 6)));
-        case CMD_STATUS:
+        case OPCODE_STATUS:
             return on_status(dev, payload, length, now_ms);
-        case CMD_RESET:
+        case OPCODE_RESET:
             std::memcpy(dev.store, dev.cfg.factory_store.data(), TRANSFER_IMAGE_SIZE);
-            return reply(CMD_RESET, {1});
-        case CMD_READ_BLOCK:
+            return reply(OPCODE_RESET, {1});
+        case OPCODE_READ_BLOCK:
             return on_read_block(dev, payload, length);
-        case CMD_WRITE_BLOCK:
+        case OPCODE_WRITE_BLOCK:
             return on_write_block(dev, payload, length);
-        case CMD_SCOPE:
+        case OPCODE_SCOPE:
             return on_scope_start(dev, payload, length, now_ms);
-        case CMD_SCOPE_REQUEST:
+        case OPCODE_SCOPE_REQUEST:
             return on_scope_request(dev, payload, length, now_ms);
         default:
             return {};  // unknown commands go unanswered

@@ -1,19 +1,17 @@
-// Every command of the main window arrives here: menu, toolbar, context menu
-// and accelerators. File and device commands first make the page shown store
-// the value being typed, and afterwards show the record again.
-#include "win/shell_win.h"
+#include "win/commands_win.h"
 
-#include "params/recent.h"
-#include "win/tabs.h"
-#include "port/utf16_win.h"
+#include "win/app_win.h"
 #include "win/connection_dialog_win.h"
-#include "link/device_ops.h"
 #include "win/monitor_win.h"
-#include "win/pages_win.h"
+#include "win/page_status_win.h"
+#include "win/status_bar_win.h"
+#include "win/tab_pages_win.h"
+#include "win/tabs.h"
+#include "link/device_ops.h"
 #include "params/file_commands.h"
+#include "params/recent.h"
+#include "port/utf16_win.h"
 #include "res/resource.h"
-
-#include <commctrl.h>
 
 namespace {
 
@@ -163,8 +161,7 @@ void dispatch_command(int id) {
         case CMD_TAB_STATUS:
         case CMD_TAB_SCOPE:
             // Also for the tab already shown: the page is hidden and shown again.
-            TabCtrl_SetCurSel(tab_control(), id - CMD_TAB_FIRST);
-            page_switch();
+            show_page(page_at(id - CMD_TAB_FIRST));
             break;
         case CMD_TAB_HOME:
             step_tab(0, false);

@@ -4,8 +4,9 @@
 // searches, and opens it again on the settings the search left behind.
 #include "win/connection_dialog_win.h"
 
+#include "win/app_win.h"
+#include "win/status_bar_win.h"
 #include "win/dialog_items_win.h"
-#include "win/shell_win.h"
 #include "win/status_fields.h"
 #include "link/port_settings.h"
 #include "res/resource.h"

@@ -1,6 +1,5 @@
 #include "win/dialog_items_win.h"
 
-#include "win/shell_win.h"
 #include "base/text.h"
 #include "port/program_path.h"
 #include "port/utf16_win.h"

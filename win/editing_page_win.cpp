@@ -2,11 +2,11 @@
 // live record through its control map and writes every change straight into
 // it. Edits are taken when they lose the focus, buttons on their click; after
 // either the page is filled again, so the record's own limits show at once.
-#include "win/pages_win.h"
+#include "win/editing_page_win.h"
 
 #include "win/dialog_items_win.h"
 #include "win/page_controls.h"
-#include "win/shell_win.h"
+#include "win/page_notify.h"
 #include "params/file_commands.h"
 #include "port/utf16_win.h"
 
@@ -64,8 +64,6 @@ void on_command(HWND dialog, Page page, int id, int code) {
     if (taken) fill(dialog, page);
 }
 
-}  // namespace
-
 INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, Page page) {
     switch (message) {
         case WM_INITDIALOG:
@@ -80,4 +78,14 @@ INT_PTR editing_page_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
             return TRUE;
     }
     return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK page_base_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    return editing_page_proc(dialog, message, wparam, lparam, Page::base_settings);
+}
+
+INT_PTR CALLBACK page_special_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    return editing_page_proc(dialog, message, wparam, lparam, Page::special_functions);
 }

@@ -1,5 +1,5 @@
-// The common open and save dialogs.
-#include "win/message_box_win.h"
+#include "win/file_dialog_win.h"
+
 #include "port/utf16_win.h"
 
 #include <windows.h>

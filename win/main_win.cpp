@@ -1,22 +1,26 @@
-// Start-up, the message loop, the periodic timer and shut-down. Settings are
-// loaded and stored in a fixed order; one thread does everything.
-#include "win/shell_win.h"
+// Start-up, the message loop and shut-down. Settings are loaded and stored in
+// a fixed order; one thread does everything.
+#include "win/main_win.h"
 
+#include "win/app_win.h"
 #include "win/dialog_items_win.h"
 #include "win/gdiplus_win.h"
+#include "win/main_window_win.h"
 #include "win/message_box_win.h"
-#include "win/page_scope_win.h"
-#include "win/pages_win.h"
-#include "win/placement.h"
-#include "link/port_settings.h"
-#include "win/program_state_win.h"
-#include "params/recent.h"
-#include "base/settings.h"
-#include "win/status_fields.h"
-#include "link/busy.h"
-#include "link/link.h"
 #include "win/monitor_win.h"
+#include "win/page_curves_win.h"
+#include "win/page_scope_win.h"
+#include "win/page_status_win.h"
+#include "win/placement.h"
+#include "win/status_bar_win.h"
+#include "win/status_fields.h"
+#include "win/tab_pages_win.h"
+#include "win/timer_win.h"
+#include "base/settings.h"
+#include "link/link.h"
+#include "link/port_settings.h"
 #include "params/file_commands.h"
+#include "params/recent.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -24,13 +28,12 @@
 
 namespace {
 
-HINSTANCE g_instance = nullptr;
-HACCEL g_accelerators = nullptr;
-UINT_PTR g_timer = 0;
-int g_timer_nesting = 0;  // > 1 while a tick runs inside another step's message pump
-HANDLE g_instance_lock = nullptr;
-TimerStep g_status_step = status_timer_step;
-TimerStep g_scope_step = scope_timer_step;
+// What start-up keeps for the run.
+struct Shell {
+    HACCEL accelerators = nullptr;
+    HANDLE instance_lock = nullptr;  // held, never closed, for the life of the process: one instance only
+};
+Shell g_shell;
 
 constexpr wchar_t INSTANCE_MUTEX[] = L"Kv310rXPUniqueClassMutex";
 constexpr wchar_t MAIN_TITLE[] = L"KV-310-R PC-Testprogramm";
@@ -44,30 +47,6 @@ bool system_supported() {
     const BOOL ok = GetVersionExW(&version);
 #pragma GCC diagnostic pop
     return ok && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4;
-}
-
-bool register_main_class(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = main_window_proc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
-    wc.lpszClassName = MAIN_CLASS_NAME;
-    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
-    WNDCLASSW plain{};
-    plain.style = wc.style;
-    plain.lpfnWndProc = wc.lpfnWndProc;
-    plain.hInstance = instance;
-    plain.hIcon = wc.hIcon;
-    plain.hCursor = wc.hCursor;
-    plain.hbrBackground = wc.hbrBackground;
-    plain.lpszMenuName = wc.lpszMenuName;
-    plain.lpszClassName = wc.lpszClassName;
-    return RegisterClassW(&plain) != 0;
 }
 
 Rect desktop_rect() {
@@ -84,44 +63,14 @@ int run_message_loop() {
 
 }  // namespace
 
-HINSTANCE app_instance() { return g_instance; }
-
 void wait_for_messages(unsigned max_ms) {
     MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-ProgramState& program_state() {
-    static ProgramState state;
-    return state;
-}
-
-void set_timer_steps(TimerStep status, TimerStep scope) {
-    g_status_step = status ? status : status_timer_step;
-    g_scope_step = scope ? scope : scope_timer_step;
-}
-
-// A step pumps messages while it works (a port wait, a message box), and the
-// timer keeps ticking in there; a nested step would start over what the outer
-// one is in the middle of, such as sending a failed start command again and
-// showing its message a second time. Only the outermost one works.
-void run_timer_step(TimerStep step) {
-    ++g_timer_nesting;
-    if (g_timer_nesting == 1) step();
-    --g_timer_nesting;
-}
-
-void CALLBACK timer_tick(HWND, UINT, UINT_PTR, DWORD) {
-    run_timer_step([] {
-        if (!busy_window()) {
-            g_status_step();
-            g_scope_step();
-        }
-        update_file_name_display();  // page edits change the record behind our back
-    });
-}
-
 void shell_process_message(MSG& msg) {
-    if (g_accelerators && main_window() && TranslateAcceleratorW(main_window(), g_accelerators, &msg)) return;
+    if (g_shell.accelerators && main_window() &&
+        TranslateAcceleratorW(main_window(), g_shell.accelerators, &msg))
+        return;
     // The monitor is modeless: Tab, Esc and Enter reach it only this way.
     if (HWND monitor = monitor_window(); monitor && IsDialogMessageW(monitor, &msg)) return;
     if (HWND page = current_page(); page && IsDialogMessageW(page, &msg)) return;
@@ -138,11 +87,12 @@ void shell_init_platform() {
 }
 
 bool shell_create_main_window(HINSTANCE instance, int show_command) {
-    g_instance = instance;
-    if (!register_main_class(instance)) return false;
+    app_set_instance(instance);
+    if (!main_window_register_class(instance)) return false;
     placement_load(show_command, desktop_rect());
     port_settings_load();
     scope_page_attach(program_state().scope);
+    set_timer_steps(status_timer_step, scope_timer_step);
     scope_load_settings(program_state().scope);
     recent_load();
     link_init();
@@ -161,7 +111,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     GetWindowPlacement(window, &wp);
     const RECT& n = wp.rcNormalPosition;
     placement_set_snapshot(Rect{n.left, n.top, n.right, n.bottom});
-    g_accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    g_shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     status_text(STATUS_FIELD_PORT, 0, port_settings_status_text(g_port_settings));
     restore_last_file();
     import_file_load();
@@ -181,15 +131,14 @@ void shell_store_settings() {
 }
 
 int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {
-    g_instance = instance;
+    app_set_instance(instance);
     settings_set_directory(program_directory());
     if (previous) {
         message_box_id(KV_MB_ERROR, IDS_ALREADY_RUNNING);
         return 0;
     }
-    // Held, never closed, for the life of the process: one instance only.
-    g_instance_lock = CreateMutexW(nullptr, FALSE, INSTANCE_MUTEX);
-    if (g_instance_lock && GetLastError() == ERROR_ALREADY_EXISTS) {
+    g_shell.instance_lock = CreateMutexW(nullptr, FALSE, INSTANCE_MUTEX);
+    if (g_shell.instance_lock && GetLastError() == ERROR_ALREADY_EXISTS) {
         message_box_id(KV_MB_ERROR, IDS_ALREADY_RUNNING);
         return 0;
     }
@@ -203,10 +152,9 @@ int kv310r_main(HINSTANCE instance, HINSTANCE previous, int show_command) {
         return 0;
     }
     if (!shell_create_main_window(instance, show_command)) return 0;
-    // The system raises the 1 ms period to its shortest one.
-    g_timer = SetTimer(nullptr, 0, 1, timer_tick);
+    timer_start();
     const int exit_code = run_message_loop();
-    KillTimer(nullptr, g_timer);
+    timer_stop();
     shell_store_settings();
     gdiplus_unload();
     OleUninitialize();

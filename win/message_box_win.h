@@ -18,6 +18,3 @@ FileDialogHook file_dialog_hook();
 void message_box_id(unsigned type, unsigned string_id);
 // The caption of every message box: string 1.
 std::wstring message_caption();
-
-// The real common dialogs (file_dialog_win.cpp).
-std::optional<FileDialogResult> show_file_dialog(WindowRef owner, const FileDialogRequest& request);

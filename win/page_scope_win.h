@@ -1,19 +1,20 @@
-// The "Oszilloskop" page beyond its dialog procedure: how the acquisition
-// reaches it, and what the UI tests look at.
+// The "Oszilloskop" page (template IDD_PAGE_SCOPE), long known as
+// KvDlg_Scope: the settings of the next capture, the test-drive trackbar,
+// "Messen" and "Reset", and the last complete capture as a plot.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
-
 #include "measure/scope.h"
+
+INT_PTR CALLBACK page_scope_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Points the session's hooks at the page: progress into its bar, a complete
 // capture onto its plot, a cleared capture off it. Called before the
 // settings load, which clears the capture before any page exists.
 void scope_page_attach(ScopeSession& session);
 
-// The readout over the plot: its tooltip window and the text it shows (empty
-// while hidden).
-HWND scope_readout_tooltip();
-std::string scope_readout_text();
+// The periodic timer's step on the oscilloscope session (app_win.h's program
+// state): the acquisition's state machine, with the page owning the start
+// command's messages.
+void scope_timer_step();

@@ -1,9 +1,8 @@
 #include "win/scope_export_win.h"
 
 #include "win/png_win.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 #include "win/scope_plot_win.h"
-#include "win/shell_win.h"
 #include "base/file_io.h"
 #include "base/ui.h"
 #include "measure/scope_csv.h"

@@ -10,7 +10,8 @@
 // took, whether the record changed, whether any file in DIR changed.
 #include "base/file_io.h"
 #include "params/file_commands.h"
-#include "win/shell_win.h"
+#include "win/commands_win.h"
+#include "win/main_win.h"
 #include "res/resource.h"
 #include "tests/bench/start_program_win.h"
 

@@ -6,7 +6,7 @@
 //   plot_paint.exe [REPEATS]
 // Prints one line per drawing: milliseconds per paint (median of the runs).
 #include "win/gdiplus_win.h"
-#include "win/pages_win.h"
+#include "win/page_curves_win.h"
 #include "win/plot_draw_win.h"
 #include "params/record.h"
 

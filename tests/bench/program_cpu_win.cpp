@@ -10,7 +10,10 @@
 //                                        page polling that dimmer; also counts
 //                                        the replies the page displayed
 // Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
-#include "win/shell_win.h"
+#include "win/commands_win.h"
+#include "win/main_win.h"
+#include "win/status_bar_win.h"
+#include "win/timer_win.h"
 #include "tests/bench/process_cpu_win.h"
 #include "tests/bench/start_program_win.h"
 #include "tests/support/fake_ui.h"

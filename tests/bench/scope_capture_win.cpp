@@ -9,9 +9,11 @@
 // to the end of the plot's first paint with the new capture), then the paint
 // times: "paint: M ms" (the plot redrawn on the screen: off-screen drawing and
 // the block copy) and "draw: M ms" (the off-screen drawing alone).
-#include "win/program_state_win.h"
+#include "win/app_win.h"
+#include "win/main_win.h"
 #include "win/scope_plot_win.h"
-#include "win/shell_win.h"
+#include "win/tab_pages_win.h"
+#include "win/timer_win.h"
 #include "res/resource.h"
 #include "tests/bench/start_program_win.h"
 

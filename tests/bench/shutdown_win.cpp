@@ -15,7 +15,8 @@
 #include "params/file_commands.h"
 #include "params/param_file.h"
 #include "params/recent.h"
-#include "win/shell_win.h"
+#include "win/app_win.h"
+#include "win/main_win.h"
 
 #include <algorithm>
 #include <cstdio>

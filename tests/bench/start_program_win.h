@@ -11,7 +11,7 @@
 #include "base/file_io.h"
 #include "base/settings.h"
 #include "win/message_box_win.h"
-#include "win/shell_win.h"
+#include "win/main_win.h"
 
 // Writes the settings file into `dir` (ending with a backslash; the temporary
 // folder when empty): the port from KV_TEST_COM, RS485 address 1, then `more`

@@ -4,7 +4,6 @@
 
 #include "link/codec.h"
 #include "link/frame.h"
-#include "link/link.h"
 #include "tests/support/link_fakes.h"
 
 namespace {
@@ -75,16 +74,15 @@ TEST(FrameEncoder, LargestFrameAndOversizePayload) {
     uint8_t out[FRAME_MAX_STUFFED];
     const Bytes too_long(257, 0);
     EXPECT_EQ(frame_encode(1, 0, 0x10, too_long.data(), too_long.size(), out), 0u);
+    EXPECT_EQ(codec_encode(1, 0, 0x10, too_long.size(), too_long.data()), LINK_ERR_COMM);
+}
 
-    reset_link_world();
-    ASSERT_EQ(link_open(), LINK_OK);
-    EXPECT_EQ(codec_send(1, 0, 0x10, too_long.size(), too_long.data()), LINK_ERR_COMM);
-    EXPECT_TRUE(fake_port().writes.empty());
+Bytes built_frame() {
+    const std::span<const uint8_t> bytes = codec_frame_bytes();
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
-    reset_link_world();
-    ASSERT_EQ(link_open(), LINK_OK);
     // Address 0x7F and command byte 0x7F take two bytes each: fill 5.
     codec_begin(0x7F, 7, 0x78);
     for (int i = 0; i < 62; ++i) ASSERT_EQ(codec_put_u16(0x7E7E), LINK_OK);
@@ -93,8 +91,7 @@ TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
     EXPECT_EQ(codec_put_u16(0x7F7F), LINK_OK);  // fill + 7 == 520: fits, fill 517
     EXPECT_EQ(codec_put_u8(0), LINK_ERR_COMM);  // needs fill + 5 <= 520
     EXPECT_EQ(codec_finish(), LINK_OK);         // fill + 3 == 520; the checksum is 0x7E
-    ASSERT_EQ(fake_port().writes.size(), 1u);
-    const Bytes wire = fake_port().writes[0].bytes;
+    const Bytes wire = built_frame();
     EXPECT_EQ(wire.size(), 520u);
     const std::vector<Received> back = parse(wire);
     ASSERT_EQ(back.size(), 1u);
@@ -107,14 +104,11 @@ TEST(FrameEncoder, RoomRuleReservesStuffedChecksumAndFlag) {
     EXPECT_EQ(codec_put_u16(0x1234), LINK_OK);
     EXPECT_EQ(codec_put_u32(0xA1B2C3D4), LINK_OK);
     EXPECT_EQ(codec_finish(), LINK_OK);
-    EXPECT_EQ(parse(fake_port().writes.back().bytes)[0].payload, (Bytes{0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1}));
+    EXPECT_EQ(parse(built_frame())[0].payload, (Bytes{0x34, 0x12, 0xD4, 0xC3, 0xB2, 0xA1}));
 
-    // A failed write or a closed port is the port's error.
-    fake_port().short_write = 3;
-    EXPECT_EQ(codec_send(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
-    fake_port().short_write = -1;
-    link_close();
-    EXPECT_EQ(codec_send(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
+    // A whole frame in one call builds the same bytes as frame_encode.
+    EXPECT_EQ(codec_encode(0x7F, 0, 0x08, 2, Bytes{0x7E, 0x00}.data()), LINK_OK);
+    EXPECT_EQ(hex(built_frame()), "7f 7e ff 08 7e fe 00 fb 7f");
 }
 
 TEST(FrameParser, RecoversFromNoiseAndDamagedFrames) {
@@ -156,49 +150,6 @@ TEST(FrameParser, RecoversFromNoiseAndDamagedFrames) {
         {"stuffed payload", encode(1, 0x50, {0x7E, 0x7F, 0x7D}), {{1, 0, 0x50, {0x7E, 0x7F, 0x7D}}}},
     };
     for (const Case& c : cases) EXPECT_EQ(parse(c.stream), c.expected) << c.name;
-}
-
-TEST(CodecReceiveStep, StepsOverThePort) {
-    reset_link_world();
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);  // port closed
-    Frame f;
-    EXPECT_FALSE(codec_decode(&f));
-
-    ASSERT_EQ(link_open(), LINK_OK);
-    // 200 bytes of noise: one step takes 128 and reports no frame, the next
-    // takes the rest and finds the port empty. The monitor sees each byte as
-    // the parser takes it.
-    fake_port_queue(Bytes(200, 0x55));
-    (void)take_feed();
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::budget_used);
-    EXPECT_EQ(take_feed().size(), 128u * 3);
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);
-    EXPECT_EQ(take_feed().size(), 72u * 3);
-
-    // A frame split over two steps; the step returns as soon as it completes,
-    // leaving the following bytes for later.
-    fake_port_queue({0x7F, 0x01, 0x08});
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);
-    fake_port_queue({0xF7, 0x7F, 0x01, 0x10, 0xEF, 0x7F});
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::frame_complete);
-    ASSERT_TRUE(codec_decode(&f));
-    EXPECT_EQ(f.code, 0x08);
-    EXPECT_EQ(f.length, 0u);
-    EXPECT_EQ(take_feed(), " 7f 01 08 f7 7f");  // the second frame's bytes not yet taken
-    EXPECT_EQ(codec_receive_step(),
-              ReceiveStep::frame_complete);  // the second frame opened by the shared flag
-    ASSERT_TRUE(codec_decode(&f));
-    EXPECT_EQ(f.code, 0x10);
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);
-    EXPECT_FALSE(codec_decode(&f));  // each step forgets the last frame
-
-    // Opening the port afresh forgets a partial frame.
-    fake_port_queue({0x7F, 0x01});
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);
-    link_close();
-    ASSERT_EQ(link_open(), LINK_OK);
-    fake_port_queue({0x08, 0xF7, 0x7F});
-    EXPECT_EQ(codec_receive_step(), ReceiveStep::nothing_waiting);
 }
 
 }  // namespace

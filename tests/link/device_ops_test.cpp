@@ -19,13 +19,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-int g_main_window;  // stands in for the main window
-int g_owner;        // the window an operation reports to
-
-void reset_world() {
-    reset_link_world();
-    link_set_main_window(&g_main_window);
-}
+int g_owner;  // the window an operation reports to
 
 ParameterRecord sample_record() {
     ParameterRecord r;
@@ -50,20 +44,19 @@ ParameterDimmer g_dimmer;
 void parameter_responder(const Frame& request) {
     const int index = request.length > 0 ? request.payload[0] : -1;
     if (index >= g_dimmer.silent_from_block) return;
-    if (request.code == CMD_RESET) fake_port_reply(CMD_RESET, {1}, 20);
-    if (request.code == CMD_WRITE_BLOCK) fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index)}, 20);
-    if (request.code == CMD_READ_BLOCK) {
+    if (request.code == OPCODE_RESET) fake_port_reply(OPCODE_RESET, {1}, 20);
+    if (request.code == OPCODE_WRITE_BLOCK) fake_port_reply(OPCODE_WRITE_BLOCK, {1, uint8_t(index)}, 20);
+    if (request.code == OPCODE_READ_BLOCK) {
         Bytes payload = {1, uint8_t(index)};
         const Bytes block = image_block(g_dimmer.image, index);
         payload.insert(payload.end(), block.begin(), block.end());
-        fake_port_reply(CMD_READ_BLOCK, payload, 20);
+        fake_port_reply(OPCODE_READ_BLOCK, payload, 20);
     }
 }
 
-void expect_busy_used(int template_id, const char* text) {
+void expect_busy_used(BusyKind kind, const char* text) {
     EXPECT_EQ(fake_busy().opens, 1);
-    EXPECT_EQ(fake_busy().owner, &g_main_window);
-    EXPECT_EQ(fake_busy().template_id, template_id);
+    EXPECT_EQ(fake_busy().kind, kind);
     EXPECT_EQ(fake_busy().text, text);
     EXPECT_EQ(busy_window(), nullptr);
 }
@@ -88,11 +81,11 @@ TEST(FirmwareVersion, ShowsTheVersions) {
         {{0, 0, 0, 1, 10, 0}, "KV-310-R-Firmware-Version V0.0\r\nDimmer 1 \r\nDimmer 2 10.0"},
     };
     for (const Case& c : cases) {
-        reset_world();
+        reset_link_world();
         ASSERT_EQ(link_open(), LINK_OK);  // the test reopens the port
-        fake_port_reply(CMD_VERSION, c.reply, 30);
+        fake_port_reply(OPCODE_VERSION, c.reply, 30);
         EXPECT_TRUE(firmware_version(&g_owner));
-        expect_busy_used(BUSY_TEMPLATE_TEST, "Hardware-Test..");
+        expect_busy_used(BusyKind::test, "Hardware-Test..");
         expect_one_message(KV_MB_INFO, c.message);
         EXPECT_EQ(hex(fake_port_written()), "7f 01 08 f7 7f");
         EXPECT_EQ(fake_port().writes[0].time, 0u);  // no drain before the query
@@ -113,7 +106,7 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
         {"COM9", false, "Kommunikation mit KV-310-R ist fehlerhaft"},  // no reply
     };
     for (const Case& c : cases) {
-        reset_world();
+        reset_link_world();
         set_port_name(g_port_settings, c.port);
         fake_port().refuse_open = c.refuse;
         EXPECT_TRUE(firmware_version(&g_owner));  // handled either way
@@ -123,15 +116,15 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
     }
 
     // The connection test clears the version data first: a failed test leaves none.
-    reset_world();
-    busy_open(nullptr, 0);
+    reset_link_world();
+    busy_open(BusyKind::connection);
     VersionData version = {1, 1, {1, 1}, {1, 1}};
     EXPECT_EQ(connection_test(version), LINK_ERR_COMM);
     EXPECT_EQ(version.controller_major, 0);
     EXPECT_EQ(version.dimmer_minor[1], 0);
     busy_close();
 
-    reset_world();
+    reset_link_world();
     fake_busy().cancel_after = 50;
     EXPECT_TRUE(firmware_version(&g_owner));
     EXPECT_TRUE(fake_ui().messages.empty());
@@ -140,13 +133,13 @@ TEST(FirmwareVersion, ReportsLinkErrors) {
 }
 
 TEST(WriteParameterSet, ResetThenEightBlocks) {
-    reset_world();
+    reset_link_world();
     g_dimmer = ParameterDimmer{};
     fake_port().responder = parameter_responder;
     const ParameterRecord record = sample_record();
     EXPECT_TRUE(write_parameter_set(&g_owner, record));
 
-    expect_busy_used(BUSY_TEMPLATE_CONFIG, "Kommunikation mit KV-310-R");
+    expect_busy_used(BusyKind::config, "Kommunikation mit KV-310-R");
     expect_one_message(KV_MB_INFO, "PC-Parameter wurden im Dimmer abgespeichert");
     EXPECT_TRUE(link_port_is_open());
 
@@ -154,14 +147,14 @@ TEST(WriteParameterSet, ResetThenEightBlocks) {
     std::memcpy(image.data(), device_image(record), DEVICE_IMAGE_SIZE);
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 9u);
-    EXPECT_EQ(requests[0].code, CMD_RESET);
+    EXPECT_EQ(requests[0].code, OPCODE_RESET);
     EXPECT_TRUE(requests[0].payload.empty());
     EXPECT_GE(requests[0].time, 500u);  // after the drain
     for (int i = 0; i < 8; ++i) {
         Bytes expected = {uint8_t(i)};
         const Bytes block = image_block(image, i);
         expected.insert(expected.end(), block.begin(), block.end());
-        EXPECT_EQ(requests[1 + i].code, CMD_WRITE_BLOCK);
+        EXPECT_EQ(requests[1 + i].code, OPCODE_WRITE_BLOCK);
         EXPECT_EQ(requests[1 + i].payload, expected) << "block " << i;
         EXPECT_EQ(requests[1 + i].address, 1);
     }
@@ -169,7 +162,7 @@ TEST(WriteParameterSet, ResetThenEightBlocks) {
 }
 
 TEST(WriteParameterSet, StopsAtTheFirstMissingEcho) {
-    reset_world();
+    reset_link_world();
     g_dimmer = ParameterDimmer{};
     g_dimmer.silent_from_block = 3;
     fake_port().responder = parameter_responder;
@@ -184,14 +177,14 @@ TEST(WriteParameterSet, StopsAtTheFirstMissingEcho) {
 }
 
 TEST(WriteParameterSet, EchoMustCarryStatusOneAndTheIndex) {
-    reset_world();
+    reset_link_world();
     fake_port().responder = [](const Frame& request) {
-        if (request.code == CMD_RESET) fake_port_reply(CMD_RESET, {0});
-        if (request.code != CMD_WRITE_BLOCK) return;
+        if (request.code == OPCODE_RESET) fake_port_reply(OPCODE_RESET, {0});
+        if (request.code != OPCODE_WRITE_BLOCK) return;
         const uint8_t index = request.payload[0];
-        fake_port_reply(CMD_WRITE_BLOCK, {0, index}, 10);               // status byte not 1
-        fake_port_reply(CMD_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);  // other block
-        fake_port_reply(CMD_WRITE_BLOCK, {1, index}, 30);
+        fake_port_reply(OPCODE_WRITE_BLOCK, {0, index}, 10);               // status byte not 1
+        fake_port_reply(OPCODE_WRITE_BLOCK, {1, uint8_t(index + 1)}, 20);  // other block
+        fake_port_reply(OPCODE_WRITE_BLOCK, {1, index}, 30);
     };
     EXPECT_TRUE(write_parameter_set(&g_owner, sample_record()));
     const std::vector<Request> requests = fake_port_requests();
@@ -200,7 +193,7 @@ TEST(WriteParameterSet, EchoMustCarryStatusOneAndTheIndex) {
 }
 
 TEST(WriteParameterSet, CancelDuringTheDrain) {
-    reset_world();
+    reset_link_world();
     g_dimmer = ParameterDimmer{};
     fake_port().responder = parameter_responder;
     fake_busy().cancel_after = 200;
@@ -211,11 +204,11 @@ TEST(WriteParameterSet, CancelDuringTheDrain) {
     // The reset request still goes out; its wait then stops at once.
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].code, CMD_RESET);
+    EXPECT_EQ(requests[0].code, OPCODE_RESET);
 }
 
 TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
-    reset_world();
+    reset_link_world();
     g_dimmer = ParameterDimmer{};
     const ParameterRecord source = sample_record();
     std::memcpy(g_dimmer.image.data(), device_image(source), DEVICE_IMAGE_SIZE);
@@ -225,7 +218,7 @@ TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
     ParameterRecord record = {};
     set_file_version(record, 0x1234);
     EXPECT_TRUE(read_parameter_set(&g_owner, record));
-    expect_busy_used(BUSY_TEMPLATE_CONFIG, "Kommunikation mit KV-310-R");
+    expect_busy_used(BusyKind::config, "Kommunikation mit KV-310-R");
     expect_one_message(KV_MB_INFO, "Dimmerparameter wurden zum PC übertragen");
     EXPECT_EQ(std::memcmp(device_image(record), device_image(source), DEVICE_IMAGE_SIZE), 0);
     EXPECT_EQ(file_version(record), 0x1234u);  // only the device image is replaced
@@ -234,7 +227,7 @@ TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
     const std::vector<Request> requests = fake_port_requests();
     ASSERT_EQ(requests.size(), 8u);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(requests[i].code, CMD_READ_BLOCK);
+        EXPECT_EQ(requests[i].code, OPCODE_READ_BLOCK);
         EXPECT_EQ(requests[i].payload, Bytes{uint8_t(i)});
     }
     EXPECT_GE(requests[0].time, 500u);
@@ -243,7 +236,7 @@ TEST(ReadParameterSet, TakesAnImageWithBothMarkers) {
 
 TEST(ReadParameterSet, MissingMarkerZeroesTheImage) {
     for (size_t marker_at : {size_t(0), size_t(592)}) {
-        reset_world();
+        reset_link_world();
         g_dimmer = ParameterDimmer{};
         const ParameterRecord source = sample_record();
         std::memcpy(g_dimmer.image.data(), device_image(source), DEVICE_IMAGE_SIZE);
@@ -279,7 +272,7 @@ TEST(ReadParameterSet, FinishingGivesTheDefaultsOrKeepsToTheLimits) {
 }
 
 TEST(ReadParameterSet, FailureLeavesTheRecordAlone) {
-    reset_world();
+    reset_link_world();
     g_dimmer = ParameterDimmer{};
     g_dimmer.silent_from_block = 5;
     fake_port().responder = parameter_responder;
@@ -295,25 +288,25 @@ TEST(ReadParameterSet, FailureLeavesTheRecordAlone) {
 TEST(ReadBlock, OnlyACompleteMatchingReplyCounts) {
     // Replies with the wrong status byte, the wrong index or too few bytes for
     // a whole block are passed over; the full reply that follows is taken.
-    reset_world();
-    busy_open(nullptr, 0);
+    reset_link_world();
+    busy_open(BusyKind::connection);
     Bytes full = {1, 2};
     for (int i = 0; i < 128; ++i) full.push_back(uint8_t(i));
     Bytes short_reply(full.begin(), full.begin() + 129);
-    fake_port_reply(CMD_READ_BLOCK, {0, 2, 9, 9}, 10);
-    fake_port_reply(CMD_READ_BLOCK, {1, 3, 9, 9}, 20);
-    fake_port_reply(CMD_READ_BLOCK, short_reply, 30);
-    fake_port_reply(CMD_READ_BLOCK, full, 2000);
+    fake_port_reply(OPCODE_READ_BLOCK, {0, 2, 9, 9}, 10);
+    fake_port_reply(OPCODE_READ_BLOCK, {1, 3, 9, 9}, 20);
+    fake_port_reply(OPCODE_READ_BLOCK, short_reply, 30);
+    fake_port_reply(OPCODE_READ_BLOCK, full, 2000);
     uint8_t block[128] = {};
     EXPECT_EQ(read_block(2, block), LINK_OK);
     EXPECT_EQ(fake_port().now, 2000u);
     EXPECT_EQ(Bytes(block, block + 128), Bytes(full.begin() + 2, full.end()));
 
     // Only short replies: the wait runs into the time-out, nothing is taken.
-    reset_world();
-    busy_open(nullptr, 0);
-    fake_port_reply(CMD_READ_BLOCK, {1, 2}, 10);
-    fake_port_reply(CMD_READ_BLOCK, short_reply, 20);
+    reset_link_world();
+    busy_open(BusyKind::connection);
+    fake_port_reply(OPCODE_READ_BLOCK, {1, 2}, 10);
+    fake_port_reply(OPCODE_READ_BLOCK, short_reply, 20);
     uint8_t untouched[128];
     std::memset(untouched, 0xAA, sizeof untouched);
     EXPECT_EQ(read_block(2, untouched), LINK_ERR_COMM);
@@ -333,13 +326,13 @@ Bytes slot_bytes(const StatusSlot& slot) {
 }
 
 TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
-    reset_world();
+    reset_link_world();
     fake_port().responder = [](const Frame& request) {
-        if (request.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(7, 120), 40);
+        if (request.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(7, 120), 40);
     };
     StatusSlots slots = {};
     EXPECT_TRUE(status_fetch(&g_owner, slots));
-    expect_busy_used(BUSY_TEMPLATE_STATUS, "Status..");
+    expect_busy_used(BusyKind::status, "Status..");
     EXPECT_TRUE(fake_ui().messages.empty());
     EXPECT_FALSE(link_port_is_open());
     EXPECT_EQ(slots.fetched.valid, 1u);
@@ -351,15 +344,15 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
     EXPECT_EQ(requests[0].payload, Bytes(8, 0));
     EXPECT_GE(requests[0].time, 500u);
 
-    reset_world();
-    fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7), 40); };
+    reset_link_world();
+    fake_port().responder = [](const Frame&) { fake_port_reply(OPCODE_STATUS, status_payload(7), 40); };
     EXPECT_TRUE(status_fetch_drive(&g_owner, slots, 1, 0x1234, 0, 0xFFFF));
     EXPECT_EQ(hex(fake_port_requests()[0].payload), "01 00 34 12 00 00 ff ff");
 
     // A status of 110 bytes does not count.
-    reset_world();
+    reset_link_world();
     slots.fetched.valid = 1;
-    fake_port().responder = [](const Frame&) { fake_port_reply(CMD_STATUS, status_payload(7, 110), 40); };
+    fake_port().responder = [](const Frame&) { fake_port_reply(OPCODE_STATUS, status_payload(7, 110), 40); };
     EXPECT_FALSE(status_fetch(&g_owner, slots));
     expect_one_message(KV_MB_ERROR, "Kommunikation mit KV-310-R ist fehlerhaft");
     EXPECT_EQ(slots.fetched.valid, 0u);
@@ -367,7 +360,7 @@ TEST(StatusFetch, FillsTheFetchedSlotAndClosesThePort) {
 }
 
 TEST(StatusPolling, SendAndPollWithoutWaiting) {
-    reset_world();
+    reset_link_world();
     EXPECT_EQ(send_status_request(1, 100, 1, 200), LINK_ERR_PORT);
     EXPECT_TRUE(fake_port().writes.empty());
 
@@ -382,9 +375,9 @@ TEST(StatusPolling, SendAndPollWithoutWaiting) {
     EXPECT_EQ(slots.polled.valid, 0u);
     EXPECT_EQ(slots.fetched.valid, 1u);
 
-    fake_port_reply(CMD_STATUS, status_payload(3), 0, 1);  // sub-address 1
+    fake_port_reply(OPCODE_STATUS, status_payload(3), 0, 1);  // sub-address 1
     EXPECT_EQ(poll_status_reply(slots), LINK_ERR_COMM);
-    fake_port_reply(CMD_STATUS, status_payload(3));
+    fake_port_reply(OPCODE_STATUS, status_payload(3));
     EXPECT_EQ(poll_status_reply(slots), LINK_OK);
     EXPECT_EQ(slots.polled.valid, 1u);
     EXPECT_EQ(slot_bytes(slots.polled), status_payload(3));
@@ -414,7 +407,7 @@ TEST(ScopeCommands, StartPayload) {
 }
 
 TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
-    reset_world();
+    reset_link_world();
     EXPECT_EQ(scope_data_request(3), LINK_ERR_PORT);
     EXPECT_EQ(scope_start({0, 0, 0, 6, 0}), LINK_OK);
     EXPECT_EQ(fake_port().open_count, 1);
@@ -423,22 +416,22 @@ TEST(ScopeCommands, StartStopAndRequestsReopenOrNeedThePort) {
     EXPECT_EQ(scope_data_request(3), LINK_OK);
     const std::vector<Request> r = fake_port_requests();
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[0].code, CMD_SCOPE);
+    EXPECT_EQ(r[0].code, OPCODE_SCOPE);
     EXPECT_EQ(hex(r[0].payload), "01 01 00 00 00 00");
     EXPECT_EQ(hex(r[1].payload), "00 00 00 00 00 00");
-    EXPECT_EQ(r[2].code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(r[2].code, OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(hex(r[2].payload), "03 00");
 
     // The page's wrapper reports a failing start itself.
-    reset_world();
+    reset_link_world();
     set_port_name(g_port_settings, "");
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     EXPECT_FALSE(scope_send_start(&g_owner, {0, 0, 0, 6, 0}));
     expect_one_message(KV_MB_ERROR, "Kommunikationsport muss ausgewählt werden");
     EXPECT_EQ(busy_window(), nullptr);
     EXPECT_FALSE(link_port_is_open());
 
-    reset_world();
+    reset_link_world();
     EXPECT_TRUE(scope_send_start(&g_owner, {0, 0, 0, 6, 0}));
     EXPECT_TRUE(link_port_is_open());
 }
@@ -452,7 +445,7 @@ LinkStatus poll_scope_until_done(ScopeReply& reply, StatusSlots& slots) {
 }
 
 TEST(ScopeCommands, PollSortsTheReply) {
-    reset_world();
+    reset_link_world();
     ASSERT_EQ(link_open(), LINK_OK);
     ScopeReply reply;
     StatusSlots slots = {};
@@ -464,7 +457,7 @@ TEST(ScopeCommands, PollSortsTheReply) {
     std::memset(&zero, 0, sizeof zero);
     EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
 
-    fake_port_reply(CMD_SCOPE, {0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB});
+    fake_port_reply(OPCODE_SCOPE, {0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.start_ack, 1u);
     EXPECT_EQ(reply.start_value, 0x12345678u);
@@ -472,26 +465,26 @@ TEST(ScopeCommands, PollSortsTheReply) {
 
     Bytes long_block(250);
     for (size_t i = 0; i < long_block.size(); ++i) long_block[i] = uint8_t(i + 1);
-    fake_port_reply(CMD_SCOPE_BLOCK, long_block);
+    fake_port_reply(OPCODE_SCOPE_BLOCK, long_block);
     EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);  // 128 bytes in, frame not complete
     EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
     EXPECT_EQ(reply.start_ack, 0u);
     EXPECT_EQ(reply.data_length, 201u);
     EXPECT_EQ(Bytes(reply.data, reply.data + 201), Bytes(long_block.begin(), long_block.begin() + 201));
 
-    fake_port_reply(CMD_SCOPE_BLOCK, {10, 0x11, 0x22});
+    fake_port_reply(OPCODE_SCOPE_BLOCK, {10, 0x11, 0x22});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.data_length, 201u);  // a short block counts as whole, zero-filled
     EXPECT_EQ(reply.data[2], 0x22);
     EXPECT_EQ(reply.data[3], 0);
 
-    fake_port_reply(CMD_SCOPE_REQUEST, {0x00, 0x02});
+    fake_port_reply(OPCODE_SCOPE_REQUEST, {0x00, 0x02});
     EXPECT_EQ(scope_poll(reply, slots), LINK_OK);
     EXPECT_EQ(reply.state_count, 2u);
     EXPECT_EQ(reply.state_word, 0x0200);
 
     slots.fetched.valid = 1;
-    fake_port_reply(CMD_STATUS, status_payload(5, 111));
+    fake_port_reply(OPCODE_STATUS, status_payload(5, 111));
     EXPECT_EQ(poll_scope_until_done(reply, slots), LINK_OK);
     EXPECT_EQ(reply.status.valid, 1u);
     EXPECT_EQ(slot_bytes(reply.status), status_payload(5));
@@ -501,8 +494,8 @@ TEST(ScopeCommands, PollSortsTheReply) {
 
     // Replies that do not count.
     const std::vector<std::pair<uint8_t, Bytes>> ignored = {
-        {CMD_SCOPE, {1, 2, 3, 4, 5}},         {CMD_SCOPE_BLOCK, {1}}, {CMD_SCOPE_REQUEST, {2}},
-        {CMD_STATUS, status_payload(5, 110)}, {CMD_VERSION, {1, 2}},
+        {OPCODE_SCOPE, {1, 2, 3, 4, 5}},         {OPCODE_SCOPE_BLOCK, {1}}, {OPCODE_SCOPE_REQUEST, {2}},
+        {OPCODE_STATUS, status_payload(5, 110)}, {OPCODE_VERSION, {1, 2}},
     };
     for (const auto& [code, payload] : ignored) {
         fake_port_reply(code, payload);
@@ -510,7 +503,7 @@ TEST(ScopeCommands, PollSortsTheReply) {
         EXPECT_TRUE(fake_port().incoming.empty());
         EXPECT_EQ(std::memcmp(&reply, &zero, sizeof zero), 0);
     }
-    fake_port_reply(CMD_SCOPE, {1, 2, 3, 4, 5, 6}, 0, 1);
+    fake_port_reply(OPCODE_SCOPE, {1, 2, 3, 4, 5, 6}, 0, 1);
     EXPECT_EQ(scope_poll(reply, slots), LINK_ERR_COMM);
 }
 

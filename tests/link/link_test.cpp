@@ -109,38 +109,92 @@ TEST(LinkPort, BytesGoToTheMonitorAsHex) {
     EXPECT_EQ(monitor_feed_unread(), 0u);
 }
 
+TEST(LinkSendFrame, OneWriteOfTheWholeFrameOrWhyNot) {
+    reset_link_world();
+    ASSERT_EQ(link_open(), LINK_OK);
+    EXPECT_EQ(link_send_frame(1, 0, 0x48, 1, Bytes{0x03}.data()), LINK_OK);
+    ASSERT_EQ(fake_port().writes.size(), 1u);
+    EXPECT_EQ(hex(fake_port().writes[0].bytes), "7f 01 48 03 b4 7f");
+
+    // A payload over 256 bytes is not sent at all.
+    const Bytes too_long(257, 0);
+    EXPECT_EQ(link_send_frame(1, 0, 0x10, too_long.size(), too_long.data()), LINK_ERR_COMM);
+    EXPECT_EQ(fake_port().writes.size(), 1u);
+
+    // A failed write or a closed port is the port's error.
+    fake_port().short_write = 3;
+    EXPECT_EQ(link_send_frame(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
+    fake_port().short_write = -1;
+    link_close();
+    EXPECT_EQ(link_send_frame(1, 0, 0x08, 0, nullptr), LINK_ERR_PORT);
+}
+
+TEST(LinkReceiveStep, StepsOverThePort) {
+    reset_link_world();
+    Frame f{};
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);  // port closed
+
+    ASSERT_EQ(link_open(), LINK_OK);
+    // 200 bytes of noise: one step takes 128 and reports no frame, the next
+    // takes the rest and finds the port empty. The monitor sees each byte as
+    // the receiver takes it.
+    fake_port_queue(Bytes(200, 0x55));
+    (void)take_feed();
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::budget_used);
+    EXPECT_EQ(take_feed().size(), 128u * 3);
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    EXPECT_EQ(take_feed().size(), 72u * 3);
+
+    // A frame split over two steps; the step returns as soon as it completes,
+    // leaving the following bytes for later.
+    fake_port_queue({0x7F, 0x01, 0x08});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    fake_port_queue({0xF7, 0x7F, 0x01, 0x10, 0xEF, 0x7F});
+    ASSERT_EQ(link_receive_step(&f), ReceiveStep::frame_complete);
+    EXPECT_EQ(f.code, 0x08);
+    EXPECT_EQ(f.length, 0u);
+    EXPECT_EQ(take_feed(), " 7f 01 08 f7 7f");                      // the second frame's bytes not yet taken
+    ASSERT_EQ(link_receive_step(&f), ReceiveStep::frame_complete);  // opened by the shared flag
+    EXPECT_EQ(f.code, 0x10);
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+
+    // Opening the port afresh forgets a partial frame.
+    fake_port_queue({0x7F, 0x01});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+    link_close();
+    ASSERT_EQ(link_open(), LINK_OK);
+    fake_port_queue({0x08, 0xF7, 0x7F});
+    EXPECT_EQ(link_receive_step(&f), ReceiveStep::nothing_waiting);
+}
+
 TEST(LinkStatus, ClassificationAndMessages) {
+    // Every code the link has.
     struct Case {
-        int code;
+        LinkStatus status;
         bool error, cancel;
         const char* message;
     };
     const std::vector<Case> cases = {
-        {0, false, false, ""},
-        {9999, false, false, ""},
-        {10000, true, false, "Kommunikationsport muss ausgewählt werden"},
-        {10001, true, false, "Kommunikationsport ist nicht geeignet"},
-        {10002, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10003, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10006, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
-        {10007, false, false, ""},
-        {20000, false, true, ""},
+        {LINK_OK, false, false, ""},
+        {LINK_ERR_NO_PORT, true, false, "Kommunikationsport muss ausgewählt werden"},
+        {LINK_ERR_PORT, true, false, "Kommunikationsport ist nicht geeignet"},
+        {LINK_ERR_COMM, true, false, "Kommunikation mit KV-310-R ist fehlerhaft"},
+        {LINK_CANCELLED, false, true, ""},
     };
     for (const Case& c : cases) {
         reset_link_world();
-        const LinkStatus status = LinkStatus(c.code);
-        EXPECT_EQ(link_is_error(status), c.error) << c.code;
-        EXPECT_EQ(link_is_cancel(status), c.cancel) << c.code;
-        EXPECT_EQ(link_status_message(status), c.message) << c.code;
+        EXPECT_EQ(link_is_error(c.status), c.error) << int(c.status);
+        EXPECT_EQ(link_is_cancel(c.status), c.cancel) << int(c.status);
+        EXPECT_EQ(link_status_message(c.status), c.message) << int(c.status);
         int owner = 0;
-        link_report_error(&owner, status);
+        link_report_error(&owner, c.status);
         if (c.error) {
-            ASSERT_EQ(fake_ui().messages.size(), 1u) << c.code;
+            ASSERT_EQ(fake_ui().messages.size(), 1u) << int(c.status);
             EXPECT_EQ(fake_ui().messages[0].owner, &owner);
             EXPECT_EQ(fake_ui().messages[0].type, KV_MB_ERROR);
             EXPECT_EQ(fake_ui().messages[0].text, c.message);
         } else {
-            EXPECT_TRUE(fake_ui().messages.empty()) << c.code;
+            EXPECT_TRUE(fake_ui().messages.empty()) << int(c.status);
         }
     }
 }
@@ -166,13 +220,13 @@ TEST(LinkTimedOut, SignedDifferenceSurvivesTheWrap) {
     }
 }
 
-constexpr ReplyMatch VERSION = {CMD_VERSION, 2, {}, 0};
+constexpr ReplyMatch VERSION = {OPCODE_VERSION, 2, {}, 0};
 
 TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 1001u);  // the first pass that finds more than 1000 ms
     EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx\r\n{TIMEOUT 1000}\r\n");
     EXPECT_TRUE(link_port_is_open());  // the caller closes it
@@ -180,10 +234,10 @@ TEST(WaitingTransaction, TimesOutWithTheMonitorLine) {
 
 TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
     reset_link_world();
-    busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {2, 3}, 1001);
+    busy_open(BusyKind::connection);
+    fake_port_reply(OPCODE_VERSION, {2, 3}, 1001);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().now, 1001u);
     EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{2, 3}));
     EXPECT_EQ(take_feed(), "\r\n{PORT COM7}\r\n\r\nTx 7f 01 08 f7 7f\r\nRx 7f 01 08 02 03 f2 7f\r\n");
@@ -191,29 +245,29 @@ TEST(WaitingTransaction, ReplyCompletedInTheLastPassCounts) {
 
 TEST(WaitingTransaction, OnlyTheExpectedReplyIsTaken) {
     reset_link_world();
-    busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {9, 9}, 10, 1);                      // sub-address 1
-    fake_port_reply(CMD_STATUS, {9, 9}, 20);                          // other command
-    fake_port_reply(CMD_VERSION, {9}, 30);                            // too short
+    busy_open(BusyKind::connection);
+    fake_port_reply(OPCODE_VERSION, {9, 9}, 10, 1);                   // sub-address 1
+    fake_port_reply(OPCODE_STATUS, {9, 9}, 20);                       // other command
+    fake_port_reply(OPCODE_VERSION, {9}, 30);                         // too short
     fake_port_queue({0x7F, 0x05, 0x08, 0x01, 0x02, 0x00, 0x7F}, 40);  // bad checksum
-    fake_port_reply(CMD_VERSION, {1, 2}, 50);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 50);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().now, 50u);
     EXPECT_EQ(Bytes(reply.payload, reply.payload + reply.length), (Bytes{1, 2}));
 
     // With only the wrong sub-address on the line the wait runs into the time-out.
     reset_link_world();
-    busy_open(nullptr, 0);
-    fake_port_reply(CMD_VERSION, {1, 2}, 10, 1);
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    busy_open(BusyKind::connection);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 10, 1);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
 }
 
 TEST(WaitingTransaction, AcrossTheTickWrap) {
     reset_link_world(0xFFFFFE00u);
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().now, 0xFFFFFE00u + 1001u);
 }
 
@@ -221,34 +275,34 @@ TEST(WaitingTransaction, CancelAndMissingBusyWindow) {
     // Without a busy window the wait ends at once as cancelled, before any
     // byte is read.
     reset_link_world();
-    fake_port_reply(CMD_VERSION, {1, 2});
+    fake_port_reply(OPCODE_VERSION, {1, 2});
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().incoming.size(), 7u);
     EXPECT_EQ(fake_port().writes.size(), 1u);  // the request did go out
 
     // "Abbruch" during the wait.
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_busy().cancel_after = 300;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 299u);
 }
 
 TEST(WaitingTransaction, ReopenClosesThePortFirst) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
-    fake_port_reply(CMD_VERSION, {1, 2}, 5);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().open_count, 1);
-    fake_port_reply(CMD_VERSION, {1, 2}, 5);
-    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
+    EXPECT_EQ(waiting_transaction(true, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(fake_port().open_count, 2);
 
     set_port_name(g_port_settings, "");
-    EXPECT_EQ(waiting_transaction(true, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_NO_PORT);
+    EXPECT_EQ(waiting_transaction(true, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_NO_PORT);
 }
 
 int g_idle_waits = 0;
@@ -261,9 +315,9 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     // Every pass that finds nothing waits once, a millisecond at most; passes
     // that find bytes go straight on.
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_COMM);
     EXPECT_EQ(fake_port().waits, 1001);    // at 0..1000 ms
     EXPECT_EQ(fake_busy().queries, 1002);  // the pass at 1001 ms ends the wait
 
@@ -271,10 +325,10 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
     reset_link_world();
     g_idle_waits = 0;
     link_set_idle_wait(counting_idle_wait);
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_port_queue(Bytes(300, 0x55), 10);
-    fake_port_reply(CMD_VERSION, {1, 2}, 10);
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 10);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK);
     EXPECT_EQ(g_idle_waits, 10);
     EXPECT_EQ(fake_port().waits, 0);
     // Ten empty passes, two steps of 128 noise bytes, one with the rest and the reply.
@@ -283,9 +337,9 @@ TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {
 
 TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
-    fake_port_reply(CMD_VERSION, {1, 2}, 100);  // a late reply to an earlier request
+    fake_port_reply(OPCODE_VERSION, {1, 2}, 100);  // a late reply to an earlier request
     take_feed();
     EXPECT_EQ(link_drain(500), LINK_OK);
     EXPECT_EQ(fake_port().now, 501u);
@@ -300,31 +354,31 @@ TEST(LinkDrain, DiscardsInputUntilTheTimeIsUp) {
 
 TEST(LinkDrain, CancelEndsTheOperationAtTheNextWait) {
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     fake_busy().cancel_after = 100;
     EXPECT_EQ(link_drain(500), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
     // The flag stays set: the next wait stops at its first pass.
     Frame reply;
-    EXPECT_EQ(waiting_transaction(false, CMD_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
+    EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_CANCELLED);
     EXPECT_EQ(fake_port().now, 99u);
 }
 
 TEST(SendOnlyAndPoll, NeitherWaits) {
     reset_link_world();
     const Bytes payload = {1, 0};
-    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_ERR_PORT);
+    EXPECT_EQ(send_only_transaction(OPCODE_SCOPE_REQUEST, payload.data(), payload.size()), LINK_ERR_PORT);
     EXPECT_TRUE(fake_port().writes.empty());
     Frame reply;
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
 
     ASSERT_EQ(link_open(), LINK_OK);
     take_feed();
-    EXPECT_EQ(send_only_transaction(CMD_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
+    EXPECT_EQ(send_only_transaction(OPCODE_SCOPE_REQUEST, payload.data(), payload.size()), LINK_OK);
     EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM);
-    fake_port_reply(CMD_SCOPE_REQUEST, {0, 2});
+    fake_port_reply(OPCODE_SCOPE_REQUEST, {0, 2});
     EXPECT_EQ(poll_reply(&reply), LINK_OK);
-    EXPECT_EQ(reply.code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(reply.code, OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(take_feed(), "\r\nTx 7f 01 90 01 00 6e 7f\r\nRx 7f 01 90 00 02 6d 7f\r\n");
     EXPECT_EQ(fake_port().now, 0u);
     EXPECT_EQ(fake_busy().queries, 0);
@@ -333,7 +387,7 @@ TEST(SendOnlyAndPoll, NeitherWaits) {
 TEST(OperationFailed, ErrorsAndCancellation) {
     int owner = 0;
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_ERR_COMM, &owner));
     EXPECT_FALSE(link_port_is_open());
@@ -342,7 +396,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_EQ(fake_ui().messages[0].owner, &owner);
 
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_TRUE(operation_failed(LINK_CANCELLED, &owner));
     EXPECT_FALSE(link_port_is_open());
@@ -350,7 +404,7 @@ TEST(OperationFailed, ErrorsAndCancellation) {
     EXPECT_TRUE(fake_ui().messages.empty());
 
     reset_link_world();
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     ASSERT_EQ(link_open(), LINK_OK);
     EXPECT_FALSE(operation_failed(LINK_OK, &owner));
     EXPECT_TRUE(link_port_is_open());

@@ -29,8 +29,8 @@ PortSettings settings_of(const char* name, uint32_t address) {
 // A dimmer at address 1 that answers the version query only on this port.
 void dimmer_on(const std::string& port) {
     fake_port().responder = [port](const Frame& f) {
-        if (fake_port().opened_name == port && f.code == CMD_VERSION && f.address == 1)
-            fake_port_reply(CMD_VERSION, {2, 1, 1, 4, 1, 4}, 20);
+        if (fake_port().opened_name == port && f.code == OPCODE_VERSION && f.address == 1)
+            fake_port_reply(OPCODE_VERSION, {2, 1, 1, 4, 1, 4}, 20);
     };
 }
 
@@ -119,7 +119,7 @@ TEST_F(PortSettingsTest, SearchFindsTheFirstPortWhoseDimmerAnswers) {
     EXPECT_EQ(g_port_settings.address, 1u);
     EXPECT_FALSE(link_port_is_open());
     EXPECT_FALSE(fake_busy().open);
-    EXPECT_EQ(fake_busy().template_id, BUSY_TEMPLATE_TEST);
+    EXPECT_EQ(fake_busy().kind, BusyKind::test);
     EXPECT_EQ(fake_port().tried_names.back(), "COM5");
     EXPECT_TRUE(fake_ui().messages.empty());
 }

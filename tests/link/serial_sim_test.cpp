@@ -30,7 +30,7 @@ class SerialSim : public ::testing::Test {
 };
 
 TEST_F(SerialSim, ConnectionTestReadAndWrite) {
-    busy_open(nullptr, BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     VersionData version;
     EXPECT_EQ(connection_test(version), LINK_OK);
     busy_close();

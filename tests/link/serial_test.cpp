@@ -127,12 +127,12 @@ TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
             if (!frame_parser_push(parser, b)) continue;
             const uint8_t version[6] = {2, 3, 1, 4, 1, 5};
             uint8_t frame[FRAME_MAX_STUFFED];
-            const size_t n = frame_encode(1, 0, CMD_VERSION, version, sizeof version, frame);
+            const size_t n = frame_encode(1, 0, OPCODE_VERSION, version, sizeof version, frame);
             (void)!write(pty.master, frame, n);
         }
     });
 
-    busy_open(nullptr, 0);
+    busy_open(BusyKind::connection);
     VersionData version;
     EXPECT_EQ(connection_test(version), LINK_OK);
     EXPECT_EQ(version.controller_major, 2);

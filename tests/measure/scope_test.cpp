@@ -52,15 +52,15 @@ Seen g_seen;
 
 void respond(const Frame& f) {
     ScriptedScope& d = g_dimmer;
-    if (f.code == CMD_STATUS) {
-        fake_port_reply(CMD_STATUS, Bytes(STATUS_RECORD_SIZE, 0x11), d.delay);
-    } else if (f.code == CMD_SCOPE && d.acknowledge) {
+    if (f.code == OPCODE_STATUS) {
+        fake_port_reply(OPCODE_STATUS, Bytes(STATUS_RECORD_SIZE, 0x11), d.delay);
+    } else if (f.code == OPCODE_SCOPE && d.acknowledge) {
         const bool stop = Bytes(f.payload, f.payload + f.length) == Bytes(6, 0);
-        if (!stop) fake_port_reply(CMD_SCOPE, {1, 2, 3, 4, 5, 6}, d.delay);
-    } else if (f.code == CMD_SCOPE_REQUEST && f.length == 2) {
+        if (!stop) fake_port_reply(OPCODE_SCOPE, {1, 2, 3, 4, 5, 6}, d.delay);
+    } else if (f.code == OPCODE_SCOPE_REQUEST && f.length == 2) {
         if (d.not_ready_replies > 0) {
             --d.not_ready_replies;
-            fake_port_reply(CMD_SCOPE_REQUEST, {0, d.scope_state}, d.delay);
+            fake_port_reply(OPCODE_SCOPE_REQUEST, {0, d.scope_state}, d.delay);
             return;
         }
         if (!d.send_blocks) return;
@@ -74,7 +74,7 @@ void respond(const Frame& f) {
         }
         Bytes payload = {uint8_t(index)};
         payload.insert(payload.end(), d.capture.begin() + long(from), d.capture.begin() + long(to));
-        fake_port_reply(CMD_SCOPE_BLOCK, payload, d.delay);
+        fake_port_reply(OPCODE_SCOPE_BLOCK, payload, d.delay);
     }
 }
 
@@ -119,7 +119,7 @@ std::vector<Request> requests_with(uint8_t code) {
 
 std::vector<int> requested_blocks() {
     std::vector<int> out;
-    for (const Request& r : requests_with(CMD_SCOPE_REQUEST)) out.push_back(r.payload[0]);
+    for (const Request& r : requests_with(OPCODE_SCOPE_REQUEST)) out.push_back(r.payload[0]);
     return out;
 }
 
@@ -143,7 +143,7 @@ TEST(ScopeSettings, StartPayloadAndSection) {
         g_world.scope.edited = c.settings;
         scope_start_measurement(g_world.scope);
         run_ms(100);
-        const std::vector<Request> starts = requests_with(CMD_SCOPE);
+        const std::vector<Request> starts = requests_with(OPCODE_SCOPE);
         ASSERT_EQ(starts.size(), 1u);
         EXPECT_EQ(hex(starts[0].payload), c.payload);
         EXPECT_EQ(fake_port().open_count, 2);  // the start command opens the port afresh
@@ -213,9 +213,9 @@ TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
 
     // One start, acknowledged; every block asked for once, in order; block 10
     // (12 bytes) completes the capture.
-    EXPECT_EQ(requests_with(CMD_SCOPE).size(), 1u);
+    EXPECT_EQ(requests_with(OPCODE_SCOPE).size(), 1u);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    const std::vector<Request> blocks = requests_with(CMD_SCOPE_REQUEST);
+    const std::vector<Request> blocks = requests_with(OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(hex(blocks[0].payload), "00 00");
     EXPECT_EQ(blocks[0].time, 1200u);  // the acknowledgement is looked for once per period
     for (size_t i = 1; i < blocks.size(); ++i) EXPECT_LT(blocks[i].time - blocks[i - 1].time, 20u);
@@ -229,10 +229,10 @@ TEST(ScopeAcquisition, StartAcknowledgeBlocksComplete) {
     }
 
     // Afterwards the state machine keeps the status requests going and stays complete.
-    const size_t before = requests_with(CMD_STATUS).size();
+    const size_t before = requests_with(OPCODE_STATUS).size();
     run_ms(500);
-    EXPECT_GE(requests_with(CMD_STATUS).size(), before + 4);
-    EXPECT_EQ(requests_with(CMD_SCOPE).size(), 1u);
+    EXPECT_GE(requests_with(OPCODE_STATUS).size(), before + 4);
+    EXPECT_EQ(requests_with(OPCODE_SCOPE).size(), 1u);
     EXPECT_EQ(g_world.scope.state, ScopeState::complete);
     EXPECT_EQ(g_seen.completions, 1);
 }
@@ -242,13 +242,13 @@ TEST(ScopeAcquisition, MessenSendsTheStartWithTheNextTick) {
     run_ms(30);  // in the middle of a period
     scope_start_measurement_at(g_world.scope, fake_port().now);
     run_ms(1);
-    const std::vector<Request> starts = requests_with(CMD_SCOPE);
+    const std::vector<Request> starts = requests_with(OPCODE_SCOPE);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].time, 1031u);
     // The periods go on from there: the acknowledgement is looked for 100 ms later.
     run_ms(100);
     ASSERT_EQ(requested_blocks(), (std::vector<int>{0}));
-    EXPECT_EQ(requests_with(CMD_SCOPE_REQUEST)[0].time, 1131u);
+    EXPECT_EQ(requests_with(OPCODE_SCOPE_REQUEST)[0].time, 1131u);
 }
 
 TEST(ScopeAcquisition, BlockWithTheWrongIndexIsRequestedAgain) {
@@ -283,8 +283,8 @@ TEST(ScopeAcquisition, AppendingBlocks) {
     reset_scope_world();
     g_dimmer.capture = Bytes(SCOPE_CAPTURE_SIZE, 0xaa);
     fake_port().responder = [](const Frame& f) {
-        if (f.code == CMD_SCOPE_REQUEST && f.payload[0] == 0)
-            fake_port_reply(CMD_SCOPE_BLOCK, {0, 7, 8}, 5);
+        if (f.code == OPCODE_SCOPE_REQUEST && f.payload[0] == 0)
+            fake_port_reply(OPCODE_SCOPE_BLOCK, {0, 7, 8}, 5);
         else
             respond(f);
     };
@@ -305,7 +305,7 @@ TEST(ScopeAcquisition, RetriesWithoutLimit) {
     scope_start_measurement(g_world.scope);
     run_ms(1000);
     std::vector<uint32_t> times;
-    for (const Request& r : requests_with(CMD_SCOPE)) times.push_back(r.time);
+    for (const Request& r : requests_with(OPCODE_SCOPE)) times.push_back(r.time);
     EXPECT_EQ(times, (std::vector<uint32_t>{1100, 1400, 1700, 2000}));
     EXPECT_EQ(g_world.scope.state, ScopeState::waiting);
 
@@ -315,7 +315,7 @@ TEST(ScopeAcquisition, RetriesWithoutLimit) {
     scope_start_measurement(g_world.scope);
     run_ms(1000);
     times.clear();
-    for (const Request& r : requests_with(CMD_SCOPE_REQUEST)) {
+    for (const Request& r : requests_with(OPCODE_SCOPE_REQUEST)) {
         EXPECT_EQ(r.payload[0], 0);
         times.push_back(r.time);
     }
@@ -345,7 +345,7 @@ TEST(ScopeAcquisition, ScopeStateRepliesAndTheEnd) {
     EXPECT_EQ(g_world.scope.state, ScopeState::idle);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0}));
     EXPECT_EQ(g_world.scope.shown_capture.bytes[1234], 0x5a);
-    EXPECT_GE(requests_with(CMD_STATUS).size(), 7u);  // idle: status requests every period
+    EXPECT_GE(requests_with(OPCODE_STATUS).size(), 7u);  // idle: status requests every period
 }
 
 TEST(ScopeAcquisition, ContinuousRestartsWithTheSettingsAsEdited) {
@@ -358,7 +358,7 @@ TEST(ScopeAcquisition, ContinuousRestartsWithTheSettingsAsEdited) {
     g_world.scope.edited.dimmer = 1;
     run_ms(1200);
     ASSERT_GE(g_seen.completions, 2);
-    const std::vector<Request> starts = requests_with(CMD_SCOPE);
+    const std::vector<Request> starts = requests_with(OPCODE_SCOPE);
     ASSERT_GE(starts.size(), 2u);
     EXPECT_EQ(hex(starts[0].payload), "01 01 00 00 01 00");
     EXPECT_EQ(hex(starts[1].payload), "02 01 00 00 01 00");
@@ -375,7 +375,7 @@ TEST(ScopeAcquisition, ResetSendsTheStopCommand) {
     ASSERT_EQ(g_world.scope.state, ScopeState::fetching);
     scope_reset(g_world.scope);
     run_ms(100);
-    const std::vector<Request> scope = requests_with(CMD_SCOPE);
+    const std::vector<Request> scope = requests_with(OPCODE_SCOPE);
     ASSERT_EQ(scope.size(), 2u);
     EXPECT_EQ(hex(scope[1].payload), "00 00 00 00 00 00");
     EXPECT_EQ(g_world.scope.state, ScopeState::idle);
@@ -407,13 +407,13 @@ TEST(ScopeAcquisition, ResetAndMessenFromEveryState) {
         if (c.start) scope_start_measurement(g_world.scope);
         run_ms(c.run);
         ASSERT_EQ(g_world.scope.state, c.state);
-        const size_t starts_before = requests_with(CMD_SCOPE).size();
+        const size_t starts_before = requests_with(OPCODE_SCOPE).size();
 
         // "Reset": the stop command on the next period, then idle with the bar at 0.
         scope_reset(g_world.scope);
         EXPECT_EQ(g_world.scope.state, ScopeState::stop);
         run_ms(100);
-        const std::vector<Request> scope = requests_with(CMD_SCOPE);
+        const std::vector<Request> scope = requests_with(OPCODE_SCOPE);
         ASSERT_EQ(scope.size(), starts_before + 1);
         EXPECT_EQ(hex(scope.back().payload), "00 00 00 00 00 00");
         EXPECT_EQ(g_world.scope.state, ScopeState::idle);
@@ -440,7 +440,7 @@ TEST(ScopeAcquisition, ResetAndMessenFromEveryState) {
     EXPECT_EQ(g_world.scope.received, 0u);
     run_ms(1500);
     EXPECT_EQ(g_seen.completions, 1);
-    EXPECT_EQ(requests_with(CMD_SCOPE).size(), 2u);
+    EXPECT_EQ(requests_with(OPCODE_SCOPE).size(), 2u);
 }
 
 TEST(ScopeAcquisition, FailingStartShowsTheMessageAndGoesIdle) {
@@ -463,7 +463,7 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     run_ms(150);
     g_world.drive = {{1, 0}, {32768, 0}};
     run_ms(200);
-    std::vector<Request> status = requests_with(CMD_STATUS);
+    std::vector<Request> status = requests_with(OPCODE_STATUS);
     ASSERT_EQ(status.size(), 1u);
     EXPECT_EQ(status[0].time, 1300u);  // period 3; period 2 at 1200 leaves it
     EXPECT_EQ(hex(status[0].payload), "01 00 00 80 00 00 00 00");
@@ -473,7 +473,7 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     reset_scope_world();
     g_world.drive = {{0, 1}, {0, 656}};
     run_ms(300);
-    status = requests_with(CMD_STATUS);
+    status = requests_with(OPCODE_STATUS);
     ASSERT_EQ(status.size(), 3u);
     EXPECT_EQ(hex(status[0].payload), "00 00 00 00 01 00 90 02");
     EXPECT_EQ(hex(status[1].payload), "00 00 00 00 00 00 90 02");
@@ -487,7 +487,7 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     g_world.drive = {{0, 1}, {0, 65535}};
     run_ms(1000);
     EXPECT_EQ(g_seen.completions, 1);
-    status = requests_with(CMD_STATUS);
+    status = requests_with(OPCODE_STATUS);
     ASSERT_FALSE(status.empty());
     EXPECT_EQ(hex(status[0].payload), "00 00 00 00 01 00 ff ff");
     EXPECT_LT(status[0].time, g_seen.completed_at);

@@ -45,7 +45,7 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
     g_world.drive = {{0, 1}, {1234, 70000}};
     int replies = 0;
     fake_port().responder = [&](const Frame& f) {
-        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 30);
+        if (f.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(uint8_t(++replies)), 30);
     };
 
     std::vector<uint32_t> positions, shown_at;
@@ -96,7 +96,7 @@ TEST(StatusPollStep, RequestsEveryHundredMillisecondsAndShowsEachReply) {
 std::vector<uint8_t> status_frame(uint8_t marker, uint8_t sub_address = 0) {
     const std::vector<uint8_t> payload = status_payload(marker);
     uint8_t frame[FRAME_MAX_STUFFED];
-    const size_t n = frame_encode(1, sub_address, CMD_STATUS, payload.data(), payload.size(), frame);
+    const size_t n = frame_encode(1, sub_address, OPCODE_STATUS, payload.data(), payload.size(), frame);
     return std::vector<uint8_t>(frame, frame + n);
 }
 
@@ -163,7 +163,7 @@ TEST(StatusPollStep, ShowsTheNewestCompleteStatusWaiting) {
 TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
     reset_poll_world();
     // No measurement page shown: a waiting reply is taken off the line, nothing is sent or shown.
-    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port_reply(OPCODE_STATUS, status_payload(9));
     fake_port().now += 200;
     EXPECT_FALSE(step().shown);
     EXPECT_TRUE(fake_port().incoming.empty());
@@ -171,7 +171,7 @@ TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
     EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
 
     // The oscilloscope page shown: the status page leaves the line alone.
-    fake_port_reply(CMD_STATUS, status_payload(9));
+    fake_port_reply(OPCODE_STATUS, status_payload(9));
     fake_port().now += 200;
     EXPECT_FALSE(step(true).shown);
     EXPECT_FALSE(fake_port().incoming.empty());
@@ -180,8 +180,8 @@ TEST(StatusPollStep, OtherPagesOnlyDrainOrLeaveTheLineToTheOscilloscope) {
     // A reply that does not count (sub-address 1, short payload) shows nothing.
     fake_port().incoming.clear();
     status_page_activate(g_world.poll, g_world.drive);
-    fake_port_reply(CMD_STATUS, status_payload(1), 0, 1);
-    fake_port_reply(CMD_STATUS, std::vector<uint8_t>(110, 0));
+    fake_port_reply(OPCODE_STATUS, status_payload(1), 0, 1);
+    fake_port_reply(OPCODE_STATUS, std::vector<uint8_t>(110, 0));
     for (int i = 0; i < 5; ++i) EXPECT_FALSE(step().shown);
     EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
 
@@ -213,8 +213,8 @@ TEST(StatusPollStep, ASilentDimmerBlanksThePageAndSaysSoUntilItAnswersAgain) {
     bool answering = false;
     int replies = 0;
     fake_port().responder = [&](const Frame& f) {
-        if (answering && f.code == CMD_STATUS)
-            fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 20);
+        if (answering && f.code == OPCODE_STATUS)
+            fake_port_reply(OPCODE_STATUS, status_payload(uint8_t(++replies)), 20);
     };
     const std::string no_answer = "Keine Antwort von Adresse 3 an COM7";
 
@@ -267,7 +267,7 @@ TEST(StatusPollStep, FollowsNewPortSettingsAtOnce) {
     status_page_activate(g_world.poll, g_world.drive);
     int replies = 0;
     fake_port().responder = [&](const Frame& f) {
-        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(uint8_t(++replies)), 20);
+        if (f.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(uint8_t(++replies)), 20);
     };
     EXPECT_EQ(run_ms(300).shown, 3);
 
@@ -307,7 +307,7 @@ TEST(StatusPageFetch, TopButtonShowsTheStatusOrBlanksThePage) {
     reset_poll_world();
     status_page_activate(g_world.poll, g_world.drive);
     fake_port().responder = [](const Frame& f) {
-        if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(42), 30);
+        if (f.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(42), 30);
     };
     int owner = 0;
     EXPECT_TRUE(status_page_fetch(g_world.poll, &owner));
@@ -353,7 +353,7 @@ TEST(StatusPageFetch, DriveButtonSendsThatDimmersValueAtOnce) {
         g_world.drive.value[1] = 70000;  // typed, clamped on the way out
         g_world.drive.pending[1 - c.dimmer] = c.pending_other;
         fake_port().responder = [](const Frame& f) {
-            if (f.code == CMD_STATUS) fake_port_reply(CMD_STATUS, status_payload(5), 30);
+            if (f.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(5), 30);
         };
         int owner = 0;
         status_page_fetch_drive(g_world.poll, g_world.drive, c.dimmer, &owner);

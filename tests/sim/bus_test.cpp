@@ -31,29 +31,29 @@ TEST(SimBus, OnlyTheAddressedDimmerAnswersInRequestOrder) {
     ASSERT_EQ(bus.devices.size(), 3u);
 
     // Two requests in one batch: the replies leave in the same order.
-    std::vector<uint8_t> wire = request(4, CMD_VERSION);
-    const std::vector<uint8_t> second = request(1, CMD_READ_BLOCK, {0});
+    std::vector<uint8_t> wire = request(4, OPCODE_VERSION);
+    const std::vector<uint8_t> second = request(1, OPCODE_READ_BLOCK, {0});
     wire.insert(wire.end(), second.begin(), second.end());
     const SimOutput out = feed(bus, wire);
     const auto replies = decode_all(out.wire);
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(replies[0].address, 4);
-    EXPECT_EQ(replies[0].code, CMD_VERSION);
+    EXPECT_EQ(replies[0].code, OPCODE_VERSION);
     EXPECT_EQ(replies[1].address, 1);
-    EXPECT_EQ(replies[1].code, CMD_READ_BLOCK);
+    EXPECT_EQ(replies[1].code, OPCODE_READ_BLOCK);
     // Each frame on the line is logged once, each reply after its request.
     std::vector<std::string> kinds;
     for (const std::string& line : out.log) kinds.push_back(line.substr(0, 2));
     EXPECT_EQ(kinds, (std::vector<std::string>{"RX", "TX", "RX", "TX"}));
 
-    EXPECT_TRUE(decode_all(feed(bus, request(2, CMD_VERSION)).wire).empty());  // nobody at 2
+    EXPECT_TRUE(decode_all(feed(bus, request(2, OPCODE_VERSION)).wire).empty());  // nobody at 2
 }
 
 TEST(SimBus, EachDimmerHasItsOwnStoreAndSwitches) {
     SimBus bus = bus_of({"--address", "1,2"});
     std::vector<uint8_t> block(129, 0x55);
     block[0] = 0;
-    ASSERT_EQ(decode_all(feed(bus, request(2, CMD_WRITE_BLOCK, block)).wire).size(), 1u);
+    ASSERT_EQ(decode_all(feed(bus, request(2, OPCODE_WRITE_BLOCK, block)).wire).size(), 1u);
     EXPECT_EQ(bus.devices[1].store[0], 0x55);
     EXPECT_NE(bus.devices[0].store[0], 0x55);
     // The DIP switches select RS485 at each dimmer's own address.

@@ -37,7 +37,7 @@ struct Sim {
     }
     std::vector<uint8_t> status(std::vector<uint8_t> drive = std::vector<uint8_t>(8),
                                 uint32_t now_ms = 1000) {
-        auto replies = ask(CMD_STATUS, drive, now_ms);
+        auto replies = ask(OPCODE_STATUS, drive, now_ms);
         EXPECT_EQ(replies.size(), 1u);
         return replies.empty() ? std::vector<uint8_t>() : replies[0].payload;
     }
@@ -93,7 +93,7 @@ TEST(SimDevice, AnswersOnlyGoodFramesForItsAddressAndSubaddressZero) {
         size_t replies;
         size_t rx_lines;
     };
-    std::vector<uint8_t> good = request(1, CMD_VERSION);
+    std::vector<uint8_t> good = request(1, OPCODE_VERSION);
     std::vector<uint8_t> bad_sum = good;
     bad_sum[3] ^= 0x01;
     std::vector<uint8_t> bad_then_good = bad_sum;
@@ -102,9 +102,9 @@ TEST(SimDevice, AnswersOnlyGoodFramesForItsAddressAndSubaddressZero) {
     noisy.insert(noisy.end(), good.begin(), good.end());
     std::vector<Case> cases = {
         {"own address", good, 1, 1},
-        {"other address", request(2, CMD_VERSION), 0, 1},
-        {"broadcast-like address 0", request(0, CMD_VERSION), 0, 1},
-        {"sub-address 1", request(1, CMD_VERSION, {}, 1), 0, 1},
+        {"other address", request(2, OPCODE_VERSION), 0, 1},
+        {"broadcast-like address 0", request(0, OPCODE_VERSION), 0, 1},
+        {"sub-address 1", request(1, OPCODE_VERSION, {}, 1), 0, 1},
         {"bad checksum", bad_sum, 0, 0},
         {"bad checksum, then a good frame on the shared flag", bad_then_good, 1, 1},
         {"noise before the frame", noisy, 1, 1},
@@ -122,7 +122,7 @@ TEST(SimDevice, AnswersOnlyGoodFramesForItsAddressAndSubaddressZero) {
 
 TEST(SimDevice, FrameSplitAcrossReadsIsStillAnswered) {
     Sim sim;
-    std::vector<uint8_t> req = request(1, CMD_READ_BLOCK, {2});
+    std::vector<uint8_t> req = request(1, OPCODE_READ_BLOCK, {2});
     std::vector<uint8_t> wire;
     for (uint8_t b : req) {
         SimOutput out = sim.feed({b});
@@ -138,9 +138,9 @@ TEST(SimDevice, StoreBlocksPersistAndResetRestoresFactoryState) {
     const SimConfig& cfg = sim.dev.cfg;
 
     // Read: 1, index, then the 128 bytes of the block.
-    auto read = sim.ask(CMD_READ_BLOCK, {5});
+    auto read = sim.ask(OPCODE_READ_BLOCK, {5});
     ASSERT_EQ(read.size(), 1u);
-    EXPECT_EQ(read[0].code, CMD_READ_BLOCK);
+    EXPECT_EQ(read[0].code, OPCODE_READ_BLOCK);
     ASSERT_EQ(read[0].payload.size(), 130u);
     EXPECT_EQ(read[0].payload[0], 1);
     EXPECT_EQ(read[0].payload[1], 5);
@@ -153,21 +153,21 @@ TEST(SimDevice, StoreBlocksPersistAndResetRestoresFactoryState) {
     for (size_t i = 0; i < block.size(); ++i) block[i] = uint8_t(0x7e + i % 3);
     std::vector<uint8_t> payload = {3};
     payload.insert(payload.end(), block.begin(), block.end());
-    auto write = sim.ask(CMD_WRITE_BLOCK, payload);
+    auto write = sim.ask(OPCODE_WRITE_BLOCK, payload);
     ASSERT_EQ(write.size(), 1u);
-    EXPECT_EQ(write[0].code, CMD_WRITE_BLOCK);
+    EXPECT_EQ(write[0].code, OPCODE_WRITE_BLOCK);
     EXPECT_EQ(write[0].payload, (std::vector<uint8_t>{1, 3}));
 
-    auto back = sim.ask(CMD_READ_BLOCK, {3}, 5000);
+    auto back = sim.ask(OPCODE_READ_BLOCK, {3}, 5000);
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(std::vector<uint8_t>(back[0].payload.begin() + 2, back[0].payload.end()), block);
-    auto neighbour = sim.ask(CMD_READ_BLOCK, {2}, 5000);
+    auto neighbour = sim.ask(OPCODE_READ_BLOCK, {2}, 5000);
     EXPECT_TRUE(std::equal(neighbour[0].payload.begin() + 2, neighbour[0].payload.end(),
                            cfg.factory_store.begin() + 2 * 128));
 
-    auto reset = sim.ask(CMD_RESET);
+    auto reset = sim.ask(OPCODE_RESET);
     ASSERT_EQ(reset.size(), 1u);
-    EXPECT_EQ(reset[0].code, CMD_RESET);
+    EXPECT_EQ(reset[0].code, OPCODE_RESET);
     EXPECT_GE(reset[0].payload.size(), 1u);
     EXPECT_EQ(0, std::memcmp(sim.dev.store, cfg.factory_store.data(), TRANSFER_IMAGE_SIZE));
 }
@@ -177,10 +177,10 @@ TEST(SimDevice, MalformedBlockRequestsGoUnanswered) {
     std::vector<uint8_t> short_write(1 + 127, 0);
     std::vector<uint8_t> bad_index_write(1 + 128, 0);
     bad_index_write[0] = 8;
-    EXPECT_TRUE(sim.ask(CMD_READ_BLOCK, {8}).empty());
-    EXPECT_TRUE(sim.ask(CMD_READ_BLOCK, {}).empty());
-    EXPECT_TRUE(sim.ask(CMD_WRITE_BLOCK, short_write).empty());
-    EXPECT_TRUE(sim.ask(CMD_WRITE_BLOCK, bad_index_write).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_READ_BLOCK, {8}).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_READ_BLOCK, {}).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_WRITE_BLOCK, short_write).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_WRITE_BLOCK, bad_index_write).empty());
     EXPECT_EQ(0, std::memcmp(sim.dev.store, sim.dev.cfg.factory_store.data(), TRANSFER_IMAGE_SIZE));
 }
 
@@ -192,7 +192,7 @@ TEST(SimDevice, BadMarkersSpoilOnlyWhatIsRead) {
     Sim sim(cfg);
     std::vector<uint8_t> image;
     for (uint8_t i = 0; i < PARAMETER_BLOCKS; ++i) {
-        auto r = sim.ask(CMD_READ_BLOCK, {i});
+        auto r = sim.ask(OPCODE_READ_BLOCK, {i});
         ASSERT_EQ(r.size(), 1u);
         image.insert(image.end(), r[0].payload.begin() + 2, r[0].payload.end());
     }
@@ -297,8 +297,8 @@ TEST(SimDevice, PhaseControlModeComesFromTheStoredParameterSet) {
 std::vector<uint8_t> fetch_capture(Sim& sim, uint32_t now_ms) {
     std::vector<uint8_t> capture;
     for (uint8_t i = 0; i < SCOPE_CAPTURE_BLOCKS; ++i) {
-        auto r = sim.ask(CMD_SCOPE_REQUEST, {i, 0}, now_ms);
-        if (r.size() != 1 || r[0].code != CMD_SCOPE_BLOCK || r[0].payload[0] != i) return {};
+        auto r = sim.ask(OPCODE_SCOPE_REQUEST, {i, 0}, now_ms);
+        if (r.size() != 1 || r[0].code != OPCODE_SCOPE_BLOCK || r[0].payload[0] != i) return {};
         capture.insert(capture.end(), r[0].payload.begin() + 1, r[0].payload.end());
     }
     return capture;
@@ -309,35 +309,35 @@ TEST(SimDevice, ScopeStartNotReadyThenBlocks) {
     sim.status(drive_payload(1, 32768, 0, 0));
 
     // Nothing started: the state byte 2 tells the program to give up.
-    auto idle = sim.ask(CMD_SCOPE_REQUEST, {0, 0});
+    auto idle = sim.ask(OPCODE_SCOPE_REQUEST, {0, 0});
     ASSERT_EQ(idle.size(), 1u);
-    EXPECT_EQ(idle[0].code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(idle[0].code, OPCODE_SCOPE_REQUEST);
     EXPECT_EQ(idle[0].payload, (std::vector<uint8_t>{0, SCOPE_STATE_NONE}));
 
     // Start: dimmer 1, single, full period, normal range.
-    auto ack = sim.ask(CMD_SCOPE, {1, 1, 0, 0, 0, 0}, 10000);
+    auto ack = sim.ask(OPCODE_SCOPE, {1, 1, 0, 0, 0, 0}, 10000);
     ASSERT_EQ(ack.size(), 1u);
-    EXPECT_EQ(ack[0].code, CMD_SCOPE);
+    EXPECT_EQ(ack[0].code, OPCODE_SCOPE);
     ASSERT_EQ(ack[0].payload.size(), 6u);
     EXPECT_EQ(u32(ack[0].payload, 0), SCOPE_CAPTURE_SIZE);
     EXPECT_EQ(u16(ack[0].payload, 4), SCOPE_SAMPLES);
 
     // Still recording: 0x90 with a state other than 2.
-    auto busy = sim.ask(CMD_SCOPE_REQUEST, {0, 0}, 10000 + sim.dev.cfg.scope_record_ms - 1);
+    auto busy = sim.ask(OPCODE_SCOPE_REQUEST, {0, 0}, 10000 + sim.dev.cfg.scope_record_ms - 1);
     ASSERT_EQ(busy.size(), 1u);
-    EXPECT_EQ(busy[0].code, CMD_SCOPE_REQUEST);
+    EXPECT_EQ(busy[0].code, OPCODE_SCOPE_REQUEST);
     ASSERT_EQ(busy[0].payload.size(), 2u);
     EXPECT_NE(busy[0].payload[1], SCOPE_STATE_NONE);
 
     // Ready: 11 blocks, 10 of 200 bytes and one of 12.
     uint32_t ready = 10000 + sim.dev.cfg.scope_record_ms;
-    auto last = sim.ask(CMD_SCOPE_REQUEST, {10, 0}, ready);
+    auto last = sim.ask(OPCODE_SCOPE_REQUEST, {10, 0}, ready);
     ASSERT_EQ(last.size(), 1u);
-    EXPECT_EQ(last[0].code, CMD_SCOPE_BLOCK);
+    EXPECT_EQ(last[0].code, OPCODE_SCOPE_BLOCK);
     EXPECT_EQ(last[0].payload.size(), 13u);
     std::vector<uint8_t> cap = fetch_capture(sim, ready);
     ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE);
-    EXPECT_TRUE(sim.ask(CMD_SCOPE_REQUEST, {11, 0}, ready)[0].code == CMD_SCOPE_REQUEST);
+    EXPECT_TRUE(sim.ask(OPCODE_SCOPE_REQUEST, {11, 0}, ready)[0].code == OPCODE_SCOPE_REQUEST);
 
     // Mains: ~230 V rms, crest ~325 V. Current: a 500 W lamp cut off half way
     // through each half period, so about half the samples carry no current.
@@ -364,10 +364,10 @@ TEST(SimDevice, ScopeStartNotReadyThenBlocks) {
     EXPECT_NEAR(u32(cap, SCOPE_SWITCHING_TIME_AT), 5000, 2);
 
     // Stop: acknowledged, and the scope is idle again.
-    auto stop = sim.ask(CMD_SCOPE, {0, 0, 0, 0, 0, 0}, ready);
+    auto stop = sim.ask(OPCODE_SCOPE, {0, 0, 0, 0, 0, 0}, ready);
     ASSERT_EQ(stop.size(), 1u);
-    EXPECT_EQ(stop[0].code, CMD_SCOPE);
-    EXPECT_EQ(sim.ask(CMD_SCOPE_REQUEST, {0, 0}, ready)[0].payload[1], SCOPE_STATE_NONE);
+    EXPECT_EQ(stop[0].code, OPCODE_SCOPE);
+    EXPECT_EQ(sim.ask(OPCODE_SCOPE_REQUEST, {0, 0}, ready)[0].payload[1], SCOPE_STATE_NONE);
 }
 
 TEST(SimDevice, ScopeSectionsAndCurrentRange) {
@@ -386,7 +386,7 @@ TEST(SimDevice, ScopeSectionsAndCurrentRange) {
     for (const Case& c : cases) {
         Sim sim;
         sim.status(drive_payload(1, 49152, 0, 0));  // three quarters
-        ASSERT_EQ(sim.ask(CMD_SCOPE, c.start, 0).size(), 1u) << c.what;
+        ASSERT_EQ(sim.ask(OPCODE_SCOPE, c.start, 0).size(), 1u) << c.what;
         std::vector<uint8_t> cap = fetch_capture(sim, 60000);
         ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE) << c.what;
         EXPECT_EQ(u32(cap, SCOPE_ZERO_TIME_AT), c.t0) << c.what;
@@ -403,7 +403,7 @@ TEST(SimDevice, ScopeSectionsAndCurrentRange) {
     // before the edge (t = 0, sample 100) and stops after it.
     Sim sim;
     sim.status(drive_payload(1, 49152, 0, 0));
-    sim.ask(CMD_SCOPE, {1, 1, 0, 0, 2, 0}, 0);
+    sim.ask(OPCODE_SCOPE, {1, 1, 0, 0, 2, 0}, 0);
     std::vector<uint8_t> cap = fetch_capture(sim, 60000);
     ASSERT_EQ(cap.size(), SCOPE_CAPTURE_SIZE);
     EXPECT_GT(std::abs(i16(cap.data() + SCOPE_CURRENT_AT + 2 * 90)), 1500);
@@ -411,7 +411,7 @@ TEST(SimDevice, ScopeSectionsAndCurrentRange) {
 }
 
 TEST(SimDevice, ReplyFaults) {
-    std::vector<uint8_t> version = request(1, CMD_VERSION);
+    std::vector<uint8_t> version = request(1, OPCODE_VERSION);
     {
         SimConfig cfg = test_config();
         cfg.silent = true;
@@ -426,7 +426,7 @@ TEST(SimDevice, ReplyFaults) {
         Sim sim(cfg);
         std::vector<uint8_t> three;
         for (int i = 0; i < 3; ++i) three.insert(three.end(), version.begin(), version.end());
-        sim.feed(request(2, CMD_VERSION));  // not for us: does not count
+        sim.feed(request(2, OPCODE_VERSION));  // not for us: does not count
         EXPECT_EQ(decode_all(sim.feed(three).wire).size(), 2u);
     }
     {
@@ -459,7 +459,7 @@ TEST(SimDevice, ReplyFaults) {
         auto r = decode_all(sim.feed(version).wire);
         ASSERT_EQ(r.size(), 1u);
         EXPECT_EQ(r[0].sub_address, 1);
-        EXPECT_EQ(r[0].code, CMD_VERSION);
+        EXPECT_EQ(r[0].code, OPCODE_VERSION);
     }
     {
         // Each reply one byte short of what the program accepts.
@@ -472,12 +472,12 @@ TEST(SimDevice, ReplyFaults) {
             size_t length;
         };
         std::vector<Case> cases = {
-            {CMD_VERSION, {}, 1},
-            {CMD_STATUS, std::vector<uint8_t>(8), STATUS_RECORD_SIZE - 1},
-            {CMD_RESET, {}, 0},
-            {CMD_READ_BLOCK, {0}, 1},
-            {CMD_SCOPE, {1, 1, 0, 0, 0, 0}, 5},
-            {CMD_SCOPE_REQUEST, {0, 0}, 1},
+            {OPCODE_VERSION, {}, 1},
+            {OPCODE_STATUS, std::vector<uint8_t>(8), STATUS_RECORD_SIZE - 1},
+            {OPCODE_RESET, {}, 0},
+            {OPCODE_READ_BLOCK, {0}, 1},
+            {OPCODE_SCOPE, {1, 1, 0, 0, 0, 0}, 5},
+            {OPCODE_SCOPE_REQUEST, {0, 0}, 1},
         };
         for (const Case& c : cases) {
             auto r = sim.ask(c.code, c.payload);
@@ -495,18 +495,18 @@ TEST(SimDevice, FaultsApplyOnlyWhileSwitchedOn) {
     cfg.corrupt_rate = 1.0;
     cfg.wrong_subaddress = true;
     Sim sim(cfg);
-    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_VERSION).empty());
     sim.dev.faults_active = false;
-    const auto clean = sim.ask(CMD_VERSION);
+    const auto clean = sim.ask(OPCODE_VERSION);
     ASSERT_EQ(clean.size(), 1u);
     EXPECT_EQ(clean[0].sub_address, 0);
     EXPECT_EQ(clean[0].payload, (std::vector<uint8_t>{2, 1, 1, 4, 1, 4}));
     sim.dev.faults_active = true;
-    EXPECT_TRUE(sim.ask(CMD_VERSION).empty());
+    EXPECT_TRUE(sim.ask(OPCODE_VERSION).empty());
 }
 
 TEST(SimDevice, ByteFaultsAtFullRateAndRepeatableBySeed) {
-    std::vector<uint8_t> version = request(1, CMD_VERSION);
+    std::vector<uint8_t> version = request(1, OPCODE_VERSION);
     const size_t reply_length = 11;
     auto run = [&](double SimConfig::*rate, double value, uint64_t seed) {
         SimConfig cfg = test_config();

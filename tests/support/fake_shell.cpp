@@ -11,11 +11,10 @@ FakeBusy g_busy;
 
 FakeBusy& fake_busy() { return g_busy; }
 
-void busy_open(WindowRef owner, int template_id) {
+void busy_open(BusyKind kind) {
     if (g_busy.open) return;
     g_busy.open = true;
-    g_busy.owner = owner;
-    g_busy.template_id = template_id == 0 ? BUSY_TEMPLATE_CONNECTION : template_id;
+    g_busy.kind = kind;
     g_busy.cancel_flag = false;
     g_busy.queries = 0;
     ++g_busy.opens;

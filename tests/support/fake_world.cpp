@@ -16,7 +16,6 @@ void reset_link_world(uint32_t start_time) {
     monitor_feed_set_active(true);
     link_set_idle_wait(nullptr);
     link_set_monitor_text_hook(nullptr);
-    link_set_main_window(nullptr);
     set_port_name(g_port_settings, "COM7");
     g_port_settings.address = 1;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ui.h"
+#include "link/busy.h"
 #include "link/frame.h"
 #include "link/link.h"
 
@@ -69,8 +70,7 @@ std::vector<Request> fake_port_requests();
 
 struct FakeBusy {
     bool open = false;
-    WindowRef owner = nullptr;
-    int template_id = 0;
+    BusyKind kind = BusyKind::connection;
     std::string text;
     bool cancel_flag = false;
     int queries = 0;        // busy_cancelled calls while open

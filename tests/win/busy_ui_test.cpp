@@ -1,6 +1,8 @@
 // The busy window and the periodic timer that must keep still while it is up.
 #include "tests/win/shell_fixture.h"
 
+#include "win/page_scope_win.h"
+#include "win/page_status_win.h"
 #include "link/busy.h"
 #include "res/resource.h"
 
@@ -25,11 +27,16 @@ struct BusyTest : ShellTest {
         ShellTest::SetUp();
         g_status_steps = g_scope_steps = 0;
         g_nest = false;
+    }
+    // The main window as start-up makes it, with the timer's steps counted
+    // instead of the pages' own.
+    void start() {
+        ShellTest::start();
         set_timer_steps(count_status_step, count_scope_step);
     }
     void TearDown() override {
         busy_close();
-        set_timer_steps(nullptr, nullptr);
+        set_timer_steps(status_timer_step, scope_timer_step);
         ShellTest::TearDown();
     }
 };
@@ -42,7 +49,7 @@ TEST_F(BusyTest, TimerStepsRunOnlyWithoutBusyWindowAndOutermost) {
     EXPECT_EQ(g_status_steps, 1);
     EXPECT_EQ(g_scope_steps, 1);
 
-    busy_open(main_window(), BUSY_TEMPLATE_CONFIG);
+    busy_open(BusyKind::config);
     tick();
     EXPECT_EQ(g_status_steps, 1);
     busy_close();
@@ -59,24 +66,25 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
     start();
     EXPECT_TRUE(busy_cancelled());  // no busy window: a wait ends at once
     const struct {
-        int template_id;
+        BusyKind kind;
         const char* title;
-    } templates[] = {{0, "Anschluss"},
-                     {BUSY_TEMPLATE_STATUS, "KV-310-R-Status"},
-                     {BUSY_TEMPLATE_TEST, "Test"},
-                     {BUSY_TEMPLATE_CONFIG, "KV-310-R-Konfiguration"}};
-    for (const auto& t : templates) {
+    } kinds[] = {{BusyKind::connection, "Anschluss"},
+                 {BusyKind::status, "KV-310-R-Status"},
+                 {BusyKind::test, "Test"},
+                 {BusyKind::config, "KV-310-R-Konfiguration"}};
+    for (const auto& t : kinds) {
         SCOPED_TRACE(t.title);
-        busy_open(main_window(), t.template_id);
+        busy_open(t.kind);
         HWND busy = static_cast<HWND>(busy_window());
         ASSERT_NE(busy, nullptr);
         EXPECT_EQ(window_text(busy), t.title);
+        EXPECT_EQ(GetWindow(busy, GW_OWNER), main_window());
         EXPECT_TRUE(IsWindowVisible(busy));
         EXPECT_FALSE(IsWindowEnabled(main_window()));
         EXPECT_EQ(window_text(GetDlgItem(busy, IDCANCEL)), "Abbruch");
         EXPECT_FALSE(busy_cancelled());
 
-        busy_open(main_window(), BUSY_TEMPLATE_TEST);  // a second one changes nothing
+        busy_open(BusyKind::test);  // a second one changes nothing
         EXPECT_EQ(busy_window(), busy);
 
         busy_set_text("Kommunikation mit KV-310-R");
@@ -99,7 +107,7 @@ TEST_F(BusyTest, BusyWindowDisablesItsOwnerUntilClosed) {
 
 TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
     start();
-    busy_open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     for (int i = 0; i < 3; ++i) PostMessageW(main_window(), WM_COMMAND, 21402 + i, 0);
     busy_cancelled();
     EXPECT_EQ(selected_page(), Page::special_functions);
@@ -112,7 +120,7 @@ TEST_F(BusyTest, MessagesKeepFlowingOnePerQuery) {
 
 TEST_F(BusyTest, AQuitTakenWhileBusyWaitsForTheWindowToClose) {
     start();
-    busy_open(main_window(), BUSY_TEMPLATE_TEST);
+    busy_open(BusyKind::test);
     PostQuitMessage(3);
     for (int i = 0; i < 20; ++i) EXPECT_FALSE(busy_cancelled());  // the operation goes on
     MSG msg;

@@ -5,7 +5,7 @@
 
 #include "win/dialog_items_win.h"
 #include "win/gdiplus_win.h"
-#include "win/pages_win.h"
+#include "win/page_curves_win.h"
 #include "win/plot_draw_win.h"
 #include "base/settings.h"
 #include "measure/plot_math.h"

@@ -4,7 +4,7 @@
 #include "tests/win/shell_fixture.h"
 
 #include "win/message_box_win.h"
-#include "win/pages_win.h"
+#include "win/page_curves_win.h"
 #include "base/settings.h"
 #include "params/file_commands.h"
 #include "port/utf16_win.h"

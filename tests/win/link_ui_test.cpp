@@ -4,7 +4,7 @@
 #include "link/frame.h"
 #include "link/link.h"
 #include "win/monitor_win.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 
 #include <cstdlib>
 

@@ -2,8 +2,11 @@
 #include "tests/win/shell_fixture.h"
 
 #include "win/dialog_items_win.h"
+#include "win/editing_page_win.h"
 #include "win/message_box_win.h"
-#include "win/pages_win.h"
+#include "win/page_curves_win.h"
+#include "win/page_scope_win.h"
+#include "win/page_status_win.h"
 #include "win/placement.h"
 #include "params/recent.h"
 #include "port/utf16_win.h"

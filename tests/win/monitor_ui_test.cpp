@@ -5,7 +5,7 @@
 #include "link/link.h"
 #include "link/monitor_feed.h"
 #include "win/monitor_win.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 #include "res/resource.h"
 
 #include <algorithm>

@@ -9,8 +9,9 @@
 
 #include "win/dialog_items_win.h"
 #include "win/page_scope_win.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 #include "win/scope_export_win.h"
+#include "win/scope_readout_win.h"
 #include "base/bytes.h"
 #include "base/settings.h"
 #include "link/link.h"

@@ -2,7 +2,7 @@
 
 #include "win/message_box_win.h"
 #include "win/placement.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 #include "params/recent.h"
 #include "base/settings.h"
 #include "port/utf16_win.h"

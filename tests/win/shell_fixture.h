@@ -7,7 +7,14 @@
 // and radio buttons report a click when the focus reaches them unticked.
 #pragma once
 
-#include "win/shell_win.h"
+#include "win/app_win.h"
+#include "win/commands_win.h"
+#include "win/main_win.h"
+#include "win/main_window_win.h"
+#include "win/page_notify.h"
+#include "win/status_bar_win.h"
+#include "win/tab_pages_win.h"
+#include "win/timer_win.h"
 #include "base/ui.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"

@@ -11,7 +11,7 @@
 #include "measure/status_text.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
-#include "win/program_state_win.h"
+#include "win/app_win.h"
 
 #include <commctrl.h>
 
