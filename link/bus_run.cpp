@@ -78,8 +78,9 @@ const BusActionResult& bus_result(const BusEntry& entry, BusAction action) {
 }
 
 size_t bus_entry_found(std::vector<BusEntry>& entries, const BusDimmer& dimmer, const std::string& time) {
-    auto at = std::lower_bound(entries.begin(), entries.end(), dimmer.address,
-                               [](const BusEntry& e, uint32_t address) { return e.dimmer.address < address; });
+    auto at =
+        std::lower_bound(entries.begin(), entries.end(), dimmer.address,
+                         [](const BusEntry& e, uint32_t address) { return e.dimmer.address < address; });
     if (at == entries.end() || at->dimmer.address != dimmer.address) at = entries.insert(at, BusEntry{});
     at->dimmer = dimmer;
     at->scan_time = time;

@@ -124,7 +124,8 @@ LinkStatus wait_quiet(Scan& scan, uint32_t quiet_ms) {
         }
         const uint32_t now = tick_count_ms();
         if (link_bytes_received() != before) last_byte = now;
-        if (ticks_elapsed(last_byte, now) > quiet_ms || ticks_elapsed(start, now) > QUIET_LIMIT_MS) return LINK_OK;
+        if (ticks_elapsed(last_byte, now) > quiet_ms || ticks_elapsed(start, now) > QUIET_LIMIT_MS)
+            return LINK_OK;
         if (step == ReceiveStep::nothing_waiting) link_idle_wait();
     }
 }
@@ -140,10 +141,11 @@ Heard ask_version(Scan& scan, uint8_t address, uint32_t timeout_ms, BusDimmer& d
 LinkStatus ask_status(Scan& scan, BusDimmer& dimmer, uint32_t timeout_ms) {
     const uint8_t payload[STATUS_REQUEST_LENGTH] = {};
     send_request_to(uint8_t(dimmer.address), OPCODE_STATUS, payload, sizeof payload);
-    const Heard heard = wait_from(scan, uint8_t(dimmer.address), STATUS_REPLY, timeout_ms, [&](const Frame& reply) {
-        std::memcpy(&dimmer.status, reply.payload, STATUS_RECORD_SIZE);
-        dimmer.has_status = true;
-    });
+    const Heard heard =
+        wait_from(scan, uint8_t(dimmer.address), STATUS_REPLY, timeout_ms, [&](const Frame& reply) {
+            std::memcpy(&dimmer.status, reply.payload, STATUS_RECORD_SIZE);
+            dimmer.has_status = true;
+        });
     return heard.status == LINK_CANCELLED ? LINK_CANCELLED : LINK_OK;
 }
 
@@ -204,8 +206,7 @@ LinkStatus finish_late(Scan& scan) {
 // What waits at the port from before the scan belongs to nobody asked now.
 void discard_waiting_input() {
     Frame ignored;
-    while (link_receive_step(&ignored) != ReceiveStep::nothing_waiting) {
-    }
+    while (link_receive_step(&ignored) != ReceiveStep::nothing_waiting) {}
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 
 namespace {
 
-const char* const COLUMNS[] = {"Zeit",     "Port",      "Adresse",     "Firmware",           "Dimmer 1",
-                               "Dimmer 2", "Status",    "Schreiben",   "Auslesen",           "Vergleichen",
-                               "Abweichende Felder"};
+const char* const COLUMNS[] = {
+    "Zeit",   "Port",      "Adresse",  "Firmware",    "Dimmer 1",          "Dimmer 2",
+    "Status", "Schreiben", "Auslesen", "Vergleichen", "Abweichende Felder"};
 
 std::string joined(const std::vector<std::string>& parts, const std::string& between) {
     std::string out;
@@ -102,7 +102,8 @@ std::string bus_protocol_html(const BusProtocol& protocol) {
         for (const std::string& d : e.differences) differences.push_back(html_escape(d));
         out += "<td>" + joined(differences, "<br>") + "</td></tr>\r\n";
     }
-    out += "</table>\r\n<p class=\"signature\">Datum: ____________________ &nbsp; &nbsp; "
-           "Unterschrift: ________________________________</p>\r\n</body>\r\n</html>\r\n";
+    out +=
+        "</table>\r\n<p class=\"signature\">Datum: ____________________ &nbsp; &nbsp; "
+        "Unterschrift: ________________________________</p>\r\n</body>\r\n</html>\r\n";
     return out;
 }

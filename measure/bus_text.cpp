@@ -49,6 +49,7 @@ std::string bus_dimmer_line(const BusDimmer& dimmer) {
     std::string line = "Adresse " + std::to_string(dimmer.address) + ": ";
     if (dimmer.answer == BusAnswer::garbled) return line + bus_status_text(dimmer);
     line += bus_controller_version_text(dimmer);
-    for (int d = 0; d < 2; ++d) line += format_text(", Dimmer %d ", d + 1) + bus_dimmer_version_text(dimmer, d);
+    for (int d = 0; d < 2; ++d)
+        line += format_text(", Dimmer %d ", d + 1) + bus_dimmer_version_text(dimmer, d);
     return line + "; " + bus_status_text(dimmer);
 }

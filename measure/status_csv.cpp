@@ -20,7 +20,6 @@ std::string version(const uint8_t v[2]) { return format_text("%u.%u", v[0], v[1]
 
 std::string hex2(uint8_t value) { return format_text("%02x", value); }
 
-
 void add(std::string& line, const std::string& value) {
     if (!line.empty()) line += ';';
     line += value;

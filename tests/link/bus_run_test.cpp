@@ -44,7 +44,7 @@ struct RunRecord {
 };
 
 RunRecord run(BusAction action, std::vector<BusEntry>& entries, const std::vector<size_t>& chosen,
-        const BusRunInput& input, std::function<bool()> stop = nullptr) {
+              const BusRunInput& input, std::function<bool()> stop = nullptr) {
     RunRecord r;
     BusRunHooks hooks;
     hooks.starting = [&](size_t done, size_t total, uint32_t address) {
@@ -106,9 +106,10 @@ TEST(BusRun, WriteReadAndCompareGoOnPastAFailingDimmer) {
     // which stands for the default set.
     fake_bus().dimmers[4].silent_after_frames = -1;
     r = run(BusAction::compare, entries, {0, 1, 2}, {&set, ""});
-    EXPECT_EQ(texts(entries, BusAction::compare),
-              (std::vector<std::string>{"ok gleich", "ok Parametersatz in Standardvoreinstellung, 2 Felder verschieden",
-                                        "ok gleich"}));
+    EXPECT_EQ(
+        texts(entries, BusAction::compare),
+        (std::vector<std::string>{
+            "ok gleich", "ok Parametersatz in Standardvoreinstellung, 2 Felder verschieden", "ok gleich"}));
     EXPECT_TRUE(entries[0].differences.empty());
     EXPECT_EQ(entries[1].differences,
               (std::vector<std::string>{"Grundeinstellung, Dimmer 2, Blendzeit [x 0,01s]: 17 -> 10",
@@ -118,10 +119,11 @@ TEST(BusRun, WriteReadAndCompareGoOnPastAFailingDimmer) {
     TempDir dir;
     fake_bus().dimmers[9].silent_after_frames = fake_bus().dimmers[9].frames;
     r = run(BusAction::read, entries, {0, 1, 2}, {nullptr, dir.file("Anlage.ini")});
-    EXPECT_EQ(texts(entries, BusAction::read),
-              (std::vector<std::string>{"ok gespeichert als Anlage-1.ini",
-                                        "ok Parametersatz in Standardvoreinstellung, gespeichert als Anlage-4.ini",
-                                        "failed Kommunikation mit KV-310-R ist fehlerhaft"}));
+    EXPECT_EQ(
+        texts(entries, BusAction::read),
+        (std::vector<std::string>{"ok gespeichert als Anlage-1.ini",
+                                  "ok Parametersatz in Standardvoreinstellung, gespeichert als Anlage-4.ini",
+                                  "failed Kommunikation mit KV-310-R ist fehlerhaft"}));
     ParameterRecord read_back;
     ASSERT_TRUE(read_parameter_file(read_back, dir.file("Anlage-1.ini")));
     EXPECT_TRUE(parameter_set_differences(read_back, set).empty());
@@ -148,7 +150,8 @@ TEST(BusRun, StopFinishesTheDimmerInProgressCancelAndPortErrorsEndAtOnce) {
     fake_busy().cancel_after = 600;  // within the second dimmer's drain
     r = run(BusAction::compare, entries, {0, 1, 2}, {&set, ""});
     EXPECT_EQ(r.outcome.status, LINK_CANCELLED);
-    EXPECT_EQ(texts(entries, BusAction::compare), (std::vector<std::string>{"ok gleich", "failed Abbruch", "-"}));
+    EXPECT_EQ(texts(entries, BusAction::compare),
+              (std::vector<std::string>{"ok gleich", "failed Abbruch", "-"}));
     EXPECT_FALSE(link_port_is_open());
 
     // A port that cannot be opened reaches no dimmer: the first line says so.
@@ -181,7 +184,8 @@ TEST(BusList, ScansKeepResultsOfAddressesFoundAgain) {
     for (const BusEntry& e : entries) left.push_back(e.dimmer.address);
     EXPECT_EQ(left, (std::vector<uint32_t>{2, 5, 9}));
 
-    const std::pair<size_t, const char*> counts[] = {{0, "gleich"}, {1, "1 Feld verschieden"}, {12, "12 Felder verschieden"}};
+    const std::pair<size_t, const char*> counts[] = {
+        {0, "gleich"}, {1, "1 Feld verschieden"}, {12, "12 Felder verschieden"}};
     for (const auto& [n, text] : counts) EXPECT_EQ(differences_text(n), text);
 }
 

@@ -17,9 +17,9 @@ TEST(BusScanTimeout, FromTheLineRate) {
         size_t bytes;
     };
     const Wire frames[] = {
-        {0, false, 5},     // 7f 01 08 f7 7f
-        {0, true, 8},      // every byte between the flags stuffed
-        {6, false, 11},    // the version reply
+        {0, false, 5},   // 7f 01 08 f7 7f
+        {0, true, 8},    // every byte between the flags stuffed
+        {6, false, 11},  // the version reply
         {6, true, 20},
         {111, true, 230},  // the status reply
         {256, true, FRAME_MAX_STUFFED},
@@ -27,14 +27,19 @@ TEST(BusScanTimeout, FromTheLineRate) {
     for (const Wire& w : frames) EXPECT_EQ(frame_wire_bytes(w.payload, w.worst_case), w.bytes) << w.payload;
 
     // 11 bits a byte at 38400 baud: 3491 bytes a second, rounded up to whole ms.
-    const std::pair<size_t, uint32_t> times[] = {{0, 0}, {1, 1}, {28, 9}, {349, 100}, {350, 101}, {3491, 1001}};
+    const std::pair<size_t, uint32_t> times[] = {{0, 0},     {1, 1},     {28, 9},
+                                                 {349, 100}, {350, 101}, {3491, 1001}};
     for (const auto& [bytes, ms] : times) EXPECT_EQ(line_time_ms(bytes), ms) << bytes;
 
     // The version exchange at worst: 8 + 20 bytes.
     EXPECT_EQ(scan_timeout_floor_ms(), 9u);
-    const std::pair<int32_t, uint32_t> settings[] = {
-        {-5, SCAN_TIMEOUT_DEFAULT_MS}, {0, SCAN_TIMEOUT_DEFAULT_MS}, {1, 9}, {9, 9}, {30, 30},
-        {1000, 1000},                  {5000, 1000}};
+    const std::pair<int32_t, uint32_t> settings[] = {{-5, SCAN_TIMEOUT_DEFAULT_MS},
+                                                     {0, SCAN_TIMEOUT_DEFAULT_MS},
+                                                     {1, 9},
+                                                     {9, 9},
+                                                     {30, 30},
+                                                     {1000, 1000},
+                                                     {5000, 1000}};
     for (const auto& [setting, ms] : settings) EXPECT_EQ(scan_version_timeout_ms(setting), ms) << setting;
 
     // The status exchange at worst (24 + 230 bytes, 73 ms) in place of the version's.

@@ -66,7 +66,8 @@ inline void fake_bus_respond(const Frame& request) {
             fake_port_reply_from(a, OPCODE_RESET, {1}, d.delay_ms);
             break;
         case OPCODE_WRITE_BLOCK:
-            std::memcpy(d.image.data() + index * PARAMETER_BLOCK_SIZE, request.payload + 1, PARAMETER_BLOCK_SIZE);
+            std::memcpy(d.image.data() + index * PARAMETER_BLOCK_SIZE, request.payload + 1,
+                        PARAMETER_BLOCK_SIZE);
             fake_port_reply_from(a, OPCODE_WRITE_BLOCK, {1, uint8_t(index)}, d.delay_ms);
             break;
         case OPCODE_READ_BLOCK: {
