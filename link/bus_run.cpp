@@ -31,6 +31,7 @@ struct Outcome {
     LinkStatus status = LINK_OK;
     bool ok = false;   // with LINK_OK: false when the file could not be saved
     std::string text;  // with LINK_OK: the result or the file's message
+    bool matches = false;
 };
 
 Outcome do_write(const BusRunInput& input) {
@@ -56,7 +57,8 @@ Outcome do_compare(const BusRunInput& input, BusEntry& entry) {
     if (status != LINK_OK) return {status, false, {}};
     entry.differences = parameter_set_differences(*input.record, record);
     const std::string text = differences_text(entry.differences.size());
-    return {LINK_OK, true, markers_valid ? text : std::string(TEXT_DEFAULT_SET) + ", " + text};
+    if (!markers_valid) return {LINK_OK, true, std::string(TEXT_DEFAULT_SET) + ", " + text, false};
+    return {LINK_OK, true, text, entry.differences.empty()};
 }
 
 }  // namespace
@@ -98,6 +100,10 @@ void bus_drop_missing(std::vector<BusEntry>& entries, const std::vector<uint32_t
     });
 }
 
+bool bus_all_match(const std::vector<BusEntry>& entries) {
+    return std::all_of(entries.begin(), entries.end(), [](const BusEntry& e) { return e.compare.matches; });
+}
+
 std::string differences_text(size_t count) {
     if (count == 0) return "gleich";
     return std::to_string(count) + (count == 1 ? " Feld verschieden" : " Felder verschieden");
@@ -122,6 +128,7 @@ BusRunOutcome bus_run(BusAction action, std::vector<BusEntry>& entries, const st
         BusActionResult& result = bus_result(entry, action);
         result.done = true;
         result.ok = outcome.ok;
+        result.matches = outcome.status == LINK_OK && outcome.matches;
         result.text = outcome.status == LINK_OK        ? outcome.text
                       : link_is_cancel(outcome.status) ? TEXT_CANCELLED
                                                        : link_status_message(outcome.status);

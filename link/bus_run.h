@@ -26,6 +26,10 @@ struct BusActionResult {
     bool ok = false;    // it went through (a comparison: the dimmer's set was read)
     std::string text;   // the line's text: the result or the message of what failed
     std::string time;   // when it ended
+    // A comparison only: the dimmer holds a valid set and it equals the open
+    // one. A dimmer without a valid set is compared as the default set (as
+    // kv310r-cli diff does) but never matches.
+    bool matches = false;
 };
 
 // One address of the list.
@@ -45,6 +49,9 @@ size_t bus_entry_found(std::vector<BusEntry>& entries, const BusDimmer& dimmer, 
 // After a scan: the addresses it asked but did not find leave the list.
 void bus_drop_missing(std::vector<BusEntry>& entries, const std::vector<uint32_t>& asked,
                       const std::vector<BusDimmer>& found);
+
+// Every entry was compared and matches: the verification of a bus.
+bool bus_all_match(const std::vector<BusEntry>& entries);
 
 // "gleich", "1 Feld verschieden", "3 Felder verschieden".
 std::string differences_text(size_t count);

@@ -40,6 +40,11 @@ uint32_t line_time_ms(size_t bytes);
 // granularity of the system's tick count (about 16 ms on Windows).
 constexpr uint32_t SCAN_TIMEOUT_DEFAULT_MS = 50;
 
+// Where the settings file keeps the wait per address, in milliseconds (a
+// missing key or 0 gives the default).
+constexpr const char* SCAN_SETTINGS_SECTION = "BUS";
+constexpr const char* SCAN_TIMEOUT_KEY = "SCANTIMEOUT";
+
 // The version exchange at worst-case stuffing on the line: no dimmer answers
 // sooner, so no shorter wait makes sense.
 uint32_t scan_timeout_floor_ms();

@@ -111,6 +111,16 @@ TEST(BusRun, WriteReadAndCompareGoOnPastAFailingDimmer) {
         (std::vector<std::string>{
             "ok gleich", "ok Parametersatz in Standardvoreinstellung, 2 Felder verschieden", "ok gleich"}));
     EXPECT_TRUE(entries[0].differences.empty());
+    // A dimmer without a valid set never passes a verification, even against
+    // the default set it is compared as.
+    EXPECT_FALSE(bus_all_match(entries));
+    EXPECT_TRUE(entries[0].compare.matches);
+    EXPECT_FALSE(entries[1].compare.matches);
+    const ParameterRecord defaults = default_set();
+    r = run(BusAction::compare, entries, {1}, {&defaults, ""});
+    EXPECT_EQ(entries[1].compare.text, "Parametersatz in Standardvoreinstellung, gleich");
+    EXPECT_FALSE(entries[1].compare.matches);
+    r = run(BusAction::compare, entries, {0, 1, 2}, {&set, ""});
     EXPECT_EQ(entries[1].differences,
               (std::vector<std::string>{"Grundeinstellung, Dimmer 2, Blendzeit [x 0,01s]: 17 -> 10",
                                         "Userkurve 1: 1 Punkt verschieden (erste: 3)"}));
@@ -130,6 +140,16 @@ TEST(BusRun, WriteReadAndCompareGoOnPastAFailingDimmer) {
     EXPECT_FALSE(file_exists(dir.file("Anlage-9.ini")));
     // The earlier results stay with each dimmer.
     EXPECT_EQ(entries[2].write.text, "PC-Parameter wurden im Dimmer abgespeichert");
+
+    // Written again, the bus verifies; a dimmer that cannot be read fails it.
+    fake_bus().dimmers[9].silent_after_frames = -1;
+    run(BusAction::write, entries, {1}, {&set, ""});
+    run(BusAction::compare, entries, {0, 1, 2}, {&set, ""});
+    EXPECT_TRUE(bus_all_match(entries));
+    fake_bus().dimmers[4].silent_after_frames = fake_bus().dimmers[4].frames;
+    run(BusAction::compare, entries, {0, 1, 2}, {&set, ""});
+    EXPECT_EQ(entries[1].compare.text, "Kommunikation mit KV-310-R ist fehlerhaft");
+    EXPECT_FALSE(bus_all_match(entries));
 }
 
 TEST(BusRun, StopFinishesTheDimmerInProgressCancelAndPortErrorsEndAtOnce) {
