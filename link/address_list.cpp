@@ -46,6 +46,10 @@ std::optional<std::vector<uint32_t>> parse_address_list(std::string_view text, s
     }
 }
 
+std::string bad_address_text(std::string_view text, std::string_view bad) {
+    return "Ungültige RS485-Adresse: " + std::string(bad.empty() ? text : bad);
+}
+
 std::string address_list_text(const std::vector<uint32_t>& addresses) {
     std::string out;
     for (size_t i = 0; i < addresses.size();) {

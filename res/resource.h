@@ -159,6 +159,19 @@
 #define IDC_HW_ADDRESS 27312
 #define IDC_HW_TEST 27313
 
+// The dialog "Bus durchsuchen": the dimmers of the bus, found, worked on and
+// put on record.
+#define IDD_BUS 27500
+#define IDC_BUS_ADDRESSES 27501
+#define IDC_BUS_SCAN 27502
+#define IDC_BUS_LIST 27503
+#define IDC_BUS_WRITE 27504
+#define IDC_BUS_READ 27505
+#define IDC_BUS_COMPARE 27506
+#define IDC_BUS_TAKE 27507
+#define IDC_BUS_DIFFERENCES 27508
+#define IDC_BUS_PROTOCOL 27509
+
 // Communication monitor.
 #define IDD_MONITOR 27400
 #define IDC_MONITOR_PORT 27401
@@ -188,6 +201,7 @@
 #define CMD_TAB_STATUS 21404
 #define CMD_TAB_SCOPE 21405
 #define CMD_HARDWARE 21520
+#define CMD_BUS 21530
 #define CMD_MONITOR 21540
 #define CMD_FIRMWARE 21550
 #define CMD_ABOUT 21601

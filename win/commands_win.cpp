@@ -1,6 +1,7 @@
 #include "win/commands_win.h"
 
 #include "win/app_win.h"
+#include "win/bus_dialog_win.h"
 #include "win/connection_dialog_win.h"
 #include "win/monitor_win.h"
 #include "win/page_status_win.h"
@@ -219,6 +220,10 @@ void dispatch_command(int id) {
             status_page_follow_port(before);
             break;
         }
+        case CMD_BUS:
+            commit_pending_edit();  // the set written and compared is the one on the pages
+            bus_dialog(main_window());
+            break;
         case CMD_MONITOR:
             monitor_open(main_window());
             break;
