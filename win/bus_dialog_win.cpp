@@ -46,8 +46,6 @@ struct BusDialog {
     std::string addresses = "1-255";  // as last typed
     std::vector<BusEntry> entries;    // in address order, kept between openings
     std::string port;                 // of the last scan
-    std::string protocol_name;        // tests: save here without asking
-    std::string read_pattern;         // tests: read into these files without asking
 };
 BusDialog g_bus;
 
@@ -199,7 +197,6 @@ void scan() {
 
 // Asks where "Auslesen" saves: the name given is the pattern of each file.
 std::optional<std::string> ask_read_pattern() {
-    if (!g_bus.read_pattern.empty()) return g_bus.read_pattern;
     FileDialogRequest request;
     request.save = true;
     request.title = "Parametersätze auslesen nach";
@@ -250,7 +247,6 @@ void take_address() {
 }
 
 std::optional<std::string> ask_protocol_name() {
-    if (!g_bus.protocol_name.empty()) return g_bus.protocol_name;
     FileDialogRequest request;
     request.save = true;
     request.title = "Protokoll speichern";
@@ -360,8 +356,3 @@ void bus_dialog(HWND owner) {
 }
 
 HWND bus_dialog_window() { return g_bus.window; }
-
-void bus_dialog_set_file_names(const std::string& protocol, const std::string& read_pattern) {
-    g_bus.protocol_name = protocol;
-    g_bus.read_pattern = read_pattern;
-}

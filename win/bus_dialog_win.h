@@ -12,7 +12,3 @@
 void bus_dialog(HWND owner);
 // The dialog while it is open, else null (for the UI tests).
 HWND bus_dialog_window();
-// The name "Protokoll speichern…" saves to without asking, and the pattern
-// "Auslesen" names its files by; empty (the default) asks the user each time.
-// For the UI tests.
-void bus_dialog_set_file_names(const std::string& protocol, const std::string& read_pattern);
