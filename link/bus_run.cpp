@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "link/address_list.h"
+#include "link/busy.h"
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "params/file_messages.h"
@@ -113,8 +114,9 @@ BusRunOutcome bus_run(BusAction action, std::vector<BusEntry>& entries, const st
                       const BusRunInput& input, const BusRunHooks& hooks) {
     BusRunOutcome run;
     const uint32_t live_address = g_port_settings.address;
+    busy_defer_cancel();  // "Abbruch" lets the dimmer in progress finish
     for (size_t index : chosen) {
-        if (hooks.stop_requested && hooks.stop_requested()) {
+        if (busy_stop_asked()) {
             run.stopped = true;
             break;
         }

@@ -66,24 +66,22 @@ struct BusRunHooks {
     std::function<void(size_t done, size_t total, uint32_t address)> starting;
     // After each dimmer, its entry's index: its result is in place.
     std::function<void(size_t entry)> finished;
-    // Asked between dimmers: true ends the run there, the dimmer in progress
-    // having been finished.
-    std::function<bool()> stop_requested;
     // The time text each result gets.
     std::function<std::string()> now;
 };
 
 struct BusRunOutcome {
-    // LINK_OK; a port error, which ends the run (no dimmer can be reached
-    // then); or LINK_CANCELLED from the busy window, which ends it at once.
+    // LINK_OK, or a port error, which ends the run (no dimmer can be reached
+    // then).
     LinkStatus status = LINK_OK;
     size_t done = 0;       // dimmers worked on, the failed ones included
-    bool stopped = false;  // stop_requested ended it
+    bool stopped = false;  // "Abbruch" ended it after the dimmer in progress
 };
 
 // Does the action for the entries chosen (indexes into entries), in that
 // order, on the port in g_port_settings, each at its own address; the live
-// address is the same afterwards. Runs inside an open busy window. A dimmer
+// address is the same afterwards. Runs inside an open busy window, whose
+// "Abbruch" stops the run once the dimmer in progress is done. A dimmer
 // that fails gets the link's message in its line and the port is opened
 // afresh for the next; a parameter file is written only whole. The port is
 // closed at the end.

@@ -78,6 +78,8 @@ struct FakeBusy {
     bool cancel_flag = false;
     int queries = 0;        // busy_cancelled calls while open
     int cancel_after = -1;  // >= 0: the query with this number (1-based) and all later cancel
+    bool deferred = false;  // busy_defer_cancel: the "Abbruch" above asks for a stop instead
+    bool stop_asked = false;
     int opens = 0;
     int closes = 0;
 };
