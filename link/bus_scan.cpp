@@ -253,7 +253,10 @@ BusScanResult bus_scan(const std::vector<uint32_t>& addresses, uint32_t version_
         if (status != LINK_OK) break;
         ++scan.result.asked;
     }
-    if (status == LINK_OK) status = finish_late(scan);
+    if (status == LINK_OK)
+        status = finish_late(scan);
+    else  // cancelled: those heard late are there all the same, without their status
+        for (const BusDimmer& dimmer : scan.late) report(scan, dimmer);
     scan.result.status = status;
     link_close();
     return scan.result;

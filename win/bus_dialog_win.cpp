@@ -37,8 +37,8 @@ struct Column {
     const char* title;
     int width;  // dialog units
 };
-const Column COLUMNS[] = {{"Adresse", 34}, {"Firmware", 36},  {"Dimmer 1", 34}, {"Dimmer 2", 34},
-                          {"Status", 120}, {"Schreiben", 70}, {"Auslesen", 70}, {"Vergleichen", 70}};
+const Column COLUMNS[] = {{"Adresse", 32}, {"Firmware", 34},  {"Dimmer 1", 34}, {"Dimmer 2", 34},
+                          {"Status", 96},  {"Schreiben", 56}, {"Auslesen", 50}, {"Vergleichen", 52}};
 
 struct BusDialog {
     HWND window = nullptr;  // while it is open
@@ -114,18 +114,34 @@ void show_differences() {
     dlg_set_text(g_bus.window, IDC_BUS_DIFFERENCES, text);
 }
 
+void insert_row(size_t index) {
+    std::wstring text = widen(std::to_string(g_bus.entries[index].dimmer.address));
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = int(index);
+    item.pszText = text.data();
+    SendMessageW(g_bus.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// A dimmer the scan has just found: a new line (ticked unless its answer was
+// garbled) or its line again. The busy window's message pump paints it.
+void show_found(const BusDimmer& dimmer) {
+    const size_t before = g_bus.entries.size();
+    const size_t index = bus_entry_found(g_bus.entries, dimmer, now_text());
+    if (g_bus.entries.size() > before) {
+        insert_row(index);
+        set_ticked(int(index), dimmer.answer != BusAnswer::garbled);
+    }
+    show_row(index);
+}
+
 // The whole list anew, the ticks of the addresses listed before kept (a new
-// dimmer comes ticked). Painted at once, also while a scan holds the thread.
+// dimmer comes ticked).
 void fill_list(const std::vector<uint32_t>& ticked_before, const std::vector<uint32_t>& listed_before) {
     SendMessageW(g_bus.list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < g_bus.entries.size(); ++i) {
         const uint32_t address = g_bus.entries[i].dimmer.address;
-        std::wstring text = widen(std::to_string(address));
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = int(i);
-        item.pszText = text.data();
-        SendMessageW(g_bus.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        insert_row(i);
         show_row(i);
         const bool known =
             std::find(listed_before.begin(), listed_before.end(), address) != listed_before.end();
@@ -133,7 +149,6 @@ void fill_list(const std::vector<uint32_t>& ticked_before, const std::vector<uin
             std::find(ticked_before.begin(), ticked_before.end(), address) != ticked_before.end();
         set_ticked(int(i), known ? ticked : g_bus.entries[i].dimmer.answer != BusAnswer::garbled);
     }
-    UpdateWindow(g_bus.list);
     show_differences();
 }
 
@@ -171,8 +186,6 @@ void scan() {
         return;
     }
     g_bus.addresses = typed;
-    std::vector<uint32_t> listed, ticked;
-    current_ticks(listed, ticked);
     const uint32_t timeout_ms =
         scan_version_timeout_ms(settings_read_int(SCAN_SETTINGS_SECTION, SCAN_TIMEOUT_KEY, 0));
 
@@ -181,17 +194,16 @@ void scan() {
         busy_set_text(
             format_text("Adresse %u (%u von %u)", unsigned(address), unsigned(asked + 1), unsigned(total)));
     };
-    hooks.found = [&](const BusDimmer& d) {
-        bus_entry_found(g_bus.entries, d, now_text());
-        fill_list(ticked, listed);
-    };
+    hooks.found = show_found;
     begin_run(BusyKind::test);
     const BusScanResult result = bus_scan(*addresses, timeout_ms, hooks);
     g_bus.port = g_port_settings.name;
     // Only the addresses asked say who is gone.
     const std::vector<uint32_t> asked(addresses->begin(), addresses->begin() + long(result.asked));
+    std::vector<uint32_t> listed, ticked;
+    current_ticks(listed, ticked);  // the rows still match the entries here
     bus_drop_missing(g_bus.entries, asked, result.dimmers);
-    fill_list(ticked, listed);
+    if (g_bus.entries.size() != listed.size()) fill_list(ticked, listed);
     end_run(result.status);
 }
 
@@ -225,10 +237,7 @@ void run(BusAction action) {
         busy_set_text(
             format_text("Adresse %u (%u von %u)", unsigned(address), unsigned(done + 1), unsigned(total)));
     };
-    hooks.finished = [&](size_t index) {
-        show_row(index);
-        UpdateWindow(g_bus.list);
-    };
+    hooks.finished = show_row;
     hooks.now = now_text;
     begin_run(BusyKind::config);
     const BusRunOutcome outcome = bus_run(action, g_bus.entries, chosen, input, hooks);
