@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
             posted = post_to_page(command, argc == 4 ? argv[3] : nullptr);
         } else {
             const bool bus = std::strcmp(argv[1], "bus") == 0;
-            HWND window = std::strcmp(argv[1], "monitor") == 0 ? FindWindowW(L"#32770", L"Kommunikationsmonitor")
+            HWND window = std::strcmp(argv[1], "monitor") == 0
+                              ? FindWindowW(L"#32770", L"Kommunikationsmonitor")
                           : bus ? FindWindowW(L"#32770", L"Bus durchsuchen")
                                 : FindWindowW(L"Kv310rXPAppClass", nullptr);
             // A dialog's button only while the dialog takes input (not during a run).
