@@ -19,7 +19,7 @@ RANK = {"base": 0, "port": 0, "params": 1, "link": 2, "measure": 3, "win": 4, "r
 PROGRAM_CEILING = {"cli": 3, "sim": 2}
 SOURCE = (".cpp", ".h")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
-WINDOWS_PLACES = ("win/", "port/", "cli/", "tests/win/", "tests/bench/", "tests/base/", "tests/cli/", "tests/package/")
+WINDOWS_PLACES = ("win/", "port/", "cli/", "tests/win/", "tests/bench/", "tests/soak/", "tests/base/", "tests/cli/", "tests/package/")
 
 
 def allowed(path, target):
