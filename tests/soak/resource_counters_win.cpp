@@ -109,7 +109,8 @@ int64_t count_kernel_handles() {
     std::vector<char> buffer(1 << 16);
     for (;;) {
         ULONG length = 0;
-        const LONG status = query(SYSTEM_EXTENDED_HANDLE_INFORMATION, buffer.data(), ULONG(buffer.size()), &length);
+        const LONG status =
+            query(SYSTEM_EXTENDED_HANDLE_INFORMATION, buffer.data(), ULONG(buffer.size()), &length);
         if (status == STATUS_INFO_LENGTH_MISMATCH && buffer.size() < (64u << 20)) {
             buffer.resize(buffer.size() * 2);
             continue;

@@ -23,14 +23,15 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <optional>
 
 namespace {
 
-constexpr int PARAMETER_FILES = 5;  // the files opened by turns
-constexpr int MONITOR_REPLIES = 25;  // status replies listed in each monitor opening
-constexpr int STATUS_CHUNK = 100;  // status replies between two calls of the leak
-constexpr DWORD CAPTURE_MS = 10000;  // the longest a capture may take
+constexpr int PARAMETER_FILES = 5;      // the files opened by turns
+constexpr int MONITOR_REPLIES = 25;     // status replies listed in each monitor opening
+constexpr int STATUS_CHUNK = 100;       // status replies between two calls of the leak
+constexpr DWORD CAPTURE_MS = 10000;     // the longest a capture may take
 constexpr DWORD MONITOR_TICK_MS = 250;  // the monitor's list takes the traffic every 200 ms
 constexpr char READ_DONE[] = "Dimmerparameter wurden zum PC übertragen";
 constexpr char WRITE_DONE[] = "PC-Parameter wurden im Dimmer abgespeichert";
@@ -44,8 +45,8 @@ struct Technician {
     Tally* tally = nullptr;
     std::optional<std::string> next_file;  // the file dialog's answer, once
     std::string last_message;
-    int64_t heartbeats = 0;  // moves of the status page's heartbeat indicator
-    int64_t edits = 0;
+    int64_t heartbeats = 0;    // moves of the status page's heartbeat indicator
+    int64_t files_opened = 0;  // the files are taken by turns across rounds
     int64_t dialogs = 0;
     bool dialog_seen = false;
 };
@@ -181,7 +182,8 @@ void choose_from_plot_menu(int entry) {
     PostMessageW(page, WM_KEYDOWN, VK_RETURN, 1);
     RECT r{};
     GetWindowRect(plot, &r);
-    SendMessageW(page, WM_CONTEXTMENU, WPARAM(plot), MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    SendMessageW(page, WM_CONTEXTMENU, WPARAM(plot),
+                 MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     pump();
 }
 
@@ -203,7 +205,8 @@ void export_capture(Tally& tally) {
 
 void take_capture(Tally& tally) {
     HWND measure = scope_item(IDC_SCOPE_MEASURE);
-    SendMessageW(page_window(Page::scope), WM_COMMAND, MAKEWPARAM(IDC_SCOPE_MEASURE, BN_CLICKED), LPARAM(measure));
+    SendMessageW(page_window(Page::scope), WM_COMMAND, MAKEWPARAM(IDC_SCOPE_MEASURE, BN_CLICKED),
+                 LPARAM(measure));
     const ScopePlot& plot = program_state().scope_plot;
     if (!run_until([&] { return plot.shown; }, CAPTURE_MS)) return;
     HWND window = scope_item(IDC_SCOPE_PLOT);
@@ -217,8 +220,8 @@ void take_capture(Tally& tally) {
 
 // Opens the file through "Öffnen", types a new minimum into the first column of
 // "Grundeinstellung" and saves with "Speichern", which takes the value typed.
-void edit_parameter_file(int index, Tally& tally) {
-    const std::string path = parameter_file(index);
+void edit_parameter_file(Tally& tally) {
+    const std::string path = parameter_file(int(g_tech.files_opened++ % PARAMETER_FILES));
     const std::string before = read_file(path).value_or("");
     g_tech.next_file = path;
     dispatch_command(CMD_OPEN);
@@ -229,8 +232,10 @@ void edit_parameter_file(int index, Tally& tally) {
     pump();
     HWND edit = GetDlgItem(page_window(Page::base_settings), IDC_MINIMUM);
     SetFocus(edit);
-    // Two values by turns: each file's value changes from one save to its next.
-    SetWindowTextW(edit, g_tech.edits++ % 2 ? L"20" : L"10");
+    // Whatever the file holds, the other of two values: each save changes it.
+    wchar_t shown[16] = {};
+    GetWindowTextW(edit, shown, 16);
+    SetWindowTextW(edit, std::wcscmp(shown, L"10") == 0 ? L"20" : L"10");
     dispatch_command(CMD_SAVE);
     pump();
     const std::string after = read_file(path).value_or("");
@@ -290,7 +295,8 @@ bool technician_start(const std::string& folder) {
     g_tech.folder = folder;
     settings_set_directory(folder);
     const char* port = std::getenv("KV_TEST_COM");
-    if (!port || !write_file_atomic(settings_path(), "[PROP]\r\nPORT=" + std::string(port) + "\r\nRS485ADR=1\r\n"))
+    if (!port ||
+        !write_file_atomic(settings_path(), "[PROP]\r\nPORT=" + std::string(port) + "\r\nRS485ADR=1\r\n"))
         return false;
     ParameterRecord record{};
     apply_defaults(record);
@@ -334,7 +340,7 @@ void play_round(const RoundPlan& plan, Tally& tally, void (*leak)()) {
 
     show(Page::base_settings);
     for (int i = 0; i < plan.dialog_openings; ++i, each()) open_connection_dialog(tally);
-    for (int i = 0; i < plan.parameter_files; ++i, each()) edit_parameter_file(i % PARAMETER_FILES, tally);
+    for (int i = 0; i < plan.parameter_files; ++i, each()) edit_parameter_file(tally);
     for (int i = 0; i < plan.read_write_cycles; ++i, each()) read_and_write(tally);
     show(Page::base_settings);
 }

@@ -12,11 +12,11 @@
 // How much of each thing one round holds.
 struct RoundPlan {
     int page_switches;
-    int status_replies;  // displayed on "Dimmerstatus"
-    int captures;        // drawn, each exported as CSV, as PNG and to the clipboard
-    int parameter_files;  // opened, edited, saved
+    int status_replies;    // displayed on "Dimmerstatus"
+    int captures;          // drawn, each exported as CSV, as PNG and to the clipboard
+    int parameter_files;   // opened, edited, saved
     int monitor_openings;  // each listing a few status replies
-    int dialog_openings;  // "Hardwareanschluss", left with "OK" and "Abbruch" by turns
+    int dialog_openings;   // "Hardwareanschluss", left with "OK" and "Abbruch" by turns
     int read_write_cycles;
 };
 
