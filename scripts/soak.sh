@@ -20,7 +20,9 @@ use_wine gui
 echo "load before: $(uptime)"
 start=$(date +%s)
 status=0
-scripts/with-sim-com.sh build/native/sim/kv310r-sim COM5 --scope-delay 50 -- \
+# The virtual dimmer stays for the whole day (it leaves after 10 minutes
+# unless told otherwise).
+scripts/with-sim-com.sh build/native/sim/kv310r-sim COM5 --scope-delay 50 --exit-after 36000 -- \
   scripts/wine-gui-run.sh build/win/tests/soak/soak.exe day "${KV_SOAK_ROUNDS:-100}" 2>/dev/null || status=$?
 echo "wall time: $(($(date +%s) - start)) s"
 echo "load after: $(uptime)"

@@ -2,8 +2,9 @@
 // on Windows. Under Wine 8 GetGuiResources and GetProcessHandleCount read 0,
 // so each resource is also counted in a way Wine keeps up: the GDI handle
 // table probed entry by entry, the windows and menus enumerated or probed, the
-// kernel handles listed by the system, the memory from the address space and
-// from the process's memory counters (which Wine takes from Linux). Windows'
+// kernel handles listed by the system, the memory from the address space, from
+// the heaps' blocks and from the process's memory counters (which Wine takes
+// from Linux). Windows'
 // own counters are read and checked too; under Wine they stay at 0.
 #pragma once
 
@@ -19,11 +20,12 @@ enum class Counter {
     kernel_handles,    // this process's entries in the system's handle list
     committed_kib,     // private memory committed (the address space walked)
     private_kib,       // private memory in use (commit charge; resident anonymous under Wine)
+    heap_kib,          // the blocks in use in the process's heaps, walked block by block
     gui_gdi_objects,   // GetGuiResources(GR_GDIOBJECTS)
     gui_user_objects,  // GetGuiResources(GR_USEROBJECTS)
     handle_count,      // GetProcessHandleCount
 };
-constexpr int COUNTER_COUNT = 9;
+constexpr int COUNTER_COUNT = 10;
 
 struct CounterInfo {
     const char* name;
