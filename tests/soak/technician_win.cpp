@@ -138,8 +138,8 @@ void watch_status(int replies, Tally& tally) {
     watch_heartbeat();
     const int64_t start = g_tech.heartbeats;
     const DWORD began = GetTickCount();
-    // A reply takes some 20 ms here; the limit is for a dimmer that stopped
-    // answering, not for a machine that is slow now and then.
+    // The limit is for a dimmer that stopped answering, not for a machine
+    // that is slow now and then.
     const DWORD limit = DWORD(replies) * 200 + 5000;
     while (g_tech.heartbeats - start < replies && GetTickCount() - began < limit) {
         hurry_status_poll();
