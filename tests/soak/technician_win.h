@@ -20,11 +20,10 @@ struct RoundPlan {
     int read_write_cycles;
 };
 
-// A day is 100 rounds: 2,000 page switches, 50,000 status replies, 1,000
-// captures, 500 parameter files, 200 monitor and 200 dialog openings, 100
-// read/write cycles.
+// A day is 100 rounds (scripts/soak.sh): 2,000 page switches, 50,000 status
+// replies, 1,000 captures, 500 parameter files, 200 monitor and 200 dialog
+// openings, 100 read/write cycles.
 constexpr RoundPlan DAY_ROUND = {20, 500, 10, 5, 2, 2, 1};
-constexpr int DAY_ROUNDS = 100;
 
 // What was seen to happen: each counted only when its effect was there (a
 // reply displayed, a plot drawn, a file written, a window opened and gone).
