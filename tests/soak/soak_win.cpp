@@ -12,6 +12,9 @@
 //                         see a deliberate leak: a round leaking one GDI
 //                         object, window, menu, kernel handle or block of
 //                         memory per thing done must fail on that counter
+//   soak.exe each ROUNDS  to find what leaks: each kind of thing of a round
+//                         alone, as often as in ROUNDS rounds, after one
+//                         round of everything; the counters' growth per kind
 //
 // Exit status 0 when nothing grew beyond its allowance, everything planned
 // happened and (short) every counter saw its leak; 1 otherwise.
@@ -87,6 +90,43 @@ int run_day(int rounds) {
     const std::vector<Counter> grown = counters_grown(after_warm_up, end);
     if (!missing.empty()) std::printf("NOT DONE:\n%s", missing.c_str());
     const bool passed = grown.empty() && missing.empty();
+    std::printf("%s\n", passed ? "PASS" : "FAIL");
+    return passed ? 0 : 1;
+}
+
+// Each kind of thing of the day's round alone, so that a counter that grows
+// over the day points at what makes it grow.
+int run_each(int rounds) {
+    Tally warm_up;
+    play_round(DAY_ROUND, warm_up);
+    struct Kind {
+        const char* name;
+        int RoundPlan::*count;
+    };
+    const Kind kinds[] = {
+        {"page switches", &RoundPlan::page_switches},
+        {"status replies", &RoundPlan::status_replies},
+        {"captures with their exports", &RoundPlan::captures},
+        {"parameter files", &RoundPlan::parameter_files},
+        {"monitor openings", &RoundPlan::monitor_openings},
+        {"connection dialog openings", &RoundPlan::dialog_openings},
+        {"read/write cycles", &RoundPlan::read_write_cycles},
+    };
+    bool passed = true;
+    for (const Kind& kind : kinds) {
+        RoundPlan plan{};
+        plan.*kind.count = DAY_ROUND.*kind.count * rounds;
+        const DWORD start = GetTickCount();
+        const ResourceCounts before = read_resource_counts();
+        Tally tally;
+        play_round(plan, tally);
+        const ResourceCounts after = read_resource_counts();
+        std::printf("%d %s (%.1f s):\n%s", plan.*kind.count, kind.name, seconds_since(start),
+                    counts_table(before, after).c_str());
+        const std::string missing = tally_shortfall(tally, plan, 1);
+        if (!missing.empty()) std::printf("  NOT DONE:\n%s", missing.c_str());
+        if (!missing.empty() || !counters_grown(before, after).empty()) passed = false;
+    }
     std::printf("%s\n", passed ? "PASS" : "FAIL");
     return passed ? 0 : 1;
 }
@@ -213,9 +253,10 @@ int run_short() {
 
 int main(int argc, char** argv) {
     const bool day = argc == 3 && std::strcmp(argv[1], "day") == 0 && std::atoi(argv[2]) > 0;
+    const bool each = argc == 3 && std::strcmp(argv[1], "each") == 0 && std::atoi(argv[2]) > 0;
     const bool short_run = argc == 2 && std::strcmp(argv[1], "short") == 0;
-    if (!day && !short_run) {
-        std::fprintf(stderr, "usage: soak day ROUNDS | soak short\n");
+    if (!day && !each && !short_run) {
+        std::fprintf(stderr, "usage: soak day ROUNDS | soak each ROUNDS | soak short\n");
         return 2;
     }
     if (FAILED(OleInitialize(nullptr))) return 1;
@@ -224,7 +265,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "soak: the program did not start (KV_TEST_COM names the dimmer's port)\n");
         return 1;
     }
-    const int status = day ? run_day(std::atoi(argv[2])) : run_short();
+    const int status = day ? run_day(std::atoi(argv[2])) : each ? run_each(std::atoi(argv[2])) : run_short();
     technician_stop();
     OleUninitialize();
     std::error_code ignored;
