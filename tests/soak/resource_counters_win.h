@@ -20,7 +20,7 @@ enum class Counter {
     kernel_handles,    // this process's entries in the system's handle list
     committed_kib,     // private memory committed (the address space walked)
     private_kib,       // private memory in use (commit charge; resident anonymous under Wine)
-    heap_kib,          // the blocks in use in the process's heaps, walked block by block
+    heap_bytes,        // the blocks in use in the process's heaps, walked block by block
     gui_gdi_objects,   // GetGuiResources(GR_GDIOBJECTS)
     gui_user_objects,  // GetGuiResources(GR_USEROBJECTS)
     handle_count,      // GetProcessHandleCount

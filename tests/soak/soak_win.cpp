@@ -15,9 +15,12 @@
 //   soak.exe each ROUNDS  to find what leaks: each kind of thing of a round
 //                         alone, as often as in ROUNDS rounds, after one
 //                         round of everything; the counters' growth per kind
+//                         (no verdict on them: what one kind leaves behind,
+//                         such as the last capture, the next may free)
 //
-// Exit status 0 when nothing grew beyond its allowance, everything planned
-// happened and (short) every counter saw its leak; 1 otherwise.
+// Exit status 0 when nothing grew beyond its allowance (day, short),
+// everything planned happened and (short) every counter saw its leak; 1
+// otherwise.
 #include "tests/soak/resource_counters_win.h"
 #include "tests/soak/technician_win.h"
 
@@ -112,7 +115,7 @@ int run_each(int rounds) {
         {"connection dialog openings", &RoundPlan::dialog_openings},
         {"read/write cycles", &RoundPlan::read_write_cycles},
     };
-    bool passed = true;
+    bool done = true;
     for (const Kind& kind : kinds) {
         RoundPlan plan{};
         plan.*kind.count = DAY_ROUND.*kind.count * rounds;
@@ -125,10 +128,9 @@ int run_each(int rounds) {
                     counts_table(before, after).c_str());
         const std::string missing = tally_shortfall(tally, plan, 1);
         if (!missing.empty()) std::printf("  NOT DONE:\n%s", missing.c_str());
-        if (!missing.empty() || !counters_grown(before, after).empty()) passed = false;
+        if (!missing.empty()) done = false;
     }
-    std::printf("%s\n", passed ? "PASS" : "FAIL");
-    return passed ? 0 : 1;
+    return done ? 0 : 1;
 }
 
 // ---- deliberate leaks
@@ -223,7 +225,9 @@ int run_short() {
         {"a window", leak_window, {Counter::windows, Counter::gui_user_objects}},
         {"a menu", leak_menu, {Counter::menus, Counter::gui_user_objects}},
         {"a kernel handle", leak_handle, {Counter::kernel_handles, Counter::handle_count}},
-        {"256 KiB of memory", leak_memory, {Counter::committed_kib, Counter::private_kib, Counter::heap_kib}},
+        {"256 KiB of memory",
+         leak_memory,
+         {Counter::committed_kib, Counter::private_kib, Counter::heap_bytes}},
     };
     for (const Leak& leak : leaks) {
         std::printf("a round leaking %s for each thing done:\n", leak.name);
