@@ -1,0 +1,172 @@
+#include "measure/trend.h"
+
+#include <cstdlib>
+
+#include "base/bytes.h"
+
+namespace {
+
+// Rows in the order of TrendQuantity. Colours stand out on the plots' black.
+const TrendQuantityInfo QUANTITIES[TREND_QUANTITIES] = {
+    {"Temperatur Frontplatte", "°C", 0.1, 1, 255, 255, 0},
+    {"Temperatur Dimmer 1", "°C", 0.1, 1, 255, 128, 0},
+    {"Temperatur Dimmer 2", "°C", 0.1, 1, 255, 80, 160},
+    {"Ausgangsstrom Dimmer 1", "A", 0.001, 2, 0, 255, 0},
+    {"Ausgangsstrom Dimmer 2", "A", 0.001, 2, 0, 200, 120},
+    {"Ausgangsleistung Dimmer 1", "W", 1.0, 0, 0, 200, 255},
+    {"Ausgangsleistung Dimmer 2", "W", 1.0, 0, 80, 120, 255},
+    {"Verlustleistung Dimmer 1", "W", 0.001, 1, 255, 0, 0},
+    {"Verlustleistung Dimmer 2", "W", 0.001, 1, 200, 0, 200},
+    {"Eingangsspannung", "V", 0.1, 1, 255, 255, 255},
+    {"Netzfrequenz", "Hz", 0.01, 2, 160, 160, 255},
+    {"+UB Kommunikationsprozessor", "V", 6.6 / 4095, 2, 192, 192, 0},
+    {"UE1", "%", 100.0 / 65535, 0, 128, 255, 255},
+    {"UE2", "%", 100.0 / 65535, 0, 255, 192, 128},
+};
+
+std::optional<int32_t> measured(const StatusRecord& s, int d, const uint8_t (&field)[2]) {
+    if (s.measurement[d].present == 0) return std::nullopt;
+    return int32_t(get_u16le(field));
+}
+
+// How long before now the statuses came: the newest's age plus its distance
+// to each older one (the kept hour is never more than an hour long, so no
+// distance wraps).
+struct Ages {
+    uint32_t now;
+    uint32_t newest_tick;
+    uint32_t newest_age;
+    uint64_t of(uint32_t tick) const { return uint64_t(newest_age) + uint32_t(newest_tick - tick); }
+};
+
+// The index of the oldest status younger than span; size when there is none.
+size_t first_within(const StatusHistory& h, const Ages& ages, uint32_t span) {
+    size_t low = 0, high = ring_size(h.statuses);
+    while (low < high) {
+        const size_t mid = (low + high) / 2;
+        if (ages.of(ring_at(h.statuses, mid).tick_ms) >= span)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+bool ages_of(const StatusHistory& h, uint32_t now, uint32_t span, Ages& ages) {
+    if (ring_size(h.statuses) == 0) return false;
+    const uint32_t newest = ring_newest(h.statuses).tick_ms;
+    ages = {now, newest, uint32_t(now - newest)};
+    return ages.newest_age < span;
+}
+
+}  // namespace
+
+const TrendQuantityInfo& trend_quantity_info(TrendQuantity quantity) { return QUANTITIES[int(quantity)]; }
+
+std::optional<int32_t> trend_value(const StatusRecord& s, TrendQuantity quantity) {
+    switch (quantity) {
+        case TrendQuantity::front_temperature:
+            return int32_t(get_u16le(s.front_temperature));
+        case TrendQuantity::temperature1:
+            return measured(s, 0, s.measurement[0].temperature);
+        case TrendQuantity::temperature2:
+            return measured(s, 1, s.measurement[1].temperature);
+        case TrendQuantity::current1:
+            return measured(s, 0, s.measurement[0].peak_current);
+        case TrendQuantity::current2:
+            return measured(s, 1, s.measurement[1].peak_current);
+        case TrendQuantity::power1:
+            return measured(s, 0, s.measurement[0].effective_power);
+        case TrendQuantity::power2:
+            return measured(s, 1, s.measurement[1].effective_power);
+        case TrendQuantity::power_loss1:
+            return measured(s, 0, s.measurement[0].power_loss);
+        case TrendQuantity::power_loss2:
+            return measured(s, 1, s.measurement[1].power_loss);
+        case TrendQuantity::input_voltage:
+            return measured(s, 0, s.measurement[0].input_voltage);
+        case TrendQuantity::mains_frequency:
+            // Both dimmers hang on the same mains; either one that measures tells it.
+            if (auto f = measured(s, 0, s.measurement[0].mains_frequency)) return f;
+            return measured(s, 1, s.measurement[1].mains_frequency);
+        case TrendQuantity::supply:
+            return int32_t(get_u16le(s.supply_voltage));
+        case TrendQuantity::ue1:
+            return int32_t(get_u16le(s.control_level[0]));
+        case TrendQuantity::ue2:
+            return int32_t(get_u16le(s.control_level[1]));
+    }
+    return std::nullopt;
+}
+
+std::vector<TrendColumn> trend_columns(const StatusHistory& h, TrendQuantity quantity, uint32_t now,
+                                       uint32_t span, int columns) {
+    std::vector<TrendColumn> out(size_t(columns > 0 ? columns : 0), TrendColumn{});
+    Ages ages{};
+    if (columns <= 0 || span == 0 || !ages_of(h, now, span, ages)) return out;
+    int current = -1;            // the column being filled
+    bool pending_break = true;   // the line breaks before the next value
+    uint32_t previous_tick = 0;  // of the previous status with a value
+    uint32_t low_at = 0, high_at = 0, order = 0;
+    auto finish = [&] {
+        if (current >= 0) out[size_t(current)].low_first = low_at <= high_at;
+    };
+    for (size_t i = first_within(h, ages, span); i < ring_size(h.statuses); ++i) {
+        const StatusSample& sample = ring_at(h.statuses, i);
+        const std::optional<int32_t> value = trend_value(sample.status, quantity);
+        if (!value) {
+            pending_break = true;
+            continue;
+        }
+        if (current >= 0 && uint32_t(sample.tick_ms - previous_tick) > TREND_GAP_MS) pending_break = true;
+        previous_tick = sample.tick_ms;
+        const uint64_t age = ages.of(sample.tick_ms);
+        const int column = columns - 1 - int(age * uint64_t(columns) / span);
+        ++order;
+        if (column != current) {
+            finish();
+            current = column;
+            out[size_t(column)] = {true, pending_break, true, *value, *value};
+            low_at = high_at = order;
+            pending_break = false;
+            continue;
+        }
+        // A gap inside a column is narrower than a pixel: its extremes join.
+        pending_break = false;
+        TrendColumn& c = out[size_t(column)];
+        if (*value < c.low) c.low = *value, low_at = order;
+        if (*value > c.high) c.high = *value, high_at = order;
+    }
+    finish();
+    return out;
+}
+
+std::optional<TrendRange> trend_range(const std::vector<TrendColumn>& columns) {
+    std::optional<TrendRange> range;
+    for (const TrendColumn& c : columns) {
+        if (!c.filled) continue;
+        if (!range) range = TrendRange{c.low, c.high};
+        if (c.low < range->low) range->low = c.low;
+        if (c.high > range->high) range->high = c.high;
+    }
+    return range;
+}
+
+std::optional<int32_t> trend_value_at(const StatusHistory& h, TrendQuantity quantity, uint32_t now,
+                                      uint32_t span, int columns, int column) {
+    Ages ages{};
+    if (columns <= 0 || column < 0 || column >= columns || !ages_of(h, now, span, ages)) return std::nullopt;
+    // The age at the column's middle.
+    const int64_t wanted = (int64_t(columns - 1 - column) * 2 + 1) * int64_t(span) / (2 * int64_t(columns));
+    const StatusSample* nearest = nullptr;
+    int64_t distance = 0;
+    for (size_t i = first_within(h, ages, span); i < ring_size(h.statuses); ++i) {
+        const StatusSample& s = ring_at(h.statuses, i);
+        const int64_t d = std::llabs(int64_t(ages.of(s.tick_ms)) - wanted);
+        if (nearest && d >= distance) break;  // ages fall along the ring: past the nearest
+        nearest = &s;
+        distance = d;
+    }
+    if (!nearest || distance > TREND_GAP_MS) return std::nullopt;
+    return trend_value(nearest->status, quantity);
+}
