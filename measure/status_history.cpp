@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "base/ticks.h"
 #include "measure/status_csv.h"
 #include "measure/status_events.h"
 #include "params/file_messages.h"
@@ -69,7 +68,7 @@ HistoryAdded history_add_silence(StatusHistory& h, uint32_t tick, int64_t wall_m
 }
 
 int64_t history_wall_ms(const StatusHistory& h, uint32_t tick) {
-    return h.clock_wall_ms - int64_t(ticks_elapsed(tick, h.clock_tick));
+    return h.clock_wall_ms + int64_t(int32_t(tick - h.clock_tick));
 }
 
 std::string history_status_csv(const StatusHistory& h) {

@@ -33,8 +33,8 @@ struct StatusEvent {
 };
 
 struct StatusHistory {
-    Ring<StatusSample> statuses{HISTORY_STATUSES};
-    Ring<StatusEvent> events{HISTORY_EVENTS};
+    Ring<StatusSample, HISTORY_STATUSES> statuses;
+    Ring<StatusEvent, HISTORY_EVENTS> events;
     bool silent = false;        // the newest news was the dimmer falling silent
     uint32_t clock_tick = 0;    // the newest moment the history heard of, on the tick counter
     int64_t clock_wall_ms = 0;  // the same moment in milliseconds since 1970 (UTC)
@@ -56,7 +56,7 @@ HistoryAdded history_add_status(StatusHistory& history, uint32_t tick, int64_t w
 // The dimmer fell silent at tick: one event, unless it is already silent.
 HistoryAdded history_add_silence(StatusHistory& history, uint32_t tick, int64_t wall_ms);
 
-// The wall-clock time of a tick up to an hour before the newest moment heard of.
+// The wall-clock time of a tick within an hour of the newest moment heard of.
 int64_t history_wall_ms(const StatusHistory& history, uint32_t tick);
 
 // The kept hour as the two CSV files' texts: every status and every event,

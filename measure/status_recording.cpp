@@ -71,3 +71,14 @@ bool recording_stop(StatusRecording& r, WindowRef owner) {
     if (statuses && !events) report_file_not_saved(owner, events_csv_path(r.path));
     return statuses && events;
 }
+
+HistoryAdded keep_status_poll(StatusHistory& h, StatusRecording& r, const StatusPollResult& result,
+                              const StatusPoll& poll, uint32_t tick, int64_t wall_ms, WindowRef owner) {
+    HistoryAdded added = {false, 0};
+    if (result.shown)
+        added = history_add_status(h, tick, wall_ms, poll.slots.shown.status);
+    else if (result.fell_silent)
+        added = history_add_silence(h, tick, wall_ms);
+    if (added.status || added.events > 0) recording_follow(r, h, added, owner);
+    return added;
+}

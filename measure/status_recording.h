@@ -11,6 +11,7 @@
 
 #include "base/ui.h"
 #include "measure/status_history.h"
+#include "measure/status_poll.h"
 
 struct StatusRecording {
     std::string path;  // the status file; the events file is events_csv_path(path)
@@ -36,3 +37,10 @@ bool recording_follow(StatusRecording& recording, const StatusHistory& history, 
 // Closes both files; false, reported, when their last bytes could not be
 // written.
 bool recording_stop(StatusRecording& recording, WindowRef owner);
+
+// One poll step's outcome kept (tick and wall_ms its moment): a status shown
+// goes into the history, the dimmer falling silent becomes its event, and
+// what either brought is written to the recording while one runs.
+HistoryAdded keep_status_poll(StatusHistory& history, StatusRecording& recording,
+                              const StatusPollResult& result, const StatusPoll& poll, uint32_t tick,
+                              int64_t wall_ms, WindowRef owner);

@@ -63,6 +63,20 @@ bool ages_of(const StatusHistory& h, uint32_t now, uint32_t span, Ages& ages) {
 
 const TrendQuantityInfo& trend_quantity_info(TrendQuantity quantity) { return QUANTITIES[int(quantity)]; }
 
+uint64_t trend_slot(uint64_t tick, uint32_t span, int columns) { return tick * uint64_t(columns) / span; }
+
+int trend_column_of(uint32_t now, uint64_t age, uint32_t span, int columns) {
+    if (age > now) age = now;  // before the counter's start: the oldest slot
+    const uint64_t back = trend_slot(now, span, columns) - trend_slot(now - age, span, columns);
+    return back >= uint64_t(columns) ? -1 : columns - 1 - int(back);
+}
+
+int64_t trend_column_middle_age(uint32_t now, uint32_t span, int columns, int column) {
+    const uint64_t slot = trend_slot(now, span, columns) - uint64_t(columns - 1 - column);
+    const int64_t middle = int64_t((2 * slot + 1) * span / (2 * uint64_t(columns)));
+    return int64_t(now) - middle;
+}
+
 std::optional<int32_t> trend_value(const StatusRecord& s, TrendQuantity quantity) {
     switch (quantity) {
         case TrendQuantity::front_temperature:
@@ -120,8 +134,8 @@ std::vector<TrendColumn> trend_columns(const StatusHistory& h, TrendQuantity qua
         }
         if (current >= 0 && uint32_t(sample.tick_ms - previous_tick) > TREND_GAP_MS) pending_break = true;
         previous_tick = sample.tick_ms;
-        const uint64_t age = ages.of(sample.tick_ms);
-        const int column = columns - 1 - int(age * uint64_t(columns) / span);
+        const int column = trend_column_of(now, ages.of(sample.tick_ms), span, columns);
+        if (column < 0) continue;  // in the part of the oldest slot that is already gone
         ++order;
         if (column != current) {
             finish();
@@ -156,8 +170,7 @@ std::optional<int32_t> trend_value_at(const StatusHistory& h, TrendQuantity quan
                                       uint32_t span, int columns, int column) {
     Ages ages{};
     if (columns <= 0 || column < 0 || column >= columns || !ages_of(h, now, span, ages)) return std::nullopt;
-    // The age at the column's middle.
-    const int64_t wanted = (int64_t(columns - 1 - column) * 2 + 1) * int64_t(span) / (2 * int64_t(columns));
+    const int64_t wanted = trend_column_middle_age(now, span, columns, column);
     const StatusSample* nearest = nullptr;
     int64_t distance = 0;
     for (size_t i = first_within(h, ages, span); i < ring_size(h.statuses); ++i) {

@@ -61,9 +61,22 @@ struct TrendColumn {
     int32_t low, high;
 };
 
+// The columns stand still on the time axis: column boundaries lie at whole
+// multiples of span / columns of the tick counter, so a status stays in its
+// column from one paint to the next, the picture moves on by whole pixels,
+// and a status that neither starts a column nor widens the newest one leaves
+// the picture as it was. The slot of a tick is tick × columns / span; the
+// newest slot (that of now) is the last column.
+uint64_t trend_slot(uint64_t tick, uint32_t span_ms, int columns);
+// The column of a status of the given age at now; -1 when it lies before the
+// first column.
+int trend_column_of(uint32_t now, uint64_t age, uint32_t span_ms, int columns);
+// The age at now of a column's middle, for the readout (negative for the part
+// of the newest column still to come).
+int64_t trend_column_middle_age(uint32_t now, uint32_t span_ms, int columns, int column);
+
 // The statuses younger than span_ms at now (a tick not before the newest
-// status) in `columns` columns, oldest at the left: a status of age a lies in
-// column columns - 1 - a × columns / span, the newest in the last.
+// status) in `columns` columns, oldest at the left, by their slots.
 std::vector<TrendColumn> trend_columns(const StatusHistory& history, TrendQuantity quantity, uint32_t now,
                                        uint32_t span_ms, int columns);
 

@@ -20,14 +20,15 @@
 
 namespace {
 
-std::vector<int> contents(const Ring<int>& ring) {
+template <size_t N>
+std::vector<int> contents(const Ring<int, N>& ring) {
     std::vector<int> out;
     for (size_t i = 0; i < ring_size(ring); ++i) out.push_back(ring_at(ring, i));
     return out;
 }
 
 TEST(Ring, KeepsTheNewestEntriesInOrderWithinItsCapacity) {
-    Ring<int> ring{3};
+    Ring<int, 3> ring;
     EXPECT_EQ(ring_size(ring), 0u);
     for (int i = 1; i <= 2; ++i) ring_push(ring, i);
     EXPECT_EQ(contents(ring), (std::vector<int>{1, 2}));
@@ -50,14 +51,14 @@ TEST(Ring, KeepsTheNewestEntriesInOrderWithinItsCapacity) {
     EXPECT_EQ(contents(ring), (std::vector<int>{10, 11}));
 
     // Dropping before the ring is full, then filling it: the order holds.
-    Ring<int> partly{4};
+    Ring<int, 4> partly;
     for (int i = 1; i <= 3; ++i) ring_push(partly, i);
     ring_drop_oldest(partly);
     for (int i = 4; i <= 6; ++i) ring_push(partly, i);
     EXPECT_EQ(contents(partly), (std::vector<int>{3, 4, 5, 6}));
 
     // Cleared before it was ever full.
-    Ring<int> fresh{4};
+    Ring<int, 4> fresh;
     ring_push(fresh, 1);
     ring_push(fresh, 2);
     ring_clear(fresh);

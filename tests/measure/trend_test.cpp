@@ -51,7 +51,9 @@ TEST(TrendValue, EachQuantityFromItsFieldAndNothingFromAnAbsentDimmer) {
          }) {
         SCOPED_TRACE(trend_quantity_info(c.quantity).name);
         EXPECT_EQ(trend_value(s, c.quantity), c.raw);
-        if (c.raw) EXPECT_NEAR(*c.raw * trend_quantity_info(c.quantity).scale, c.value, 0.001);
+        if (c.raw) {
+            EXPECT_NEAR(*c.raw * trend_quantity_info(c.quantity).scale, c.value, 0.001);
+        }
     }
     // Every quantity has its own colour.
     for (int a = 0; a < TREND_QUANTITIES; ++a)
@@ -76,12 +78,15 @@ TEST(TrendColumns, OneSampleSpikeSurvivesTheReductionOfAnHour) {
         EXPECT_EQ(columns[c].break_before, c == 0) << c;
         spikes += columns[c].high == 850;
         dips += columns[c].low == 10;
-        if (columns[c].high != 850) EXPECT_EQ(columns[c].high, columns[c].low == 10 ? 200 : columns[c].low);
+        if (columns[c].high != 850) {
+            EXPECT_EQ(columns[c].high, columns[c].low == 10 ? 200 : columns[c].low);
+        }
     }
     EXPECT_EQ(spikes, 1);
     EXPECT_EQ(dips, 1);
-    // Status i is 35999 - i statuses old: 20000 sits in column
-    // 499 - 1599900 × 500 / 3600000 = 277.
+    // Columns of 7.2 s standing still on the tick counter: now is in slot
+    // 50000000 × 500 / 3600000 = 6944, status 20000 (tick 48400100) in slot
+    // 6722, 222 columns before the last: column 277.
     EXPECT_EQ(columns[277].high, 850);
     EXPECT_EQ(trend_range(columns)->low, 10);
     EXPECT_EQ(trend_range(columns)->high, 850);
@@ -89,8 +94,9 @@ TEST(TrendColumns, OneSampleSpikeSurvivesTheReductionOfAnHour) {
 
 TEST(TrendColumns, TheSpanShownAndTheOrderWithinAColumn) {
     // A ramp up and back down over 10 minutes, seen over the last minute
-    // in 6 columns of 10 s (100 statuses) each.
-    const uint32_t now = 2'000'000;
+    // in 6 columns of 10 s (100 statuses) each; the newest status comes just
+    // before a column boundary, so each column holds 100 of them.
+    const uint32_t now = 1'999'950;
     const StatusHistory h = ramp(6000, now, [](int i) { return i < 5950 ? i / 10 : 595 - (i - 5950); });
     const std::vector<TrendColumn> columns =
         trend_columns(h, TrendQuantity::temperature1, now, TREND_SPANS_MS[0], 6);
@@ -105,6 +111,13 @@ TEST(TrendColumns, TheSpanShownAndTheOrderWithinAColumn) {
     // The 10-minute span starts at status 0.
     EXPECT_EQ(trend_columns(h, TrendQuantity::temperature1, now, TREND_SPANS_MS[1], 6)[0].low, 0);
 
+    // A paint 50 ms later, still in the same slot: the same picture.
+    const std::vector<TrendColumn> later =
+        trend_columns(h, TrendQuantity::temperature1, now + 49, TREND_SPANS_MS[0], 6);
+    for (size_t c = 0; c < 6; ++c) EXPECT_EQ(later[c].low, columns[c].low) << c;
+    // One slot on, the picture has moved by a column.
+    EXPECT_EQ(trend_columns(h, TrendQuantity::temperature1, now + 10'000, TREND_SPANS_MS[0], 6)[0].low, 550);
+
     // Nothing newer than the span before now: nothing to draw.
     for (const TrendColumn& c :
          trend_columns(h, TrendQuantity::temperature1, now + 61'000, TREND_SPANS_MS[0], 6))
@@ -118,7 +131,7 @@ TEST(TrendColumns, TheSpanShownAndTheOrderWithinAColumn) {
 
 TEST(TrendColumns, TheLineBreaksWhereTheStatusStoppedOrTheDimmerDidNotMeasure) {
     StatusHistory h;
-    const uint32_t now = 100'000;
+    const uint32_t now = 99'999;
     // Statuses a second apart at first (within the gap), then a 3 s
     // silence, then one from which dimmer 1 is absent between two that are
     // close enough to join.
@@ -133,7 +146,7 @@ TEST(TrendColumns, TheLineBreaksWhereTheStatusStoppedOrTheDimmerDidNotMeasure) {
     std::vector<int> starts;
     for (int c = 0; c < 60; ++c)
         if (columns[size_t(c)].filled && columns[size_t(c)].break_before) starts.push_back(c);
-    // A second a column, the newest (age 2.5 s) in column 57: columns 50,
+    // A second a column, now in column 59: columns 50,
     // 51, 52 joined; 55, 56 after the silence; 57 after the absent status.
     EXPECT_EQ(starts, (std::vector<int>{50, 55, 57}));
     EXPECT_FALSE(columns[53].filled);
