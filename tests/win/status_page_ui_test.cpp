@@ -603,8 +603,8 @@ TEST_F(StatusPageTest, TrendEventsAndRecordingFollowTheDimmer) {
         "Warnung ein: Board temperature warning", "Warnung aus: Board temperature warning",
         "Dimmer 2 verschwindet", "Keine Antwort mehr", "Antwort wieder da"};
     std::vector<std::string> listed = event_texts(list_lines(GetDlgItem(trend, IDC_TREND_EVENTS)));
-    const std::vector<std::string> first = {"Mode: DMX, 8bit, addr 511", "Warnung ein: Board temperature error",
-                                            "Warnung ein: U warning"};
+    const std::vector<std::string> first = {"Mode: DMX, 8bit, addr 511",
+                                            "Warnung ein: Board temperature error", "Warnung ein: U warning"};
     ASSERT_GE(listed.size(), first.size());
     EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 3), first);
     EXPECT_EQ(std::vector<std::string>(listed.begin() + 3, listed.end()), expected_events);
