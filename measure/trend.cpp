@@ -1,6 +1,7 @@
 #include "measure/trend.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "base/bytes.h"
 
@@ -113,46 +114,77 @@ std::optional<int32_t> trend_value(const StatusRecord& s, TrendQuantity quantity
     return std::nullopt;
 }
 
-std::vector<TrendColumn> trend_columns(const StatusHistory& h, TrendQuantity quantity, uint32_t now,
-                                       uint32_t span, int columns) {
-    std::vector<TrendColumn> out(size_t(columns > 0 ? columns : 0), TrendColumn{});
-    Ages ages{};
-    if (columns <= 0 || span == 0 || !ages_of(h, now, span, ages)) return out;
+namespace {
+
+// One quantity's columns being filled, status by status.
+struct Reduction {
+    TrendQuantity quantity;
+    std::vector<TrendColumn> out;
     int current = -1;            // the column being filled
     bool pending_break = true;   // the line breaks before the next value
     uint32_t previous_tick = 0;  // of the previous status with a value
     uint32_t low_at = 0, high_at = 0, order = 0;
-    auto finish = [&] {
-        if (current >= 0) out[size_t(current)].low_first = low_at <= high_at;
-    };
-    for (size_t i = first_within(h, ages, span); i < ring_size(h.statuses); ++i) {
-        const StatusSample& sample = ring_at(h.statuses, i);
-        const std::optional<int32_t> value = trend_value(sample.status, quantity);
-        if (!value) {
-            pending_break = true;
-            continue;
-        }
-        if (current >= 0 && uint32_t(sample.tick_ms - previous_tick) > TREND_GAP_MS) pending_break = true;
-        previous_tick = sample.tick_ms;
-        const int column = trend_column_of(now, ages.of(sample.tick_ms), span, columns);
-        if (column < 0) continue;  // in the part of the oldest slot that is already gone
-        ++order;
-        if (column != current) {
-            finish();
-            current = column;
-            out[size_t(column)] = {true, pending_break, true, *value, *value};
-            low_at = high_at = order;
-            pending_break = false;
-            continue;
-        }
-        // A gap inside a column is narrower than a pixel: its extremes join.
-        pending_break = false;
-        TrendColumn& c = out[size_t(column)];
-        if (*value < c.low) c.low = *value, low_at = order;
-        if (*value > c.high) c.high = *value, high_at = order;
+};
+
+void finish_column(Reduction& r) {
+    if (r.current >= 0) r.out[size_t(r.current)].low_first = r.low_at <= r.high_at;
+}
+
+// The status at tick, in column (-1: before the first), into r.
+void reduce(Reduction& r, const StatusRecord& status, uint32_t tick, int column) {
+    const std::optional<int32_t> value = trend_value(status, r.quantity);
+    if (!value) {
+        r.pending_break = true;
+        return;
     }
-    finish();
+    if (r.current >= 0 && uint32_t(tick - r.previous_tick) > TREND_GAP_MS) r.pending_break = true;
+    r.previous_tick = tick;
+    if (column < 0) return;  // in the part of the oldest slot that is already gone
+    ++r.order;
+    if (column != r.current) {
+        finish_column(r);
+        r.current = column;
+        r.out[size_t(column)] = {true, r.pending_break, true, *value, *value};
+        r.low_at = r.high_at = r.order;
+        r.pending_break = false;
+        return;
+    }
+    // A gap inside a column is narrower than a pixel: its extremes join.
+    r.pending_break = false;
+    TrendColumn& c = r.out[size_t(column)];
+    if (*value < c.low) c.low = *value, r.low_at = r.order;
+    if (*value > c.high) c.high = *value, r.high_at = r.order;
+}
+
+}  // namespace
+
+std::vector<std::vector<TrendColumn>> trend_columns_of(const StatusHistory& h,
+                                                       const std::vector<TrendQuantity>& quantities,
+                                                       uint32_t now, uint32_t span, int columns) {
+    std::vector<Reduction> reductions;
+    for (TrendQuantity q : quantities)
+        reductions.push_back(Reduction{q, std::vector<TrendColumn>(size_t(columns > 0 ? columns : 0))});
+    Ages ages{};
+    if (columns > 0 && span > 0 && ages_of(h, now, span, ages)) {
+        // One pass over the statuses for all quantities: the hour is
+        // megabytes, read once rather than once per quantity.
+        for (size_t i = first_within(h, ages, span); i < ring_size(h.statuses); ++i) {
+            const StatusSample& sample = ring_at(h.statuses, i);
+            const int column = trend_column_of(now, ages.of(sample.tick_ms), span, columns);
+            for (Reduction& r : reductions) reduce(r, sample.status, sample.tick_ms, column);
+        }
+    }
+    std::vector<std::vector<TrendColumn>> out;
+    for (Reduction& r : reductions) {
+        finish_column(r);
+        out.push_back(std::move(r.out));
+    }
     return out;
+}
+
+std::vector<TrendColumn> trend_columns(const StatusHistory& h, TrendQuantity quantity, uint32_t now,
+                                       uint32_t span, int columns) {
+    return std::move(trend_columns_of(h, {quantity}, now, span, columns)[0]);
 }
 
 std::optional<TrendRange> trend_range(const std::vector<TrendColumn>& columns) {

@@ -79,6 +79,10 @@ int64_t trend_column_middle_age(uint32_t now, uint32_t span_ms, int columns, int
 // status) in `columns` columns, oldest at the left, by their slots.
 std::vector<TrendColumn> trend_columns(const StatusHistory& history, TrendQuantity quantity, uint32_t now,
                                        uint32_t span_ms, int columns);
+// The same for several quantities in one pass over the statuses.
+std::vector<std::vector<TrendColumn>> trend_columns_of(const StatusHistory& history,
+                                                       const std::vector<TrendQuantity>& quantities,
+                                                       uint32_t now, uint32_t span_ms, int columns);
 
 // The smallest and largest value of the filled columns; nothing when none is.
 struct TrendRange {

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Time to repaint the "Verlauf" plot over a full kept hour (36,000 statuses)
 # under Wine on a virtual display: each quantity reduced to its pixel
-# columns, drawn off-screen and copied onto a shown window, with the
-# anti-aliased GDI+ line and the plain-GDI fallback (median of
+# columns, drawn off-screen and copied onto a shown window (median of
 # KV_BENCH_REPEATS paints, default 100). Also prints the kept hour's memory.
 #
 #   scripts/bench-trend-paint.sh

@@ -12,6 +12,9 @@ namespace {
 constexpr int MARGIN = 4;  // as every plot keeps inside its rectangle
 constexpr int TIME_DIVISIONS = 4;
 
+// The grid, frame and time labels for the last size and span.
+PlotBackground g_background;
+
 // The value range a quantity is drawn in: its extremes, a tenth wider on
 // either side so the line never sits on the frame, at least 2 raw units.
 TrendRange padded(TrendRange r) {
@@ -60,15 +63,15 @@ void draw_grid(HDC dc, int width, int plot_height, uint32_t span_ms) {
     SelectObject(dc, old);
 }
 
-// The columns as polylines, one per run without a break: each column adds
-// its extremes in the order they came, so a single-status spike is a
+// The columns as thin polylines, one per run without a break: each column
+// adds its extremes in the order they came, so a single-status spike is a
 // vertical stroke.
 void draw_columns(HDC dc, const std::vector<TrendColumn>& columns, TrendRange range, int plot_height,
                   COLORREF colour) {
     std::vector<POINT> run;
     auto flush = [&] {
         if (run.size() == 1) run.push_back(POINT{run[0].x + 1, run[0].y});  // a lone status: a dot
-        plot_draw_polyline(dc, colour, run.data(), int(run.size()));
+        plot_draw_thin_polyline(dc, colour, run.data(), int(run.size()));
         run.clear();
     };
     for (size_t c = 0; c < columns.size(); ++c) {
@@ -97,41 +100,46 @@ bool trend_plot_column(int width, int x, int& column, int& columns) {
     return columns > 0 && column >= 0 && column < columns;
 }
 
-bool trend_plot_changes(const TrendPainted& painted, const TrendView& view, int width,
-                        const StatusRecord& status) {
+TrendChange trend_plot_change(const TrendPainted& painted, const TrendView& view, int width,
+                              const StatusRecord& status) {
     const int columns = width - 2 * MARGIN;
-    if (columns <= 0 || painted.newest.size() != view.quantities.size()) return true;
-    if (trend_slot(view.now, view.span_ms, columns) != painted.slot) return true;  // moved on by a column
+    if (columns <= 0 || painted.newest.size() != view.quantities.size()) return TrendChange::moves;
+    if (trend_slot(view.now, view.span_ms, columns) != painted.slot) return TrendChange::moves;
     for (size_t i = 0; i < view.quantities.size(); ++i) {
         const std::optional<int32_t> value = trend_value(status, view.quantities[i]);
         const TrendColumn& c = painted.newest[i];
-        if (value && (!c.filled || *value < c.low || *value > c.high)) return true;
+        if (value && (!c.filled || *value < c.low || *value > c.high)) return TrendChange::widens;
     }
-    return false;
+    return TrendChange::none;
 }
 
 TrendPainted trend_plot_draw(HDC dc, int width, int height, const StatusHistory& history,
                              const TrendView& view) {
     TrendPainted painted;
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, plot_resources().background);
     const int plot_height = height - TREND_LABEL_HEIGHT;
+    plot_paint_background(dc, width, height, view.span_ms, g_background, [&](HDC target, int w, int h) {
+        RECT all{0, 0, w, h};
+        FillRect(target, &all, plot_resources().background);
+        if (w <= 2 * MARGIN || plot_height <= 2 * MARGIN) return;
+        HGDIOBJ old = SelectObject(target, GetStockObject(DEFAULT_GUI_FONT));
+        draw_grid(target, w, plot_height, view.span_ms);
+        SelectObject(target, old);
+    });
     if (width <= 2 * MARGIN || plot_height <= 2 * MARGIN) return painted;
     painted.slot = trend_slot(view.now, view.span_ms, width - 2 * MARGIN);
     HGDIOBJ old_font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    draw_grid(dc, width, plot_height, view.span_ms);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     SetBkMode(dc, TRANSPARENT);
     // The lines first, the legend over them: the name, and the range the
     // line spans in its unit.
     std::vector<std::optional<TrendRange>> ranges;
-    for (TrendQuantity q : view.quantities) {
-        const std::vector<TrendColumn> columns =
-            trend_columns(history, q, view.now, view.span_ms, width - 2 * MARGIN);
-        ranges.push_back(trend_range(columns));
-        painted.newest.push_back(columns.back());
-        if (ranges.back()) draw_columns(dc, columns, padded(*ranges.back()), plot_height, trend_colour(q));
+    const auto all = trend_columns_of(history, view.quantities, view.now, view.span_ms, width - 2 * MARGIN);
+    for (size_t i = 0; i < all.size(); ++i) {
+        ranges.push_back(trend_range(all[i]));
+        painted.newest.push_back(all[i].back());
+        if (ranges.back())
+            draw_columns(dc, all[i], padded(*ranges.back()), plot_height, trend_colour(view.quantities[i]));
     }
     int legend_y = MARGIN + 2;
     for (size_t i = 0; i < view.quantities.size(); ++i) {

@@ -35,10 +35,16 @@ struct TrendPainted {
 TrendPainted trend_plot_draw(HDC dc, int width, int height, const StatusHistory& history,
                              const TrendView& view);
 
-// Whether the status just kept would change a plot that showed `painted`
-// of view in a plot this wide.
-bool trend_plot_changes(const TrendPainted& painted, const TrendView& view, int width,
-                        const StatusRecord& status);
+// How the status just kept would change a plot that showed `painted` of
+// view in a plot this wide: not at all, only by widening the newest column,
+// or the picture moves on (a new column, other quantities).
+enum class TrendChange {
+    none,
+    widens,
+    moves
+};
+TrendChange trend_plot_change(const TrendPainted& painted, const TrendView& view, int width,
+                              const StatusRecord& status);
 
 // The column of the plot under x (a client coordinate of the plot) and the
 // number of columns, for the readout; false outside the plot area.

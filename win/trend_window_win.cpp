@@ -38,7 +38,13 @@ struct TrendWindow {
     // skipping their paints is most of the window's cost.
     TrendPainted painted;
     bool paint_due = false;
+    // A status widened the newest column: shown with the next second's
+    // tick rather than at once, as a status comes ten times a second and
+    // most of the hour's paint is the reduction of the older columns.
+    bool widened = false;
 };
+
+constexpr UINT_PTR SECOND_TIMER = 1;
 TrendWindow g_trend;
 
 TrendView current_view() { return TrendView{g_trend.chosen, TREND_SPANS_MS[g_trend.span], tick_count_ms()}; }
@@ -54,9 +60,15 @@ int plot_width() {
     return r.right;
 }
 
+// "12:34:56.789": the clock time of a moment without its date.
+std::string time_of_day(int64_t wall_ms) {
+    const std::string text = csv_time_text(wall_ms);
+    return text.size() > 11 ? text.substr(11) : text;
+}
+
 // "12:34:56.789  Dimmer 2 verschwindet": the clock time, the event.
 std::string event_line(const StatusHistory& h, const StatusEvent& e) {
-    return csv_time_text(history_wall_ms(h, e.tick_ms)).substr(11) + "  " + e.text;
+    return time_of_day(history_wall_ms(h, e.tick_ms)) + "  " + e.text;
 }
 
 void add_event_lines(size_t count) {
@@ -97,7 +109,7 @@ void show_readout(int x) {
         const StatusHistory& h = program_state().history;
         const TrendView view = current_view();
         const int64_t age = trend_column_middle_age(view.now, view.span_ms, columns, column);
-        text = csv_time_text(history_wall_ms(h, view.now - uint32_t(age))).substr(11, 8);
+        text = time_of_day(history_wall_ms(h, view.now - uint32_t(age))).substr(0, 8);
         for (TrendQuantity q : view.quantities) {
             const TrendQuantityInfo& info = trend_quantity_info(q);
             const auto value = trend_value_at(h, q, view.now, view.span_ms, columns, column);
@@ -125,6 +137,19 @@ void on_init(HWND dialog) {
     SendMessageW(g_trend.events, LB_SETHORIZONTALEXTENT, 1200, 0);
     add_event_lines(ring_size(program_state().history.events));
     show_record_button();
+    SetTimer(dialog, SECOND_TIMER, 1000, nullptr);
+}
+
+// Each second: a widened newest column is shown, and the picture moves on
+// with the time even while no status comes.
+void on_second() {
+    if (g_trend.paint_due) return;
+    const TrendView view = current_view();
+    int column = 0, columns = 0;
+    trend_plot_column(plot_width(), 0, column, columns);
+    if (g_trend.widened || columns <= 0 ||
+        trend_slot(view.now, view.span_ms, columns) != g_trend.painted.slot)
+        repaint();
 }
 
 void on_command(HWND dialog, int id, int code) {
@@ -161,6 +186,7 @@ void on_draw_item(const DRAWITEMSTRUCT& item) {
         g_trend.painted = trend_plot_draw(dc, width, height, program_state().history, view);
     });
     g_trend.paint_due = false;
+    g_trend.widened = false;
 }
 
 void on_mouse_move(HWND dialog, LPARAM lparam) {
@@ -183,12 +209,16 @@ INT_PTR CALLBACK trend_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
             if (wparam != IDC_TREND_PLOT) break;
             on_draw_item(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
             return TRUE;
+        case WM_TIMER:
+            if (dialog == g_trend.window && wparam == SECOND_TIMER) on_second();
+            return TRUE;
         case WM_MOUSEMOVE:
             // The plot is a static without notify: the mouse over it is the dialog's.
             if (dialog == g_trend.window) on_mouse_move(dialog, lparam);
             return TRUE;
         case WM_DESTROY:
             if (dialog == g_trend.window) {
+                KillTimer(dialog, SECOND_TIMER);
                 g_trend.window = g_trend.plot = g_trend.events = g_trend.quantities = nullptr;
             }
             return TRUE;
@@ -213,11 +243,19 @@ HWND trend_window() { return g_trend.window; }
 void trend_window_follow(HistoryAdded added) {
     if (!g_trend.window) return;
     if (added.events > 0) add_event_lines(added.events);
-    if (g_trend.paint_due) return;
+    if (g_trend.paint_due || !added.status) return;
     const StatusHistory& h = program_state().history;
-    if (added.events > 0 || (added.status && trend_plot_changes(g_trend.painted, current_view(), plot_width(),
-                                                                ring_newest(h.statuses).status)))
-        repaint();
+    switch (
+        trend_plot_change(g_trend.painted, current_view(), plot_width(), ring_newest(h.statuses).status)) {
+        case TrendChange::moves:
+            repaint();
+            break;
+        case TrendChange::widens:
+            g_trend.widened = true;
+            break;
+        case TrendChange::none:
+            break;
+    }
 }
 
 void trend_window_recording_changed() { show_record_button(); }

@@ -5,15 +5,14 @@
 // how much memory the kept hour holds.
 //
 //   trend_paint.exe [REPEATS]
-// Prints one line per case: milliseconds per paint (median of the runs).
-#include "win/gdiplus_win.h"
+// Prints one line per case: milliseconds per paint (median of the runs). The
+// trend is drawn in thin lines, the same with and without GDI+.
 #include "win/plot_draw_win.h"
 #include "win/trend_plot_win.h"
-#include "base/bytes.h"
 #include "measure/status_history.h"
+#include "tests/bench/kept_hour.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -29,33 +28,6 @@ double now_ms() {
     QueryPerformanceCounter(&t);
     QueryPerformanceFrequency(&f);
     return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-// An hour of statuses in which every quantity moves: slow waves with noise,
-// so every pixel column has a spread to draw.
-void fill_hour(StatusHistory& h) {
-    uint32_t noise = 1;
-    for (uint32_t i = 0; i < HISTORY_STATUSES; ++i) {
-        noise = noise * 1103515245u + 12345u;
-        const int wobble = int((noise >> 16) % 40);
-        const double wave = std::sin(i / 3000.0);
-        StatusRecord s = {};
-        put_u16le(s.front_temperature, uint16_t(300 + 50 * wave + wobble));
-        put_u16le(s.supply_voltage, uint16_t(2000 + wobble));
-        put_u16le(s.control_level[0], uint16_t(30000 + 20000 * wave));
-        put_u16le(s.control_level[1], uint16_t(wobble * 100));
-        for (int d = 0; d < 2; ++d) {
-            DimmerMeasurement& m = s.measurement[d];
-            m.present = 1;
-            put_u16le(m.temperature, uint16_t(400 + 100 * wave + wobble));
-            put_u16le(m.input_voltage, uint16_t(2300 + wobble));
-            put_u16le(m.peak_current, uint16_t(1500 + 500 * wave + 10 * wobble));
-            put_u16le(m.effective_power, uint16_t(200 + 50 * wave + wobble));
-            put_u16le(m.power_loss, uint16_t(2000 + 500 * wave + 10 * wobble));
-            put_u16le(m.mains_frequency, uint16_t(4990 + wobble / 4));
-        }
-        history_add_status(h, NOW - (HISTORY_STATUSES - 1 - i) * 100, 0, s);
-    }
 }
 
 double median_paint_ms(HWND window, const StatusHistory& h, const TrendView& view, int repeats) {
@@ -77,13 +49,12 @@ double median_paint_ms(HWND window, const StatusHistory& h, const TrendView& vie
 
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
-    gdiplus_load();
     plot_create_resources();
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, WIDTH, HEIGHT, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) return 1;
     static StatusHistory history;
-    fill_hour(history);
+    fill_hour(history, NOW, 1'700'000'000'000);
     std::printf("kept hour: %zu statuses, %zu bytes of statuses (%zu a status), room for %zu events\n",
                 ring_size(history.statuses), history.statuses.storage.capacity() * sizeof(StatusSample),
                 sizeof(StatusSample), HISTORY_EVENTS);
@@ -101,18 +72,11 @@ int main(int argc, char** argv) {
         {"3 quantities, 1 min", &three, TREND_SPANS_MS[0]},
         {"all 14 quantities, 60 min", &all, TREND_SPANS_MS[2]},
     };
-    const int saved = g_gdiplus_available;
-    for (int gdiplus = saved; gdiplus >= 0; --gdiplus) {
-        g_gdiplus_available = gdiplus;
-        for (const Case& c : cases) {
-            const TrendView view{*c.quantities, c.span, NOW};
-            median_paint_ms(window, history, view, 5);  // warm up
-            std::printf("%s, %s: %.2f ms per paint\n", gdiplus ? "GDI+ anti-aliased" : "plain GDI", c.name,
-                        median_paint_ms(window, history, view, repeats));
-        }
+    for (const Case& c : cases) {
+        const TrendView view{*c.quantities, c.span, NOW};
+        median_paint_ms(window, history, view, 5);  // warm up
+        std::printf("%s: %.2f ms per paint\n", c.name, median_paint_ms(window, history, view, repeats));
     }
-    g_gdiplus_available = saved;
     DestroyWindow(window);
-    gdiplus_unload();
     return 0;
 }
