@@ -130,7 +130,6 @@ TrendPainted trend_plot_draw(HDC dc, int width, int height, const StatusHistory&
     HGDIOBJ old_font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    SetBkMode(dc, TRANSPARENT);
     // The lines first, the legend over them: the name, and the range the
     // line spans in its unit.
     std::vector<std::optional<TrendRange>> ranges;
@@ -141,6 +140,9 @@ TrendPainted trend_plot_draw(HDC dc, int width, int height, const StatusHistory&
         if (ranges.back())
             draw_columns(dc, all[i], padded(*ranges.back()), plot_height, trend_colour(view.quantities[i]));
     }
+    // On black, so a line passing under it leaves the text readable.
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(0, 0, 0));
     int legend_y = MARGIN + 2;
     for (size_t i = 0; i < view.quantities.size(); ++i) {
         const TrendQuantity q = view.quantities[i];

@@ -16,14 +16,14 @@ inline void fill_hour(StatusHistory& h, uint32_t now, int64_t wall_ms) {
         const int wobble = int((noise >> 16) % 40);
         const double wave = std::sin(i / 3000.0);
         StatusRecord s = {};
-        put_u16le(s.front_temperature, uint16_t(300 + 50 * wave + wobble));
+        put_u16le(s.front_temperature, uint16_t(300 + 50 * wave + wobble / 4));
         put_u16le(s.supply_voltage, uint16_t(2000 + wobble));
         put_u16le(s.control_level[0], uint16_t(30000 + 20000 * wave));
         put_u16le(s.control_level[1], uint16_t(wobble * 100));
         for (int d = 0; d < 2; ++d) {
             DimmerMeasurement& m = s.measurement[d];
             m.present = 1;
-            put_u16le(m.temperature, uint16_t(400 + 100 * wave + wobble));
+            put_u16le(m.temperature, uint16_t(400 + 150 * d + 100 * wave + wobble / 2));
             put_u16le(m.input_voltage, uint16_t(2300 + wobble));
             put_u16le(m.peak_current, uint16_t(1500 + 500 * wave + 10 * wobble));
             put_u16le(m.effective_power, uint16_t(200 + 50 * wave + wobble));
