@@ -1,5 +1,6 @@
 #include "measure/status_csv.h"
 
+#include <ctime>
 #include <initializer_list>
 
 #include "base/bytes.h"
@@ -53,6 +54,29 @@ void add_dimmer(std::string& line, const StatusRecord& s, int d) {
 }
 
 }  // namespace
+
+std::string csv_cell(const std::string& text) {
+    if (text.find_first_of(";\"") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string csv_seconds(uint32_t ms) { return fixed(ms, 3); }
+
+std::string csv_time_text(int64_t epoch_ms) {
+    const int64_t seconds = epoch_ms >= 0 ? epoch_ms / 1000 : (epoch_ms - 999) / 1000;
+    const auto ms = int(epoch_ms - seconds * 1000);
+    const std::time_t moment = std::time_t(seconds);
+    // The program reads the clock on one thread only, so the shared result of
+    // localtime is safe here (localtime_r and localtime_s are each one
+    // system's alone).
+    const std::tm* local = std::localtime(&moment);
+    if (!local) return format_text("%lld.%03d", static_cast<long long>(seconds), ms);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
+    return format_text("%s.%03d", text, ms);
+}
 
 std::string status_csv_header() {
     std::string line =

@@ -6,8 +6,10 @@
 #include "win/monitor_win.h"
 #include "win/page_status_win.h"
 #include "win/status_bar_win.h"
+#include "win/status_history_win.h"
 #include "win/tab_pages_win.h"
 #include "win/tabs.h"
+#include "win/trend_window_win.h"
 #include "link/device_ops.h"
 #include "params/file_commands.h"
 #include "params/recent.h"
@@ -226,6 +228,15 @@ void dispatch_command(int id) {
             break;
         case CMD_MONITOR:
             monitor_open(main_window());
+            break;
+        case CMD_TREND:
+            trend_window_open(main_window());
+            break;
+        case CMD_TREND_RECORD:
+            status_recording_command(trend_window() ? trend_window() : main_window());
+            break;
+        case CMD_TREND_SAVE:
+            status_history_save_command(trend_window() ? trend_window() : main_window());
             break;
         case CMD_FIRMWARE:
             firmware_version(main_window());

@@ -309,7 +309,7 @@ TEST_F(ShellTest, MenusHoldTheGermanTexts) {
     const std::vector<std::pair<int, std::vector<std::string>>> others = {
         {1, {"Dimmerparameter auslesen", "Dimmerparameter schreiben"}},
         {2, {"Grundeinstellung", "Sonderfunktionen", "Userkurve", "Dimmerstatus"}},
-        {3, {"&Hardwareanschluss", "&Bus durchsuchen…", "", "&Kommunikationsmonitor"}},
+        {3, {"&Hardwareanschluss", "&Bus durchsuchen…", "", "&Kommunikationsmonitor", "&Verlauf…"}},
         {4, {"&Version PC-Testprogramm", "&Firmware-Version"}},
     };
     for (const auto& [index, texts] : others) {
