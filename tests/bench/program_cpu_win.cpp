@@ -14,6 +14,7 @@
 #include "win/main_win.h"
 #include "win/status_bar_win.h"
 #include "win/timer_win.h"
+#include "tests/bench/bench_tick_win.h"
 #include "tests/bench/process_cpu_win.h"
 #include "tests/bench/start_program_win.h"
 #include "tests/support/fake_ui.h"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     if (HWND heartbeat = FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr))
         g_progress_proc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(heartbeat, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_heartbeats)));
-    const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
+    bench_tick_start();
 
     g_displayed = 0;
     const double cpu_start = process_cpu_seconds();
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     }
     const double wall = (GetTickCount() - start) / 1000.0;
     const double cpu = process_cpu_seconds() - cpu_start;
-    KillTimer(nullptr, tick);
+    bench_tick_stop();
     std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
                 100.0 * cpu / wall);
     if (mode == "read") std::printf("  (%d reads)", transfers);
