@@ -9,12 +9,29 @@
 #include "link/scope_reply.h"
 #include "measure/status_poll.h"
 #include "params/record.h"
+#include "port/port.h"
 
 namespace {
 
 constexpr const char* SECTION = "SCOPE";
 constexpr uint32_t RETRY_PERIODS = 2;      // about 200 ms until a request goes out again
 constexpr uint32_t ACTIVITY_PERIODS = 10;  // about a second of progress after each block
+
+// The least each exchange of the fetching takes on the line, frames without
+// stuffing: a block request (2 payload bytes) with a not-ready state (2) or a
+// block (index and data), a status request (8) with its reply.
+constexpr uint32_t FRAME_BYTES = uint32_t(FRAME_MIN_LENGTH);  // a frame around its payload
+constexpr uint32_t BLOCK_REQUEST_BYTES = FRAME_BYTES + 2;
+constexpr uint32_t STATE_REPLY_BYTES = FRAME_BYTES + 2;
+constexpr uint32_t STATUS_EXCHANGE_BYTES = FRAME_BYTES + 8 + FRAME_BYTES + uint32_t(STATUS_RECORD_SIZE);
+// A reply is waited for in the step when it can be complete before the next
+// tick: Windows gives a 1 ms thread timer its clock interval, 15.625 ms by
+// default, Wine 10 ms.
+constexpr uint32_t LONGEST_TICK_MS = 16;
+// Past its least time a reply may still come (the dimmer's turnaround,
+// stuffed bytes); after this much more the step stops waiting for it and the
+// ticks and the retry countdown take over.
+constexpr uint32_t REPLY_GRACE_MS = 20;
 
 void set_progress(ScopeSession& s, uint32_t value) {
     if (s.progress == value) return;
@@ -27,10 +44,37 @@ void clear_receive(ScopeSession& s) {
     std::memset(&s.receiving, 0, sizeof s.receiving);
 }
 
+void await_reply(ScopeSession& s, uint32_t exchange_bytes) {
+    s.reply_awaited = true;
+    s.request_tick = tick_count_ms();
+    s.reply_min_ms = link_line_ms(exchange_bytes);
+}
+
 void request_next_block(ScopeSession& s) {
     // A request that does not go out is repeated when the countdown runs out.
     (void)scope_data_request(uint8_t(s.received / SCOPE_BLOCK_SIZE));
     s.countdown = RETRY_PERIODS;
+    // Before the first block the dimmer may still be recording and answer
+    // with its short state; after it, blocks come.
+    const uint32_t left = SCOPE_CAPTURE_SIZE - s.received;
+    const uint32_t reply = s.received == 0
+                               ? STATE_REPLY_BYTES
+                               : FRAME_BYTES + 1 + (left < SCOPE_BLOCK_SIZE ? left : SCOPE_BLOCK_SIZE);
+    await_reply(s, BLOCK_REQUEST_BYTES + reply);
+}
+
+// The status request of the fetching, whose reply asks for the block again.
+void send_fetching_status(ScopeSession& s, TestDrive& drive) {
+    send_status_with_drive(drive);
+    await_reply(s, STATUS_EXCHANGE_BYTES);
+}
+
+// The awaited reply can be complete before the next tick, and is not yet
+// long overdue.
+bool reply_due(const ScopeSession& s, uint32_t now) {
+    if (!s.reply_awaited) return false;
+    const uint32_t since = ticks_elapsed(s.request_tick, now);
+    return since + LONGEST_TICK_MS >= s.reply_min_ms && since < s.reply_min_ms + REPLY_GRACE_MS;
 }
 
 void capture_complete(ScopeSession& s) {
@@ -108,21 +152,27 @@ void period_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive, WindowRe
     }
 }
 
-void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
-    if (scope_poll(s.reply, slots) != LINK_OK) return;
+// Takes one reply of the fetching if one is complete. False when none was.
+bool take_fetching_reply(ScopeSession& s, StatusSlots& slots, TestDrive& drive, bool* line_idle) {
+    if (scope_poll(s.reply, slots, line_idle) != LINK_OK) return false;
+    s.reply_awaited = false;
     const ScopeReply& r = s.reply;
     if (r.data_length > 0) {
         scope_append_block(s, r.data);
         s.activity = ACTIVITY_PERIODS;
         if (s.received >= SCOPE_CAPTURE_SIZE) {
             capture_complete(s);
-            return;
+            return true;
         }
-        // On every other tick a pending test drive goes first; its status
-        // reply then asks for the block.
-        if ((s.ticks & 1) && scope_send_pending_drive(drive)) {
+        // After every other block a pending test drive goes first; its
+        // status reply then asks for the next block. (Counted in blocks, not
+        // ticks: blocks are taken as they arrive, at a steady number of ticks
+        // apart, so the parity of the tick could hold the drive back for the
+        // whole capture.)
+        if ((s.received / SCOPE_BLOCK_SIZE) % 2 == 1 && scope_send_pending_drive(drive)) {
+            await_reply(s, STATUS_EXCHANGE_BYTES);
             s.countdown = RETRY_PERIODS;
-            return;
+            return true;
         }
         request_next_block(s);
     } else if (r.state_count > 0) {
@@ -131,14 +181,31 @@ void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
             s.state = ScopeState::idle;
             s.countdown = RETRY_PERIODS;
             s.activity = 0;
-            return;
+            return true;
         }
         // Not ready yet: keep the drive going and ask again later.
-        send_status_with_drive(drive);
+        send_fetching_status(s, drive);
         s.countdown = RETRY_PERIODS;
         s.activity = ACTIVITY_PERIODS;
     } else if (r.status.valid) {
         request_next_block(s);
+    }
+    return true;
+}
+
+// One reply a tick, as it comes: when the awaited one is due the step waits
+// for it rather than leaving it to the next tick, unless a window message
+// is waiting (that goes first; the next tick looks again).
+void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
+    for (;;) {
+        bool line_idle = false;
+        if (take_fetching_reply(s, slots, drive, &line_idle)) return;
+        if (!line_idle) continue;  // more bytes are waiting: a long reply takes more than one receive step
+        const uint32_t now = tick_count_ms();
+        if (!reply_due(s, now)) return;
+        const uint32_t since = ticks_elapsed(s.request_tick, now);
+        // Asleep until the reply can have arrived, then a millisecond at a time.
+        if (link_idle_wait(since < s.reply_min_ms ? s.reply_min_ms - since : 1)) return;
     }
 }
 

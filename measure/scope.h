@@ -108,6 +108,11 @@ struct ScopeSession {
     uint32_t progress;  // 0..100, progress bar IDC_SCOPE_PROGRESS
     bool page_active;   // the oscilloscope page is the page shown
     ScopeHooks hooks;
+    // While fetching: a request is out and its reply not yet taken; when it
+    // went out, and the least time the request and its reply take on the line.
+    bool reply_awaited;
+    uint32_t request_tick;
+    uint32_t reply_min_ms;
 };
 
 // Program start: reads the five settings (default 0), validates them, copies
@@ -121,6 +126,13 @@ void scope_save_settings(const ScopeSession& session);
 // 100 ms a period step runs, then on every tick a tick step. Status replies go
 // to the polled slot, the test drive out with the status requests; a failing
 // start command shows its message owned by owner.
+//
+// While fetching, a reply that can be complete before the next tick is waited
+// for in the step (link_idle_wait): asleep until its bytes can have arrived,
+// then a millisecond at a time until it is taken, a window message is waiting
+// or it is well overdue. So each reply is taken when it has arrived rather
+// than up to a tick later (16 ms on Windows), and the next request goes out
+// then; what is sent, and in reply to what, stays as it was.
 void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now);
 
 // "Messen": the edited settings become the active and displayed ones, the

@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     std::printf("tick: %.3f ms\n", bench_tick_period_ms());
     HWND page = page_window(Page::scope);
     HWND plot = GetDlgItem(page, IDC_SCOPE_PLOT);
-    g_plot_proc =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(plot, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_plot)));
+    g_plot_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(plot, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_plot)));
     loop_until(nullptr, 1.5);  // start-up settles, the status requests run
 
     for (int i = 1; i <= count; ++i) {
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         const double wall = seconds_now() - start;
-        std::printf("capture %d: %.3f s, CPU %.1f %%\n", i, wall, 100 * (process_cpu_seconds() - cpu_start) / wall);
+        std::printf("capture %d: %.3f s, CPU %.1f %%\n", i, wall,
+                    100 * (process_cpu_seconds() - cpu_start) / wall);
         std::fflush(stdout);
         loop_until(nullptr, 0.5);
     }
