@@ -44,37 +44,35 @@ void clear_receive(ScopeSession& s) {
     std::memset(&s.receiving, 0, sizeof s.receiving);
 }
 
-void await_reply(ScopeSession& s, uint32_t exchange_bytes) {
-    s.reply_awaited = true;
+void await_reply(ScopeSession& s, ScopeAwaited reply) {
+    s.awaited = reply;
     s.request_tick = tick_count_ms();
-    s.reply_min_ms = link_line_ms(exchange_bytes);
 }
 
 void request_next_block(ScopeSession& s) {
     // A request that does not go out is repeated when the countdown runs out.
     (void)scope_data_request(uint8_t(s.received / SCOPE_BLOCK_SIZE));
     s.countdown = RETRY_PERIODS;
-    // Before the first block the dimmer may still be recording and answer
-    // with its short state; after it, blocks come.
-    const uint32_t left = SCOPE_CAPTURE_SIZE - s.received;
-    const uint32_t reply = s.received == 0
-                               ? STATE_REPLY_BYTES
-                               : FRAME_BYTES + 1 + (left < SCOPE_BLOCK_SIZE ? left : SCOPE_BLOCK_SIZE);
-    await_reply(s, BLOCK_REQUEST_BYTES + reply);
+    await_reply(s, ScopeAwaited::block);
 }
 
 // The status request of the fetching, whose reply asks for the block again.
 void send_fetching_status(ScopeSession& s, TestDrive& drive) {
     send_status_with_drive(drive);
-    await_reply(s, STATUS_EXCHANGE_BYTES);
+    await_reply(s, ScopeAwaited::status);
 }
 
-// The awaited reply can be complete before the next tick, and is not yet
-// long overdue.
-bool reply_due(const ScopeSession& s, uint32_t now) {
-    if (!s.reply_awaited) return false;
-    const uint32_t since = ticks_elapsed(s.request_tick, now);
-    return since + LONGEST_TICK_MS >= s.reply_min_ms && since < s.reply_min_ms + REPLY_GRACE_MS;
+// The least time the awaited request and its reply take on the line, since
+// ms after the request. Before the first block the dimmer answers with its
+// short state while it records; a reply that has not come in that time is
+// the block.
+uint32_t reply_least_ms(const ScopeSession& s, uint32_t since) {
+    if (s.awaited == ScopeAwaited::status) return link_line_ms(STATUS_EXCHANGE_BYTES);
+    const uint32_t left = SCOPE_CAPTURE_SIZE - s.received;
+    const uint32_t block = link_line_ms(BLOCK_REQUEST_BYTES + FRAME_BYTES + 1 +
+                                        (left < SCOPE_BLOCK_SIZE ? left : SCOPE_BLOCK_SIZE));
+    const uint32_t state = link_line_ms(BLOCK_REQUEST_BYTES + STATE_REPLY_BYTES);
+    return s.received == 0 && since < state + REPLY_GRACE_MS ? state : block;
 }
 
 void capture_complete(ScopeSession& s) {
@@ -155,8 +153,9 @@ void period_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive, WindowRe
 // Takes one reply of the fetching if one is complete. False when none was.
 bool take_fetching_reply(ScopeSession& s, StatusSlots& slots, TestDrive& drive, bool* line_idle) {
     if (scope_poll(s.reply, slots, line_idle) != LINK_OK) return false;
-    s.reply_awaited = false;
     const ScopeReply& r = s.reply;
+    if (r.data_length == 0 && r.state_count == 0 && !r.status.valid) return true;  // a late acknowledgement
+    s.awaited = ScopeAwaited::nothing;
     if (r.data_length > 0) {
         scope_append_block(s, r.data);
         s.activity = ACTIVITY_PERIODS;
@@ -170,7 +169,7 @@ bool take_fetching_reply(ScopeSession& s, StatusSlots& slots, TestDrive& drive, 
         // apart, so the parity of the tick could hold the drive back for the
         // whole capture.)
         if ((s.received / SCOPE_BLOCK_SIZE) % 2 == 1 && scope_send_pending_drive(drive)) {
-            await_reply(s, STATUS_EXCHANGE_BYTES);
+            await_reply(s, ScopeAwaited::status);
             s.countdown = RETRY_PERIODS;
             return true;
         }
@@ -193,19 +192,22 @@ bool take_fetching_reply(ScopeSession& s, StatusSlots& slots, TestDrive& drive, 
     return true;
 }
 
-// One reply a tick, as it comes: when the awaited one is due the step waits
-// for it rather than leaving it to the next tick, unless a window message
-// is waiting (that goes first; the next tick looks again).
+// Takes the replies as they come: while the awaited one can be complete
+// before the next tick the step waits for it rather than leaving it to the
+// next tick, unless a window message is waiting (that goes first; the next
+// tick looks again). A reply that is well overdue is left to the ticks and
+// the retry countdown.
 void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
-    for (;;) {
+    while (s.state == ScopeState::fetching) {
         bool line_idle = false;
-        if (take_fetching_reply(s, slots, drive, &line_idle)) return;
+        if (take_fetching_reply(s, slots, drive, &line_idle)) continue;
         if (!line_idle) continue;  // more bytes are waiting: a long reply takes more than one receive step
-        const uint32_t now = tick_count_ms();
-        if (!reply_due(s, now)) return;
-        const uint32_t since = ticks_elapsed(s.request_tick, now);
+        if (s.awaited == ScopeAwaited::nothing) return;
+        const uint32_t since = ticks_elapsed(s.request_tick, tick_count_ms());
+        const uint32_t least = reply_least_ms(s, since);
+        if (since + LONGEST_TICK_MS < least || since >= least + REPLY_GRACE_MS) return;
         // Asleep until the reply can have arrived, then a millisecond at a time.
-        if (link_idle_wait(since < s.reply_min_ms ? s.reply_min_ms - since : 1)) return;
+        if (link_idle_wait(since < least ? least - since : 1)) return;
     }
 }
 

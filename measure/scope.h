@@ -76,6 +76,13 @@ enum class ScopeState : uint32_t {
 
 constexpr uint32_t SCOPE_PERIOD_MS = 100;
 
+// What the last request of the fetching waits for.
+enum class ScopeAwaited : uint8_t {
+    nothing = 0,
+    block = 1,   // a block, or the dimmer's state while it still records
+    status = 2,  // a status reply, which then asks for the block
+};
+
 // What the page (or kv310r-cli) is told. Any may be null.
 struct ScopeHooks {
     // The progress value changed.
@@ -108,11 +115,9 @@ struct ScopeSession {
     uint32_t progress;  // 0..100, progress bar IDC_SCOPE_PROGRESS
     bool page_active;   // the oscilloscope page is the page shown
     ScopeHooks hooks;
-    // While fetching: a request is out and its reply not yet taken; when it
-    // went out, and the least time the request and its reply take on the line.
-    bool reply_awaited;
+    // While fetching: the reply a request waits for, and when it went out.
+    ScopeAwaited awaited;
     uint32_t request_tick;
-    uint32_t reply_min_ms;
 };
 
 // Program start: reads the five settings (default 0), validates them, copies

@@ -116,8 +116,11 @@ void reset_scope_world() {
     ASSERT_EQ(link_open(), LINK_OK);
 }
 
+// A tick every millisecond for ms milliseconds of the fake clock (a step that
+// waits for a reply moves the clock on itself).
 void run_ms(int ms) {
-    for (int i = 0; i < ms; ++i) {
+    const uint32_t end = fake_port().now + uint32_t(ms);
+    while (fake_port().now < end) {
         ++fake_port().now;
         scope_step(g_world.scope, g_world.slots, g_world.drive, &g_page, fake_port().now);
     }
@@ -548,9 +551,7 @@ TEST(ScopeAcquisition, EachReplyTakenWhenItHasArrived) {
         const std::vector<Request> blocks = requests_with(OPCODE_SCOPE_REQUEST);
         const std::vector<uint32_t>& arrived = g_dimmer.block_arrivals;
         ASSERT_EQ(arrived.size(), 11u);
-        // Block 0 might have been the short not-ready state: it is taken by the next tick.
-        EXPECT_LE(blocks[4].time - arrived[0], period);
-        for (size_t i = 1; i + 1 < arrived.size(); ++i)
+        for (size_t i = 0; i + 1 < arrived.size(); ++i)
             EXPECT_LE(blocks[4 + i].time - arrived[i], 1u) << "block " << i;
         EXPECT_LE(g_seen.completed_at - arrived.back(), 1u);
         // Polling would wait every millisecond.
