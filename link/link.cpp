@@ -181,11 +181,10 @@ uint8_t link_address() { return uint8_t(g_port_settings.address); }
 
 void link_set_idle_wait(IdleWaitHook hook) { g_idle_wait_hook = hook; }
 
-void link_idle_wait() {
-    if (g_idle_wait_hook)
-        g_idle_wait_hook(1);
-    else
-        port_wait_readable(g_port, 1);
+bool link_idle_wait(unsigned max_ms) {
+    if (g_idle_wait_hook) return g_idle_wait_hook(max_ms);
+    port_wait_readable(g_port, max_ms);
+    return false;
 }
 
 void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }

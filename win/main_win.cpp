@@ -63,8 +63,8 @@ int run_message_loop() {
 
 }  // namespace
 
-void wait_for_messages(unsigned max_ms) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+bool wait_for_messages(unsigned max_ms) {
+    return MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
 }
 
 void shell_process_message(MSG& msg) {

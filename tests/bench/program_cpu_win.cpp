@@ -19,6 +19,7 @@
 #include "win/main_win.h"
 #include "win/status_bar_win.h"
 #include "win/timer_win.h"
+#include "tests/bench/bench_tick_win.h"
 #include "tests/bench/kept_hour.h"
 #include "tests/bench/process_cpu_win.h"
 #include "port/port.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
         SendMessageW(trend, WM_COMMAND, MAKEWPARAM(IDC_TREND_SPAN, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(GetDlgItem(trend, IDC_TREND_SPAN)));
     }
-    const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
+    bench_tick_start();
 
     g_displayed = 0;
     const double cpu_start = process_cpu_seconds();
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     }
     const double wall = (GetTickCount() - start) / 1000.0;
     const double cpu = process_cpu_seconds() - cpu_start;
-    KillTimer(nullptr, tick);
+    bench_tick_stop();
     std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
                 100.0 * cpu / wall);
     if (mode == "read") std::printf("  (%d reads)", transfers);
