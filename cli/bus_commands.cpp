@@ -14,6 +14,7 @@
 #include "link/link.h"
 #include "measure/bus_protocol.h"
 #include "measure/bus_text.h"
+#include "measure/status_csv.h"
 #include "params/file_messages.h"
 #include "params/record.h"
 
@@ -27,11 +28,9 @@ namespace {
 
 // "2024-05-01 12:34:56", as the protocol keeps its times.
 std::string now_text() {
-    const std::tm local =
-        cli_local_time(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const std::string text = csv_time_text(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return text.substr(0, text.find('.'));  // whole seconds
 }
 
 // The wait per address: --timeout, else the settings file's, else the default.
