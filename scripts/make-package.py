@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the Windows download: one zip with both programs and the guide.
+"""Writes the Windows download: one zip with both programs and the guides.
 
-    make-package.py ZIP VERSION_TEXT GUIDE EXE... [--strip TOOL]
+    make-package.py ZIP VERSION_TEXT EXE... --text NAME=SOURCE... [--strip TOOL]
 
 The executables go in stripped of symbols and debug sections (when a strip tool is
-given); the guide becomes LIESMICH.txt in UTF-8 with a byte order mark and
-CR LF line ends, so every Notepad shows its umlauts, with "@VERSION@"
-replaced. Every entry carries the same fixed time stamp, so the same inputs
+given); each text (LIESMICH.txt, ANLEITUNG.txt) goes in as NAME in UTF-8 with a
+byte order mark and CR LF line ends, so every Notepad shows its umlauts, with
+"@VERSION@" replaced. Every entry carries the same fixed time stamp, so the same inputs
 give the same zip.
 """
 import os
@@ -26,20 +26,33 @@ def add(archive, name, data, executable=False):
     archive.writestr(info, data)
 
 
+def notepad_text(source, version_text):
+    with open(source, encoding="utf-8") as f:
+        text = f.read().replace("@VERSION@", version_text)
+    return ("\ufeff" + text.replace("\r\n", "\n").replace("\n", "\r\n")).encode("utf-8")
+
+
 def main(argv):
     strip = None
-    if "--strip" in argv:
-        at = argv.index("--strip")
-        strip = argv[at + 1] or None
-        del argv[at:at + 2]
-    if len(argv) < 4:
+    texts = []
+    rest = []
+    while argv:
+        arg = argv.pop(0)
+        if arg in ("--strip", "--text") and argv:
+            value = argv.pop(0)
+            if arg == "--strip":
+                strip = value or None
+            elif "=" in value:
+                texts.append(value.split("=", 1))
+            else:
+                rest = []
+                break
+        else:
+            rest.append(arg)
+    if len(rest) < 3 or not texts:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    zip_path, version_text, guide, exes = argv[0], argv[1], argv[2], argv[3:]
-
-    with open(guide, encoding="utf-8") as f:
-        text = f.read().replace("@VERSION@", version_text)
-    text = "\ufeff" + text.replace("\r\n", "\n").replace("\n", "\r\n")
+    zip_path, version_text, exes = rest[0], rest[1], rest[2:]
 
     os.makedirs(os.path.dirname(os.path.abspath(zip_path)), exist_ok=True)
     partial = zip_path + ".part"
@@ -51,7 +64,8 @@ def main(argv):
                 subprocess.run([strip, "--strip-all", copy], check=True)
             with open(copy, "rb") as f:
                 add(archive, os.path.basename(exe), f.read(), executable=True)
-        add(archive, "LIESMICH.txt", text.encode("utf-8"))
+        for name, source in texts:
+            add(archive, name, notepad_text(source, version_text))
     os.replace(partial, zip_path)
     return 0
 

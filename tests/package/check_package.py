@@ -3,8 +3,9 @@
 
     check_package.py ZIP VERSION_TEXT VERSION_PROBE_EXE
 
-The zip holds exactly kv310r.exe, kv310r-cli.exe and LIESMICH.txt; the guide
-is UTF-8 with a byte order mark and CR LF line ends and names this version;
+The zip holds exactly kv310r.exe, kv310r-cli.exe, LIESMICH.txt and
+ANLEITUNG.txt; both guides are UTF-8 with a byte order mark and CR LF line
+ends, the short one names this version and points to the long one;
 unpacked into a fresh folder, kv310r-cli.exe reports its version, both
 executables carry the version resource Explorer shows, and kv310r.exe comes
 up with its main window under Wine and keeps its settings file beside itself.
@@ -19,7 +20,7 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPTS = os.path.join(HERE, "..", "..", "scripts")
 PRODUCT = "KV-310-R PC-Testprogramm"
-NAMES = ["LIESMICH.txt", "kv310r-cli.exe", "kv310r.exe"]
+NAMES = ["ANLEITUNG.txt", "LIESMICH.txt", "kv310r-cli.exe", "kv310r.exe"]
 
 failures = []
 
@@ -49,16 +50,15 @@ def probe(probe_exe, exe, *more):
     return dict(line.split("=", 1) for line in (out or "").splitlines() if "=" in line)
 
 
-def check_guide(data, version_text):
-    check(data.startswith(b"\xef\xbb\xbf"), "LIESMICH.txt: no UTF-8 byte order mark")
-    check(data.count(b"\n") == data.count(b"\r\n") > 0, "LIESMICH.txt: line ends are not CR LF")
+def check_guide(name, data, parts):
+    check(data.startswith(b"\xef\xbb\xbf"), f"{name}: no UTF-8 byte order mark")
+    check(data.count(b"\n") == data.count(b"\r\n") > 0, f"{name}: line ends are not CR LF")
     try:
         text = data.decode("utf-8-sig")
     except UnicodeDecodeError:
-        return check(False, "LIESMICH.txt: not UTF-8")
-    check(f"Version {version_text}" in text, "LIESMICH.txt: does not name the version")
-    for part in ["Kv310r.ini", "Hardwareanschluss", "kv310r-cli read", "Beispiel 1", "Beispiel 2", "für"]:
-        check(part in text, f"LIESMICH.txt: \"{part}\" missing")
+        return check(False, f"{name}: not UTF-8")
+    for part in parts:
+        check(part in text, f"{name}: \"{part}\" missing")
 
 
 def main(zip_path, version_text, probe_exe):
@@ -66,7 +66,11 @@ def main(zip_path, version_text, probe_exe):
     with zipfile.ZipFile(zip_path) as archive, tempfile.TemporaryDirectory() as folder:
         if not check(sorted(archive.namelist()) == NAMES, f"zip holds {sorted(archive.namelist())}, not {NAMES}"):
             return
-        check_guide(archive.read("LIESMICH.txt"), version_text)
+        check_guide("LIESMICH.txt", archive.read("LIESMICH.txt"),
+                    [f"Version {version_text}", "Kv310r.ini", "Hardwareanschluss", "kv310r-cli read", "Beispiel 1",
+                     "Beispiel 2", "für", "ANLEITUNG.txt"])
+        check_guide("ANLEITUNG.txt", archive.read("ANLEITUNG.txt"),
+                    ["Verkabelung", "Erste Verbindung", "Meldungen", "Kommunikation mit KV-310-R ist fehlerhaft"])
         archive.extractall(folder)
 
         cli = os.path.join(folder, "kv310r-cli.exe")
