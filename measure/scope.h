@@ -120,7 +120,9 @@ void scope_save_settings(const ScopeSession& session);
 // One timer tick at time now; does nothing unless the page is active. Every
 // 100 ms a period step runs, then on every tick a tick step. Status replies go
 // to the polled slot, the test drive out with the status requests; a failing
-// start command shows its message owned by owner.
+// start command shows its message owned by owner, and so does a port that
+// fails while a capture is awaited or fetched (link_port_failed), which ends
+// the acquisition.
 void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now);
 
 // "Messen": the edited settings become the active and displayed ones, the
