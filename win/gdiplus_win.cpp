@@ -5,8 +5,12 @@ int g_gdiplus_available = 0;
 
 namespace {
 
-HMODULE g_library = nullptr;
-ULONG_PTR g_token = 0;
+// The library while it is loaded, and GDI+'s token once it has started.
+struct Library {
+    HMODULE module = nullptr;
+    ULONG_PTR token = 0;
+};
+Library g_library;
 
 struct StartupInput {
     UINT32 version = 1;
@@ -17,7 +21,7 @@ struct StartupInput {
 
 template <typename F>
 bool bind(F& slot, const char* name) {
-    FARPROC p = GetProcAddress(g_library, name);
+    FARPROC p = GetProcAddress(g_library.module, name);
     if (!p) return false;
     slot = reinterpret_cast<F>(reinterpret_cast<void*>(p));
     return true;
@@ -39,23 +43,23 @@ bool bind_all() {
 }  // namespace
 
 int gdiplus_load() {
-    if (g_library) return 1;
+    if (g_library.module) return 1;
     g_gdiplus_available = 0;
     g_gdiplus = GdiplusApi{};
-    g_library = LoadLibraryW(L"GdiPlus.dll");
-    if (!g_library) return 0;
+    g_library.module = LoadLibraryW(L"GdiPlus.dll");
+    if (!g_library.module) return 0;
     if (!bind_all()) return 0;  // the library stays loaded, unusable
     StartupInput input;
-    if (g_gdiplus.Startup(&g_token, &input, nullptr) == 0) g_gdiplus_available = 1;
+    if (g_gdiplus.Startup(&g_library.token, &input, nullptr) == 0) g_gdiplus_available = 1;
     return 1;
 }
 
 void gdiplus_unload() {
-    if (!g_library) return;
-    if (g_gdiplus_available) g_gdiplus.Shutdown(g_token);
-    FreeLibrary(g_library);
-    g_library = nullptr;
-    g_token = 0;
+    if (!g_library.module) return;
+    if (g_gdiplus_available) g_gdiplus.Shutdown(g_library.token);
+    FreeLibrary(g_library.module);
+    g_library.module = nullptr;
+    g_library.token = 0;
     g_gdiplus_available = 0;
     g_gdiplus = GdiplusApi{};
 }

@@ -17,7 +17,6 @@
 #include "win/tab_pages_win.h"
 #include "win/timer_win.h"
 #include "base/settings.h"
-#include "link/busy.h"
 #include "link/link.h"
 #include "link/port_settings.h"
 #include "params/file_commands.h"

@@ -9,16 +9,20 @@
 #include "res/resource.h"
 
 namespace {
-MessageBoxHook g_message_hook = nullptr;
-FileDialogHook g_file_hook = nullptr;
+// What replaces the real message box and file dialogs (null: nothing).
+struct Hooks {
+    MessageBoxHook message_box = nullptr;
+    FileDialogHook file_dialog = nullptr;
+};
+Hooks g_hooks;
 
 constexpr size_t MAX_TEXT_CHARS = 511;
 constexpr int MAX_CAPTION_CHARS = 193;
 }  // namespace
 
-void set_message_box_hook(MessageBoxHook hook) { g_message_hook = hook; }
-void set_file_dialog_hook(FileDialogHook hook) { g_file_hook = hook; }
-FileDialogHook file_dialog_hook() { return g_file_hook; }
+void set_message_box_hook(MessageBoxHook hook) { g_hooks.message_box = hook; }
+void set_file_dialog_hook(FileDialogHook hook) { g_hooks.file_dialog = hook; }
+FileDialogHook file_dialog_hook() { return g_hooks.file_dialog; }
 
 std::wstring message_caption() {
     wchar_t buffer[MAX_CAPTION_CHARS + 1] = {};
@@ -28,7 +32,7 @@ std::wstring message_caption() {
 
 int message_box(WindowRef owner, unsigned type, const std::string& text) {
     std::string shown = cut_chars(text, MAX_TEXT_CHARS);
-    if (g_message_hook) return g_message_hook(owner, type, shown);
+    if (g_hooks.message_box) return g_hooks.message_box(owner, type, shown);
     return MessageBoxW(static_cast<HWND>(owner), widen(shown).c_str(), message_caption().c_str(), type);
 }
 
@@ -39,6 +43,6 @@ void message_box_id(unsigned type, unsigned string_id) {
 }
 
 std::optional<FileDialogResult> ask_file_name(WindowRef owner, const FileDialogRequest& request) {
-    if (g_file_hook) return g_file_hook(owner, request);
+    if (g_hooks.file_dialog) return g_hooks.file_dialog(owner, request);
     return show_file_dialog(owner, request);
 }

@@ -19,32 +19,35 @@ namespace {
 constexpr UINT_PTR TICK_TIMER = 1;
 constexpr UINT TICK_MS = 200;
 
-HWND g_monitor = nullptr;
-HWND g_list = nullptr;
-HFONT g_font = nullptr;  // created once, kept until the program ends
-MonitorView g_view;
-std::string g_log_folder;
+struct Monitor {
+    HWND window = nullptr;  // while it exists
+    HWND list = nullptr;
+    HFONT font = nullptr;  // created once, kept until the program ends
+    MonitorView view;      // what the list shows, and the log file
+    std::string log_folder;
+};
+Monitor g_monitor;
 
 size_t list_count(void*) {
-    const LRESULT n = SendMessageW(g_list, LB_GETCOUNT, 0, 0);
+    const LRESULT n = SendMessageW(g_monitor.list, LB_GETCOUNT, 0, 0);
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
-void list_delete_first(void*) { SendMessageW(g_list, LB_DELETESTRING, 0, 0); }
+void list_delete_first(void*) { SendMessageW(g_monitor.list, LB_DELETESTRING, 0, 0); }
 
 void list_add_and_select(void*, const std::string& line) {
     const LRESULT index =
-        SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(line).c_str()));
+        SendMessageW(g_monitor.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(line).c_str()));
     if (index >= 0)
-        SendMessageW(g_list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);  // scrolls it into view
+        SendMessageW(g_monitor.list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);  // scrolls it into view
 }
 
 const MonitorList LIST_BOX{nullptr, list_count, list_delete_first, list_add_and_select};
 
 void show_link_texts(const std::string& port_text, const std::string& mode_text) {
-    if (!g_monitor) return;
-    dlg_set_text(g_monitor, IDC_MONITOR_PORT, port_text);
-    dlg_set_text(g_monitor, IDC_MONITOR_MODE, mode_text);
+    if (!g_monitor.window) return;
+    dlg_set_text(g_monitor.window, IDC_MONITOR_PORT, port_text);
+    dlg_set_text(g_monitor.window, IDC_MONITOR_MODE, mode_text);
 }
 
 // Centred over the owner's window, but kept with its caption on the screen.
@@ -67,24 +70,25 @@ void centre_over_owner(HWND window) {
 
 // Wide enough to scroll to the end of the longest line the list can hold.
 void set_list_extent() {
-    HDC dc = GetDC(g_list);
-    HGDIOBJ old = SelectObject(dc, g_font ? g_font : GetStockObject(DEFAULT_GUI_FONT));
+    HDC dc = GetDC(g_monitor.list);
+    HGDIOBJ old = SelectObject(dc, g_monitor.font ? g_monitor.font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{};
     const std::wstring longest(MONITOR_LINE_CHARS + 1, L'W');
     GetTextExtentPoint32W(dc, longest.c_str(), static_cast<int>(longest.size()), &size);
     SelectObject(dc, old);
-    ReleaseDC(g_list, dc);
-    SendMessageW(g_list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx), 0);
+    ReleaseDC(g_monitor.list, dc);
+    SendMessageW(g_monitor.list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx), 0);
 }
 
 void on_init(HWND dialog) {
     centre_over_owner(dialog);
-    g_monitor = dialog;
-    g_list = GetDlgItem(dialog, IDC_MONITOR_LIST);
-    SendMessageW(g_list, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
+    g_monitor.window = dialog;
+    g_monitor.list = GetDlgItem(dialog, IDC_MONITOR_LIST);
+    SendMessageW(g_monitor.list, WM_SETFONT, reinterpret_cast<WPARAM>(g_monitor.font), FALSE);
     set_list_extent();
     SetTimer(dialog, TICK_TIMER, TICK_MS, nullptr);
-    monitor_view_open(g_view, g_log_folder.empty() ? program_directory() : g_log_folder);
+    monitor_view_open(g_monitor.view,
+                      g_monitor.log_folder.empty() ? program_directory() : g_monitor.log_folder);
     link_set_monitor_text_hook(show_link_texts);
     show_link_texts(link_monitor_port_text(), link_monitor_mode_text());
 }
@@ -93,24 +97,24 @@ void on_init(HWND dialog) {
 // instead of scrolling for every line (under a status poll at full rate that
 // costs several times the CPU).
 void on_tick() {
-    const size_t pending = monitor_feed_unread() + g_view.transfer.size();
-    if (pending == 0 || g_view.paused) {
-        monitor_view_tick(g_view, LIST_BOX);
+    const size_t pending = monitor_feed_unread() + g_monitor.view.transfer.size();
+    if (pending == 0 || g_monitor.view.paused) {
+        monitor_view_tick(g_monitor.view, LIST_BOX);
         return;
     }
-    SendMessageW(g_list, WM_SETREDRAW, FALSE, 0);
-    monitor_view_tick(g_view, LIST_BOX);
-    SendMessageW(g_list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_list, nullptr, TRUE);
+    SendMessageW(g_monitor.list, WM_SETREDRAW, FALSE, 0);
+    monitor_view_tick(g_monitor.view, LIST_BOX);
+    SendMessageW(g_monitor.list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_monitor.list, nullptr, TRUE);
 }
 
 // Also when the main window takes its owned windows along at exit.
 void on_destroy(HWND dialog) {
     KillTimer(dialog, TICK_TIMER);
     link_set_monitor_text_hook(nullptr);
-    g_monitor = nullptr;
-    g_list = nullptr;
-    monitor_view_close(g_view);  // the feed stops; whatever was buffered is dropped
+    g_monitor.window = nullptr;
+    g_monitor.list = nullptr;
+    monitor_view_close(g_monitor.view);  // the feed stops; whatever was buffered is dropped
 }
 
 INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -119,7 +123,7 @@ INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
             on_init(dialog);
             return TRUE;
         case WM_TIMER:
-            if (dialog == g_monitor) on_tick();
+            if (dialog == g_monitor.window) on_tick();
             return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
@@ -129,12 +133,12 @@ INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
                     return TRUE;
                 case IDC_MONITOR_PAUSE:
                     if (HIWORD(wparam) == BN_CLICKED)
-                        dlg_set_text(dialog, IDC_MONITOR_PAUSE, monitor_view_toggle_pause(g_view));
+                        dlg_set_text(dialog, IDC_MONITOR_PAUSE, monitor_view_toggle_pause(g_monitor.view));
                     return TRUE;
             }
             break;
         case WM_DESTROY:
-            if (dialog == g_monitor) on_destroy(dialog);
+            if (dialog == g_monitor.window) on_destroy(dialog);
             return TRUE;
     }
     return FALSE;
@@ -143,19 +147,20 @@ INT_PTR CALLBACK monitor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
 }  // namespace
 
 void monitor_open(HWND owner) {
-    if (g_monitor) {
-        if (IsIconic(g_monitor)) ShowWindow(g_monitor, SW_RESTORE);
-        centre_over_owner(g_monitor);
-        SetFocus(g_monitor);
+    if (g_monitor.window) {
+        if (IsIconic(g_monitor.window)) ShowWindow(g_monitor.window, SW_RESTORE);
+        centre_over_owner(g_monitor.window);
+        SetFocus(g_monitor.window);
         return;
     }
-    if (!g_font)
-        g_font = CreateFontW(0, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+    if (!g_monitor.font)
+        g_monitor.font =
+            CreateFontW(0, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
     HWND window = CreateDialogParamW(app_instance(), MAKEINTRESOURCEW(IDD_MONITOR), owner, monitor_proc, 0);
     if (window) ShowWindow(window, SW_SHOW);
 }
 
-HWND monitor_window() { return g_monitor; }
+HWND monitor_window() { return g_monitor.window; }
 
-void monitor_set_log_folder(const std::string& folder) { g_log_folder = folder; }
+void monitor_set_log_folder(const std::string& folder) { g_monitor.log_folder = folder; }

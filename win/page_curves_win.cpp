@@ -20,10 +20,13 @@
 
 namespace {
 
-// The text file chosen for the last curve import, kept across runs.
-std::string g_last_import_file;
-// The import dialog's own custom filter, kept for the run.
-CustomFilter g_import_custom_filter;
+// What the page keeps between imports; the curves themselves are the live
+// record's.
+struct CurvesPage {
+    std::string last_import_file;  // chosen for the last import, kept across runs
+    CustomFilter import_filter;    // the import dialog's own custom filter, kept for the run
+};
+CurvesPage g_page;
 
 constexpr COLORREF CURVE_COLOUR = RGB(0, 255, 255);
 constexpr int GRID_LINES[] = {64, 128, 192};  // 25, 50 and 75 % of 256
@@ -79,12 +82,12 @@ void import_curve_text(int curve) {
     request.title = "Import einer Textdatei";
     request.filters = {{"Textdateien (*.txt)", "*.txt"}, {"Alle Dateien (*.*)", "*.*"}};
     request.filter_index = 1;
-    request.custom_filter = &g_import_custom_filter;
-    request.initial_name = g_last_import_file;
+    request.custom_filter = &g_page.import_filter;
+    request.initial_name = g_page.last_import_file;
     request.default_ext = "txt";
     const auto chosen = ask_file_name(main_window(), request);
     if (!chosen) return;
-    g_last_import_file = chosen->path;
+    g_page.last_import_file = chosen->path;
     // A file that fails leaves the curve as it was, byte for byte.
     const CurveImport result = import_curve_file(chosen->path);
     if (!apply_curve_import(live_record(), curve, result))
@@ -132,7 +135,7 @@ INT_PTR CALLBACK page_curves_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 void import_file_load() {
     std::string file;
     settings_read_text("CHARIMP", "FILE", file, 512);
-    g_last_import_file = trim_blanks(file);
+    g_page.last_import_file = trim_blanks(file);
 }
 
-void import_file_store() { settings_write_text("CHARIMP", "FILE", g_last_import_file.c_str()); }
+void import_file_store() { settings_write_text("CHARIMP", "FILE", g_page.last_import_file.c_str()); }

@@ -27,15 +27,20 @@ namespace {
 
 constexpr WORD TRACKBAR_TICK = 10;
 
-HWND g_page = nullptr;
-RECT g_labels_placed_for{};  // the plot rectangle the labels were last placed against
+// What the page keeps of its own; what it shows comes from the program
+// state's oscilloscope session and plot (app_win.h).
+struct ScopePage {
+    HWND dialog = nullptr;
+    RECT labels_placed_for{};  // the plot rectangle the labels were last placed against
+};
+ScopePage g_page;
 
-HWND item(int id) { return GetDlgItem(g_page, id); }
+HWND item(int id) { return GetDlgItem(g_page.dialog, id); }
 
 // Controls are written only when their text changes, so a capture arriving
 // every second does not make the page flicker.
 void set_text(int id, const std::string& text) {
-    if (dlg_get_text(g_page, id, 511) != text) dlg_set_text(g_page, id, text);
+    if (dlg_get_text(g_page.dialog, id, 511) != text) dlg_set_text(g_page.dialog, id, text);
 }
 
 void set_trackbar(int id, uint32_t position) {
@@ -49,8 +54,8 @@ void tick_radio(int first, int last, int index) {
     for (int id = first; id <= last; ++id) {
         const bool ticked = id - first == index;
         set_tab_stop(item(id), ticked);
-        if ((IsDlgButtonChecked(g_page, id) == BST_CHECKED) != ticked)
-            CheckDlgButton(g_page, id, ticked ? BST_CHECKED : BST_UNCHECKED);
+        if ((IsDlgButtonChecked(g_page.dialog, id) == BST_CHECKED) != ticked)
+            CheckDlgButton(g_page.dialog, id, ticked ? BST_CHECKED : BST_UNCHECKED);
     }
 }
 
@@ -63,7 +68,7 @@ uint32_t range_position() { return uint32_t(SendMessageW(item(IDC_SCOPE_RANGE), 
 RECT rect_in_page(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
-    MapWindowPoints(nullptr, g_page, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, g_page.dialog, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
@@ -74,8 +79,8 @@ RECT rect_in_page(HWND window) {
 void lay_out_labels() {
     HWND plot = item(IDC_SCOPE_PLOT);
     const RECT r = rect_in_page(plot);
-    if (EqualRect(&r, &g_labels_placed_for)) return;
-    g_labels_placed_for = r;
+    if (EqualRect(&r, &g_page.labels_placed_for)) return;
+    g_page.labels_placed_for = r;
     RECT client{};
     GetClientRect(plot, &client);
     const int width = r.right - r.left, height = r.bottom - r.top;
@@ -140,13 +145,13 @@ void repaint_plot() { InvalidateRect(item(IDC_SCOPE_PLOT), nullptr, FALSE); }
 // ---- the acquisition's hooks
 
 void on_progress(uint32_t value) {
-    if (g_page) SendMessageW(item(IDC_SCOPE_PROGRESS), PBM_SETPOS, value, 0);
+    if (g_page.dialog) SendMessageW(item(IDC_SCOPE_PROGRESS), PBM_SETPOS, value, 0);
 }
 
 void on_capture_complete() {
     ProgramState& s = program_state();
     scope_plot_prepare(s.scope_plot, s.scope.shown_capture, s.scope.displayed);
-    if (!g_page) return;
+    if (!g_page.dialog) return;
     set_up_axes(s.scope.displayed);
     update_controls();
     repaint_plot();
@@ -154,7 +159,7 @@ void on_capture_complete() {
 
 void on_capture_cleared() {
     scope_plot_clear(program_state().scope_plot);
-    if (!g_page) return;
+    if (!g_page.dialog) return;
     update_controls();
     repaint_plot();
 }
@@ -175,8 +180,7 @@ LRESULT CALLBACK range_tip_proc(HWND tip, UINT message, WPARAM wparam, LPARAM lp
 }
 
 void init_dialog(HWND dialog) {
-    g_page = dialog;
-    g_labels_placed_for = RECT{};
+    g_page = ScopePage{dialog, RECT{}};
     SendMessageW(item(IDC_SCOPE_PROGRESS), PBM_SETRANGE32, 0, 100);
     SendMessageW(item(IDC_SCOPE_PROGRESS), PBM_SETSTEP, 1, 0);
     scope_plot_create_resources();
@@ -255,7 +259,7 @@ bool on_command(int id, int code) {
         edited.section = uint32_t(id - IDC_SCOPE_SECTION_FIRST);
     } else if (id == IDC_SCOPE_HALF_PERIOD) {
         if (code != EN_KILLFOCUS) return false;
-        const uint32_t n = dlg_get_int(g_page, IDC_SCOPE_HALF_PERIOD);
+        const uint32_t n = dlg_get_int(g_page.dialog, IDC_SCOPE_HALF_PERIOD);
         edited.half_period = n > SCOPE_MAX_HALF_PERIOD ? SCOPE_MAX_HALF_PERIOD : n;
     } else if (id == IDC_SCOPE_MEASURE) {
         start_measurement();
@@ -265,10 +269,10 @@ bool on_command(int id, int code) {
         return true;
     } else if (id == IDOK) {
         // Enter takes the value typed and moves on, as Tab would.
-        PostMessageW(g_page, WM_NEXTDLGCTL, 0, 0);
+        PostMessageW(g_page.dialog, WM_NEXTDLGCTL, 0, 0);
         return true;
     } else if (id == CMD_SCOPE_SAVE_CSV || id == CMD_SCOPE_SAVE_PNG || id == CMD_SCOPE_COPY) {
-        scope_export(g_page, id);
+        scope_export(g_page.dialog, id);
         return true;
     } else {
         return id == IDCANCEL || id == IDC_SCOPE_DRIVE || id == IDC_SCOPE_RANGE;
@@ -313,7 +317,7 @@ bool on_context_menu(LPARAM lparam) {
     GetWindowRect(item(IDC_SCOPE_PLOT), &plot);
     if (!PtInRect(&plot, at)) return false;
     readout_hide();
-    scope_export_menu(g_page, at, program_state().scope_plot.shown);
+    scope_export_menu(g_page.dialog, at, program_state().scope_plot.shown);
     return true;
 }
 
@@ -347,7 +351,7 @@ INT_PTR CALLBACK page_scope_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
             readout_hide();
             return TRUE;
         case WM_DESTROY:
-            g_page = nullptr;
+            g_page = ScopePage{};
             return FALSE;
     }
     return FALSE;
@@ -360,5 +364,5 @@ void scope_page_attach(ScopeSession& session) {
 void scope_timer_step() {
     ProgramState& state = program_state();
     // The page's window owns the start command's messages.
-    scope_step(state.scope, state.status.slots, state.drive, g_page, tick_count_ms());
+    scope_step(state.scope, state.status.slots, state.drive, g_page.dialog, tick_count_ms());
 }

@@ -33,21 +33,22 @@ constexpr int DRIVE_EDIT[2] = {IDC_STAT_DRIVE_EDIT1, IDC_STAT_DRIVE_EDIT2};
 constexpr int DRIVE_BAR[2] = {IDC_STAT_DRIVE_BAR1, IDC_STAT_DRIVE_BAR2};
 constexpr int LEVEL_BAR[4] = {IDC_STAT_UE1_BAR, IDC_STAT_UE2_BAR, IDC_STAT_POT1_BAR, IDC_STAT_POT2_BAR};
 
-// The page while it is shown (null otherwise): the timer displays into it.
-HWND g_page = nullptr;
-
-// What the fields show now, so a reply changes only the fields whose text
-// changed: ten updates a second then repaint a handful of controls, not all.
-std::vector<std::string> g_field_texts;
-std::string g_diagnostics;
-uint32_t g_bar_positions[4];
-uint32_t g_bar_widths[4];  // pixels
-
-// The controls a reply updates, looked up once: under Wine every look-up by
-// id lists the page's children in the server.
-std::vector<HWND> g_field_windows;  // in the order of text_fields
-HWND g_diagnostics_window = nullptr;
-HWND g_bar_windows[4];
+struct StatusPage {
+    HWND dialog = nullptr;
+    bool shown = false;  // the timer displays into the page only while it is shown
+    // The controls a reply updates, looked up once: under Wine every look-up
+    // by id lists the page's children in the server.
+    std::vector<HWND> field_windows;  // in the order of text_fields
+    HWND diagnostics_window = nullptr;
+    HWND bar_windows[4] = {};
+    uint32_t bar_widths[4] = {};  // pixels
+    // What they show now, so a reply changes only the fields whose text
+    // changed: ten updates a second then repaint a handful of controls, not all.
+    std::vector<std::string> field_texts;
+    std::string diagnostics;
+    uint32_t bar_positions[4] = {};
+};
+StatusPage g_page;
 
 // Every text field of the page with its text, in a fixed order.
 std::vector<std::pair<int, const std::string*>> text_fields(const StatusTexts& t) {
@@ -89,9 +90,9 @@ std::vector<std::pair<int, const std::string*>> text_fields(const StatusTexts& t
 
 // The controls as a fresh page has them: every field empty, every bar at 0.
 void forget_shown_values() {
-    g_field_texts.clear();
-    g_diagnostics.clear();
-    for (uint32_t& p : g_bar_positions) p = 0;
+    g_page.field_texts.clear();
+    g_page.diagnostics.clear();
+    for (uint32_t& p : g_page.bar_positions) p = 0;
 }
 
 // Puts the poll's shown slot on the page: its texts, or empty fields and
@@ -100,28 +101,28 @@ void forget_shown_values() {
 void display(const StatusPoll& poll) {
     const StatusTexts t = status_page_texts(poll, g_port_settings);
     const auto fields = text_fields(t);
-    g_field_texts.resize(fields.size());
+    g_page.field_texts.resize(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
         const std::string& text = *fields[i].second;
-        if (g_field_texts[i] == text) continue;
-        g_field_texts[i] = text;
-        set_control_text(g_field_windows[i], text);
+        if (g_page.field_texts[i] == text) continue;
+        g_page.field_texts[i] = text;
+        set_control_text(g_page.field_windows[i], text);
     }
-    if (g_diagnostics != t.diagnostics) {
+    if (g_page.diagnostics != t.diagnostics) {
         // Longer than the 511 characters set_control_text keeps.
-        g_diagnostics = t.diagnostics;
-        SetWindowTextW(g_diagnostics_window, widen(t.diagnostics).c_str());
+        g_page.diagnostics = t.diagnostics;
+        SetWindowTextW(g_page.diagnostics_window, widen(t.diagnostics).c_str());
     }
     // A bar moves only when its new position is a pixel or more away: a
     // count that wobbles by a few steps repaints no bar.
     const uint32_t bars[4] = {t.control_input_bar[0], t.control_input_bar[1], t.potentiometer_bar[0],
                               t.potentiometer_bar[1]};
     for (int i = 0; i < 4; ++i) {
-        const uint32_t w = g_bar_widths[i];
+        const uint32_t w = g_page.bar_widths[i];
         const uint32_t to = bars[i] > ADC_FULL_SCALE ? ADC_FULL_SCALE : bars[i];
-        if (g_bar_positions[i] * w / ADC_FULL_SCALE == to * w / ADC_FULL_SCALE) continue;
-        g_bar_positions[i] = to;
-        SendMessageW(g_bar_windows[i], PBM_SETPOS, to, 0);
+        if (g_page.bar_positions[i] * w / ADC_FULL_SCALE == to * w / ADC_FULL_SCALE) continue;
+        g_page.bar_positions[i] = to;
+        SendMessageW(g_page.bar_windows[i], PBM_SETPOS, to, 0);
     }
 }
 
@@ -139,17 +140,19 @@ void refresh(HWND dialog) {
 }
 
 void on_init(HWND dialog) {
+    g_page.dialog = dialog;
     const StatusTexts none{};
-    g_field_windows.clear();
-    for (const auto& field : text_fields(none)) g_field_windows.push_back(GetDlgItem(dialog, field.first));
-    g_diagnostics_window = GetDlgItem(dialog, IDC_STAT_DIAGNOSTICS);
+    g_page.field_windows.clear();
+    for (const auto& field : text_fields(none))
+        g_page.field_windows.push_back(GetDlgItem(dialog, field.first));
+    g_page.diagnostics_window = GetDlgItem(dialog, IDC_STAT_DIAGNOSTICS);
     for (int i = 0; i < 4; ++i) {
-        HWND bar = g_bar_windows[i] = GetDlgItem(dialog, LEVEL_BAR[i]);
+        HWND bar = g_page.bar_windows[i] = GetDlgItem(dialog, LEVEL_BAR[i]);
         SendMessageW(bar, PBM_SETRANGE32, 0, ADC_FULL_SCALE);
         SendMessageW(bar, PBM_SETSTEP, 1, 0);
         RECT r{};
         GetClientRect(bar, &r);
-        g_bar_widths[i] = uint32_t(r.right > 0 ? r.right : 0);
+        g_page.bar_widths[i] = uint32_t(r.right > 0 ? r.right : 0);
     }
     for (int id : DRIVE_BAR) {
         SendDlgItemMessageW(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
@@ -164,13 +167,13 @@ void on_activate(HWND dialog) {
     status_progress_create(HEARTBEAT_FIELD);
     status_page_activate(state.status, state.drive);
     refresh(dialog);
-    g_page = dialog;
+    g_page.shown = true;
 }
 
 void on_deactivate() {
     status_progress_remove();
     status_page_deactivate(program_state().status);
-    g_page = nullptr;
+    g_page.shown = false;
 }
 
 // Notifications from the main window (sender 0): shown, hidden, and the
@@ -191,8 +194,9 @@ LRESULT on_page_notification(HWND dialog, UINT code) {
 }
 
 bool is_readout(HWND control) {
-    return control == g_diagnostics_window ||
-           std::find(g_field_windows.begin(), g_field_windows.end(), control) != g_field_windows.end();
+    return control == g_page.diagnostics_window ||
+           std::find(g_page.field_windows.begin(), g_page.field_windows.end(), control) !=
+               g_page.field_windows.end();
 }
 
 // The colours the default dialog handling gives a static field, answered
@@ -267,7 +271,7 @@ INT_PTR CALLBACK page_status_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
             if (!is_readout(reinterpret_cast<HWND>(lparam))) return FALSE;
             return readout_colours(reinterpret_cast<HDC>(wparam));
         case WM_DESTROY:
-            if (g_page == dialog) g_page = nullptr;
+            if (g_page.dialog == dialog) g_page = StatusPage{};
             return FALSE;
     }
     return FALSE;
@@ -277,7 +281,7 @@ void status_timer_step() {
     ProgramState& state = program_state();
     const StatusPollResult r =
         status_poll_step(state.status, state.drive, state.scope.page_active, tick_count_ms());
-    if (!g_page) return;
+    if (!g_page.shown) return;
     if (r.shown) status_progress_set(r.heartbeat_position);
     if (r.shown || r.fell_silent) display(state.status);
 }
@@ -285,5 +289,5 @@ void status_timer_step() {
 void status_page_follow_port(const PortSettings& before) {
     ProgramState& state = program_state();
     status_poll_follow_port(state.status, before);
-    if (g_page) display(state.status);
+    if (g_page.shown) display(state.status);
 }

@@ -13,6 +13,8 @@
 #include "port/utf16_win.h"
 #include "res/resource.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 namespace {
