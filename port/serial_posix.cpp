@@ -104,9 +104,10 @@ void port_wait_readable(PortHandle port, unsigned max_ms) {
         return;
     }
     pollfd p = {int(port), POLLIN, 0};
-    if (::poll(&p, 1, int(max_ms)) > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) {
+    if (::poll(&p, 1, int(max_ms)) > 0 && (p.revents & (POLLHUP | POLLERR))) {
         // The other side hung up: poll would report this at once on every
-        // call, so wait the full time instead of spinning.
+        // call (Linux with POLLIN as well, though a read finds nothing), so
+        // wait the full time instead of spinning.
         std::this_thread::sleep_for(std::chrono::milliseconds(max_ms));
     }
 }

@@ -13,8 +13,10 @@ namespace {
 
 HANDLE to_handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
-// ClearCommError fails on a handle whose device has gone and on nothing else;
-// on a working port it clears a pending line error.
+// On a working port ClearCommError succeeds (and clears a pending line
+// error). Once the device behind the handle is gone it fails: on Windows with
+// the driver's error, under Wine on a pseudo-terminal whose other end closed
+// with ERROR_NOT_READY.
 bool device_gone(PortHandle port) {
     DWORD errors = 0;
     return !ClearCommError(to_handle(port), &errors, nullptr);
@@ -88,9 +90,8 @@ int port_read(PortHandle port, uint8_t* buffer, size_t max) {
     // the device gone. Windows fails the read of a vanished USB adapter
     // (ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND, ERROR_GEN_FAILURE,
     // ERROR_DEVICE_NOT_CONNECTED or ERROR_OPERATION_ABORTED, by driver);
-    // Wine reads a pseudo-terminal whose other end closed as empty. In both
-    // ClearCommError fails from then on, while on a working port it clears a
-    // line error and succeeds.
+    // Wine reads a pseudo-terminal whose other end closed as empty, with
+    // success. Only the device check tells them apart.
     return device_gone(port) ? -1 : 0;
 }
 
