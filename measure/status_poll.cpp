@@ -67,8 +67,8 @@ void status_page_activate(StatusPoll& poll, TestDrive& drive) {
     poll.silent = false;
     drive.pending[0] = drive.pending[1] = 0;
     poll.page_active = true;
-    // A port that does not open shows nothing: requests are not sent while it
-    // is closed, and the page stays empty.
+    // A port that does not open (the adapter is out) leaves the page empty
+    // with the port message (status_poll_step); nothing is sent meanwhile.
     (void)link_open();
 }
 
