@@ -101,6 +101,7 @@ void link_init() {
 LinkStatus link_open() {
     if (g_port != PORT_INVALID) return LINK_OK;
     set_monitor_texts(g_port_settings.name, "");
+    g_port_failed = true;
     if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
     g_port = port_open(g_port_settings.name);
     g_port_failed = g_port == PORT_INVALID;

@@ -35,9 +35,10 @@ LinkStatus link_open();
 // Closes the port if it is open. Always succeeds.
 void link_close();
 bool link_port_is_open();
-// True when the last open failed, or when the open port failed since: a read
-// or write found its device gone (a USB adapter pulled), which closed the
-// port. False again once the port opens.
+// True when the last open failed (no port name, or the name did not open),
+// or when the open port failed since: a read or write found its device gone
+// (a USB adapter pulled), which closed the port. False again once the port
+// opens.
 bool link_port_failed();
 
 // LINK_ERR_PORT if the port is closed or the write fails or falls short, else

@@ -79,7 +79,10 @@ void status_page_deactivate(StatusPoll& poll) {
 
 StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port) {
     StatusTexts t = status_texts(poll.slots.shown);
-    if (poll.silent) t.diagnostics = link_port_failed() ? link_status_message(LINK_ERR_PORT) : no_answer_text(port);
+    // Without a port name the no-answer text says that one must be chosen.
+    if (poll.silent)
+        t.diagnostics = link_port_failed() && port.name[0] != '\0' ? link_status_message(LINK_ERR_PORT)
+                                                                    : no_answer_text(port);
     return t;
 }
 

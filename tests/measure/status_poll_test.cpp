@@ -301,6 +301,13 @@ TEST(StatusPollStep, APulledAdapterBlanksThePageOnceAndItResumesWhenShownAgain) 
     EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
     EXPECT_EQ(page_diagnostics(), status_diagnostics(g_world.poll.slots.shown.status));
     EXPECT_EQ(fake_port().calls_while_gone, 1);
+
+    // Without a port name the page says at once that one must be chosen.
+    status_page_deactivate(g_world.poll);
+    set_port_name(g_port_settings, "");
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_EQ(run_ms(100).fell_silent, 1);
+    EXPECT_EQ(page_diagnostics(), "Kommunikationsport muss ausgewählt werden");
 }
 
 // The dialog "Hardwareanschluss" changed the port settings while the page is
