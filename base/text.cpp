@@ -114,3 +114,10 @@ std::string directory_part(std::string_view path) {
     if (last == std::string_view::npos) return {};
     return trim_blanks(path.substr(0, last));
 }
+
+std::string csv_cell(std::string_view text) {
+    if (text.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}

@@ -25,6 +25,10 @@ uint32_t parse_dlg_int(std::string_view text, bool* valid);
 // its first code 1..32.
 std::string take_word(std::string_view text, bool keep_inner_blanks, size_t size = 128);
 
+// A cell of a CSV file with ";" between the cells: quoted, its quotes
+// doubled, when it holds ";", a quote or a line break.
+std::string csv_cell(std::string_view text);
+
 // Codes 1..32 removed at both ends.
 std::string trim_blanks(std::string_view text);
 

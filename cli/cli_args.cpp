@@ -1,8 +1,9 @@
 #include "cli/cli_args.h"
 
 bool cli_option_takes_value(const std::string& name) {
-    static const char* const with_value[] = {"--port",  "--address",     "--dimmer", "--kind",    "--section",
-                                             "--range", "--half-period", "-o",       "--timeout", "--csv"};
+    static const char* const with_value[] = {"--port",    "--address", "--dimmer",      "--kind",
+                                             "--section", "--range",   "--half-period", "-o",
+                                             "--timeout", "--csv",     "--protocol"};
     for (const char* n : with_value)
         if (name == n) return true;
     return false;

@@ -30,7 +30,7 @@ bool cli_set_up_bus(const CliArgs& args, std::vector<uint32_t>& addresses) {
         std::string bad;
         const auto list = parse_address_list(*a, bad);
         if (!list) {
-            std::fprintf(stderr, "Ungültige RS485-Adresse: %s\n", bad.empty() ? a->c_str() : bad.c_str());
+            std::fprintf(stderr, "%s\n", bad_address_text(*a, bad).c_str());
             return false;
         }
         addresses = *list;

@@ -5,6 +5,7 @@
 #include "cli/each_address.h"
 #include "cli/usage.h"
 #include "base/ui.h"
+#include "link/address_list.h"
 #include "link/device_ops.h"
 #include "link/link.h"
 #include "params/record.h"

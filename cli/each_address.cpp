@@ -65,12 +65,3 @@ int cli_each_address(const std::vector<uint32_t>& addresses, const std::function
     std::printf("%s\n", summary.c_str());
     return succeeded == addresses.size() ? 0 : 1;
 }
-
-std::string file_for_address(const std::string& path, uint32_t address) {
-    const size_t name_start =
-        path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
-    const size_t dot = path.find_last_of('.');
-    const std::string suffix = '-' + std::to_string(address);
-    if (dot == std::string::npos || dot <= name_start) return path + suffix + ".ini";
-    return path.substr(0, dot) + suffix + path.substr(dot);
-}

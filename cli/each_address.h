@@ -16,7 +16,3 @@
 // then a summary ("Ergebnis: 1 von 2 Adressen OK; Fehler: 3"); exit status 1
 // when any failed. Ctrl+C ends the run at the address it was pressed for.
 int cli_each_address(const std::vector<uint32_t>& addresses, const std::function<bool(uint32_t)>& operation);
-
-// The file of one of several dimmers: "Anlage.ini" for address 2 is
-// "Anlage-2.ini"; a name without extension gets ".ini".
-std::string file_for_address(const std::string& path, uint32_t address);

@@ -1,6 +1,7 @@
 // kv310r-cli: the KV-310-R core on the command line, for scripting on Linux
 // and Windows. Messages are the program's own German texts; errors go to
 // stderr with exit status 1, usage errors exit with status 2.
+#include "cli/bus_commands.h"
 #include "cli/cli_args.h"
 #include "cli/device_commands.h"
 #include "cli/diff_command.h"
@@ -32,6 +33,8 @@ const Command COMMANDS[] = {
     {"drive", cli_drive},
     {"status", cli_status},
     {"scope", cli_scope},
+    {"scan", cli_scan},
+    {"verify", cli_verify},
 };
 
 // The first option the command does not take, or empty.

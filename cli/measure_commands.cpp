@@ -19,7 +19,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 namespace {
@@ -129,17 +128,11 @@ int count_lines(const std::string& text) {
     return n;
 }
 
-// The local time now, "2024-05-01 12:34:56.789": a spreadsheet reads it as a
-// date and time.
+// The local time now, as the CSV's time column spells it.
 std::string local_time_text() {
     const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const std::tm local = cli_local_time(seconds);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return format_text("%s.%03d", text, int(ms));
+    return csv_time_text(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count());
 }
 
 // The CSV file of a watch: the header first, then a line per status received,

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,6 @@ void cli_install_interrupt_handler();
 bool cli_interrupted();
 
 bool cli_is_terminal(std::FILE* stream);
-
-// The local time of a moment.
-std::tm cli_local_time(std::time_t moment);
 
 // Sleeps a fraction of a millisecond (a millisecond on Windows), so a wait
 // loop that has nothing to do never spins a core.

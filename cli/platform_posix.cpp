@@ -22,12 +22,6 @@ bool cli_interrupted() { return g_interrupted != 0; }
 
 bool cli_is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
-std::tm cli_local_time(std::time_t moment) {
-    std::tm local = {};
-    localtime_r(&moment, &local);
-    return local;
-}
-
 void cli_nap() {
     const timespec pause = {0, 200'000};
     nanosleep(&pause, nullptr);

@@ -66,12 +66,6 @@ void cli_install_interrupt_handler() { SetConsoleCtrlHandler(on_console_event, T
 
 bool cli_interrupted() { return g_interrupted != 0; }
 
-std::tm cli_local_time(std::time_t moment) {
-    std::tm local = {};
-    localtime_s(&local, &moment);
-    return local;
-}
-
 bool cli_is_terminal(std::FILE* stream) {
     DWORD mode = 0;
     return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;

@@ -74,6 +74,21 @@ const CommandUsage USAGES[] = {
      "  Fehler; Strg+C bricht ab und stoppt die Messung im Dimmer.\n",
      {"--port", "--address", "--dimmer", "--kind", "--section", "--range", "--half-period", "-o",
       "--timeout"}},
+    {"scan",
+     "kv310r-cli scan [--port NAME] [--address LISTE] [--timeout MS]",
+     "  Fragt jede Adresse der LISTE (Standard 1-255) nach der Firmware-Version und\n"
+     "  zeigt je Dimmer, der antwortet, eine Zeile: Adresse, Firmware-Versionen,\n"
+     "  Temperaturen und Warnungen. Wartezeit je Adresse MS (Standard 50 oder\n"
+     "  SCANTIMEOUT im Abschnitt BUS der Kv310r.ini); ein Dimmer, der später antwortet,\n"
+     "  wird trotzdem gefunden. Rückgabe 0, wenn mindestens ein Dimmer antwortet, sonst 1.\n",
+     {"--port", "--address", "--timeout"}},
+    {"verify",
+     "kv310r-cli verify DATEI --address LISTE [--protocol DATEI.csv] [--port NAME]",
+     "  Liest den Parametersatz jedes Dimmers der LISTE und vergleicht ihn mit DATEI;\n"
+     "  je Adresse eine Zeile und die verschiedenen Felder wie bei diff. --protocol\n"
+     "  schreibt das Ergebnis als Protokoll (CSV, eine Zeile je Adresse). Rückgabe 0\n"
+     "  nur, wenn alle Dimmer einen gültigen Parametersatz gleich DATEI haben.\n",
+     {"--port", "--address", "--protocol"}},
 };
 
 const char* const NOTES =

@@ -45,3 +45,33 @@ std::optional<std::vector<uint32_t>> parse_address_list(std::string_view text, s
         text.remove_prefix(comma + 1);
     }
 }
+
+std::string bad_address_text(std::string_view text, std::string_view bad) {
+    return "Ungültige RS485-Adresse: " + std::string(bad.empty() ? text : bad);
+}
+
+std::string address_list_text(const std::vector<uint32_t>& addresses) {
+    std::string out;
+    for (size_t i = 0; i < addresses.size();) {
+        size_t end = i + 1;  // the run addresses[i..end) counts up by one
+        while (end < addresses.size() && addresses[end] == addresses[end - 1] + 1) ++end;
+        if (!out.empty()) out += ',';
+        if (end - i >= 3) {
+            out += std::to_string(addresses[i]) + '-' + std::to_string(addresses[end - 1]);
+            i = end;
+        } else {
+            out += std::to_string(addresses[i]);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string file_for_address(const std::string& path, uint32_t address) {
+    const size_t separator = path.find_last_of("/\\");
+    const size_t name_start = separator == std::string::npos ? 0 : separator + 1;
+    const size_t dot = path.find_last_of('.');
+    const std::string suffix = '-' + std::to_string(address);
+    if (dot == std::string::npos || dot <= name_start) return path + suffix + ".ini";
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}

@@ -28,6 +28,12 @@ void busy_set_text(const std::string& text);
 // a wait started outside a busy window ends at once as cancelled. The flag
 // stays set until the next busy_open.
 bool busy_cancelled();
+// A run over several dimmers: from now until the next busy_open, "Abbruch"
+// no longer ends the waits but asks the run to stop once the dimmer in
+// progress is done, so no dimmer is left half-written. busy_stop_asked tells
+// whether it was pressed (always true without a busy window).
+void busy_defer_cancel();
+bool busy_stop_asked();
 // Re-enables the window it belongs to, then removes the busy window if one is
 // open.
 void busy_close();

@@ -37,6 +37,11 @@ void build_status_request(uint8_t flag1, uint16_t value1, uint8_t flag2, uint16_
     put_u16le(payload + 6, value2);
 }
 
+std::string dimmer_version_text(const VersionData& version, int dimmer) {
+    if (version.dimmer_major[dimmer] == 0) return {};
+    return std::to_string(version.dimmer_major[dimmer]) + '.' + std::to_string(version.dimmer_minor[dimmer]);
+}
+
 LinkStatus connection_test(VersionData& version) {
     version = {};
     Frame reply;

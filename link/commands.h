@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "link/frame.h"
 #include "link/link.h"
@@ -23,6 +24,10 @@ struct VersionData {
     uint8_t dimmer_major[2];
     uint8_t dimmer_minor[2];
 };
+
+// A dimmer's version as the firmware message shows it: "%u.%u", or empty
+// while the dimmer reports major version 0.
+std::string dimmer_version_text(const VersionData& version, int dimmer);
 
 // Clears the version data, closes and reopens the port, asks for the version
 // (1000 ms); the reply fills the version data.

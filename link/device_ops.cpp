@@ -29,14 +29,6 @@ void open_busy(BusyKind kind, const char* text) {
     busy_set_text(text);
 }
 
-// "%u.%u", or empty while the dimmer reports major version 0.
-void dimmer_version_text(const VersionData& version, int dimmer, char* out, size_t size) {
-    out[0] = '\0';
-    if (version.dimmer_major[dimmer] != 0)
-        std::snprintf(out, size, "%u.%u", unsigned(version.dimmer_major[dimmer]),
-                      unsigned(version.dimmer_minor[dimmer]));
-}
-
 bool fetch(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint16_t value1, uint8_t flag2,
            uint16_t value2) {
     open_busy(BusyKind::status, "Status..");
@@ -57,13 +49,10 @@ bool firmware_version(WindowRef owner) {
     VersionData version;
     if (operation_failed(connection_test(version), owner)) return true;
     busy_close();
-    char dimmer1[32];
-    char dimmer2[32];
-    dimmer_version_text(version, 0, dimmer1, sizeof dimmer1);
-    dimmer_version_text(version, 1, dimmer2, sizeof dimmer2);
     char text[160];
     std::snprintf(text, sizeof text, "KV-310-R-Firmware-Version V%u.%u\r\nDimmer 1 %.32s\r\nDimmer 2 %.32s",
-                  unsigned(version.controller_major), unsigned(version.controller_minor), dimmer1, dimmer2);
+                  unsigned(version.controller_major), unsigned(version.controller_minor),
+                  dimmer_version_text(version, 0).c_str(), dimmer_version_text(version, 1).c_str());
     message_box(owner, KV_MB_INFO, text);
     return true;
 }
@@ -75,17 +64,40 @@ bool status_fetch_drive(WindowRef owner, StatusSlots& slots, uint8_t flag1, uint
     return fetch(owner, slots, flag1, value1, flag2, value2);
 }
 
-bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
-    open_busy(BusyKind::config, TEXT_TRANSFER);
+LinkStatus send_parameter_set(const ParameterRecord& record) {
     uint8_t image[TRANSFER_IMAGE_SIZE] = {};
     std::memcpy(image, device_image(record), DEVICE_IMAGE_SIZE);
     drain_late_replies();
     // The dimmer takes the blocks only into a freshly reset parameter set.
-    if (operation_failed(reset_transaction(), owner)) return false;
+    if (const LinkStatus reset = reset_transaction(); reset != LINK_OK) return reset;
     for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
-        if (operation_failed(write_block(i, transfer_block(image, i)), owner)) return false;
+        if (const LinkStatus written = write_block(i, transfer_block(image, i)); written != LINK_OK)
+            return written;
         report_progress(i + 1);
     }
+    return LINK_OK;
+}
+
+LinkStatus receive_parameter_set(ParameterRecord& record, bool& markers_valid) {
+    drain_late_replies();
+    uint8_t image[TRANSFER_IMAGE_SIZE] = {};
+    for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
+        if (const LinkStatus read = read_block(i, transfer_block(image, i)); read != LINK_OK) return read;
+        report_progress(i + 1);
+    }
+    const uint32_t head = get_u32le(image);
+    const uint32_t tail = get_u32le(image + DEVICE_IMAGE_SIZE - 4);
+    markers_valid = head == MARKER_HEAD && tail == MARKER_TAIL;
+    if (markers_valid)
+        std::memcpy(device_image(record), image, DEVICE_IMAGE_SIZE);
+    else
+        std::memset(device_image(record), 0, DEVICE_IMAGE_SIZE);
+    return LINK_OK;
+}
+
+bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
+    open_busy(BusyKind::config, TEXT_TRANSFER);
+    if (operation_failed(send_parameter_set(record), owner)) return false;
     busy_close();
     message_box(owner, KV_MB_INFO, "PC-Parameter wurden im Dimmer abgespeichert");
     return true;
@@ -93,22 +105,13 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record) {
 
 bool read_parameter_set(WindowRef owner, ParameterRecord& record) {
     open_busy(BusyKind::config, TEXT_TRANSFER);
-    drain_late_replies();
-    uint8_t image[TRANSFER_IMAGE_SIZE] = {};
-    for (int i = 0; i < PARAMETER_BLOCKS; ++i) {
-        if (operation_failed(read_block(i, transfer_block(image, i)), owner)) return false;
-        report_progress(i + 1);
-    }
+    bool markers_valid = false;
+    if (operation_failed(receive_parameter_set(record, markers_valid), owner)) return false;
     busy_close();
-    const uint32_t head = get_u32le(image);
-    const uint32_t tail = get_u32le(image + DEVICE_IMAGE_SIZE - 4);
-    if (head == MARKER_HEAD && tail == MARKER_TAIL) {
-        std::memcpy(device_image(record), image, DEVICE_IMAGE_SIZE);
+    if (markers_valid)
         message_box(owner, KV_MB_INFO, "Dimmerparameter wurden zum PC übertragen");
-    } else {
-        std::memset(device_image(record), 0, DEVICE_IMAGE_SIZE);
+    else
         message_box(owner, KV_MB_ERROR, "Parametersatz in Standardvoreinstellung");
-    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/ui.h"
+#include "link/link_status.h"
 #include "link/protocol.h"
 #include "link/status_record.h"
 #include "params/record.h"
@@ -38,6 +39,16 @@ bool write_parameter_set(WindowRef owner, const ParameterRecord& record);
 // the record's; otherwise the record's device image is zeroed (the caller then
 // applies the defaults). The record is untouched unless all blocks arrived.
 bool read_parameter_set(WindowRef owner, ParameterRecord& record);
+// The two transfers alone, for a caller that keeps its own busy window open
+// and reports the outcome itself (a run over the dimmers of a bus): no busy
+// window, no message, and the port as the transactions leave it (the caller
+// closes it after a failure).
+// The write as write_parameter_set does it: drain, reset, the eight blocks.
+LinkStatus send_parameter_set(const ParameterRecord& record);
+// The read as read_parameter_set does it; markers_valid tells which of the two
+// endings the record got. The record is untouched unless all blocks arrived.
+LinkStatus receive_parameter_set(ParameterRecord& record, bool& markers_valid);
+
 // What the program and kv310r-cli do with the record after a read that
 // reported success: a dimmer without a valid set (its image was zeroed, so
 // the markers are missing) gives the default set; then every field is kept

@@ -34,6 +34,7 @@ struct ReadAhead {
     size_t next;
 };
 ReadAhead g_read_ahead;
+uint64_t g_bytes_received = 0;
 
 std::string g_port_text;
 std::string g_mode_text;
@@ -147,8 +148,11 @@ std::optional<uint8_t> link_read_byte() {
     }
     const uint8_t b = r.bytes[r.next++];
     feed_hex(b);
+    ++g_bytes_received;
     return b;
 }
+
+uint64_t link_bytes_received() { return g_bytes_received; }
 
 LinkStatus link_send_frame(uint8_t address, uint8_t sub_address, uint8_t code, size_t length,
                            const uint8_t* payload) {
@@ -195,11 +199,10 @@ uint8_t link_address() { return uint8_t(g_port_settings.address); }
 
 void link_set_idle_wait(IdleWaitHook hook) { g_idle_wait_hook = hook; }
 
-void link_idle_wait() {
-    if (g_idle_wait_hook)
-        g_idle_wait_hook(1);
-    else
-        port_wait_readable(g_port, 1);
+bool link_idle_wait(unsigned max_ms) {
+    if (g_idle_wait_hook) return g_idle_wait_hook(max_ms);
+    port_wait_readable(g_port, max_ms);
+    return false;
 }
 
 void link_set_monitor_text_hook(MonitorTextHook hook) { g_monitor_text_hook = hook; }

@@ -50,6 +50,10 @@ LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // each goes to the monitor feed as " %02x" when it is handed out. A port that
 // has failed is closed.
 std::optional<uint8_t> link_read_byte();
+// How many bytes link_read_byte has handed out since program start: a wait
+// that must know whether anything at all came over the line, a frame or not,
+// compares two readings.
+uint64_t link_bytes_received();
 
 // Builds a frame with the codec and writes it in one write: LINK_ERR_COMM
 // without writing for a payload over 256 bytes, otherwise the write's status.
@@ -87,14 +91,20 @@ void link_report_error(WindowRef owner, LinkStatus status);
 uint8_t link_address();
 
 // Waits in the OS between empty polls of a wait loop: until input arrives or
-// at most about a millisecond. By default this waits on the open port. The
+// at most max_ms milliseconds. By default this waits on the open port. The
 // Windows program replaces it with a message wait (MsgWaitForMultipleObjectsEx
-// with a 1 ms time-out and QS_ALLINPUT) so that window messages are handled at
+// with the time-out and QS_ALLINPUT) so that window messages are handled at
 // once too; a 1 ms wait needs the system timer at 1 ms resolution, which the
 // Windows serial backend requests (timeBeginPeriod) while the port is open.
-using IdleWaitHook = void (*)(unsigned max_ms);
+// True when the wait ended because a window message is waiting, which a
+// caller that need not wait can let the message loop handle first.
+using IdleWaitHook = bool (*)(unsigned max_ms);
 void link_set_idle_wait(IdleWaitHook hook);  // null restores the default
-void link_idle_wait();
+bool link_idle_wait(unsigned max_ms = 1);
+
+// The time bytes take on the line: 38400 baud, 11 bits a byte (start, 8 data,
+// 2 stop), in whole milliseconds rounded down.
+constexpr uint32_t link_line_ms(size_t bytes) { return uint32_t(bytes * 11 * 1000 / 38400); }
 
 // The port and mode texts shown in the communication monitor's Port and Mode
 // fields. The hook (set by the monitor window while it exists) is called at

@@ -53,10 +53,10 @@ LinkStatus scope_data_request(uint8_t index) {
     return send_only_transaction(OPCODE_SCOPE_REQUEST, payload, sizeof payload);
 }
 
-LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots) {
+LinkStatus scope_poll(ScopeReply& r, StatusSlots& slots, bool* line_idle) {
     std::memset(&r, 0, sizeof r);
     Frame reply;
-    if (poll_reply(&reply) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
+    if (poll_reply(&reply, line_idle) != LINK_OK || reply.sub_address != 0) return LINK_ERR_COMM;
     const uint8_t* p = reply.payload;
     switch (reply.code) {
         case OPCODE_STATUS:

@@ -34,7 +34,9 @@ LinkStatus scope_data_request(uint8_t index);
 // sample block, a scope state or a status reply arrived and is stored in
 // reply (a status reply also in the polled slot, as any polled status),
 // otherwise LINK_ERR_COMM.
-LinkStatus scope_poll(ScopeReply& reply, StatusSlots& slots);
+// With line_idle given, it also says whether the step ended because nothing
+// more was waiting (rather than with a frame or after its share of bytes).
+LinkStatus scope_poll(ScopeReply& reply, StatusSlots& slots, bool* line_idle = nullptr);
 
 // The start command as the oscilloscope page sends it: on an error closes the
 // port and any busy window and shows the message owned by page; on a

@@ -14,8 +14,12 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match) {
 }
 
 void send_request(uint8_t code, const uint8_t* payload, size_t length) {
+    send_request_to(link_address(), code, payload, length);
+}
+
+void send_request_to(uint8_t address, uint8_t code, const uint8_t* payload, size_t length) {
     monitor_feed("\r\nTx");
-    (void)link_send_frame(link_address(), 0, code, length, payload);
+    (void)link_send_frame(address, 0, code, length, payload);
     monitor_feed("\r\nRx");
 }
 

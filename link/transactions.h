@@ -27,6 +27,8 @@ bool reply_matches(const Frame& frame, const ReplyMatch& match);
 // "\r\nRx". A write that falls short is not reported: it ends in a missing
 // reply. A port that has failed is closed (link_write_bytes).
 void send_request(uint8_t code, const uint8_t* payload, size_t length);
+// The same to the given address instead of the configured one.
+void send_request_to(uint8_t address, uint8_t code, const uint8_t* payload, size_t length);
 
 // Waits up to timeout_ms for a matching reply. Each pass: cancel query, one
 // receive step, time-out check; a pass that found no byte waits in the OS for

@@ -9,12 +9,29 @@
 #include "link/scope_reply.h"
 #include "measure/status_poll.h"
 #include "params/record.h"
+#include "port/port.h"
 
 namespace {
 
 constexpr const char* SECTION = "SCOPE";
 constexpr uint32_t RETRY_PERIODS = 2;      // about 200 ms until a request goes out again
 constexpr uint32_t ACTIVITY_PERIODS = 10;  // about a second of progress after each block
+
+// The least each exchange of the fetching takes on the line, frames without
+// stuffing: a block request (2 payload bytes) with a not-ready state (2) or a
+// block (index and data), a status request (8) with its reply.
+constexpr uint32_t FRAME_BYTES = uint32_t(FRAME_MIN_LENGTH);  // a frame around its payload
+constexpr uint32_t BLOCK_REQUEST_BYTES = FRAME_BYTES + 2;
+constexpr uint32_t STATE_REPLY_BYTES = FRAME_BYTES + 2;
+constexpr uint32_t STATUS_EXCHANGE_BYTES = FRAME_BYTES + 8 + FRAME_BYTES + uint32_t(STATUS_RECORD_SIZE);
+// A reply is waited for in the step when it can be complete before the next
+// tick: Windows gives a 1 ms thread timer its clock interval, 15.625 ms by
+// default, Wine 10 ms.
+constexpr uint32_t LONGEST_TICK_MS = 16;
+// Past its least time a reply may still come (the dimmer's turnaround,
+// stuffed bytes); after this much more the step stops waiting for it and the
+// ticks and the retry countdown take over.
+constexpr uint32_t REPLY_GRACE_MS = 20;
 
 void set_progress(ScopeSession& s, uint32_t value) {
     if (s.progress == value) return;
@@ -27,10 +44,35 @@ void clear_receive(ScopeSession& s) {
     std::memset(&s.receiving, 0, sizeof s.receiving);
 }
 
+void await_reply(ScopeSession& s, ScopeAwaited reply) {
+    s.awaited = reply;
+    s.request_tick = tick_count_ms();
+}
+
 void request_next_block(ScopeSession& s) {
     // A request that does not go out is repeated when the countdown runs out.
     (void)scope_data_request(uint8_t(s.received / SCOPE_BLOCK_SIZE));
     s.countdown = RETRY_PERIODS;
+    await_reply(s, ScopeAwaited::block);
+}
+
+// The status request of the fetching, whose reply asks for the block again.
+void send_fetching_status(ScopeSession& s, TestDrive& drive) {
+    send_status_with_drive(drive);
+    await_reply(s, ScopeAwaited::status);
+}
+
+// The least time the awaited request and its reply take on the line, since
+// ms after the request. Before the first block the dimmer answers with its
+// short state while it records; a reply that has not come in that time is
+// the block.
+uint32_t reply_least_ms(const ScopeSession& s, uint32_t since) {
+    if (s.awaited == ScopeAwaited::status) return link_line_ms(STATUS_EXCHANGE_BYTES);
+    const uint32_t left = SCOPE_CAPTURE_SIZE - s.received;
+    const uint32_t block = link_line_ms(BLOCK_REQUEST_BYTES + FRAME_BYTES + 1 +
+                                        (left < SCOPE_BLOCK_SIZE ? left : SCOPE_BLOCK_SIZE));
+    const uint32_t state = link_line_ms(BLOCK_REQUEST_BYTES + STATE_REPLY_BYTES);
+    return s.received == 0 && since < state + REPLY_GRACE_MS ? state : block;
 }
 
 void capture_complete(ScopeSession& s) {
@@ -120,21 +162,28 @@ void period_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive, WindowRe
     }
 }
 
-void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
-    if (scope_poll(s.reply, slots) != LINK_OK) return;
+// Takes one reply of the fetching if one is complete. False when none was.
+bool take_fetching_reply(ScopeSession& s, StatusSlots& slots, TestDrive& drive, bool* line_idle) {
+    if (scope_poll(s.reply, slots, line_idle) != LINK_OK) return false;
     const ScopeReply& r = s.reply;
+    if (r.data_length == 0 && r.state_count == 0 && !r.status.valid) return true;  // a late acknowledgement
+    s.awaited = ScopeAwaited::nothing;
     if (r.data_length > 0) {
         scope_append_block(s, r.data);
         s.activity = ACTIVITY_PERIODS;
         if (s.received >= SCOPE_CAPTURE_SIZE) {
             capture_complete(s);
-            return;
+            return true;
         }
-        // On every other tick a pending test drive goes first; its status
-        // reply then asks for the block.
-        if ((s.ticks & 1) && scope_send_pending_drive(drive)) {
+        // After every other block a pending test drive goes first; its
+        // status reply then asks for the next block. (Counted in blocks, not
+        // ticks: blocks are taken as they arrive, at a steady number of ticks
+        // apart, so the parity of the tick could hold the drive back for the
+        // whole capture.)
+        if ((s.received / SCOPE_BLOCK_SIZE) % 2 == 1 && scope_send_pending_drive(drive)) {
+            await_reply(s, ScopeAwaited::status);
             s.countdown = RETRY_PERIODS;
-            return;
+            return true;
         }
         request_next_block(s);
     } else if (r.state_count > 0) {
@@ -143,14 +192,34 @@ void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
             s.state = ScopeState::idle;
             s.countdown = RETRY_PERIODS;
             s.activity = 0;
-            return;
+            return true;
         }
         // Not ready yet: keep the drive going and ask again later.
-        send_status_with_drive(drive);
+        send_fetching_status(s, drive);
         s.countdown = RETRY_PERIODS;
         s.activity = ACTIVITY_PERIODS;
     } else if (r.status.valid) {
         request_next_block(s);
+    }
+    return true;
+}
+
+// Takes the replies as they come: while the awaited one can be complete
+// before the next tick the step waits for it rather than leaving it to the
+// next tick, unless a window message is waiting (that goes first; the next
+// tick looks again). A reply that is well overdue is left to the ticks and
+// the retry countdown.
+void fetching_tick(ScopeSession& s, StatusSlots& slots, TestDrive& drive) {
+    while (s.state == ScopeState::fetching) {
+        bool line_idle = false;
+        if (take_fetching_reply(s, slots, drive, &line_idle)) continue;
+        if (!line_idle) continue;  // more bytes are waiting: a long reply takes more than one receive step
+        if (s.awaited == ScopeAwaited::nothing) return;
+        const uint32_t since = ticks_elapsed(s.request_tick, tick_count_ms());
+        const uint32_t least = reply_least_ms(s, since);
+        if (since + LONGEST_TICK_MS < least || since >= least + REPLY_GRACE_MS) return;
+        // Asleep until the reply can have arrived, then a millisecond at a time.
+        if (link_idle_wait(since < least ? least - since : 1)) return;
     }
 }
 

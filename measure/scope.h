@@ -76,6 +76,13 @@ enum class ScopeState : uint32_t {
 
 constexpr uint32_t SCOPE_PERIOD_MS = 100;
 
+// What the last request of the fetching waits for.
+enum class ScopeAwaited : uint8_t {
+    nothing = 0,
+    block = 1,   // a block, or the dimmer's state while it still records
+    status = 2,  // a status reply, which then asks for the block
+};
+
 // What the page (or kv310r-cli) is told. Any may be null.
 struct ScopeHooks {
     // The progress value changed.
@@ -108,6 +115,9 @@ struct ScopeSession {
     uint32_t progress;  // 0..100, progress bar IDC_SCOPE_PROGRESS
     bool page_active;   // the oscilloscope page is the page shown
     ScopeHooks hooks;
+    // While fetching: the reply a request waits for, and when it went out.
+    ScopeAwaited awaited;
+    uint32_t request_tick;
 };
 
 // Program start: reads the five settings (default 0), validates them, copies
@@ -123,6 +133,13 @@ void scope_save_settings(const ScopeSession& session);
 // start command shows its message owned by owner, and so does a port that
 // fails while a capture is awaited or fetched (link_port_failed), which ends
 // the acquisition.
+//
+// While fetching, a reply that can be complete before the next tick is waited
+// for in the step (link_idle_wait): asleep until its bytes can have arrived,
+// then a millisecond at a time until it is taken, a window message is waiting
+// or it is well overdue. So each reply is taken when it has arrived rather
+// than up to a tick later (16 ms on Windows), and the next request goes out
+// then; what is sent, and in reply to what, stays as it was.
 void scope_step(ScopeSession& session, StatusSlots& slots, TestDrive& drive, WindowRef owner, uint32_t now);
 
 // "Messen": the edited settings become the active and displayed ones, the

@@ -1,5 +1,6 @@
 #include "measure/status_csv.h"
 
+#include <ctime>
 #include <initializer_list>
 
 #include "base/bytes.h"
@@ -19,23 +20,6 @@ std::string fixed(uint32_t value, int decimals) {
 std::string version(const uint8_t v[2]) { return format_text("%u.%u", v[0], v[1]); }
 
 std::string hex2(uint8_t value) { return format_text("%02x", value); }
-
-// CSV cell of a text: quoted when it holds the separator or a quote.
-std::string cell(const std::string& text) {
-    if (text.find_first_of(";\"") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-// The page's warning texts each end in a blank; in a cell they read
-// "Board temperature error, U warning".
-std::string warnings_cell(uint8_t warnings) {
-    std::string text = board_warnings_text(warnings);
-    for (size_t at; (at = text.find(" , ")) != std::string::npos;) text.erase(at, 1);
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
 
 void add(std::string& line, const std::string& value) {
     if (!line.empty()) line += ';';
@@ -71,6 +55,29 @@ void add_dimmer(std::string& line, const StatusRecord& s, int d) {
 
 }  // namespace
 
+std::string csv_cell(const std::string& text) {
+    if (text.find_first_of(";\"") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string csv_seconds(uint32_t ms) { return fixed(ms, 3); }
+
+std::string csv_time_text(int64_t epoch_ms) {
+    const int64_t seconds = epoch_ms >= 0 ? epoch_ms / 1000 : (epoch_ms - 999) / 1000;
+    const auto ms = int(epoch_ms - seconds * 1000);
+    const std::time_t moment = std::time_t(seconds);
+    // The program reads the clock on one thread only, so the shared result of
+    // localtime is safe here (localtime_r and localtime_s are each one
+    // system's alone).
+    const std::tm* local = std::localtime(&moment);
+    if (!local) return format_text("%lld.%03d", static_cast<long long>(seconds), ms);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
+    return format_text("%s.%03d", text, ms);
+}
+
 std::string status_csv_header() {
     std::string line =
         "time;elapsed_s;controller_version;dimmer1_version;dimmer2_version;supply_V;front_temperature_C;"
@@ -91,7 +98,7 @@ std::string status_csv_header() {
 
 std::string status_csv_line(const std::string& time, uint32_t elapsed_ms, const StatusRecord& s) {
     std::string line;
-    add(line, cell(time));
+    add(line, csv_cell(time));
     add(line, fixed(elapsed_ms, 3));
     add(line, version(s.controller_version));
     for (const auto& v : s.dimmer_version)
@@ -108,8 +115,8 @@ std::string status_csv_line(const std::string& time, uint32_t elapsed_ms, const 
         add(line, format_text("%u", level_percent(potentiometer_level(pot))));
     }
     for (uint8_t dip : s.dip) add(line, hex2(dip));
-    add(line, cell(control_mode_text(s)));
-    add(line, cell(warnings_cell(s.board_warnings)));
+    add(line, csv_cell(control_mode_text(s)));
+    add(line, csv_cell(board_warnings_list(s.board_warnings)));
     add(line, format_text("%u", unsigned(get_u16le(s.idle_counter)) * 2));  // doubled, as the page shows it
     add(line, format_text("%u", unsigned(get_u16le(s.timer_counter))));
     for (int d = 0; d < 2; ++d) add_dimmer(line, s, d);

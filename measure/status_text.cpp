@@ -130,6 +130,13 @@ std::string board_warnings_text(uint8_t warnings) {
     return text;
 }
 
+std::string board_warnings_list(uint8_t warnings) {
+    std::string text = board_warnings_text(warnings);
+    for (size_t at; (at = text.find(" , ")) != std::string::npos;) text.erase(at, 1);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
 std::string status_diagnostics(const StatusRecord& status) {
     std::string text = "Mode: " + control_mode_text(status) + "\r\n";
     const std::string warnings = board_warnings_text(status.board_warnings);

@@ -81,6 +81,8 @@ std::string control_mode_text(const StatusRecord& status);
 // The board warnings (bits 0..2), each text with its trailing blank, joined by
 // ", "; empty without warnings.
 std::string board_warnings_text(uint8_t warnings);
+// The same as a list without the blanks: "Board temperature error, U warning".
+std::string board_warnings_list(uint8_t warnings);
 
 // The diagnostic text block (at most 2047 characters, lines end in "\r\n").
 std::string status_diagnostics(const StatusRecord& status);

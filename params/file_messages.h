@@ -19,5 +19,7 @@ void report_file_not_readable(WindowRef owner, const std::string& path);
 void report_file_incomplete(WindowRef owner, const std::string& path);
 // "Fehler: Datei ... konnte nicht abgespeichert werden", after any save that failed.
 void report_file_not_saved(WindowRef owner, const std::string& path);
+// Its text, for a failed save that is reported in a list rather than a box.
+std::string file_not_saved_message(const std::string& path);
 // The message of a failed curve import (curve_import_message); nothing for success.
 void report_curve_import_error(WindowRef owner, const CurveImport& result, const std::string& path);

@@ -71,6 +71,7 @@
 #define IDC_STAT_PROCESSOR_CLOCK 12218
 #define IDC_STAT_ON_TIME 12220
 #define IDC_STAT_PHASE_MODE 12222
+#define IDC_STAT_TREND 22250
 
 // "Grundeinstellung": the first id of each control group. A group has one
 // control per dimmer, CD column and value, numbered in that order:
@@ -159,12 +160,35 @@
 #define IDC_HW_ADDRESS 27312
 #define IDC_HW_TEST 27313
 
+// The dialog "Bus durchsuchen": the dimmers of the bus, found, worked on and
+// put on record.
+#define IDD_BUS 27500
+#define IDC_BUS_ADDRESSES 27501
+#define IDC_BUS_SCAN 27502
+#define IDC_BUS_LIST 27503
+#define IDC_BUS_WRITE 27504
+#define IDC_BUS_READ 27505
+#define IDC_BUS_COMPARE 27506
+#define IDC_BUS_TAKE 27507
+#define IDC_BUS_DIFFERENCES 27508
+#define IDC_BUS_PROTOCOL 27509
+
 // Communication monitor.
 #define IDD_MONITOR 27400
 #define IDC_MONITOR_PORT 27401
 #define IDC_MONITOR_MODE 27402
 #define IDC_MONITOR_LIST 27404
 #define IDC_MONITOR_PAUSE 27405
+
+// The status over time: "Verlauf".
+#define IDD_TREND 27500
+#define IDC_TREND_SPAN 27501
+#define IDC_TREND_QUANTITIES 27502
+#define IDC_TREND_PLOT 27503
+#define IDC_TREND_READOUT 27504
+#define IDC_TREND_EVENTS 27505
+#define IDC_TREND_RECORD 27506
+#define IDC_TREND_SAVE 27507
 
 // Commands: menu, toolbar, context menu.
 #define CMD_EXIT 21010
@@ -188,8 +212,12 @@
 #define CMD_TAB_STATUS 21404
 #define CMD_TAB_SCOPE 21405
 #define CMD_HARDWARE 21520
+#define CMD_BUS 21530
 #define CMD_MONITOR 21540
 #define CMD_FIRMWARE 21550
+#define CMD_TREND 21560
+#define CMD_TREND_RECORD 21561
+#define CMD_TREND_SAVE 21562
 #define CMD_ABOUT 21601
 
 // Accelerator-only commands: moving between the tabs.

@@ -2,11 +2,13 @@
 # CPU the Windows program uses while it waits, under Wine on a virtual display:
 # idle on the first page, while "Dimmerparameter auslesen" waits for a virtual
 # dimmer on a line paced at 38400 baud 8N2, and with the "Dimmerstatus" page
-# polling that dimmer (with the status updates it displayed per second), and
+# polling that dimmer (with the status updates it displayed per second), the
+# same with the window "Verlauf" open over a full kept hour, and
 # beside it the yardstick display_floor.exe: a bare window doing no more than
 # showing the same updates (heartbeat, three texts, a level bar now and then)
-# from the same 1 ms timer, and once more from a 100 ms timer. The programs'
-# own CPU time (GetProcessTimes); Wine's server process comes on top.
+# from the same 1 ms timer, and once more from a 100 ms timer; at the end the
+# status page at Windows' tick of 15.625 ms instead of Wine's 10 ms. The
+# programs' own CPU time (GetProcessTimes); Wine's server process comes on top.
 #
 #   scripts/bench-program-cpu.sh
 set -euo pipefail
@@ -31,6 +33,10 @@ run "$exe" read "$seconds"
 floor="$KV_ROOT/build/win/tests/bench/display_floor.exe"
 for _ in $(seq "${KV_BENCH_ROUNDS:-1}"); do
   run "$exe" status "$seconds"
+  run "$exe" trend "$seconds"
   run "$floor" "$seconds"
   run "$floor" "$seconds" 100 | sed 's/^floor /floor100/'
 done
+# The status page once more at Windows' default tick of 15.625 ms, emulated
+# (tests/bench/bench_tick_win.h); Wine's own is 10 ms.
+KV_BENCH_TICK_MS=15.625 run "$exe" status "$seconds" | sed 's/^status /status@15.625ms /'

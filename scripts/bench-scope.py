@@ -10,10 +10,17 @@ start request, and each of the 11 sample blocks with the request that fetched
 it) at line rate, plus the time the dimmer records before its data are ready
 (--scope-delay of the simulator). The start acknowledgement and the status and
 not-ready exchanges overlap the recording and are not counted. Then the time
-to paint the plot once (COUNT captures, default 5):
+to paint the plot once (COUNT captures, default 5), and the share of one core
+the program used during each capture.
 
-    scripts/bench-scope.py [COUNT]"""
+The program's timer ticks every 10 ms under Wine; Windows ticks at its clock
+interval, 15.625 ms by default, which the benchmark emulates (KV_BENCH_TICK_MS,
+tests/bench/bench_tick_win.h). Both run by default, one after the other:
+
+    scripts/bench-scope.py [COUNT] [--ticks 10,15.625] [--exe OTHER_BUILD.exe]"""
+import argparse
 import os
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -49,27 +56,55 @@ def floors(log_path):
     return [(n, n / BYTES_PER_SECOND + RECORD_MS / 1000) for n in result]
 
 
+def run_captures(exe, count, tick, work):
+    """One run of the benchmark program at a tick: its lines and the floors."""
+    log = os.path.join(work, "traffic.txt")
+    if os.path.exists(log):
+        os.remove(log)
+    env = wine_environment("gui")
+    env["KV_BENCH_TICK_MS"] = tick
+    run = subprocess.run(
+        [os.path.join(ROOT, "scripts/with-sim-com.sh"), tree("native", "sim/kv310r-sim"), "COM5", "--pace",
+         "--log", log, "--scope-delay", str(RECORD_MS), "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"),
+         exe, count],
+        env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    lines = run.stdout.splitlines()
+    captures = [l.replace(",", "").split() for l in lines if l.startswith("capture") and "CPU" in l]
+    if run.returncode != 0 or not captures:
+        raise SystemExit("benchmark failed:\n" + run.stdout)
+    return lines, [(float(c[2]), float(c[5])) for c in captures], floors(log)
+
+
 def main():
-    count = sys.argv[1] if len(sys.argv) > 1 else "5"
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("count", nargs="?", default="5", help="captures per run")
+    parser.add_argument("--ticks", default="10,15.625",
+                        help="timer periods in ms, comma-separated (10: Wine's own; more: emulated)")
+    parser.add_argument("--exe", action="append", default=[],
+                        help="another build of scope_capture.exe to run beside this one (for instance the "
+                             "one before a change); may be given more than once")
+    args = parser.parse_args()
     build_tree("win", "scope_capture")
     build_tree("native", "kv310r-sim")
+    exes = [tree("win", "tests/bench/scope_capture.exe")] + args.exe
     with tempfile.TemporaryDirectory() as work:
-        log = os.path.join(work, "traffic.txt")
-        run = subprocess.run(
-            [os.path.join(ROOT, "scripts/with-sim-com.sh"), tree("native", "sim/kv310r-sim"), "COM5", "--pace",
-             "--log", log, "--scope-delay", str(RECORD_MS), "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"),
-             tree("win", "tests/bench/scope_capture.exe"), count],
-            env=wine_environment("gui"), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        lines = run.stdout.splitlines()
-        captures = [float(l.split()[2]) for l in lines if l.startswith("capture") and l.endswith(" s")]
-        if run.returncode != 0 or not captures:
-            raise SystemExit("benchmark failed:\n" + run.stdout)
-        print(f"{'capture':<9}{'wire bytes':>11}{'floor s':>9}{'drawn s':>9}{'ratio':>7}")
-        for i, (drawn, (nbytes, floor)) in enumerate(zip(captures, floors(log)), 1):
-            print(f"{i:<9}{nbytes:>11}{floor:>9.3f}{drawn:>9.3f}{drawn / floor:>7.2f}")
-        for line in lines:
-            if line.startswith(("paint:", "draw:")):
-                print(line)
+        # Side by side: each tick and each build in turn, so that the load of
+        # the machine falls on all of them alike.
+        for tick in args.ticks.split(","):
+            for exe in exes:
+                lines, captures, capture_floors = run_captures(exe, args.count, tick, work)
+                print(f"\n{exe} at a tick of {tick} ms")
+                print(f"{'capture':<9}{'wire bytes':>11}{'floor s':>9}{'drawn s':>9}{'ratio':>7}{'CPU %':>7}")
+                ratios = []
+                for i, ((drawn, cpu), (nbytes, floor)) in enumerate(zip(captures, capture_floors), 1):
+                    ratios.append(drawn / floor)
+                    print(f"{i:<9}{nbytes:>11}{floor:>9.3f}{drawn:>9.3f}{drawn / floor:>7.2f}{cpu:>7.1f}")
+                print(f"ratio median {statistics.median(ratios):.3f}, best {min(ratios):.3f}, "
+                      f"worst {max(ratios):.3f}; CPU median {statistics.median(c for _, c in captures):.1f} %")
+                for line in lines:
+                    if line.startswith(("paint:", "draw:")):
+                        print(line)
+    print(f"\nload average: {os.getloadavg()[0]:.2f} {os.getloadavg()[1]:.2f} {os.getloadavg()[2]:.2f}")
 
 
 if __name__ == "__main__":

@@ -35,7 +35,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 SEAMS = {"base/ui.h", "base/ticks.h", "link/busy.h", "port/port.h"}
 # The folders held to the unit rules.
 UNIT_FOLDERS = ("link", "win")
-WINDOWS_PLACES = ("win/", "port/", "cli/", "tests/win/", "tests/bench/", "tests/base/", "tests/cli/", "tests/package/")
+WINDOWS_PLACES = ("win/", "port/", "cli/", "tests/win/", "tests/bench/", "tests/soak/", "tests/base/", "tests/cli/", "tests/package/")
 
 
 def allowed(path, target):

@@ -13,12 +13,14 @@
 #
 # Wine prefixes, one per purpose, inside build/win (never the user's home):
 #   console  programs without windows (CTest's emulator scripts/wine-run.sh)
-#   gui      programs that open windows: the window tests, the run, the
-#            benchmarks. Wine binds a session's desktop to the display of the
-#            process that started it, so a session begun by a program without
-#            windows (no display) could not show windows later. CTest's
-#            window tests and package_test name it too (WINEPREFIX in
-#            tests/win/CMakeLists.txt and tests/package/CMakeLists.txt).
+#   gui      programs that open windows: the run, the benchmarks, the
+#            package check (package_test). Wine binds a session's desktop to
+#            the display of the process that started it, so a session begun
+#            by a program without windows (no display) could not show windows
+#            later.
+#   <test>   each window test of CTest in a prefix of its own,
+#            wineprefix-<test> (tests/win/CMakeLists.txt), so the tests run
+#            side by side, each with its own session, display and COM ports
 #   shots    the page screenshots: the screen resolution is a setting of the prefix
 
 KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -72,9 +74,23 @@ use_wine_default() {
   fi
 }
 
-# make_wine_prefix: creates the prefix WINEPREFIX once.
+# make_wine_prefix: creates the prefix WINEPREFIX once. Booting a prefix
+# takes half a minute; once the console prefix exists, every other one is a
+# copy of it (the window tests run in prefixes of their own, side by side).
+# The copy is made under a temporary name and renamed when complete, so a run
+# that stops half-way leaves no half prefix behind.
 make_wine_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
+  local template partial
+  template=$(wine_prefix console)
+  if [ "$WINEPREFIX" != "$template" ] && [ -f "$template/system.reg" ]; then
+    partial="$WINEPREFIX.partial.$$"
+    rm -rf "$partial"
+    if cp -a "$template" "$partial" && rm -rf "$WINEPREFIX" && mv -T "$partial" "$WINEPREFIX"; then
+      return 0
+    fi
+    rm -rf "$partial"
+  fi
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true

@@ -9,6 +9,7 @@ set -euo pipefail
 need=()
 have() { command -v "$1" >/dev/null 2>&1; }
 have cmake                         || need+=(cmake)
+have ccache                        || need+=(ccache)        # compiler cache, used by CMake when present
 have python3                       || need+=(python3)
 have g++                           || need+=(g++)
 [ -d /usr/src/googletest ]         || need+=(libgtest-dev)

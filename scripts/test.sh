@@ -64,14 +64,22 @@ if wants win; then
 fi
 
 if wants fuzz; then
-  echo "== fuzz targets (${fuzz_seconds}s each)"
+  echo "== fuzz targets (${fuzz_seconds}s each, $(nproc) at a time)"
   build_tree fuzz
-  for name in $(fuzz_targets); do
-    log="build/fuzz/$name.log"
-    if run_fuzz_target "$name" -max_total_time="$fuzz_seconds" -print_final_stats=0 >"$log" 2>&1; then
+  # Each target runs on one core; as many run side by side as there are cores.
+  names=($(fuzz_targets))
+  pids=()
+  for name in "${names[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+    run_fuzz_target "$name" -max_total_time="$fuzz_seconds" -print_final_stats=0 >"build/fuzz/$name.log" 2>&1 &
+    pids+=($!)
+  done
+  for i in "${!names[@]}"; do
+    name=${names[$i]}
+    if wait "${pids[$i]}"; then
       count "fuzz $name" 1 0
     else
-      tail -n 40 "$log"
+      tail -n 40 "build/fuzz/$name.log"
       count "fuzz $name" 0 1
     fi
   done

@@ -154,6 +154,7 @@ void send_reply(SimDevice& dev, const SimReply& r, SimOutput& out) {
     if (sent.empty()) return;
     out.log.push_back(hex_line("TX", sent.data(), sent.size()));
     out.wire.insert(out.wire.end(), sent.begin(), sent.end());
+    out.delay_ms = std::max(out.delay_ms, cfg.reply_delay_ms);
 }
 
 void on_frame(SimDevice& dev, uint32_t now_ms, SimOutput& out) {

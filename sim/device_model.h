@@ -39,6 +39,7 @@ struct SimConfig {
     int64_t vanish_after = -1;      // after N answered frames, the next one for us makes the dimmer vanish
     uint32_t noise_between = 0;     // random bytes on the line before each reply, outside any frame
     bool bad_markers = false;       // block reads carry no valid parameter markers
+    uint32_t reply_delay_ms = 0;    // a slow dimmer: this much later than the line's turnaround
 };
 
 enum class ScopePhase : uint8_t {
@@ -90,6 +91,7 @@ struct SimReply {
 struct SimOutput {
     std::vector<uint8_t> wire;
     std::vector<std::string> log;
+    uint32_t delay_ms = 0;  // the longest reply delay of the dimmers that answered
 };
 
 void sim_init(SimDevice& dev, const SimConfig& cfg);

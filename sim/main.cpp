@@ -235,7 +235,9 @@ int run(const SimArgs& args) {
         SimOutput out;
         sim_bus_receive(bus, buf, size_t(n), now_ms, out);
         write_log(out.log);
-        if (!out.wire.empty()) line.queue.push_back({out.wire, 0, line.rx_free + turnaround});
+        if (!out.wire.empty())
+            line.queue.push_back(
+                {out.wire, 0, line.rx_free + turnaround + std::chrono::milliseconds(out.delay_ms)});
         // Vanished: the terminal closes (on a bus, the whole line goes), for
         // good or until it is plugged in again.
         if (std::any_of(bus.devices.begin(), bus.devices.end(),

@@ -1,5 +1,6 @@
 #include "sim/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +93,24 @@ bool parse_watts(const std::string& s, double watts[2]) {
 
 }  // namespace
 
+bool apply_dimmer_setting(SimConfig& cfg, const std::string& setting) {
+    const size_t eq = setting.find('=');
+    const std::string name = setting.substr(0, eq);
+    const std::string value = eq == std::string::npos ? std::string() : setting.substr(eq + 1);
+    unsigned long long n = 0;
+    if (setting == "silent")
+        cfg.silent = true;
+    else if (setting == "corrupt")
+        cfg.corrupt_rate = 1;
+    else if (name == "late" && eq != std::string::npos && parse_uint(value, 60000, n))
+        cfg.reply_delay_ms = uint32_t(n);
+    else if (name == "version" && eq != std::string::npos)
+        return parse_versions(value, cfg.versions);
+    else
+        return false;
+    return true;
+}
+
 void dip_for_rs485_address(uint8_t address, uint8_t dip[4]) {
     dip[0] = 0x4;
     dip[1] = 0x0;
@@ -152,6 +171,12 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
                 a.addresses.assign(list->begin(), list->end());
                 a.device.address = a.addresses.front();
             }
+        } else if (name == "--at") {
+            const size_t colon = value.find(':');
+            SimConfig scratch;
+            ok = colon != std::string::npos && parse_uint(value.substr(0, colon), RS485_ADDRESS_MAX, n) &&
+                 apply_dimmer_setting(scratch, value.substr(colon + 1));
+            if (ok) a.settings_at.emplace_back(uint8_t(n), value.substr(colon + 1));
         } else if (name == "--version") {
             ok = parse_versions(value, a.device.versions);
         } else if (name == "--dip") {
@@ -210,6 +235,12 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
         error = "--save works with one address only";
         return false;
     }
+    for (const auto& [address, setting] : a.settings_at) {
+        if (std::find(a.addresses.begin(), a.addresses.end(), address) == a.addresses.end()) {
+            error = "--at " + std::to_string(address) + ": no dimmer at that address";
+            return false;
+        }
+    }
     if (!a.dip_given) dip_for_rs485_address(a.device.address, a.device.dip);
     out = a;
     return true;
@@ -221,6 +252,8 @@ std::vector<SimConfig> sim_bus_configs(const SimArgs& args) {
         SimConfig cfg = args.device;
         cfg.address = address;
         if (!args.dip_given) dip_for_rs485_address(address, cfg.dip);
+        for (const auto& [at, setting] : args.settings_at)
+            if (at == address) apply_dimmer_setting(cfg, setting);
         configs.push_back(cfg);
     }
     return configs;
@@ -252,6 +285,9 @@ const char* sim_usage() {
            "                      anew for each request (modelled values while it is missing\n"
            "                      or of another size), so a test can script the status\n"
            "                      (every dimmer's, with several addresses)\n"
+           "  --at ADDR:SETTING   one dimmer of the line unlike the others (repeatable):\n"
+           "                      silent, corrupt (every reply byte altered), late=MS (each\n"
+           "                      reply MS later), version=C.c[,D1.d,D2.d]\n"
            "\n"
            "The parameter store starts in factory state: the default parameter set with\n"
            "both markers, zeros after it. The reset command restores that state.\n"

@@ -22,7 +22,14 @@ struct SimArgs {
     bool pace = false;               // send at the line rate of 38400 baud, 11 bits a byte
     int turnaround_ms = -1;          // -1: 0 without pacing, 2 with
     bool help = false;
+    // --at ADDRESS:SETTING, in the order given: one dimmer of the line unlike the others.
+    std::vector<std::pair<uint8_t, std::string>> settings_at;
 };
+
+// One dimmer's own setting of --at: "silent", "corrupt" (every reply byte
+// altered), "late=MS" (each reply that much later), "version=C.c[,D1.d,D2.d]".
+// False for anything else.
+bool apply_dimmer_setting(SimConfig& cfg, const std::string& setting);
 
 // Parses argv[1..]; on failure returns false with a message.
 bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::string& error);

@@ -21,6 +21,8 @@ struct BusyWindow {
     HWND window = nullptr;  // while one is open
     HWND owner = nullptr;   // the window disabled while it is open: the main window
     bool cancelled = false;
+    bool deferred = false;  // "Abbruch" asks for a stop instead (busy_defer_cancel)
+    bool stop_asked = false;
     // A quit message taken from the queue while an operation waits, held
     // until the busy window closes. Posted back at once, it would stay in the
     // queue and wake every idle wait of the operation at once: the rest of
@@ -36,7 +38,10 @@ INT_PTR CALLBACK busy_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
             SetDlgItemTextW(dialog, IDC_BUSY_TEXT, L"");
             return TRUE;
         case WM_COMMAND:  // "Abbruch", Enter and Esc; the operation closes the window
-            g_busy.cancelled = true;
+            if (g_busy.deferred)
+                g_busy.stop_asked = true;
+            else
+                g_busy.cancelled = true;
             return TRUE;
     }
     return FALSE;
@@ -61,6 +66,8 @@ void pump_one_message() {
 void busy_open(BusyKind kind) {
     if (g_busy.window) return;
     g_busy.cancelled = false;
+    g_busy.deferred = false;
+    g_busy.stop_asked = false;
     g_busy.owner = main_window();
     if (g_busy.owner) EnableWindow(g_busy.owner, FALSE);
     const int template_id = TEMPLATES[static_cast<int>(kind)];
@@ -84,6 +91,14 @@ bool busy_cancelled() {
     if (!g_busy.window) return true;
     pump_one_message();
     return g_busy.cancelled;
+}
+
+void busy_defer_cancel() { g_busy.deferred = true; }
+
+bool busy_stop_asked() {
+    if (!g_busy.window) return true;
+    pump_one_message();
+    return g_busy.stop_asked;
 }
 
 void busy_close() {

@@ -1,12 +1,15 @@
 #include "win/commands_win.h"
 
 #include "win/app_win.h"
+#include "win/bus_dialog_win.h"
 #include "win/connection_dialog_win.h"
 #include "win/monitor_win.h"
 #include "win/page_status_win.h"
 #include "win/status_bar_win.h"
+#include "win/status_history_win.h"
 #include "win/tab_pages_win.h"
 #include "win/tabs.h"
+#include "win/trend_window_win.h"
 #include "link/device_ops.h"
 #include "params/file_commands.h"
 #include "params/recent.h"
@@ -219,8 +222,21 @@ void dispatch_command(int id) {
             status_page_follow_port(before);
             break;
         }
+        case CMD_BUS:
+            commit_pending_edit();  // the set written and compared is the one on the pages
+            bus_dialog(main_window());
+            break;
         case CMD_MONITOR:
             monitor_open(main_window());
+            break;
+        case CMD_TREND:
+            trend_window_open(main_window());
+            break;
+        case CMD_TREND_RECORD:
+            status_recording_command(trend_window() ? trend_window() : main_window());
+            break;
+        case CMD_TREND_SAVE:
+            status_history_save_command(trend_window() ? trend_window() : main_window());
             break;
         case CMD_FIRMWARE:
             firmware_version(main_window());

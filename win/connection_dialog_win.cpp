@@ -7,7 +7,6 @@
 #include "win/app_win.h"
 #include "win/status_bar_win.h"
 #include "win/dialog_items_win.h"
-#include "win/status_fields.h"
 #include "link/port_settings.h"
 #include "res/resource.h"
 
@@ -67,7 +66,7 @@ INT_PTR CALLBACK hardware_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
 }
 
 void show_port_settings(const PortSettings& settings) {
-    status_text(STATUS_FIELD_PORT, 0, port_settings_status_text(settings));
+    show_port_in_status_bar(port_settings_status_text(settings));
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include "win/main_window_win.h"
 #include "win/message_box_win.h"
 #include "win/monitor_win.h"
+#include "win/trend_window_win.h"
 #include "win/page_curves_win.h"
 #include "win/page_scope_win.h"
 #include "win/page_status_win.h"
 #include "win/placement.h"
 #include "win/status_bar_win.h"
-#include "win/status_fields.h"
 #include "win/tab_pages_win.h"
 #include "win/timer_win.h"
 #include "base/settings.h"
@@ -63,8 +63,8 @@ int run_message_loop() {
 
 }  // namespace
 
-void wait_for_messages(unsigned max_ms) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+bool wait_for_messages(unsigned max_ms) {
+    return MsgWaitForMultipleObjectsEx(0, nullptr, max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
 }
 
 void shell_process_message(MSG& msg) {
@@ -73,6 +73,7 @@ void shell_process_message(MSG& msg) {
         return;
     // The monitor is modeless: Tab, Esc and Enter reach it only this way.
     if (HWND monitor = monitor_window(); monitor && IsDialogMessageW(monitor, &msg)) return;
+    if (HWND trend = trend_window(); trend && IsDialogMessageW(trend, &msg)) return;
     if (HWND page = current_page(); page && IsDialogMessageW(page, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -112,7 +113,7 @@ bool shell_create_main_window(HINSTANCE instance, int show_command) {
     const RECT& n = wp.rcNormalPosition;
     placement_set_snapshot(Rect{n.left, n.top, n.right, n.bottom});
     g_shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    status_text(STATUS_FIELD_PORT, 0, port_settings_status_text(g_port_settings));
+    show_port_in_status_bar(port_settings_status_text(g_port_settings));
     restore_last_file();
     import_file_load();
     refresh_current_page();

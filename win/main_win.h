@@ -20,8 +20,8 @@ bool shell_create_main_window(HINSTANCE instance, int show_command);
 void shell_store_settings();
 
 // The device link's wait loops sleep here between empty polls of the port,
-// waking at once for a window message.
-void wait_for_messages(unsigned max_ms);
+// waking at once for a window message; true when one is waiting.
+bool wait_for_messages(unsigned max_ms);
 
 // One message of the loop: accelerators first, then the monitor and the page
 // shown (their keyboard input), then the window itself.

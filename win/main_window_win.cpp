@@ -10,6 +10,7 @@
 #include "win/dialog_items_win.h"
 #include "win/placement.h"
 #include "win/status_bar_win.h"
+#include "win/status_history_win.h"
 #include "win/tab_pages_win.h"
 #include "win/toolbar_images_win.h"
 #include "base/settings.h"
@@ -212,6 +213,7 @@ void on_destroy(HWND window) {
     // Now, not with the stores after the message loop: by then the window the
     // help viewer knows us by is gone.
     help_quit(window);
+    status_recording_end();
     PostQuitMessage(0);
 }
 

@@ -22,6 +22,7 @@
 #include "win/dialog_items_win.h"
 #include "win/page_notify.h"
 #include "win/status_bar_win.h"
+#include "win/status_history_win.h"
 
 namespace {
 
@@ -231,6 +232,9 @@ void on_command(HWND dialog, int id, int code) {
             drive_from_typed(state.drive, dimmer_of(id, DRIVE_EDIT), dlg_get_int(dialog, id));
             refresh(dialog);
             break;
+        case IDC_STAT_TREND:
+            SendMessageW(main_window(), WM_COMMAND, CMD_TREND, 0);
+            break;
         case IDOK:
             // Enter moves the focus on, so the edit being typed into commits.
             PostMessageW(dialog, WM_NEXTDLGCTL, 0, FALSE);
@@ -281,6 +285,7 @@ void status_timer_step() {
     ProgramState& state = program_state();
     const StatusPollResult r =
         status_poll_step(state.status, state.drive, state.scope.page_active, tick_count_ms());
+    status_history_follow(r);
     if (!g_page.shown) return;
     if (r.shown) status_progress_set(r.heartbeat_position);
     if (r.shown || r.fell_silent) display(state.status);

@@ -72,6 +72,15 @@ void plot_draw_polyline(HDC dc, COLORREF colour, const POINT* points, int count)
     DeleteObject(pen);
 }
 
+void plot_draw_thin_polyline(HDC dc, COLORREF colour, const POINT* points, int count) {
+    if (count < 2) return;
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ old = SelectObject(dc, pen);
+    Polyline(dc, points, count);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
 void plot_paint_offscreen(HDC dc, const RECT& rect, const PlotDrawing& draw) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return;
@@ -93,4 +102,59 @@ void plot_paint_offscreen(HDC dc, const RECT& rect, const PlotDrawing& draw) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
+}
+
+namespace {
+
+BITMAPINFO pixel_format(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+bool render_background(HDC like, int width, int height, PlotBackground& kept, const PlotDrawing& draw) {
+    const BITMAPINFO info = pixel_format(width, height);
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(like);
+    HBITMAP dib = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (!dib) {
+        if (dc) DeleteDC(dc);
+        return false;
+    }
+    HGDIOBJ old = SelectObject(dc, dib);
+    plot_set_mapping(dc);
+    draw(dc, width, height);
+    GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    kept.pixels.assign(first, first + size_t(width) * size_t(height));
+    kept.width = width;
+    kept.height = height;
+    SelectObject(dc, old);
+    DeleteObject(dib);
+    DeleteDC(dc);
+    return true;
+}
+
+}  // namespace
+
+void plot_paint_background(HDC dc, int width, int height, uint32_t key, PlotBackground& kept,
+                           const PlotDrawing& draw) {
+    if (width <= 0 || height <= 0) return;
+    const bool fits = kept.width == width && kept.height == height && kept.key == key && !kept.pixels.empty();
+    if (!fits) {
+        kept.key = key;
+        if (!render_background(dc, width, height, kept, draw)) {
+            kept = PlotBackground{};
+            draw(dc, width, height);
+            return;
+        }
+    }
+    const BITMAPINFO info = pixel_format(width, height);
+    SetDIBitsToDevice(dc, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), kept.pixels.data(), &info,
+                      DIB_RGB_COLORS);
 }

@@ -21,6 +21,9 @@ struct StatusBar {
     // What the file name field shows: the file, and whether it was modified.
     bool shown_modified = false;
     std::string shown_file_name;
+    // What the port field shows: the port, and whether a recording runs.
+    std::string port_text;
+    bool recording = false;
 };
 StatusBar g_bar;
 
@@ -107,6 +110,24 @@ void status_progress_set(unsigned position) {
 void status_progress_remove() {
     if (g_bar.progress) DestroyWindow(g_bar.progress);
     g_bar.progress = nullptr;
+}
+
+namespace {
+
+void show_port_field() {
+    status_text(STATUS_FIELD_PORT, 0, g_bar.port_text + (g_bar.recording ? " – Aufzeichnung läuft" : ""));
+}
+
+}  // namespace
+
+void show_port_in_status_bar(const std::string& text) {
+    g_bar.port_text = text;
+    show_port_field();
+}
+
+void show_recording_in_status_bar(bool recording) {
+    g_bar.recording = recording;
+    show_port_field();
 }
 
 void update_file_name_display() {

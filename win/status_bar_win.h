@@ -29,6 +29,11 @@ bool status_progress_create(int field);
 void status_progress_set(unsigned position);
 void status_progress_remove();
 
+// The port field: the port settings' text, followed while a recording of
+// the status runs by " – Aufzeichnung läuft".
+void show_port_in_status_bar(const std::string& text);
+void show_recording_in_status_bar(bool recording);
+
 // The file name field: the hook that shows the parameter file's name
 // (params/file_commands.h), and the check each timer tick and command makes
 // whether the text shown is still right.

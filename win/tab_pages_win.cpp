@@ -73,6 +73,22 @@ RECT page_area() {
     return r;
 }
 
+// Hides a page as ShowWindow would, but leaves the tab control beneath
+// undrawn when the page leaves exactly the display area: the next page
+// covers that at once, and drawing the tab control's display area first,
+// only for the page to paint over it, is a good part of a tab switch under
+// Wine.
+void hide_page(HWND page) {
+    RECT r{};
+    GetWindowRect(page, &r);
+    MapWindowPoints(nullptr, g_tabs.tab, reinterpret_cast<POINT*>(&r), 2);
+    const RECT area = page_area();
+    const UINT redraw = EqualRect(&r, &area) ? SWP_NOREDRAW : 0;
+    SendMessageW(page, WM_SHOWWINDOW, FALSE, 0);
+    SetWindowPos(page, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | redraw);
+}
+
 void place_page(HWND page) {
     RECT r = page_area();
     MoveWindow(page, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -203,7 +219,7 @@ void page_switch() {
         HWND focus = GetFocus();
         if (focus && (focus == old || IsChild(old, focus)))
             SetFocus(nullptr);  // the control being edited stores its value now
-        ShowWindow(old, SW_HIDE);
+        hide_page(old);
         g_tabs.shown = nullptr;
         send_page_notification(old, PAGE_KILLACTIVE);
     }
@@ -213,7 +229,10 @@ void page_switch() {
         page = create_page(index);
         if (page) set_page_of_tab(index, page);
     }
-    if (!page) return;
+    if (!page) {
+        InvalidateRect(g_tabs.tab, nullptr, TRUE);  // nothing covers the area the old page left
+        return;
+    }
     g_tabs.shown = page;
     place_page(page);
     // Refilled before it gets the focus, so the focus lands on what the page

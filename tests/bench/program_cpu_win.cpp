@@ -9,17 +9,27 @@
 //   program_cpu.exe status SECONDS       the message loop with the "Dimmerstatus"
 //                                        page polling that dimmer; also counts
 //                                        the replies the page displayed
+//   program_cpu.exe trend SECONDS        as status, with the window "Verlauf"
+//                                        open over a full kept hour, showing
+//                                        60 minutes
 // Prints: mode, wall seconds, CPU seconds, CPU percent of one core.
+#include "win/app_win.h"
 #include "win/commands_win.h"
+#include "win/trend_window_win.h"
 #include "win/main_win.h"
 #include "win/status_bar_win.h"
 #include "win/timer_win.h"
+#include "tests/bench/bench_tick_win.h"
+#include "tests/bench/kept_hour.h"
 #include "tests/bench/process_cpu_win.h"
+#include "port/port.h"
+#include "res/resource.h"
 #include "tests/bench/start_program_win.h"
 #include "tests/support/fake_ui.h"
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,18 +54,30 @@ LRESULT CALLBACK count_heartbeats(HWND window, UINT message, WPARAM wparam, LPAR
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: program_cpu idle|read|status SECONDS [TAB]\n");
+        std::fprintf(stderr, "usage: program_cpu idle|read|status|trend SECONDS [TAB]\n");
         return 2;
     }
     const std::string mode = argv[1];
     const DWORD ms = DWORD(std::atof(argv[2]) * 1000);
-    const std::string tab = mode == "status" ? "3" : argc > 3 ? argv[3] : "";
+    const bool polls = mode == "status" || mode == "trend";
+    const std::string tab = polls ? "3" : argc > 3 ? argv[3] : "";
     const std::string more = tab.empty() ? "" : "[SHOWCMD]\r\nTAB=" + tab + "\r\n";
     if (!start_program(more, fake_message_box)) return 1;  // every message answered with OK
     if (HWND heartbeat = FindWindowExW(status_bar(), nullptr, PROGRESS_CLASSW, nullptr))
         g_progress_proc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(heartbeat, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_heartbeats)));
-    const UINT_PTR tick = SetTimer(nullptr, 0, 1, timer_tick);
+    if (mode == "trend") {
+        const auto wall = std::chrono::system_clock::now().time_since_epoch();
+        fill_hour(program_state().history, tick_count_ms(),
+                  std::chrono::duration_cast<std::chrono::milliseconds>(wall).count());
+        dispatch_command(CMD_TREND);
+        HWND trend = trend_window();
+        if (!trend) return 1;
+        SendDlgItemMessageW(trend, IDC_TREND_SPAN, CB_SETCURSEL, 2, 0);  // 60 minutes
+        SendMessageW(trend, WM_COMMAND, MAKEWPARAM(IDC_TREND_SPAN, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(trend, IDC_TREND_SPAN)));
+    }
+    bench_tick_start();
 
     g_displayed = 0;
     const double cpu_start = process_cpu_seconds();
@@ -73,11 +95,11 @@ int main(int argc, char** argv) {
     }
     const double wall = (GetTickCount() - start) / 1000.0;
     const double cpu = process_cpu_seconds() - cpu_start;
-    KillTimer(nullptr, tick);
+    bench_tick_stop();
     std::printf("%-6s wall %.2f s  CPU %.3f s  %.1f %% of a core", mode.c_str(), wall, cpu,
                 100.0 * cpu / wall);
     if (mode == "read") std::printf("  (%d reads)", transfers);
-    if (mode == "status")
+    if (polls)
         std::printf("  %d updates displayed, %.1f per second", g_displayed, g_displayed / wall);
     std::printf("\n");
     return 0;

@@ -56,4 +56,38 @@ TEST(AddressList, BadPartsAreNamed) {
     }
 }
 
+TEST(AddressList, WrittenBackInShortestFormAndReadAgain) {
+    struct Case {
+        std::vector<uint32_t> addresses;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{7}, "7"},
+        {{1, 2}, "1,2"},  // a range only from three on
+        {{1, 2, 3, 4, 7, 9, 10}, "1-4,7,9,10"},
+        {{5, 6, 7, 1, 2, 3}, "5-7,1-3"},  // the order kept
+        {{0, 1, 2, 254, 255}, "0-2,254,255"},
+        {{9, 8, 7}, "9,8,7"},  // only upward runs
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(address_list_text(c.addresses), c.text);
+        if (c.addresses.empty()) continue;
+        std::string bad;
+        EXPECT_EQ(parse_address_list(address_list_text(c.addresses), bad), c.addresses) << c.text;
+    }
+}
+
+TEST(AddressList, FileOfEachDimmerBesideTheNameGiven) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Anlage.ini", "Anlage-12.ini"},
+        {"Anlage", "Anlage-12.ini"},
+        {"dir.v2/Anlage", "dir.v2/Anlage-12.ini"},  // a dot in a folder is no extension
+        {"dir.v2\\Anlage", "dir.v2\\Anlage-12.ini"},
+        {"a/Anlage.old.ini", "a/Anlage.old-12.ini"},
+        {".ini", ".ini-12.ini"},
+    };
+    for (const auto& [path, file] : cases) EXPECT_EQ(file_for_address(path, 12), file) << path;
+}
+
 }  // namespace

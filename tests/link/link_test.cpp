@@ -306,9 +306,10 @@ TEST(WaitingTransaction, ReopenClosesThePortFirst) {
 }
 
 int g_idle_waits = 0;
-void counting_idle_wait(unsigned max_ms) {
+bool counting_idle_wait(unsigned max_ms) {
     ++g_idle_waits;
     fake_port().now += max_ms;
+    return false;
 }
 
 TEST(WaitingTransaction, WaitsInTheOsBetweenEmptyPasses) {

@@ -39,6 +39,10 @@ struct ScriptedScope {
     int not_ready_replies = 0;  // answer this many block requests with a scope state first
     uint8_t scope_state = 1;    // byte 1 of those scope-state replies
     uint32_t delay = 10;
+    // Instead of delay: each reply complete when the request and the reply
+    // have passed the line at 38400 baud, after a 2 ms turnaround.
+    bool line_paced = false;
+    std::vector<uint32_t> block_arrivals;  // when each block reply is complete
 };
 ScriptedScope g_dimmer;
 
@@ -50,17 +54,24 @@ struct Seen {
 };
 Seen g_seen;
 
+// When the reply to request f with this many payload bytes is complete.
+uint32_t reply_delay(const Frame& f, size_t reply_payload) {
+    if (!g_dimmer.line_paced) return g_dimmer.delay;
+    const size_t request = FRAME_MIN_LENGTH + f.length, reply = FRAME_MIN_LENGTH + reply_payload;
+    return uint32_t((request + reply) * 11 * 1000 / 38400) + 1 + 2;
+}
+
 void respond(const Frame& f) {
     ScriptedScope& d = g_dimmer;
     if (f.code == OPCODE_STATUS) {
-        fake_port_reply(OPCODE_STATUS, Bytes(STATUS_RECORD_SIZE, 0x11), d.delay);
+        fake_port_reply(OPCODE_STATUS, Bytes(STATUS_RECORD_SIZE, 0x11), reply_delay(f, STATUS_RECORD_SIZE));
     } else if (f.code == OPCODE_SCOPE && d.acknowledge) {
         const bool stop = Bytes(f.payload, f.payload + f.length) == Bytes(6, 0);
         if (!stop) fake_port_reply(OPCODE_SCOPE, {1, 2, 3, 4, 5, 6}, d.delay);
     } else if (f.code == OPCODE_SCOPE_REQUEST && f.length == 2) {
         if (d.not_ready_replies > 0) {
             --d.not_ready_replies;
-            fake_port_reply(OPCODE_SCOPE_REQUEST, {0, d.scope_state}, d.delay);
+            fake_port_reply(OPCODE_SCOPE_REQUEST, {0, d.scope_state}, reply_delay(f, 2));
             return;
         }
         if (!d.send_blocks) return;
@@ -74,7 +85,9 @@ void respond(const Frame& f) {
         }
         Bytes payload = {uint8_t(index)};
         payload.insert(payload.end(), d.capture.begin() + long(from), d.capture.begin() + long(to));
-        fake_port_reply(OPCODE_SCOPE_BLOCK, payload, d.delay);
+        const uint32_t delay = reply_delay(f, payload.size());
+        d.block_arrivals.push_back(fake_port().now + delay);
+        fake_port_reply(OPCODE_SCOPE_BLOCK, payload, delay);
     }
 }
 
@@ -103,8 +116,11 @@ void reset_scope_world() {
     ASSERT_EQ(link_open(), LINK_OK);
 }
 
+// A tick every millisecond for ms milliseconds of the fake clock (a step that
+// waits for a reply moves the clock on itself).
 void run_ms(int ms) {
-    for (int i = 0; i < ms; ++i) {
+    const uint32_t end = fake_port().now + uint32_t(ms);
+    while (fake_port().now < end) {
         ++fake_port().now;
         scope_step(g_world.scope, g_world.slots, g_world.drive, &g_page, fake_port().now);
     }
@@ -245,9 +261,11 @@ TEST(ScopeAcquisition, MessenSendsTheStartWithTheNextTick) {
     const std::vector<Request> starts = requests_with(OPCODE_SCOPE);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].time, 1031u);
-    // The periods go on from there: the acknowledgement is looked for 100 ms later.
+    // The periods go on from there: the acknowledgement is looked for 100 ms
+    // later, and block 0 asked for.
     run_ms(100);
-    ASSERT_EQ(requested_blocks(), (std::vector<int>{0}));
+    ASSERT_FALSE(requested_blocks().empty());
+    EXPECT_EQ(requested_blocks()[0], 0);
     EXPECT_EQ(requests_with(OPCODE_SCOPE_REQUEST)[0].time, 1131u);
 }
 
@@ -549,6 +567,65 @@ TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     EXPECT_EQ(hex(status[0].payload), "00 00 00 00 01 00 ff ff");
     EXPECT_LT(status[0].time, g_seen.completed_at);
     EXPECT_EQ(requested_blocks(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+// Timer ticks every period ms for ms milliseconds. A step that waits holds
+// the thread as the program's would; the ticks due meanwhile come after it.
+void run_ticks(uint32_t period, uint32_t ms) {
+    const uint32_t end = fake_port().now + ms;
+    uint32_t next = fake_port().now;
+    while (fake_port().now < end) {
+        next += period;
+        if (fake_port().now < next) fake_port().now = next;
+        scope_step(g_world.scope, g_world.slots, g_world.drive, &g_page, fake_port().now);
+    }
+}
+
+// A wait that ends at once for a window message.
+bool message_waiting(unsigned) {
+    ++fake_port().now;
+    return true;
+}
+
+TEST(ScopeAcquisition, EachReplyTakenWhenItHasArrived) {
+    // A dimmer paced like the line, the program's timer at Wine's and at
+    // Windows' tick: each block is taken when it is complete, and the next
+    // one asked for then, not on the tick after. The step sleeps until a
+    // block can have arrived rather than polling the port all the while.
+    for (uint32_t period : {10u, 16u}) {
+        SCOPED_TRACE(period);
+        reset_scope_world();
+        g_dimmer.line_paced = true;
+        g_dimmer.not_ready_replies = 3;
+        scope_start_measurement(g_world.scope);
+        run_ticks(period, 100);
+        const int waits_before = fake_port().waits;
+        const uint32_t start = fake_port().now;
+        run_ticks(period, 1500);
+        ASSERT_EQ(g_seen.completions, 1);
+        // Asked for as before: block 0 until it came, then each block once, in order.
+        EXPECT_EQ(requested_blocks(), (std::vector<int>{0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        const std::vector<Request> blocks = requests_with(OPCODE_SCOPE_REQUEST);
+        const std::vector<uint32_t>& arrived = g_dimmer.block_arrivals;
+        ASSERT_EQ(arrived.size(), 11u);
+        for (size_t i = 0; i + 1 < arrived.size(); ++i)
+            EXPECT_LE(blocks[4 + i].time - arrived[i], 1u) << "block " << i;
+        EXPECT_LE(g_seen.completed_at - arrived.back(), 1u);
+        // Polling would wait every millisecond.
+        EXPECT_LT(uint32_t(fake_port().waits - waits_before), (g_seen.completed_at - start) / 5);
+    }
+
+    // A window message waiting goes first: the step does not wait, and the
+    // blocks are taken on the ticks.
+    reset_scope_world();
+    g_dimmer.line_paced = true;
+    link_set_idle_wait(message_waiting);
+    scope_start_measurement(g_world.scope);
+    run_ticks(15, 1600);
+    ASSERT_EQ(g_seen.completions, 1);
+    for (const Request& r : requests_with(OPCODE_SCOPE_REQUEST))
+        EXPECT_EQ((r.time - 1000) % 15, 0u) << r.time;
+    link_set_idle_wait(nullptr);
 }
 
 TEST(ScopeAcquisition, NothingHappensWhileThePageIsNotShown) {

@@ -80,4 +80,47 @@ TEST(SimBus, AddressListOptions) {
     }
 }
 
+TEST(SimBus, OneDimmerUnlikeTheOthers) {
+    SimBus bus = bus_of({"--address", "1-5", "--at", "2:silent", "--at", "3:corrupt", "--at", "4:late=80",
+                         "--at=5:version=3.0,2.1,0.0"});
+    EXPECT_TRUE(bus.devices[1].cfg.silent);
+    EXPECT_FALSE(bus.devices[0].cfg.silent);
+
+    struct Case {
+        uint8_t address;
+        size_t frames;  // valid replies on the line
+        bool any_bytes;
+        uint32_t delay_ms;
+        std::vector<uint8_t> versions;
+    };
+    const Case cases[] = {
+        {1, 1, true, 0, {2, 1, 1, 4, 1, 4}},
+        {2, 0, false, 0, {}},
+        {3, 0, true, 0, {}},
+        {4, 1, true, 80, {2, 1, 1, 4, 1, 4}},
+        {5, 1, true, 0, {3, 0, 2, 1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const SimOutput out = feed(bus, request(c.address, OPCODE_VERSION));
+        const auto replies = decode_all(out.wire);
+        ASSERT_EQ(replies.size(), c.frames) << int(c.address);
+        EXPECT_EQ(!out.wire.empty(), c.any_bytes) << int(c.address);
+        EXPECT_EQ(out.delay_ms, c.delay_ms) << int(c.address);
+        if (c.frames == 1) EXPECT_EQ(replies[0].payload, c.versions) << int(c.address);
+    }
+
+    SimArgs args;
+    std::string error;
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--address", "1-3", "--at", "4:silent"},  // nobody there
+                                               {"--at", "1"},
+                                               {"--at", "1:loud"},
+                                               {"--at", "1:late=x"},
+                                               {"--at", "1:version=2"},
+                                               {"--at", "300:silent"}}) {
+        EXPECT_FALSE(parse_sim_args(bad, args, error)) << bad.back();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 }  // namespace

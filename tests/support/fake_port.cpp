@@ -32,11 +32,25 @@ void fake_port_queue(const std::vector<uint8_t>& bytes, uint32_t delay_ms) {
     for (uint8_t b : bytes) g_port.incoming.push_back({g_port.now + delay_ms, b});
 }
 
+namespace {
+
+void queue_reply(uint8_t address, uint8_t sub_address, uint8_t code, const std::vector<uint8_t>& payload,
+                 uint32_t delay_ms) {
+    uint8_t frame[FRAME_MAX_STUFFED];
+    const size_t n = frame_encode(address, sub_address, code, payload.data(), payload.size(), frame);
+    fake_port_queue(std::vector<uint8_t>(frame, frame + n), delay_ms);
+}
+
+}  // namespace
+
 void fake_port_reply(uint8_t code, const std::vector<uint8_t>& payload, uint32_t delay_ms,
                      uint8_t sub_address) {
-    uint8_t frame[FRAME_MAX_STUFFED];
-    const size_t n = frame_encode(1, sub_address, code, payload.data(), payload.size(), frame);
-    fake_port_queue(std::vector<uint8_t>(frame, frame + n), delay_ms);
+    queue_reply(1, sub_address, code, payload, delay_ms);
+}
+
+void fake_port_reply_from(uint8_t address, uint8_t code, const std::vector<uint8_t>& payload,
+                          uint32_t delay_ms) {
+    queue_reply(address, 0, code, payload, delay_ms);
 }
 
 std::vector<uint8_t> fake_port_written() {

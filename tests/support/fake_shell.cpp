@@ -16,6 +16,8 @@ void busy_open(BusyKind kind) {
     g_busy.open = true;
     g_busy.kind = kind;
     g_busy.cancel_flag = false;
+    g_busy.deferred = false;
+    g_busy.stop_asked = false;
     g_busy.queries = 0;
     ++g_busy.opens;
 }
@@ -27,9 +29,18 @@ void busy_set_text(const std::string& text) {
 bool busy_cancelled() {
     if (!g_busy.open) return true;
     ++g_busy.queries;
-    if (g_busy.cancel_after >= 0 && g_busy.queries >= g_busy.cancel_after) g_busy.cancel_flag = true;
+    if (g_busy.cancel_after >= 0 && g_busy.queries >= g_busy.cancel_after) {
+        if (g_busy.deferred)
+            g_busy.stop_asked = true;
+        else
+            g_busy.cancel_flag = true;
+    }
     return g_busy.cancel_flag;
 }
+
+void busy_defer_cancel() { g_busy.deferred = true; }
+
+bool busy_stop_asked() { return !g_busy.open || g_busy.stop_asked; }
 
 void busy_close() {
     if (g_busy.open) ++g_busy.closes;

@@ -60,6 +60,9 @@ void fake_port_queue(const std::vector<uint8_t>& bytes, uint32_t delay_ms = 0);
 // Queue a reply frame to address 1 (sub-address 0 unless given).
 void fake_port_reply(uint8_t code, const std::vector<uint8_t>& payload, uint32_t delay_ms = 0,
                      uint8_t sub_address = 0);
+// The same from the dimmer at another address.
+void fake_port_reply_from(uint8_t address, uint8_t code, const std::vector<uint8_t>& payload,
+                          uint32_t delay_ms = 0);
 // Every written byte, all writes joined.
 std::vector<uint8_t> fake_port_written();
 // The request frames written, decoded (code and payload).
@@ -80,6 +83,8 @@ struct FakeBusy {
     bool cancel_flag = false;
     int queries = 0;        // busy_cancelled calls while open
     int cancel_after = -1;  // >= 0: the query with this number (1-based) and all later cancel
+    bool deferred = false;  // busy_defer_cancel: the "Abbruch" above asks for a stop instead
+    bool stop_asked = false;
     int opens = 0;
     int closes = 0;
 };

@@ -71,9 +71,9 @@ void CALLBACK post_quit(HWND, UINT, UINT_PTR id, DWORD) {
 
 // The program's idle wait, counted.
 int g_idle_waits = 0;
-void counted_wait(unsigned max_ms) {
+bool counted_wait(unsigned max_ms) {
     ++g_idle_waits;
-    wait_for_messages(max_ms);
+    return wait_for_messages(max_ms);
 }
 
 }  // namespace

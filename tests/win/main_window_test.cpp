@@ -256,6 +256,33 @@ TEST_F(ShellTest, TabCommandsAndKeysSendHideThenShow) {
     }
 }
 
+TEST_F(ShellTest, TabSwitchLeavesTheDisplayAreaToTheNewPage) {
+    // The page left is hidden without the tab control beneath being redrawn:
+    // the new page covers the same area and paints all of it. Only the tab
+    // strip is the tab control's to repaint.
+    start();
+    stop_watching();
+    HWND tab = tab_control();
+    RECT area{};
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    for (Page page : {Page::special_functions, Page::status, Page::status, Page::base_settings}) {
+        SCOPED_TRACE(page_title(page));
+        pump();
+        HWND old = current_page();
+        show_page(page);
+        EXPECT_FALSE(old != pages[page_index(page)] && IsWindowVisible(old));
+        HRGN update = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(tab, update, FALSE);
+        EXPECT_FALSE(RectInRegion(update, &area)) << "the tab control redraws its display area";
+        DeleteObject(update);
+        RECT client{}, invalid{};
+        GetClientRect(current_page(), &client);
+        GetUpdateRect(current_page(), &invalid, FALSE);
+        EXPECT_TRUE(EqualRect(&client, &invalid)) << "the new page does not paint all of itself";
+    }
+}
+
 TEST_F(ShellTest, LeavingAPageLetsTheControlBeingEditedStoreItsValueFirst) {
     start();
     HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 40, 80, 20,
@@ -309,7 +336,7 @@ TEST_F(ShellTest, MenusHoldTheGermanTexts) {
     const std::vector<std::pair<int, std::vector<std::string>>> others = {
         {1, {"Dimmerparameter auslesen", "Dimmerparameter schreiben"}},
         {2, {"Grundeinstellung", "Sonderfunktionen", "Userkurve", "Dimmerstatus"}},
-        {3, {"&Hardwareanschluss", "", "&Kommunikationsmonitor"}},
+        {3, {"&Hardwareanschluss", "&Bus durchsuchen…", "", "&Kommunikationsmonitor", "&Verlauf…"}},
         {4, {"&Version PC-Testprogramm", "&Firmware-Version"}},
     };
     for (const auto& [index, texts] : others) {

@@ -2,6 +2,7 @@
 // for scripts that drive the program from outside (benchmarks, screenshots):
 //   kv_post_command main ID         WM_COMMAND ID to the main window
 //   kv_post_command monitor ID      WM_COMMAND ID to the communication monitor
+//   kv_post_command bus ID          a click on button ID of "Bus durchsuchen"
 //   kv_post_command page ID         a click on button ID of the page shown
 //   kv_post_command page ID POS     trackbar ID of the page shown moved to POS
 // Waits up to 10 s for the window to appear. Exit code 0 once posted.
@@ -41,10 +42,15 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[1], "page") == 0) {
             posted = post_to_page(command, argc == 4 ? argv[3] : nullptr);
         } else {
+            const bool bus = std::strcmp(argv[1], "bus") == 0;
             HWND window = std::strcmp(argv[1], "monitor") == 0
                               ? FindWindowW(L"#32770", L"Kommunikationsmonitor")
-                              : FindWindowW(L"Kv310rXPAppClass", nullptr);
-            posted = window && PostMessageW(window, WM_COMMAND, WPARAM(command), 0);
+                          : bus ? FindWindowW(L"#32770", L"Bus durchsuchen")
+                                : FindWindowW(L"Kv310rXPAppClass", nullptr);
+            // A dialog's button only while the dialog takes input (not during a run).
+            if (bus && window && !IsWindowEnabled(window)) window = nullptr;
+            const WPARAM click = bus ? MAKEWPARAM(command, BN_CLICKED) : WPARAM(command);
+            posted = window && PostMessageW(window, WM_COMMAND, click, 0);
         }
         if (posted) return 0;
         Sleep(50);

@@ -7,17 +7,25 @@
 
 #include "base/bytes.h"
 #include "base/file_io.h"
+#include "base/text.h"
 #include "link/link.h"
+#include "measure/status_csv.h"
+#include "measure/status_events.h"
 #include "measure/status_text.h"
+#include "port/port.h"
 #include "port/utf16_win.h"
 #include "res/resource.h"
 #include "win/app_win.h"
+#include "win/plot_draw_win.h"
+#include "win/trend_plot_win.h"
+#include "win/trend_window_win.h"
 
 #include <commctrl.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <utility>
 
@@ -478,6 +486,182 @@ TEST_F(StatusPageTest, FollowsThePortChosenInTheDialogAndSaysWhenNobodyAnswers) 
     EXPECT_EQ(text(IDC_STAT_VERSION_CONTROLLER), "");
     EXPECT_TRUE(run_until([&] { return text(IDC_STAT_DIAGNOSTICS) == no_answer; }, 3000))
         << text(IDC_STAT_DIAGNOSTICS);
+}
+
+// ---- the status over time: "Verlauf", its events and the recording
+
+std::vector<std::string> file_lines(const std::string& path) {
+    std::vector<std::string> lines;
+    const std::string text = read_file(path).value_or("");
+    size_t start = 0;
+    for (size_t at; (at = text.find('\n', start)) != std::string::npos; start = at + 1)
+        lines.push_back(text.substr(start, at - start));
+    EXPECT_EQ(start, text.size()) << path << " ends in a whole line";
+    return lines;
+}
+
+std::vector<std::string> list_lines(HWND list) {
+    std::vector<std::string> lines;
+    const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        wchar_t buffer[512] = {};
+        SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(buffer));
+        lines.push_back(narrow(buffer));
+    }
+    return lines;
+}
+
+// The texts after the clock time of event lines ("12:34:56.789  text").
+std::vector<std::string> event_texts(const std::vector<std::string>& lines) {
+    std::vector<std::string> texts;
+    for (const std::string& line : lines) texts.push_back(line.size() > 14 ? line.substr(14) : line);
+    return texts;
+}
+
+// The topmost row of the quantity's colour in each pixel column right of
+// `from` (-1 where the column has none), from the plot drawn as the window
+// draws it.
+std::vector<int> colour_tops(const TrendView& view, TrendQuantity quantity, int width, int height, int from) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, dib);
+    plot_create_resources();
+    plot_set_mapping(dc);
+    trend_plot_draw(dc, width, height, program_state().history, view);
+    GdiFlush();
+    const COLORREF c = trend_colour(quantity);
+    const uint32_t wanted = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+    std::vector<int> tops(size_t(width), -1);
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int x = from; x < width; ++x)
+        for (int y = 0; y < height; ++y)
+            if ((pixels[size_t(y) * size_t(width) + size_t(x)] & 0xFFFFFF) == wanted) {
+                tops[size_t(x)] = y;
+                break;
+            }
+    SelectObject(dc, old);
+    DeleteObject(dib);
+    DeleteDC(dc);
+    return tops;
+}
+
+// A dimmer whose status changes as a technician would want to find it
+// later: its temperature climbs, a warning comes and goes, dimmer 2
+// vanishes, the line falls silent and returns. The "Verlauf" window follows
+// it all, and the recording started on the way holds every status and
+// event from its start, line by line, while it runs.
+TEST_F(StatusPageTest, TrendEventsAndRecordingFollowTheDimmer) {
+    NEEDS_DIMMER();
+    StatusRecord status = known_status();  // board warnings 0x06, both dimmers present
+    auto show = [&](const StatusRecord& next, const std::string& temperature) {
+        script(next);
+        return run_until([&] { return text(IDC_STAT_TEMPERATURE) == temperature; }, 3000);
+    };
+    start_on_status_page(status);
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+    dispatch_command(CMD_TREND);
+    HWND trend = trend_window();
+    ASSERT_TRUE(trend);
+    EXPECT_TRUE(IsWindowVisible(trend));
+
+    const std::string path = dir.file("aufzeichnung.csv");
+    fake_ui_choose_file(path);
+    dispatch_command(CMD_TREND_RECORD);
+    EXPECT_NE(status_field(3).find("Aufzeichnung läuft"), std::string::npos) << status_field(3);
+    EXPECT_EQ(item_text(trend, IDC_TREND_RECORD), "Aufzeichnung beenden");
+    const size_t kept_before = ring_size(program_state().history.statuses);
+
+    // The ramp, and a page switch on the way: the window stays open.
+    for (int step = 1; step <= 5; ++step) {
+        put_u16le(status.measurement[0].temperature, uint16_t(412 + 50 * step));
+        ASSERT_TRUE(show(status, format_text("%.1f °C", (412 + 50 * step) / 10.0)));
+        run_for(300);
+    }
+    ASSERT_TRUE(select_page(Page::base_settings));
+    EXPECT_TRUE(IsWindowVisible(trend));
+    ASSERT_TRUE(select_page(Page::status));
+    page = page_window(Page::status);
+
+    status.board_warnings = 0x07;
+    ASSERT_TRUE(show(status, "66.2 °C"));
+    run_for(300);
+    status.board_warnings = 0x06;
+    status.measurement[1].present = 0;
+    script(status);
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_TEMPERATURE + 1).empty(); }, 3000));
+    g_port_settings.address = 2;
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER).empty(); }, 3000));
+    g_port_settings.address = 1;
+    ASSERT_TRUE(run_until([&] { return text(IDC_STAT_VERSION_CONTROLLER) == "V2.13"; }, 3000));
+    run_for(300);
+
+    // The events, in the window's list.
+    const std::vector<std::string> expected_events = {
+        "Warnung ein: Board temperature warning", "Warnung aus: Board temperature warning",
+        "Dimmer 2 verschwindet", "Keine Antwort mehr", "Antwort wieder da"};
+    std::vector<std::string> listed = event_texts(list_lines(GetDlgItem(trend, IDC_TREND_EVENTS)));
+    const std::vector<std::string> first = {"Mode: DMX, 8bit, addr 511",
+                                            "Warnung ein: Board temperature error", "Warnung ein: U warning"};
+    ASSERT_GE(listed.size(), first.size());
+    EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 3), first);
+    EXPECT_EQ(std::vector<std::string>(listed.begin() + 3, listed.end()), expected_events);
+
+    // The recording ends; the files hold every line up to then.
+    dispatch_command(CMD_TREND_RECORD);
+    EXPECT_EQ(status_field(3).find("Aufzeichnung"), std::string::npos) << status_field(3);
+    EXPECT_EQ(item_text(trend, IDC_TREND_RECORD), "Aufzeichnen…");
+    const size_t kept = ring_size(program_state().history.statuses) - kept_before;
+    const std::vector<std::string> statuses = file_lines(path);
+    ASSERT_EQ(statuses.size(), kept + 1);  // the header, then each status kept since the start
+    EXPECT_EQ(statuses[0] + "\n", status_csv_header());
+    // Every status of the ramp is in the file, in order, with its time.
+    const std::regex line(R"((\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3});(\d+\.\d{3});.*)");
+    std::vector<std::string> temperatures;
+    double elapsed = 0;
+    for (size_t i = 1; i < statuses.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(statuses[i], m, line)) << statuses[i];
+        EXPECT_GE(std::stod(m[2]), elapsed);
+        elapsed = std::stod(m[2]);
+        for (const char* ramp : {";46.2;", ";51.2;", ";56.2;", ";61.2;", ";66.2;"})
+            if (statuses[i].find(ramp) != std::string::npos &&
+                (temperatures.empty() || temperatures.back() != ramp))
+                temperatures.push_back(ramp);
+    }
+    EXPECT_EQ(temperatures, (std::vector<std::string>{";46.2;", ";51.2;", ";56.2;", ";61.2;", ";66.2;"}));
+    const std::vector<std::string> events = file_lines(events_csv_path(path));
+    ASSERT_EQ(events.size(), expected_events.size() + 1);
+    EXPECT_EQ(events[0], "time;elapsed_s;event");
+    for (size_t i = 0; i < expected_events.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(events[i + 1], m, line)) << events[i + 1];
+        EXPECT_EQ(events[i + 1].substr(events[i + 1].rfind(';') + 1), expected_events[i]);
+    }
+
+    // The plot: the ramp in dimmer 1's temperature colour, rising to the
+    // right (smaller rows) over the last minute; without the quantity chosen,
+    // none of its colour.
+    const TrendView view{{TrendQuantity::temperature1}, TREND_SPANS_MS[0], tick_count_ms()};
+    const std::vector<int> tops = colour_tops(view, TrendQuantity::temperature1, 600, 240, 250);
+    std::vector<int> drawn;
+    for (int y : tops)
+        if (y >= 0) drawn.push_back(y);
+    ASSERT_GE(drawn.size(), 20u);
+    EXPECT_GT(drawn.front(), drawn.back() + 100);  // from the bottom of the range to its top
+    const TrendView other{{TrendQuantity::front_temperature}, TREND_SPANS_MS[0], tick_count_ms()};
+    for (int y : colour_tops(other, TrendQuantity::temperature1, 600, 240, 250)) EXPECT_EQ(y, -1);
+
+    // The value under the mouse, near the right edge of the plot.
+    RECT plot{};
+    GetWindowRect(GetDlgItem(trend, IDC_TREND_PLOT), &plot);
+    POINT at{plot.right - 5, (plot.top + plot.bottom) / 2};
+    ScreenToClient(trend, &at);
+    SendMessageW(trend, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    EXPECT_NE(item_text(trend, IDC_TREND_READOUT).find("Temperatur Dimmer 1: 66.2 °C"), std::string::npos)
+        << item_text(trend, IDC_TREND_READOUT);
 }
 
 }  // namespace
