@@ -299,8 +299,9 @@ int run_acquisition(ScopeSession& session) {
         }
         if (session.state == ScopeState::idle) {
             std::fputc('\n', stderr);
-            // A failing start command has shown its message already.
-            if (before == ScopeState::fetching)
+            // A failing start command, or a port that failed under the
+            // capture (the adapter pulled), has shown its message already.
+            if (before == ScopeState::fetching && !link_port_failed())
                 message_box(nullptr, KV_MB_ERROR, "Keine Messdaten: der Dimmer hat die Messung beendet");
             return 1;
         }

@@ -22,6 +22,8 @@ constexpr const char* LINE_MODE = "38400,n,8,2";
 constexpr int RECEIVE_STEP_BYTES = 128;
 
 PortHandle g_port = PORT_INVALID;
+// The last open failed, or the open port failed since (see link_port_failed).
+bool g_port_failed = false;
 
 // Bytes taken from the port in one read and handed out one at a time. A read
 // is a system call (under Wine a round trip to its server as well), so a
@@ -43,6 +45,16 @@ void set_monitor_texts(const std::string& port_text, const std::string& mode_tex
     g_port_text = port_text;
     g_mode_text = mode_text;
     if (g_monitor_text_hook) g_monitor_text_hook(g_port_text, g_mode_text);
+}
+
+// A read or write found the device gone. The handle stays open on Windows
+// but never works again, and keeping it would keep the name from coming back
+// when the adapter is plugged in again: it is closed at once, so every later
+// send finds the port closed (no system call, no retry loop on a dead handle)
+// and the next open starts afresh.
+void port_failed() {
+    link_close();
+    g_port_failed = true;
 }
 
 void feed_hex(uint8_t b) {
@@ -80,6 +92,7 @@ std::string link_status_message(LinkStatus status) {
 void link_init() {
     if (g_port != PORT_INVALID) port_close(g_port);
     g_port = PORT_INVALID;
+    g_port_failed = false;
     g_read_ahead = {};
     g_port_text.clear();
     g_mode_text.clear();
@@ -89,9 +102,11 @@ void link_init() {
 LinkStatus link_open() {
     if (g_port != PORT_INVALID) return LINK_OK;
     set_monitor_texts(g_port_settings.name, "");
+    g_port_failed = true;
     if (g_port_settings.name[0] == '\0') return LINK_ERR_NO_PORT;
     g_port = port_open(g_port_settings.name);
-    if (g_port == PORT_INVALID) return LINK_ERR_PORT;
+    g_port_failed = g_port == PORT_INVALID;
+    if (g_port_failed) return LINK_ERR_PORT;
     g_read_ahead = {};
     set_monitor_texts(g_port_settings.name, LINE_MODE);
     // The traffic log is an 8-bit file like the settings file: the name goes
@@ -111,11 +126,13 @@ void link_close() {
 }
 
 bool link_port_is_open() { return g_port != PORT_INVALID; }
+bool link_port_failed() { return g_port_failed; }
 
 LinkStatus link_write_bytes(const uint8_t* bytes, size_t count) {
     if (g_port == PORT_INVALID) return LINK_ERR_PORT;
     for (size_t i = 0; i < count; ++i) feed_hex(bytes[i]);
     const int written = port_write(g_port, bytes, count);
+    if (written < 0) port_failed();
     return written >= 0 && size_t(written) == count ? LINK_OK : LINK_ERR_PORT;
 }
 
@@ -125,6 +142,7 @@ std::optional<uint8_t> link_read_byte() {
     if (r.next == r.count) {
         r.next = r.count = 0;
         const int got = port_read(g_port, r.bytes, sizeof r.bytes);
+        if (got < 0) port_failed();
         if (got <= 0) return std::nullopt;
         r.count = size_t(got);
     }

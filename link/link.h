@@ -35,13 +35,20 @@ LinkStatus link_open();
 // Closes the port if it is open. Always succeeds.
 void link_close();
 bool link_port_is_open();
+// True when the last open failed (no port name, or the name did not open),
+// or when the open port failed since: a read or write found its device gone
+// (a USB adapter pulled), which closed the port. False again once the port
+// opens.
+bool link_port_failed();
 
 // LINK_ERR_PORT if the port is closed or the write fails or falls short, else
-// LINK_OK. Each byte goes to the monitor feed as " %02x" first.
+// LINK_OK. Each byte goes to the monitor feed as " %02x" first. A port that
+// has failed is closed.
 LinkStatus link_write_bytes(const uint8_t* bytes, size_t count);
 // One byte, or nothing when the port is closed or no byte is waiting. The
 // port is read for all that is waiting and the bytes handed out one by one;
-// each goes to the monitor feed as " %02x" when it is handed out.
+// each goes to the monitor feed as " %02x" when it is handed out. A port that
+// has failed is closed.
 std::optional<uint8_t> link_read_byte();
 // How many bytes link_read_byte has handed out since program start: a wait
 // that must know whether anything at all came over the line, a frame or not,

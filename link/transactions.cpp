@@ -36,6 +36,9 @@ LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* r
                 return LINK_OK;
             }
         }
+        // The port failed under the request or the read (the adapter was
+        // pulled) and is closed: no reply can come.
+        if (!link_port_is_open()) return LINK_ERR_PORT;
         // Checked after the receive step, so a reply completed in the same
         // pass still counts.
         if (link_timed_out(timeout_ms, start)) return LINK_ERR_COMM;

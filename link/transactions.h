@@ -24,7 +24,8 @@ struct ReplyMatch {
 bool reply_matches(const Frame& frame, const ReplyMatch& match);
 
 // Feeds "\r\nTx", sends the request frame to the configured address, feeds
-// "\r\nRx". A failed write is not reported: it ends in a missing reply.
+// "\r\nRx". A write that falls short is not reported: it ends in a missing
+// reply. A port that has failed is closed (link_write_bytes).
 void send_request(uint8_t code, const uint8_t* payload, size_t length);
 // The same to the given address instead of the configured one.
 void send_request_to(uint8_t address, uint8_t code, const uint8_t* payload, size_t length);
@@ -32,7 +33,9 @@ void send_request_to(uint8_t address, uint8_t code, const uint8_t* payload, size
 // Waits up to timeout_ms for a matching reply. Each pass: cancel query, one
 // receive step, time-out check; a pass that found no byte waits in the OS for
 // at most a millisecond. LINK_OK with *reply set (its payload is valid until
-// the next receive step), LINK_CANCELLED, or LINK_ERR_COMM.
+// the next receive step), LINK_CANCELLED, LINK_ERR_COMM after the time-out,
+// or LINK_ERR_PORT at once when the port is closed (it failed under the
+// request or a read).
 LinkStatus wait_for_reply(const ReplyMatch& match, uint32_t timeout_ms, Frame* reply);
 
 // Opens the port (closing it first when reopen is set, so it starts afresh),

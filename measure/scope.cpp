@@ -96,6 +96,18 @@ void period_step(ScopeSession& s, StatusSlots& slots, TestDrive& drive, WindowRe
     ++s.periods;
     if (s.countdown > 0) --s.countdown;
     if (s.activity > 0) --s.activity;
+    if (link_port_failed() && (s.state == ScopeState::waiting || s.state == ScopeState::fetching)) {
+        // The port did not open or its adapter was pulled: no reply can come,
+        // and the retries would wait for it without end. The acquisition ends
+        // with the link's message, as a failing start command ends it; the
+        // shown capture stays.
+        link_report_error(owner, LINK_ERR_PORT);
+        s.state = ScopeState::idle;
+        s.countdown = RETRY_PERIODS;
+        s.activity = 0;
+        set_progress(s, 0);
+        return;
+    }
     switch (s.state) {
         case ScopeState::start:
             s.state = scope_send_start(owner, scope_start_settings(s.active)) ? ScopeState::waiting

@@ -130,7 +130,9 @@ void scope_save_settings(const ScopeSession& session);
 // One timer tick at time now; does nothing unless the page is active. Every
 // 100 ms a period step runs, then on every tick a tick step. Status replies go
 // to the polled slot, the test drive out with the status requests; a failing
-// start command shows its message owned by owner.
+// start command shows its message owned by owner, and so does a port that
+// fails while a capture is awaited or fetched (link_port_failed), which ends
+// the acquisition.
 //
 // While fetching, a reply that can be complete before the next tick is waited
 // for in the step (link_idle_wait): asleep until its bytes can have arrived,

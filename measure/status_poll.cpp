@@ -24,6 +24,18 @@ StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope
     }
     // The oscilloscope page is shown: it does its own receiving.
     if (!poll.page_active) return result;
+    if (link_port_failed()) {
+        // The port did not open or its adapter was pulled: nothing can answer
+        // until the page is shown again and opens it afresh. The page is
+        // blanked once and says so; nothing is sent or read meanwhile.
+        if (!poll.silent) {
+            poll.silent = true;
+            poll.slots.shown = {};
+            result.fell_silent = true;
+        }
+        poll.awaiting_reply = false;
+        return result;
+    }
     if (ticks_elapsed(poll.last_request_tick, now) >= STATUS_POLL_PERIOD_MS) {
         poll.last_request_tick = now;
         if (poll.unanswered >= STATUS_SILENCE_REQUESTS && !poll.silent) {
@@ -55,8 +67,8 @@ void status_page_activate(StatusPoll& poll, TestDrive& drive) {
     poll.silent = false;
     drive.pending[0] = drive.pending[1] = 0;
     poll.page_active = true;
-    // A port that does not open shows nothing: requests are not sent while it
-    // is closed, and the page stays empty.
+    // A port that does not open (the adapter is out) leaves the page empty
+    // with the port message (status_poll_step); nothing is sent meanwhile.
     (void)link_open();
 }
 
@@ -67,7 +79,10 @@ void status_page_deactivate(StatusPoll& poll) {
 
 StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port) {
     StatusTexts t = status_texts(poll.slots.shown);
-    if (poll.silent) t.diagnostics = no_answer_text(port);
+    // Without a port name the no-answer text says that one must be chosen.
+    if (poll.silent)
+        t.diagnostics = link_port_failed() && port.name[0] != '\0' ? link_status_message(LINK_ERR_PORT)
+                                                                    : no_answer_text(port);
     return t;
 }
 

@@ -49,7 +49,9 @@ constexpr uint32_t STATUS_SILENCE_REQUESTS = 10;
 // as it completes (older ones still waiting are superseded). A reply only
 // ever follows a request, and takes its time on the line: the port is read
 // from STATUS_REPLY_MIN_MS after a request until a reply is shown, not on
-// every tick (each read is a system call).
+// every tick (each read is a system call). While the port has failed (it did
+// not open, or its adapter was pulled) the page is blanked at once and the
+// step does nothing more until the page is shown anew.
 StatusPollResult status_poll_step(StatusPoll& poll, TestDrive& drive, bool scope_page_active, uint32_t now);
 
 // The page becoming active: heartbeat back to 1, pending drive flags cleared,
@@ -71,7 +73,8 @@ bool status_page_fetch(StatusPoll& poll, WindowRef owner);
 void status_page_fetch_drive(StatusPoll& poll, TestDrive& drive, int dimmer, WindowRef owner);
 
 // What the page shows: the shown slot's texts, and while the dimmer is silent
-// the no-answer text for the port settings in the diagnostic block.
+// the no-answer text for the port settings in the diagnostic block, or the
+// link's port message while the port has failed (link_port_failed).
 StatusTexts status_page_texts(const StatusPoll& poll, const PortSettings& port);
 
 // The port settings may have changed while the page is shown (the dialog

@@ -18,11 +18,14 @@ PortHandle port_open(const char* name);
 void port_close(PortHandle port);
 
 // Reads the bytes already waiting, at most max; never blocks. The count read,
-// 0 when nothing is waiting, -1 on an error.
+// 0 when nothing is waiting, -1 when the port has failed: the device behind
+// it is gone (a USB adapter pulled, its cable knocked out) while the handle
+// stays open. A failed port does not recover; the caller closes it and opens
+// the name afresh once the device is back.
 int port_read(PortHandle port, uint8_t* buffer, size_t max);
 
 // Writes count bytes in one go. The count written (fewer when the line did not
-// take them in time), -1 on an error.
+// take them in time), -1 when the port has failed as for port_read.
 int port_write(PortHandle port, const uint8_t* bytes, size_t count);
 
 // Returns when input is waiting or after at most max_ms milliseconds, whichever

@@ -18,6 +18,12 @@ namespace {
 // baud a byte takes under 0.3 ms, so only a stalled line runs into it.
 int write_deadline_ms(size_t count) { return int(5 * count + 5); }
 
+// A hung-up terminal reports POLLHUP (with POLLERR) at once, and keeps doing so.
+bool line_hung_up(int fd) {
+    pollfd p = {fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 int64_t now_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -64,8 +70,13 @@ void port_close(PortHandle port) {
 int port_read(PortHandle port, uint8_t* buffer, size_t max) {
     if (port == PORT_INVALID) return -1;
     const ssize_t n = ::read(int(port), buffer, max);
-    if (n >= 0) return int(n);
-    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+    if (n > 0) return int(n);
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+    // With VMIN and VTIME 0 an empty read returns 0, and so does a terminal
+    // that was hung up: a USB adapter pulled, or a pseudo-terminal whose
+    // other side closed. Only poll tells them apart; a hung-up terminal never
+    // delivers again, so it counts as failed.
+    return line_hung_up(int(port)) ? -1 : 0;
 }
 
 int port_write(PortHandle port, const uint8_t* bytes, size_t count) {
@@ -93,9 +104,10 @@ void port_wait_readable(PortHandle port, unsigned max_ms) {
         return;
     }
     pollfd p = {int(port), POLLIN, 0};
-    if (::poll(&p, 1, int(max_ms)) > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) {
+    if (::poll(&p, 1, int(max_ms)) > 0 && (p.revents & (POLLHUP | POLLERR))) {
         // The other side hung up: poll would report this at once on every
-        // call, so wait the full time instead of spinning.
+        // call (Linux with POLLIN as well, though a read finds nothing), so
+        // wait the full time instead of spinning.
         std::this_thread::sleep_for(std::chrono::milliseconds(max_ms));
     }
 }

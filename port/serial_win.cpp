@@ -13,6 +13,15 @@ namespace {
 
 HANDLE to_handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
+// On a working port ClearCommError succeeds (and clears a pending line
+// error). Once the device behind the handle is gone it fails: on Windows with
+// the driver's error, under Wine on a pseudo-terminal whose other end closed
+// with ERROR_NOT_READY.
+bool device_gone(PortHandle port) {
+    DWORD errors = 0;
+    return !ClearCommError(to_handle(port), &errors, nullptr);
+}
+
 }  // namespace
 
 PortHandle port_open(const char* name) {
@@ -75,18 +84,26 @@ void port_close(PortHandle port) {
 int port_read(PortHandle port, uint8_t* buffer, size_t max) {
     if (port == PORT_INVALID) return -1;
     DWORD got = 0;
-    if (!ReadFile(to_handle(port), buffer, DWORD(max), &got, nullptr)) {
-        DWORD errors = 0;
-        ClearCommError(to_handle(port), &errors, nullptr);  // clears a line error
-        return -1;
-    }
-    return int(got);
+    const bool read = ReadFile(to_handle(port), buffer, DWORD(max), &got, nullptr);
+    if (read && got > 0) return int(got);
+    // A read that failed or found nothing: a line error, nothing waiting, or
+    // the device gone. Windows fails the read of a vanished USB adapter
+    // (ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND, ERROR_GEN_FAILURE,
+    // ERROR_DEVICE_NOT_CONNECTED or ERROR_OPERATION_ABORTED, by driver);
+    // Wine reads a pseudo-terminal whose other end closed as empty, with
+    // success. Only the device check tells them apart.
+    return device_gone(port) ? -1 : 0;
 }
 
 int port_write(PortHandle port, const uint8_t* bytes, size_t count) {
     if (port == PORT_INVALID) return -1;
     DWORD written = 0;
-    if (!WriteFile(to_handle(port), bytes, DWORD(count), &written, nullptr)) return -1;
+    if (!WriteFile(to_handle(port), bytes, DWORD(count), &written, nullptr)) {
+        // Windows and Wine alike fail the write once the device is gone (Wine
+        // with ERROR_NOT_READY on a pseudo-terminal); a line error only
+        // loses what was not written.
+        return device_gone(port) ? -1 : int(written);
+    }
     // Wine on a pseudo-terminal reports success with 0 bytes written although
     // the bytes go out. A real port with flow control off cannot stall, so a
     // successful write that reports nothing is taken as complete; a missing

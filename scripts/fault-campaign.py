@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fault campaign: every device operation against a virtual dimmer (kv310r-sim,
 line paced at 38400 baud) with each of its faults, in kv310r-cli and, for
-reading and writing the parameter set, in the Windows program under Wine.
+reading and writing the parameter set, the status page and a capture on the
+oscilloscope page, in the Windows program under Wine.
 
 Prints a Markdown table: for each fault and operation the outcome (completed
 with the right result, or the message the program gave), the seconds until
@@ -26,6 +27,8 @@ SIM = tree("native", "sim/kv310r-sim")
 CLI = tree("native", "cli/kv310r-cli")
 FAULT_CELL = tree("win", "tests/bench/fault_cell.exe")
 LINK_ERROR = "Kommunikation mit KV-310-R ist fehlerhaft"
+PORT_ERROR = "Kommunikationsport ist nicht geeignet"
+NO_ANSWER = "Keine Antwort von Adresse 1 an COM5"
 
 # The program's own waits: 500 ms drain before a parameter transfer or a
 # status fetch, 1 s for a version or status reply, 5 s for each reset or
@@ -41,7 +44,22 @@ OPERATIONS = [
     ("scope capture", 10.0, 2),
 ]
 SCOPE_SILENCE_S = 10.0  # the scope capture retries; it gives up 10 s after the last reply
-WINE_OPERATIONS = ["read", "write"]
+# The Windows program: the parameter transfers, and its two measuring pages.
+# The status page has an outcome once a status fills it or it shows why not
+# (nobody answered ten requests, a second; or the port failed). The
+# oscilloscope page asks again without end while the dimmer does not answer
+# (the technician sees the progress stay at 0 and stops it): a capture that
+# neither completes nor ends in a message within 20 s is "retrying".
+WINE_OPERATIONS = [
+    ("read", 0.5 + 8 * 5.0, 3),
+    ("write", 0.5 + 9 * 5.0, 3),
+    ("status page", 0.1 + 1.0 + 0.4, 0),
+    ("scope page", 20.0, 2),
+]
+WINE_COMMANDS = {"read": "read", "write": "write", "status page": "status", "scope page": "scope"}
+WINE_SUCCESS = {"read": "Dimmerparameter wurden zum PC übertragen",
+                "write": "PC-Parameter wurden im Dimmer abgespeichert",
+                "status page": "shown", "scope page": "complete"}
 SLACK_S = 1.0  # process start and scheduling on a loaded machine
 
 FAULTS = [
@@ -181,7 +199,7 @@ def wine_cell(operation, bound, sim_args, work, baseline):
     command = [os.path.join(ROOT, "scripts/with-sim-com.sh"), SIM, "COM5", "--pace", "--seed", "1", "--save", store,
                *sim_args,
                "--", os.path.join(ROOT, "scripts/wine-gui-run.sh"), FAULT_CELL,
-               "read" if operation == "read" else "write", windows_folder]
+               WINE_COMMANDS[operation], windows_folder]
     try:
         done = subprocess.run(command, capture_output=True, text=True, env=wine_environment("gui"),
                               timeout=2 * bound + 60)
@@ -192,9 +210,7 @@ def wine_cell(operation, bound, sim_args, work, baseline):
         return Cell(f"no result (status {done.returncode})", 0, bound, "", "crash")
     message, seconds, record, files = lines[-1].split("\t")
     seconds = float(seconds)
-    success = {"read": "Dimmerparameter wurden zum PC übertragen",
-               "write": "PC-Parameter wurden im Dimmer abgespeichert"}[operation]
-    completed = message == success
+    completed = message == WINE_SUCCESS[operation]
     fault_found = ""
     if seconds > bound + SLACK_S:
         fault_found = f"longer than the {bound:.1f} s of time-outs"
@@ -205,10 +221,12 @@ def wine_cell(operation, bound, sim_args, work, baseline):
     if completed:
         # A read replaces the record with the dimmer's set; a write leaves the
         # dimmer holding what the fault-free write left there.
-        right = record == "changed" if operation == "read" else read_bytes(store) == baseline.get("write")
+        right = {"read": record == "changed", "write": read_bytes(store) == baseline.get("write")}.get(operation, True)
         if not right:
             fault_found = "completed with a wrong result"
         return Cell("completed", seconds, bound, "", fault_found)
+    if message == "retrying":
+        message = "retrying, no message"
     return Cell(message, seconds, bound, f"record {record}, files {files}", fault_found)
 
 
@@ -223,7 +241,7 @@ def main():
     build(wine)
     columns = [(op, bound, vanish, "kv310r-cli") for op, bound, vanish in OPERATIONS]
     if wine:
-        columns += [(op, bound, vanish, "kv310r.exe") for op, bound, vanish in OPERATIONS if op in WINE_OPERATIONS]
+        columns += [(op, bound, vanish, "kv310r.exe") for op, bound, vanish in WINE_OPERATIONS]
     faults_found = []
     rows = []
     with tempfile.TemporaryDirectory() as work:
@@ -250,13 +268,16 @@ def main():
     print("| fault | " + " | ".join(header) + " |")
     print("|---" * (len(header) + 1) + "|")
     for fault_name, cells in rows:
-        texts = [c.text().replace(LINK_ERROR, "E") for c in cells]
+        texts = [c.text().replace(LINK_ERROR, "E").replace(PORT_ERROR, "P").replace(NO_ANSWER, "N") for c in cells]
         print(f"| {fault_name} | " + " | ".join(texts) + " |")
     print()
-    print(f'E: "{LINK_ERROR}". Time-outs allow: '
+    print(f'E: "{LINK_ERROR}". P: "{PORT_ERROR}". N (the status page, no box): "{NO_ANSWER}". Time-outs allow: '
           + ", ".join(f"{op} {bound:.1f} s" for op, bound, _ in OPERATIONS if op != "scope capture")
-          + f", scope capture {SCOPE_SILENCE_S:.0f} s after the dimmer's last reply. The dimmer vanishes after "
-          + ", ".join(f"{op} {vanish}" for op, _, vanish in OPERATIONS) + " answered frames.")
+          + f", scope capture {SCOPE_SILENCE_S:.0f} s after the dimmer's last reply"
+          + (", status page (kv310r.exe) 1.5 s" if wine else "")
+          + ". The dimmer vanishes (its line closed, as when the adapter is pulled) after "
+          + ", ".join(f"{op} {vanish}" for op, _, vanish in OPERATIONS)
+          + (", status page 0, scope page 2" if wine else "") + " answered frames.")
     with open("/proc/loadavg") as f:
         print(f"Load average at the end: {' '.join(f.read().split()[:3])} ({os.cpu_count()} cores).")
     if faults_found:

@@ -96,6 +96,24 @@ Clock::time_point send_due(Pty& pty, Line& line, bool pace) {
     return Clock::time_point::max();
 }
 
+// A new terminal, linked under the --link name, its path printed as a line
+// of its own (the first line at start, a further one at each replug).
+bool plug_in(Pty& pty, const SimArgs& args, std::string& error) {
+    if (!pty_open(pty, error)) return false;
+    if (!args.link_path.empty() && !make_symlink(args.link_path, pty.slave_path, error)) return false;
+    std::printf("%s\n", pty.slave_path.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// The adapter pulled: the terminal closes, so a client's reads and writes
+// fail from now on, and the name goes, so opening it fails until it is back.
+void unplug(Pty& pty, Line& line, const SimArgs& args) {
+    if (!args.link_path.empty()) remove_symlink_to(args.link_path, pty.slave_path);
+    pty_close(pty);
+    line = Line{};
+}
+
 int run(const SimArgs& args) {
     // Signals are blocked except inside ppoll, so a stop request cannot slip
     // in between the check and the wait.
@@ -123,12 +141,6 @@ int run(const SimArgs& args) {
         }
     }
 
-    Pty pty;
-    std::string error;
-    if (!pty_open(pty, error)) {
-        std::fprintf(stderr, "kv310r-sim: %s\n", error.c_str());
-        return 1;
-    }
     if (!args.log_path.empty()) {
         g_log = std::fopen(args.log_path.c_str(), "w");
         if (!g_log) {
@@ -137,12 +149,12 @@ int run(const SimArgs& args) {
             return 1;
         }
     }
-    if (!args.link_path.empty() && !make_symlink(args.link_path, pty.slave_path, error)) {
+    Pty pty;
+    std::string error;
+    if (!plug_in(pty, args, error)) {
         std::fprintf(stderr, "kv310r-sim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%s\n", pty.slave_path.c_str());
-    std::fflush(stdout);
 
     const Clock::time_point started = Clock::now();
     const Clock::time_point deadline = args.exit_after_s > 0
@@ -154,10 +166,43 @@ int run(const SimArgs& args) {
     Line line;
     uint8_t buf[4096];
 
+    // While the line is unplugged: when it comes back by itself (after a
+    // vanish with --replug-after), else max() (it waits for the switch file).
+    bool plugged = true;
+    Clock::time_point replug_at = Clock::time_point::max();
+
     while (!g_stop) {
-        Clock::time_point next = std::min(send_due(pty, line, args.pace), deadline);
         Clock::time_point now = Clock::now();
         if (now >= deadline) break;
+        if (!args.unplug_switch_path.empty()) {
+            const bool pulled = access(args.unplug_switch_path.c_str(), F_OK) == 0;
+            if (pulled && plugged) {
+                unplug(pty, line, args);
+                plugged = false;
+                write_log({"UNPLUGGED"});
+            } else if (!pulled && !plugged && replug_at == Clock::time_point::max()) {
+                replug_at = now;
+            }
+        }
+        if (!plugged) {
+            if (now >= replug_at) {
+                if (!plug_in(pty, args, error)) {
+                    std::fprintf(stderr, "kv310r-sim: %s\n", error.c_str());
+                    return 1;
+                }
+                plugged = true;
+                replug_at = Clock::time_point::max();
+                write_log({"PLUGGED"});
+                continue;
+            }
+            // Nothing to serve: look at the switch and the clock again soon.
+            const nanoseconds wait = std::min<nanoseconds>(replug_at - now, std::chrono::milliseconds(50));
+            timespec ts{time_t(wait.count() / 1'000'000'000), long(wait.count() % 1'000'000'000)};
+            ppoll(nullptr, 0, &ts, &during_wait);
+            continue;
+        }
+        Clock::time_point next = std::min(send_due(pty, line, args.pace), deadline);
+        now = Clock::now();
         // Wake at least every 200 ms; a byte due sooner shortens the wait.
         nanoseconds wait = std::min<nanoseconds>(next - now, std::chrono::milliseconds(200));
         timespec ts{time_t(wait.count() / 1'000'000'000), long(wait.count() % 1'000'000'000)};
@@ -193,14 +238,23 @@ int run(const SimArgs& args) {
         if (!out.wire.empty())
             line.queue.push_back(
                 {out.wire, 0, line.rx_free + turnaround + std::chrono::milliseconds(out.delay_ms)});
-        // Unplugged: the terminal closes below (on a bus, the whole line goes).
+        // Vanished: the terminal closes (on a bus, the whole line goes), for
+        // good or until it is plugged in again.
         if (std::any_of(bus.devices.begin(), bus.devices.end(),
-                        [](const SimDevice& d) { return d.vanished; }))
-            break;
+                        [](const SimDevice& d) { return d.vanished; })) {
+            if (args.replug_after_ms < 0) break;
+            unplug(pty, line, args);
+            plugged = false;
+            replug_at = Clock::now() + std::chrono::milliseconds(args.replug_after_ms);
+            // Back on the line it answers again, and vanishes no more.
+            for (SimDevice& dev : bus.devices) {
+                dev.vanished = false;
+                dev.cfg.vanish_after = -1;
+            }
+        }
     }
 
-    if (!args.link_path.empty()) remove_symlink_to(args.link_path, pty.slave_path);
-    pty_close(pty);
+    if (plugged) unplug(pty, line, args);
     if (g_log) std::fclose(g_log);
     if (!args.save_path.empty() && !save_store(args.save_path, bus.devices.front().store)) {
         std::fprintf(stderr, "kv310r-sim: cannot write parameter file %s\n", args.save_path.c_str());

@@ -201,6 +201,9 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
         } else if (name == "--vanish-after") {
             ok = parse_uint(value, 1ull << 62, n);
             a.device.vanish_after = int64_t(n);
+        } else if (name == "--replug-after") {
+            ok = parse_uint(value, 600000, n);
+            a.replug_after_ms = int(n);
         } else if (name == "--noise-between") {
             ok = parse_uint(value, 4096, n);
             a.device.noise_between = uint32_t(n);
@@ -215,6 +218,7 @@ bool parse_sim_args(const std::vector<std::string>& args, SimArgs& out, std::str
                                        : name == "--save"         ? &a.save_path
                                        : name == "--status-file"  ? &a.status_path
                                        : name == "--faults-while" ? &a.fault_switch_path
+                                       : name == "--unplug-while" ? &a.unplug_switch_path
                                                                   : nullptr) {
             ok = !value.empty();
             *path = value;
@@ -307,6 +311,12 @@ const char* sim_usage() {
            "  --stop-after N      answer only the first N frames addressed to this dimmer\n"
            "  --vanish-after N    answer N frames addressed to this dimmer; at the next one\n"
            "                      it vanishes: the terminal closes and the simulator exits\n"
+           "  --replug-after MS   a vanished dimmer comes back after MS milliseconds on a new\n"
+           "                      terminal under the same --link name, and answers again\n"
+           "  --unplug-while FILE the line is unplugged while FILE exists, as when a USB\n"
+           "                      adapter is pulled: the terminal closes and the --link\n"
+           "                      name goes; once FILE is gone a new terminal comes under\n"
+           "                      that name (checked at least every 200 ms)\n"
            "  --noise-between N   N random bytes on the line before each reply\n"
            "  --faults-while FILE the faults above apply only while FILE exists (a test\n"
            "                      turns the line bad and clean again by making and\n"

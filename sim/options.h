@@ -16,6 +16,8 @@ struct SimArgs {
     std::string save_path;           // parameter file the store is saved to at exit
     std::string status_path;         // scripted status record, read whenever a request arrives
     std::string fault_switch_path;   // the line faults apply only while this file exists
+    std::string unplug_switch_path;  // the line is unplugged while this file exists
+    int replug_after_ms = -1;        // after vanishing, the line comes back after this long (-1: exit)
     double exit_after_s = 0;         // 0: serve until killed
     bool pace = false;               // send at the line rate of 38400 baud, 11 bits a byte
     int turnaround_ms = -1;          // -1: 0 without pacing, 2 with

@@ -240,6 +240,18 @@ TEST(CliScope, SilenceAndCancel) {
     EXPECT_FALSE(std::filesystem::exists(csv_path));
 }
 
+TEST(CliScope, APulledAdapterEndsTheCaptureWithThePortMessageAlone) {
+    // The line closes after the start and two blocks were answered.
+    Dimmer vanishing({"--vanish-after", "3"});
+    ASSERT_FALSE(vanishing.pty.empty());
+    const std::string csv_path = vanishing.dir.file("capture.csv");
+    const CliResult r = run_cli(with({"scope", "-o", csv_path}, vanishing.port()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Kommunikationsport ist nicht geeignet\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Keine Messdaten"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(csv_path));
+}
+
 TEST(CliScope, BadOptions) {
     struct Case {
         std::vector<std::string> args;

@@ -176,6 +176,30 @@ TEST(WriteParameterSet, StopsAtTheFirstMissingEcho) {
     EXPECT_EQ(fake_port().now - requests.back().time, 5001u);
 }
 
+TEST(ParameterTransfer, APulledAdapterEndsItAtOnceWithThePortMessage) {
+    // The adapter goes while block 3's reply is awaited: the transfer ends
+    // with one port message at that moment, not after the 5 s time-out; the
+    // record stays as it was and the busy window goes.
+    for (const bool reading : {true, false}) {
+        reset_link_world();
+        g_dimmer = ParameterDimmer{};
+        g_dimmer.silent_from_block = 3;
+        fake_port().responder = [](const Frame& request) {
+            parameter_responder(request);
+            if (request.length > 0 && request.payload[0] == 3) fake_port().gone_from = fake_port().now + 10;
+        };
+        const ParameterRecord before = sample_record();
+        ParameterRecord record = before;
+        EXPECT_FALSE(reading ? read_parameter_set(&g_owner, record) : write_parameter_set(&g_owner, record));
+        expect_one_message(KV_MB_ERROR, "Kommunikationsport ist nicht geeignet");
+        EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
+        EXPECT_EQ(fake_port().now - fake_port_requests().back().time, 10u) << reading;
+        EXPECT_EQ(fake_port().calls_while_gone, 1) << reading;
+        EXPECT_FALSE(link_port_is_open());
+        EXPECT_EQ(busy_window(), nullptr);
+    }
+}
+
 TEST(WriteParameterSet, EchoMustCarryStatusOneAndTheIndex) {
     reset_link_world();
     fake_port().responder = [](const Frame& request) {

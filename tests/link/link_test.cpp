@@ -385,6 +385,48 @@ TEST(SendOnlyAndPoll, NeitherWaits) {
     EXPECT_EQ(fake_busy().queries, 0);
 }
 
+TEST(PortFailure, APulledAdapterEndsTheWaitAtOnceAndClosesThePort) {
+    // The adapter goes before the request is written, or while the reply is
+    // awaited. Either way the first failing call ends the transaction with the
+    // port error, long before the time-out, and closes the port: nothing
+    // touches the dead handle again.
+    struct Case {
+        const char* name;
+        uint32_t gone_from;
+    };
+    for (const Case c : {Case{"before the request", 0}, Case{"during the wait", 300}}) {
+        reset_link_world();
+        busy_open(BusyKind::connection);
+        ASSERT_EQ(link_open(), LINK_OK) << c.name;
+        fake_port().gone_from = c.gone_from;
+        Frame reply;
+        EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_PORT)
+            << c.name;
+        EXPECT_EQ(fake_port().now, c.gone_from) << c.name;
+        EXPECT_EQ(fake_port().calls_while_gone, 1) << c.name;
+        EXPECT_FALSE(link_port_is_open()) << c.name;
+        EXPECT_TRUE(link_port_failed()) << c.name;
+        EXPECT_EQ(link_monitor_mode_text(), "") << c.name;
+
+        // Later sends and reads find the port closed: no call on the handle.
+        EXPECT_EQ(send_only_transaction(OPCODE_STATUS, nullptr, 0), LINK_ERR_PORT) << c.name;
+        EXPECT_EQ(poll_reply(&reply), LINK_ERR_COMM) << c.name;
+        EXPECT_EQ(fake_port().calls_while_gone, 1) << c.name;
+
+        // The name is gone with the adapter; plugged in again, the next
+        // transaction opens it afresh and works.
+        EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_ERR_PORT)
+            << c.name;
+        EXPECT_TRUE(link_port_failed()) << c.name;
+        fake_port().gone_from.reset();
+        fake_port_reply(OPCODE_VERSION, {1, 2}, 5);
+        EXPECT_EQ(waiting_transaction(false, OPCODE_VERSION, nullptr, 0, VERSION, 1000, &reply), LINK_OK)
+            << c.name;
+        EXPECT_FALSE(link_port_failed()) << c.name;
+        EXPECT_EQ(fake_port().open_count, 3) << c.name;
+    }
+}
+
 TEST(OperationFailed, ErrorsAndCancellation) {
     int owner = 0;
     reset_link_world();

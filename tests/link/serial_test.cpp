@@ -105,6 +105,31 @@ TEST(SerialPosix, PseudoTerminalCarriesRawBytesAt38400_8N2) {
     EXPECT_EQ(port_open("/dev/null"), PORT_INVALID);  // not a terminal
 }
 
+TEST(SerialPosix, AHungUpLineFailsReadsAndWrites) {
+    // The other side closes, as when a USB adapter is pulled: an empty read
+    // and a hung-up line both return nothing from read(), but only the
+    // hung-up one is a failure, and it stays one.
+    Pty pty;
+    ASSERT_FALSE(pty.slave_name.empty());
+    const PortHandle port = port_open(pty.slave_name.c_str());
+    ASSERT_NE(port, PORT_INVALID);
+    uint8_t buffer[64];
+    const uint8_t request[] = {0x7f, 0x01, 0x08, 0xf7, 0x7f};
+    EXPECT_EQ(port_read(port, buffer, sizeof buffer), 0);
+    EXPECT_EQ(port_write(port, request, sizeof request), 5);
+
+    close(pty.master);
+    pty.master = -1;
+    EXPECT_EQ(port_read(port, buffer, sizeof buffer), -1);
+    EXPECT_EQ(port_read(port, buffer, sizeof buffer), -1);
+    EXPECT_EQ(port_write(port, request, sizeof request), -1);
+    // Waiting on it does not return at once over and over.
+    const uint32_t before = tick_count_ms();
+    port_wait_readable(port, 20);
+    EXPECT_GE(tick_count_ms() - before, 15u);
+    port_close(port);
+}
+
 TEST(SerialPosix, ConnectionTestAgainstADimmerOnThePty) {
     Pty pty;
     ASSERT_FALSE(pty.slave_name.empty());

@@ -473,6 +473,63 @@ TEST(ScopeAcquisition, FailingStartShowsTheMessageAndGoesIdle) {
     EXPECT_EQ(fake_port().writes.size(), 0u);
 }
 
+TEST(ScopeAcquisition, APulledAdapterEndsItWithOneMessage) {
+    // Pulled while the start is awaited, while blocks come in, or between two
+    // captures of a continuous measurement: one message, the acquisition
+    // ends, the capture shown before stays, and the port is left alone from
+    // then on (no retries, no reopening) however long the page stays shown.
+    struct Case {
+        const char* name;
+        uint32_t kind;
+        int pulled_after_ms;  // after the start of the second capture
+        ScopeState pulled_in;
+    };
+    const Case cases[] = {
+        {"awaiting the start", SCOPE_KIND_SINGLE, 150, ScopeState::waiting},
+        {"fetching blocks", SCOPE_KIND_SINGLE, 230, ScopeState::fetching},
+        {"before the next continuous capture", SCOPE_KIND_CONTINUOUS, 0, ScopeState::start},
+    };
+    for (const Case& c : cases) {
+        reset_scope_world();
+        g_world.scope.edited.kind = c.kind;
+        scope_start_measurement(g_world.scope);
+        run_ms(1500);
+        ASSERT_GE(g_seen.completions, 1) << c.name;
+        const ScopeCapture shown = g_world.scope.shown_capture;
+        if (c.kind == SCOPE_KIND_SINGLE) scope_start_measurement(g_world.scope);
+        run_ms(c.pulled_after_ms);
+        EXPECT_EQ(int(g_world.scope.state), int(c.pulled_in)) << c.name;
+        fake_port().gone_from = fake_port().now;
+        const int opens = fake_port().open_count;
+        const int completions = g_seen.completions;
+        run_ms(5000);
+
+        EXPECT_EQ(g_world.scope.state, ScopeState::idle) << c.name;
+        ASSERT_EQ(fake_ui().messages.size(), 1u) << c.name;
+        EXPECT_EQ(fake_ui().messages[0].owner, &g_page);
+        EXPECT_EQ(fake_ui().messages[0].text, "Kommunikationsport ist nicht geeignet");
+        EXPECT_EQ(g_seen.completions, completions) << c.name;
+        EXPECT_EQ(std::memcmp(&g_world.scope.shown_capture, &shown, sizeof shown), 0) << c.name;
+        EXPECT_EQ(g_seen.progress.back(), 0u) << c.name;
+        EXPECT_LE(fake_port().calls_while_gone, 1) << c.name;
+        EXPECT_LE(fake_port().open_count - opens, 1) << c.name;
+        EXPECT_FALSE(link_port_is_open()) << c.name;
+
+        // Plugged in again and the page shown anew: the port opens and
+        // "Messen" captures again.
+        fake_port().gone_from.reset();
+        g_world.scope.page_active = false;
+        link_close();
+        g_world.scope.page_active = true;
+        ASSERT_EQ(link_open(), LINK_OK);
+        g_world.scope.edited.kind = SCOPE_KIND_SINGLE;
+        scope_start_measurement(g_world.scope);
+        run_ms(1500);
+        EXPECT_EQ(g_seen.completions, completions + 1) << c.name;
+        EXPECT_EQ(fake_ui().messages.size(), 1u) << c.name;
+    }
+}
+
 TEST(ScopeAcquisition, TestDriveGoesOutWithTheStatusRequests) {
     // Waiting for the acknowledgement: a pending drive goes out on odd periods.
     reset_scope_world();

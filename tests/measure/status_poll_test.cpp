@@ -260,6 +260,56 @@ TEST(StatusPollStep, ASilentDimmerBlanksThePageAndSaysSoUntilItAnswersAgain) {
     EXPECT_EQ(page_diagnostics(), status_diagnostics(g_world.poll.slots.shown.status));
 }
 
+TEST(StatusPollStep, APulledAdapterBlanksThePageOnceAndItResumesWhenShownAgain) {
+    reset_poll_world();
+    status_page_activate(g_world.poll, g_world.drive);
+    int replies = 0;
+    fake_port().responder = [&](const Frame& f) {
+        if (f.code == OPCODE_STATUS) fake_port_reply(OPCODE_STATUS, status_payload(uint8_t(++replies)), 20);
+    };
+    EXPECT_EQ(run_ms(500).shown, 5);
+
+    // Pulled: the first failing call blanks the page at once, and it says
+    // the port is not usable; then nothing touches the port, however long
+    // the page stays shown.
+    fake_port().gone_from = fake_port().now;
+    Seen seen = run_ms(150);
+    EXPECT_EQ(seen.fell_silent, 1);
+    EXPECT_EQ(seen.shown, 0);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 0u);
+    EXPECT_EQ(page_diagnostics(), "Kommunikationsport ist nicht geeignet");
+    seen = run_ms(3000);
+    EXPECT_EQ(seen.fell_silent + seen.shown, 0);
+    EXPECT_EQ(fake_port().calls_while_gone, 1);
+    EXPECT_FALSE(link_port_is_open());
+    EXPECT_TRUE(fake_ui().messages.empty());
+
+    // Shown again while the adapter is still out: the port does not open,
+    // and the page says so at once.
+    status_page_deactivate(g_world.poll);
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_EQ(run_ms(100).fell_silent, 1);
+    EXPECT_EQ(page_diagnostics(), "Kommunikationsport ist nicht geeignet");
+
+    // Plugged in again: the next activation opens the port afresh and the
+    // page fills.
+    fake_port().gone_from.reset();
+    status_page_deactivate(g_world.poll);
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_TRUE(link_port_is_open());
+    EXPECT_EQ(run_ms(500).shown, 5);
+    EXPECT_EQ(g_world.poll.slots.shown.valid, 1u);
+    EXPECT_EQ(page_diagnostics(), status_diagnostics(g_world.poll.slots.shown.status));
+    EXPECT_EQ(fake_port().calls_while_gone, 1);
+
+    // Without a port name the page says at once that one must be chosen.
+    status_page_deactivate(g_world.poll);
+    set_port_name(g_port_settings, "");
+    status_page_activate(g_world.poll, g_world.drive);
+    EXPECT_EQ(run_ms(100).fell_silent, 1);
+    EXPECT_EQ(page_diagnostics(), "Kommunikationsport muss ausgewählt werden");
+}
+
 // The dialog "Hardwareanschluss" changed the port settings while the page is
 // shown, and closed the port when it ended.
 TEST(StatusPollStep, FollowsNewPortSettingsAtOnce) {

@@ -28,6 +28,7 @@ TEST(SimOptions, DefaultsAnswerAddressOneUnderRs485Control) {
     EXPECT_EQ(a.turnaround_ms, -1);
     EXPECT_EQ(a.exit_after_s, 0);
     EXPECT_EQ(a.device.stop_after, -1);
+    EXPECT_EQ(a.replug_after_ms, -1);
     EXPECT_FALSE(a.device.silent);
 }
 
@@ -74,7 +75,11 @@ TEST(SimOptions, ValuesAndFlags) {
                           "status.bin",
 
                           "--faults-while",
-                          "bad-line"});
+                          "bad-line",
+                          "--unplug-while",
+                          "pulled",
+                          "--replug-after",
+                          "700"});
     EXPECT_EQ(a.device.address, 128);
     // The DIP switches follow the address: 128 is switch 2, bit 0.
     EXPECT_EQ(dip(a), (std::vector<uint8_t>{0x4, 0x0, 0x1, 0x0}));
@@ -103,6 +108,8 @@ TEST(SimOptions, ValuesAndFlags) {
     EXPECT_EQ(a.save_path, "out.ini");
     EXPECT_EQ(a.status_path, "status.bin");
     EXPECT_EQ(a.fault_switch_path, "bad-line");
+    EXPECT_EQ(a.unplug_switch_path, "pulled");
+    EXPECT_EQ(a.replug_after_ms, 700);
 
     // Explicit DIP switches win over the address; the controller version alone
     // leaves the dimmer versions at 0.0.
@@ -119,7 +126,7 @@ TEST(SimOptions, RejectsBadInput) {
         {"--dip", "123"},      {"--dip", "12g4"},        {"--drop-rate", "1.5"},
         {"--noise-rate", "x"}, {"--stop-after", "-2"},   {"--load-watts", "100"},
         {"--silent=1"},        {"--frobnicate"},         {"stray"},
-        {"--log", ""},
+        {"--log", ""},         {"--replug-after", "-5"}, {"--unplug-while", ""},
     };
     for (const auto& args : bad) {
         SimArgs a;

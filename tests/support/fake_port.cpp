@@ -22,6 +22,8 @@ std::vector<Request> decode_requests(const std::vector<uint8_t>& bytes, uint32_t
     return out;
 }
 
+bool device_gone() { return g_port.gone_from && int32_t(g_port.now - *g_port.gone_from) >= 0; }
+
 }  // namespace
 
 FakePort& fake_port() { return g_port; }
@@ -69,7 +71,7 @@ std::vector<Request> fake_port_requests() {
 PortHandle port_open(const char* name) {
     ++g_port.open_count;
     g_port.tried_names.push_back(name);
-    if (g_port.refuse_open || (g_port.opens && !g_port.opens(name))) return PORT_INVALID;
+    if (g_port.refuse_open || device_gone() || (g_port.opens && !g_port.opens(name))) return PORT_INVALID;
     g_port.is_open = true;
     g_port.opened_name = name;
     return FAKE_HANDLE;
@@ -81,6 +83,10 @@ void port_close(PortHandle port) {
 
 int port_read(PortHandle port, uint8_t* buffer, size_t max) {
     if (port != FAKE_HANDLE || !g_port.is_open) return -1;
+    if (device_gone()) {
+        ++g_port.calls_while_gone;
+        return -1;
+    }
     size_t n = 0;
     while (n < max && !g_port.incoming.empty() && g_port.incoming.front().available_at <= g_port.now) {
         buffer[n++] = g_port.incoming.front().value;
@@ -91,6 +97,10 @@ int port_read(PortHandle port, uint8_t* buffer, size_t max) {
 
 int port_write(PortHandle port, const uint8_t* bytes, size_t count) {
     if (port != FAKE_HANDLE || !g_port.is_open) return -1;
+    if (device_gone()) {
+        ++g_port.calls_while_gone;
+        return -1;
+    }
     g_port.writes.push_back({g_port.now, std::vector<uint8_t>(bytes, bytes + count)});
     if (g_port.responder)
         for (const Request& r : decode_requests(g_port.writes.back().bytes, g_port.now)) {

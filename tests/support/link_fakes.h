@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ struct FakePort {
     std::vector<WrittenFrame> writes;  // every port write, in order
     int short_write = -1;              // >= 0: every write reports this count
     int waits = 0;                     // port_wait_readable calls
+    // From this time on the device is gone (a USB adapter pulled): reads and
+    // writes on the handle fail, and its name does not open.
+    std::optional<uint32_t> gone_from;
+    int calls_while_gone = 0;  // reads and writes that found the device gone
     // Called with each request frame the program writes (decoded); may queue
     // replies with fake_port_reply.
     std::function<void(const Frame&)> responder;
