@@ -136,6 +136,38 @@ TEST(CliBus, FailuresAndBadCalls) {
     }
 }
 
+// Commissioning from a script: the bus scanned, then every dimmer proved
+// against the set written to it, with the protocol as CSV.
+TEST(CliBus, ScanThenVerifyEveryDimmerFound) {
+    Bus bus;
+    if (bus.line.port.empty()) GTEST_SKIP() << "no virtual dimmer";
+    CliResult r = run_cli({"scan", "--port", bus.line.port, "--address", "1-4", "--timeout", "200"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string found = "V2.1, Dimmer 1 1.4, Dimmer 2 1.4; ";
+    EXPECT_EQ(r.out.rfind("Adresse 1: " + found, 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\nAdresse 2: " + found), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.find("Ergebnis")), "Ergebnis: 2 Dimmer an 4 Adressen gefunden\n");
+
+    TempDir dir;
+    const std::string set = dir.file("Anlage.ini"), protocol = dir.file("Protokoll.csv");
+    write_bytes(set, golden());
+    ASSERT_EQ(run_cli({"write", set, "--port", bus.line.port, "--address", "1,2"}).status, 0);
+    r = run_cli({"verify", set, "--port", bus.line.port, "--address", "1,2", "--protocol", protocol});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Adresse 1: gleich\nAdresse 2: gleich\nErgebnis: 2 von 2 Adressen gleich\n");
+    const std::string csv = read_bytes(protocol);
+    EXPECT_NE(csv.find(bus.line.port), std::string::npos) << csv;  // on Windows in its \\.\ form
+    EXPECT_NE(csv.find(";2;V2.1;1.4;1.4;"), std::string::npos) << csv;
+
+    // A field changed in the file: both dimmers differ from it now.
+    std::string text = golden();
+    text.replace(text.find("d2_K_18=10"), 10, "d2_K_18=1234");
+    write_bytes(set, text);
+    r = run_cli({"verify", set, "--port", bus.line.port, "--address", "1,2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Ergebnis: 0 von 2 Adressen gleich\n"), std::string::npos) << r.out;
+}
+
 TEST(CliBus, VersionOfTheTool) {
     const CliResult r = run_cli({"--version"});
     EXPECT_EQ(r.status, 0);
