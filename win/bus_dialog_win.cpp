@@ -37,8 +37,9 @@ struct Column {
     const char* title;
     int width;  // dialog units
 };
-const Column COLUMNS[] = {{"Adresse", 32}, {"Firmware", 34},  {"Dimmer 1", 34}, {"Dimmer 2", 34},
-                          {"Status", 96},  {"Schreiben", 56}, {"Auslesen", 50}, {"Vergleichen", 52}};
+// Wide enough at 96 dpi for a status line and a result of the runs.
+const Column COLUMNS[] = {{"Adresse", 34}, {"Firmware", 36},  {"Dimmer 1", 36}, {"Dimmer 2", 36},
+                          {"Status", 160}, {"Schreiben", 76}, {"Auslesen", 66}, {"Vergleichen", 56}};
 
 struct BusDialog {
     HWND window = nullptr;  // while it is open
