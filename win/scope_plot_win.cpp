@@ -7,28 +7,11 @@
 
 namespace {
 
-// The grid and frame depend only on the plot's size, and drawing them with
-// the dotted and wide pens takes most of a paint. Their pixels are kept as
-// plain memory (no GDI object outlives the drawing call) and copied in for
-// the paints that follow.
-struct Background {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // top-down rows, 32 bits a pixel
-};
-Background g_background;
+// The grid and frame depend only on the plot's size; their pixels are kept
+// and copied in for the paints that follow.
+PlotBackground g_background;
 
 POINT point(const PlotPoint& p) { return POINT{p.x, p.y}; }
-
-BITMAPINFO pixel_format(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
 
 void draw_background(HDC dc, int width, int height) {
     const PlotResources& r = plot_resources();
@@ -50,29 +33,6 @@ void draw_background(HDC dc, int width, int height) {
     SelectObject(dc, old_pen);
 }
 
-// Draws the background into memory pixels of this size; false when there
-// is no memory for them.
-bool render_background(HDC like, int width, int height) {
-    const BITMAPINFO info = pixel_format(width, height);
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(like);
-    HBITMAP dib = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (!dib) {
-        if (dc) DeleteDC(dc);
-        return false;
-    }
-    HGDIOBJ old = SelectObject(dc, dib);
-    plot_set_mapping(dc);
-    draw_background(dc, width, height);
-    GdiFlush();
-    const auto* first = static_cast<const uint32_t*>(bits);
-    g_background = {width, height, std::vector<uint32_t>(first, first + size_t(width) * size_t(height))};
-    SelectObject(dc, old);
-    DeleteObject(dib);
-    DeleteDC(dc);
-    return true;
-}
-
 void draw_trace(HDC dc, const int32_t values[SCOPE_SAMPLES], int width, int height, COLORREF colour) {
     std::vector<POINT> points;
     for (const PlotPoint& p : trace_polyline(values, width, height)) points.push_back(point(p));
@@ -85,14 +45,7 @@ void scope_plot_create_resources() { plot_create_resources(); }
 
 void scope_plot_draw(HDC dc, int width, int height, const ScopePlot& plot) {
     if (width <= 0 || height <= 0) return;
-    const bool kept = g_background.width == width && g_background.height == height;
-    if (kept || render_background(dc, width, height)) {
-        const BITMAPINFO info = pixel_format(width, height);
-        SetDIBitsToDevice(dc, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
-                          g_background.pixels.data(), &info, DIB_RGB_COLORS);
-    } else {
-        draw_background(dc, width, height);
-    }
+    plot_paint_background(dc, width, height, 0, g_background, draw_background);
     if (!plot.shown) return;
     draw_trace(dc, plot.voltage, width, height, SCOPE_VOLTAGE_COLOUR);
     draw_trace(dc, plot.current, width, height, SCOPE_CURRENT_COLOUR);
