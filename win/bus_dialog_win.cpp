@@ -208,17 +208,24 @@ void scan() {
     end_run(result.status);
 }
 
-// Asks where "Auslesen" saves: the name given is the pattern of each file.
-std::optional<std::string> ask_read_pattern() {
+// A save dialog of its own title and one filter; the path chosen, or nothing.
+std::optional<std::string> ask_save_path(const char* title, const char* filter_name, const char* pattern,
+                                         const char* initial_name) {
     FileDialogRequest request;
     request.save = true;
-    request.title = "Parametersätze auslesen nach";
-    request.filters = {{"KV-310-R Parameterdatei (*.ini)", "*.ini"}};
-    request.initial_name = "Anlage.ini";
-    request.default_ext = "ini";
+    request.title = title;
+    request.filters = {{filter_name, pattern}};
+    request.initial_name = initial_name;
+    request.default_ext = pattern + 2;  // "*.ini" -> "ini"
     const auto chosen = ask_file_name(g_bus.window, request);
     if (!chosen) return std::nullopt;
     return chosen->path;
+}
+
+// Asks where "Auslesen" saves: the name given is the pattern of each file.
+std::optional<std::string> ask_read_pattern() {
+    return ask_save_path("Parametersätze auslesen nach", "KV-310-R Parameterdatei (*.ini)", "*.ini",
+                         "Anlage.ini");
 }
 
 void run(BusAction action) {
@@ -257,15 +264,7 @@ void take_address() {
 }
 
 std::optional<std::string> ask_protocol_name() {
-    FileDialogRequest request;
-    request.save = true;
-    request.title = "Protokoll speichern";
-    request.filters = {{"Protokoll (*.csv)", "*.csv"}};
-    request.initial_name = "Protokoll.csv";
-    request.default_ext = "csv";
-    const auto chosen = ask_file_name(g_bus.window, request);
-    if (!chosen) return std::nullopt;
-    return chosen->path;
+    return ask_save_path("Protokoll speichern", "Protokoll (*.csv)", "*.csv", "Protokoll.csv");
 }
 
 // The CSV file under the name chosen, and the page to print beside it with
