@@ -38,8 +38,8 @@ struct Column {
     int width;  // dialog units
 };
 // Wide enough at 96 dpi for a status line and a result of the runs.
-const Column COLUMNS[] = {{"Adresse", 34}, {"Firmware", 36},  {"Dimmer 1", 36}, {"Dimmer 2", 36},
-                          {"Status", 160}, {"Schreiben", 76}, {"Auslesen", 66}, {"Vergleichen", 56}};
+const Column COLUMNS[] = {{"Adresse", 40}, {"Firmware", 42},  {"Dimmer 1", 40}, {"Dimmer 2", 40},
+                          {"Status", 150}, {"Schreiben", 80}, {"Auslesen", 56}, {"Vergleichen", 56}};
 
 struct BusDialog {
     HWND window = nullptr;  // while it is open
