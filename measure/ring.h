@@ -1,6 +1,8 @@
 // A ring of at most N entries: the newest is added at the back, and
-// once the ring is full each addition drops the oldest. The storage is taken
-// whole at the first addition, so a full ring never grows or moves again.
+// once the ring is full each addition drops the oldest. All N entries are
+// made at the first addition, so the memory is taken and written once and
+// stays the same while the ring fills (a reserved but untouched block would
+// grow the process's memory page by page).
 #pragma once
 
 #include <cstddef>
@@ -8,7 +10,7 @@
 
 template <typename T, size_t N>
 struct Ring {
-    std::vector<T> storage;  // reserved to N at the first addition
+    std::vector<T> storage;  // N entries from the first addition on
     size_t first = 0;        // index of the oldest entry in storage
     size_t count = 0;
 };
@@ -31,12 +33,7 @@ const T& ring_newest(const Ring<T, N>& ring) {
 
 template <typename T, size_t N>
 void ring_push(Ring<T, N>& ring, T entry) {
-    if (ring.storage.capacity() < N) ring.storage.reserve(N);
-    if (ring.storage.size() < N) {
-        ring.storage.push_back(std::move(entry));
-        ++ring.count;
-        return;
-    }
+    if (ring.storage.size() < N) ring.storage.resize(N);
     const size_t slot = (ring.first + ring.count) % N;
     ring.storage[slot] = std::move(entry);
     if (ring.count == N)

@@ -67,11 +67,17 @@ std::string csv_seconds(uint32_t ms) { return fixed(ms, 3); }
 std::string csv_time_text(int64_t epoch_ms) {
     const int64_t seconds = epoch_ms >= 0 ? epoch_ms / 1000 : (epoch_ms - 999) / 1000;
     const auto ms = int(epoch_ms - seconds * 1000);
-    const std::time_t moment = std::time_t(seconds);
+    std::time_t moment = std::time_t(seconds);
     // The program reads the clock on one thread only, so the shared result of
     // localtime is safe here (localtime_r and localtime_s are each one
     // system's alone).
     const std::tm* local = std::localtime(&moment);
+    if (!local) {
+        // Windows converts no moment before 1970 (a clock never set): such a
+        // time is written as the start of 1970, so the column stays a date.
+        moment = 0;
+        local = std::localtime(&moment);
+    }
     if (!local) return format_text("%lld.%03d", static_cast<long long>(seconds), ms);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);

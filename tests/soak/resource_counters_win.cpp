@@ -15,14 +15,18 @@ namespace {
 // font is destroyed (a bare static control sent WM_SETFONT shows it, one
 // without a font does not). The texts of the monitor, the connection dialog
 // and the busy windows leave some 350 bytes a round that way, 35 KiB a day,
-// within the heap's allowance.
+// within the heap's allowance. Wine's private memory also grows once by about
+// 1.3 MB (committed memory and the heap unchanged) at some point in the first
+// rounds of captures with their exports, sometimes only after the warm-up; the
+// private memory's allowance takes that one step, and a real leak still shows
+// in the heap and the committed memory first.
 const CounterInfo INFO[COUNTER_COUNT] = {
     {"GDI objects", 0},
     {"windows", 0},
     {"menus", 0},
     {"kernel handles", 4},
     {"committed memory KiB", 1024},
-    {"private memory KiB", 1024},
+    {"private memory KiB", 2048},
     {"heap in use bytes", 65536},
     {"GetGuiResources GDI", 0},
     {"GetGuiResources USER", 0},
