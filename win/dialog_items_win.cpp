@@ -56,6 +56,15 @@ bool is_unticked_radio(HWND control) {
            SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED;
 }
 
+HWND focus_target_in_group(HWND dialog, HWND control) {
+    HWND button = control;
+    while (button && is_unticked_radio(button)) {
+        button = GetNextDlgGroupItem(dialog, button, FALSE);
+        if (button == control) return nullptr;
+    }
+    return button;
+}
+
 bool is_edit(HWND control) { return is_class(control, WC_EDITW); }
 
 bool trackbar_moved(int code) {

@@ -25,6 +25,10 @@ void set_tab_stop(HWND control, bool stop);
 // A radio button showing no tick: on Windows the focus arriving at one other
 // than by a mouse press on it clicks it (Wine's button does not).
 bool is_unticked_radio(HWND control);
+// Where the focus may go to reach control: control itself, or for an unticked
+// radio button the ticked button of its group. Null when no button of the
+// group is ticked.
+HWND focus_target_in_group(HWND dialog, HWND control);
 // An edit control: the pages take what was typed into one when it loses the
 // focus.
 bool is_edit(HWND control);

@@ -170,7 +170,9 @@ LRESULT on_menu_char(wchar_t ch) {
             click = false;
             break;
         }
-        target = (code & DLGC_STATIC) ? GetWindow(child, GW_HWNDNEXT) : child;
+        // A label leads to the control after it; into a radio group only at
+        // its ticked button, which the focus does not click.
+        target = (code & DLGC_STATIC) ? focus_target_in_group(page, GetWindow(child, GW_HWNDNEXT)) : child;
     }
     if (!target) return 0;
     LRESULT code = SendMessageW(target, WM_GETDLGCODE, 0, 0);

@@ -456,8 +456,13 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique) {
     HWND alpha = add(L"BUTTON", L"&Alpha", BS_PUSHBUTTON | WS_TABSTOP, 102, 80);
     HWND beta1 = add(L"BUTTON", L"&Beta", BS_PUSHBUTTON | WS_TABSTOP, 103, 100);
     HWND beta2 = add(L"BUTTON", L"Zweite &b", BS_PUSHBUTTON | WS_TABSTOP, 104, 120);
+    HWND group_label = add(L"STATIC", L"&Kennlinie", 0, 105, 140);
+    HWND linear = add(L"BUTTON", L"linear", BS_AUTORADIOBUTTON | WS_GROUP, 106, 160);
+    HWND square = add(L"BUTTON", L"quadratisch", BS_AUTORADIOBUTTON, 107, 180);
+    SendMessageW(square, BM_SETCHECK, BST_CHECKED, 0);
     (void)label;
     (void)beta2;
+    (void)group_label;
 
     auto menu_char = [&](wchar_t ch) {
         notes.clear();
@@ -477,6 +482,12 @@ TEST_F(ShellTest, AltMnemonicMovesToThePageControlAndClicksOnlyWhenUnique) {
     EXPECT_EQ(menu_char(L'b'), MAKELRESULT(0, MNC_CLOSE));
     EXPECT_EQ(GetFocus(), beta1);  // ambiguous: the first one, not clicked
     EXPECT_TRUE(notes.empty());
+    // A label before a radio group: the ticked button, not the first one, which
+    // the focus would click on Windows and so change the setting.
+    EXPECT_EQ(menu_char(L'k'), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(GetFocus(), square);
+    EXPECT_TRUE(notes.empty());
+    EXPECT_EQ(SendMessageW(linear, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
 TEST_F(ShellTest, DialogItemHelpersMoveTextsAndNumbers) {
